@@ -1,0 +1,165 @@
+#include "common/FileIO.h"
+
+#include "common/Errors.h"
+#include "common/TextFormat.h"
+
+#include <atomic>
+#include <cerrno>
+#include <cstdio>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace qvc {
+
+namespace {
+
+class TFd {
+public:
+    explicit TFd(int fd)
+        : m_fd(fd)
+    {
+    }
+    ~TFd()
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+    TFd(const TFd &) = delete;
+    TFd &operator=(const TFd &) = delete;
+    int Get() const { return m_fd; }
+    int Release()
+    {
+        const int fd = m_fd;
+        m_fd = -1;
+        return fd;
+    }
+
+private:
+    int m_fd;
+};
+
+[[noreturn]] void ThrowWithReason(std::string_view format, const std::string &path, int errorNumber)
+{
+    throw TError(FormatTemplate(format, {path, SystemReason(errorNumber)}));
+}
+
+} // namespace
+
+std::string ReadFileBytes(const std::string &path)
+{
+    TFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    if (fd.Get() < 0)
+        ThrowWithReason(kCannotOpenFile, path, errno);
+    struct stat st {};
+    if (::fstat(fd.Get(), &st) != 0)
+        ThrowWithReason(kCannotOpenFile, path, errno);
+    if (S_ISDIR(st.st_mode))
+        ThrowWithReason(kCannotOpenFile, path, EISDIR);
+    std::string bytes;
+    if (S_ISREG(st.st_mode) && st.st_size > 0)
+        bytes.reserve(static_cast<std::size_t>(st.st_size));
+    char buffer[65536];
+    for (;;) {
+        const ssize_t got = ::read(fd.Get(), buffer, sizeof buffer);
+        if (got < 0) {
+            if (errno == EINTR)
+                continue;
+            ThrowWithReason(kCannotOpenFile, path, errno);
+        }
+        if (got == 0)
+            break;
+        bytes.append(buffer, static_cast<std::size_t>(got));
+    }
+    return bytes;
+}
+
+void WriteFileReplacing(const std::string &path, std::string_view bytes)
+{
+    static std::atomic<unsigned> counter{0};
+    mode_t mode = 0666;
+    struct stat st {};
+    if (::stat(path.c_str(), &st) == 0) {
+        if (S_ISDIR(st.st_mode))
+            ThrowWithReason(kCannotCreateFile, path, EISDIR);
+        mode = st.st_mode & 07777;
+    }
+    std::string temp;
+    int fdValue = -1;
+    for (int attempt = 0; attempt < 100 && fdValue < 0; ++attempt) {
+        temp = path + ".qvtmp" + std::to_string(::getpid()) + "-" + std::to_string(counter++);
+        fdValue = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
+        if (fdValue < 0 && errno != EEXIST)
+            ThrowWithReason(kCannotCreateFile, path, errno);
+    }
+    if (fdValue < 0)
+        ThrowWithReason(kCannotCreateFile, path, EEXIST);
+    TFd fd(fdValue);
+    if (mode != 0666)
+        (void)::fchmod(fd.Get(), mode);
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t put = ::write(fd.Get(), bytes.data() + done, bytes.size() - done);
+        if (put < 0) {
+            if (errno == EINTR)
+                continue;
+            const int reason = errno;
+            ::unlink(temp.c_str());
+            ThrowWithReason(kCannotCreateFile, path, reason);
+        }
+        done += static_cast<std::size_t>(put);
+    }
+    if (::close(fd.Release()) != 0) {
+        const int reason = errno;
+        ::unlink(temp.c_str());
+        ThrowWithReason(kCannotCreateFile, path, reason);
+    }
+    if (::rename(temp.c_str(), path.c_str()) != 0) {
+        const int reason = errno;
+        ::unlink(temp.c_str());
+        ThrowWithReason(kCannotCreateFile, path, reason);
+    }
+}
+
+bool RenameNoReplace(const std::string &from, const std::string &to)
+{
+    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0)
+        return true;
+    if (errno != EINVAL && errno != ENOSYS)
+        return false;
+    // File systems without RENAME_NOREPLACE: a hard link fails when the target exists.
+    if (::link(from.c_str(), to.c_str()) != 0)
+        return false;
+    if (::unlink(from.c_str()) != 0) {
+        const int reason = errno;
+        ::unlink(to.c_str());
+        errno = reason;
+        return false;
+    }
+    return true;
+}
+
+bool PathExists(const std::string &path)
+{
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0;
+}
+
+bool FileExists(const std::string &path)
+{
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 && !S_ISDIR(st.st_mode);
+}
+
+bool DirectoryExists(const std::string &path)
+{
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+bool DeleteFile(const std::string &path)
+{
+    return ::unlink(path.c_str()) == 0;
+}
+
+} // namespace qvc

@@ -1,0 +1,16 @@
+#pragma once
+// Text as lines: how every file of the program is read and written.
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace qvc {
+
+/// Splits 8-bit text into lines at CR LF, a lone CR or a lone LF. The text after the last break is
+/// the last line; a break at the very end adds no empty line; an empty text gives no lines.
+std::vector<std::string> SplitLines(std::string_view text);
+
+/// Joins lines with CR LF after every line, the last one included.
+std::string JoinLinesCrLf(const std::vector<std::string> &lines);
+
+} // namespace qvc
