@@ -1,0 +1,29 @@
+#include "engine/ResultStore.h"
+
+#include "common/Errors.h"
+
+#include <string>
+
+namespace qvc {
+
+std::size_t TResultStore::Append()
+{
+    m_slots.emplace_back();
+    return m_slots.size() - 1;
+}
+
+void TResultStore::Replace(std::size_t k, const TConversionResult &result)
+{
+    if (k >= m_slots.size())
+        throw TError("List index out of bounds (" + std::to_string(k) + ")");
+    m_slots[k] = result;
+}
+
+const TConversionResult &TResultStore::Get(std::size_t k) const
+{
+    if (k >= m_slots.size())
+        throw TError("List index out of bounds (" + std::to_string(k) + ")");
+    return m_slots[k];
+}
+
+} // namespace qvc

@@ -1,0 +1,21 @@
+#pragma once
+// A substitution pair is a view of one repository line: find text before the first "=", replace text after it.
+#include <string_view>
+
+namespace qvc {
+
+/// The find text of a line: everything before its first "="; empty for a line without "=".
+inline std::string_view PairFind(std::string_view line)
+{
+    const auto eq = line.find('=');
+    return eq == std::string_view::npos ? std::string_view() : line.substr(0, eq);
+}
+
+/// The replace text of a line: everything after its first "="; the whole line when it holds no "=".
+inline std::string_view PairReplace(std::string_view line)
+{
+    const auto eq = line.find('=');
+    return eq == std::string_view::npos ? line : line.substr(eq + 1);
+}
+
+} // namespace qvc
