@@ -1,0 +1,222 @@
+#include "filelist/FileList.h"
+
+#include "common/AsciiCase.h"
+#include "common/Cp1252.h"
+#include "common/Errors.h"
+
+#include <algorithm>
+#include <limits>
+#include <numeric>
+
+namespace qvc {
+
+namespace {
+
+bool IsBlank(char c)
+{
+    return c == ' ' || c == '\t';
+}
+
+int ByteCompare(std::string_view a, std::string_view b)
+{
+    const int order = a.compare(b);
+    return order < 0 ? -1 : (order > 0 ? 1 : 0);
+}
+
+const std::string &CellOfColumn(const TFileRow &row, int column)
+{
+    switch (column) {
+    case 1:
+        return row.FileName;
+    case 2:
+        return row.Updates;
+    case 3:
+        return row.Status;
+    default:
+        return row.Time;
+    }
+}
+
+} // namespace
+
+TListLocale TListLocale::Ascii()
+{
+    TListLocale locale;
+    locale.FoldCase = [](std::string_view text) { return AsciiLower(text); };
+    locale.Lower = [](std::string_view text) { return AsciiLower(text); };
+    locale.Collate = ByteCompare;
+    return locale;
+}
+
+long long ReadCountText(std::string_view text, std::string_view thousandsSeparator)
+{
+    std::string digits;
+    digits.reserve(text.size());
+    for (std::size_t i = 0; i < text.size();) {
+        if (!thousandsSeparator.empty() && text.substr(i, thousandsSeparator.size()) == thousandsSeparator) {
+            i += thousandsSeparator.size();
+            continue;
+        }
+        digits += text[i++];
+    }
+    std::string_view number(digits);
+    while (!number.empty() && IsBlank(number.front()))
+        number.remove_prefix(1);
+    while (!number.empty() && IsBlank(number.back()))
+        number.remove_suffix(1);
+    bool negative = false;
+    if (!number.empty() && (number.front() == '-' || number.front() == '+')) {
+        negative = number.front() == '-';
+        number.remove_prefix(1);
+    }
+    if (number.empty())
+        return 0;
+    unsigned long long value = 0;
+    constexpr auto limit = static_cast<unsigned long long>(std::numeric_limits<long long>::max());
+    for (const char c : number) {
+        if (c < '0' || c > '9')
+            return 0;
+        value = value * 10 + static_cast<unsigned>(c - '0');
+        if (value > limit)
+            return 0;
+    }
+    const auto magnitude = static_cast<long long>(value);
+    return negative ? -magnitude : magnitude;
+}
+
+int CompareRowsByColumn(const TFileRow &a, const TFileRow &b, int column, const TListLocale &locale)
+{
+    if (column < 1 || column >= kFileListColumns)
+        return 0;
+    if (column == 2) {
+        const long long x = ReadCountText(a.Updates, locale.ThousandsSeparator);
+        const long long y = ReadCountText(b.Updates, locale.ThousandsSeparator);
+        return x < y ? -1 : (x > y ? 1 : 0);
+    }
+    return locale.Collate(locale.Lower(CellOfColumn(a, column)), locale.Lower(CellOfColumn(b, column)));
+}
+
+TFileList::TFileList(TResultStore &store, TListLocale locale)
+    : m_store(store)
+    , m_locale(std::move(locale))
+{
+    const TListLocale ascii = TListLocale::Ascii();
+    if (!m_locale.FoldCase)
+        m_locale.FoldCase = ascii.FoldCase;
+    if (!m_locale.Lower)
+        m_locale.Lower = ascii.Lower;
+    if (!m_locale.Collate)
+        m_locale.Collate = ascii.Collate;
+}
+
+bool TFileList::AddFileToList(const std::string &name)
+{
+    std::string key = m_locale.FoldCase(name);
+    if (m_listedByKey.contains(key))
+        return false;
+    const auto listed = m_listedNames.insert(m_listedNames.end(), name);
+    m_listedByKey.emplace(std::move(key), listed);
+
+    TFileRow row;
+    row.Number = m_store.Count();
+    row.FileName = name;
+    m_rows.push_back(std::move(row));
+    // The report prints names as Windows-1252, one byte per character, so that is how they are counted.
+    m_maxFileNameLength = std::max(m_maxFileNameLength, Utf8ToCp1252(name).size());
+    m_store.Append();
+    return true;
+}
+
+std::size_t TFileList::RemoveRows(std::vector<std::size_t> positions)
+{
+    std::sort(positions.begin(), positions.end());
+    positions.erase(std::unique(positions.begin(), positions.end()), positions.end());
+    positions.erase(std::lower_bound(positions.begin(), positions.end(), m_rows.size()), positions.end());
+    if (positions.empty())
+        return 0;
+    for (const std::size_t position : positions) {
+        const auto listed = m_listedByKey.find(m_locale.FoldCase(m_rows[position].FileName));
+        if (listed != m_listedByKey.end()) {
+            m_listedNames.erase(listed->second);
+            m_listedByKey.erase(listed);
+        }
+    }
+    std::vector<TFileRow> kept;
+    kept.reserve(m_rows.size() - positions.size());
+    auto next = positions.begin();
+    for (std::size_t i = 0; i < m_rows.size(); ++i) {
+        if (next != positions.end() && *next == i)
+            ++next;
+        else
+            kept.push_back(std::move(m_rows[i]));
+    }
+    m_rows = std::move(kept);
+    return positions.size();
+}
+
+bool TFileList::SortByColumn(int column)
+{
+    if (column < 1 || column >= kFileListColumns)
+        return false;
+    const bool ascending = m_headerPictures[static_cast<std::size_t>(column)] != kPictureDown;
+    m_headerPictures.fill(kNoPicture);
+
+    // Keys are worked out once per row: the locale's lower-casing is far dearer than a comparison.
+    std::vector<std::size_t> order(m_rows.size());
+    std::iota(order.begin(), order.end(), std::size_t { 0 });
+    const auto sortBy = [&order, ascending](auto compare) {
+        std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
+            const int sign = compare(a, b);
+            return ascending ? sign < 0 : sign > 0;
+        });
+    };
+    if (column == 2) {
+        std::vector<long long> counts;
+        counts.reserve(m_rows.size());
+        for (const TFileRow &row : m_rows)
+            counts.push_back(ReadCountText(row.Updates, m_locale.ThousandsSeparator));
+        sortBy([&counts](std::size_t a, std::size_t b) -> int {
+            return counts[a] < counts[b] ? -1 : (counts[a] > counts[b] ? 1 : 0);
+        });
+    } else {
+        std::vector<std::string> keys;
+        keys.reserve(m_rows.size());
+        for (const TFileRow &row : m_rows)
+            keys.push_back(m_locale.Lower(CellOfColumn(row, column)));
+        sortBy([this, &keys](std::size_t a, std::size_t b) { return m_locale.Collate(keys[a], keys[b]); });
+    }
+    std::vector<TFileRow> sorted;
+    sorted.reserve(m_rows.size());
+    for (const std::size_t i : order)
+        sorted.push_back(std::move(m_rows[i]));
+    m_rows = std::move(sorted);
+
+    m_headerPictures[static_cast<std::size_t>(column)] = ascending ? kPictureDown : kPictureUp;
+    return true;
+}
+
+TFileRow &TFileList::Row(std::size_t position)
+{
+    if (position >= m_rows.size())
+        throw TError("List index out of bounds (" + std::to_string(position) + ")");
+    return m_rows[position];
+}
+
+std::ptrdiff_t TFileList::PositionOfNumber(std::size_t number) const
+{
+    const auto found
+        = std::find_if(m_rows.begin(), m_rows.end(), [number](const TFileRow &row) { return row.Number == number; });
+    return found == m_rows.end() ? -1 : found - m_rows.begin();
+}
+
+std::vector<std::string> TFileList::ListedFileNames() const
+{
+    return { m_listedNames.begin(), m_listedNames.end() };
+}
+
+bool TFileList::IsListed(std::string_view name) const
+{
+    return m_listedByKey.contains(m_locale.FoldCase(name));
+}
+
+} // namespace qvc

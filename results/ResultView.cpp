@@ -1,0 +1,61 @@
+#include "results/ResultView.h"
+
+#include "common/TextFormat.h"
+#include "filelist/FileList.h"
+
+namespace qvc {
+
+std::string FormatCount(long long value, std::string_view thousandsSeparator)
+{
+    // Unsigned, so the most negative value has a magnitude too.
+    const unsigned long long magnitude
+        = value < 0 ? 0ULL - static_cast<unsigned long long>(value) : static_cast<unsigned long long>(value);
+    const std::string digits = std::to_string(magnitude);
+    std::string text = value < 0 ? "-" : "";
+    for (std::size_t i = 0; i < digits.size(); ++i) {
+        if (i > 0 && (digits.size() - i) % 3 == 0)
+            text += thousandsSeparator;
+        text += digits[i];
+    }
+    return text;
+}
+
+TResultViewRow ResultViewRowOf(const TResultEntry &entry, std::string_view thousandsSeparator)
+{
+    const std::string_view text = entry.Text;
+    const std::size_t equals = text.find('=');
+    TResultViewRow row;
+    row.FoundText = std::string(text.substr(0, equals));
+    if (equals != std::string_view::npos)
+        row.ReplacedText = std::string(text.substr(equals + 1));
+    row.Count = FormatCount(entry.Occurrences, thousandsSeparator);
+    return row;
+}
+
+std::vector<TResultViewRow> ResultViewRowsOf(const TConversionResult &result, std::string_view thousandsSeparator)
+{
+    std::vector<TResultViewRow> rows;
+    rows.reserve(result.Entries().size());
+    for (const TResultEntry &entry : result.Entries())
+        rows.push_back(ResultViewRowOf(entry, thousandsSeparator));
+    return rows;
+}
+
+bool ResultViewOpens(std::string_view updatesText, std::string_view thousandsSeparator)
+{
+    const auto isSpaceOrControl = [](char c) { return static_cast<unsigned char>(c) <= 32; };
+    while (!updatesText.empty() && isSpaceOrControl(updatesText.front()))
+        updatesText.remove_prefix(1);
+    while (!updatesText.empty() && isSpaceOrControl(updatesText.back()))
+        updatesText.remove_suffix(1);
+    if (updatesText == "-")
+        return false;
+    return ReadCountText(updatesText, thousandsSeparator) > 0;
+}
+
+std::string ResultViewTitle(std::string_view titleText, std::string_view fileName)
+{
+    return FormatTemplate("%s (%s)", { titleText, fileName });
+}
+
+} // namespace qvc
