@@ -1,0 +1,71 @@
+#include "engine/ConversionRun.h"
+
+#include "common/Errors.h"
+#include "common/TextFormat.h"
+
+#include <charconv>
+
+namespace qvc {
+
+std::size_t ParseRowNumber(const std::string &text)
+{
+    std::size_t begin = 0;
+    std::size_t end = text.size();
+    while (begin < end && text[begin] == ' ')
+        ++begin;
+    while (end > begin && text[end - 1] == ' ')
+        --end;
+    std::size_t value = 0;
+    const char *first = text.data() + begin;
+    const char *last = text.data() + end;
+    const auto [stop, error] = std::from_chars(first, last, value);
+    if (begin == end || error != std::errc() || stop != last)
+        throw TError(FormatTemplate("'%s' is not a valid integer value", { text }));
+    return value;
+}
+
+void RunConversion(TConversionView &view, const std::vector<std::string> &repositoryLines, int renameMode,
+    TResultStore &store, const TDisplayLocale &locale)
+{
+    view.BeginRun();
+    try {
+        TSubstitutionPass pass(repositoryLines);
+        TConversionResult scratch;
+        TPassReport report;
+        view.ShowReadyImage(false);
+        view.ShowProgressMessage(true);
+        view.SetProgress(0, -1, -1);
+        for (int row = 0; row < view.RowCount(); ++row) {
+            view.SetRowImage(row, kImageUnchanged);
+            view.SetRowCell(row, TRowCell::Updates, "-");
+            view.SetRowCell(row, TRowCell::Status, "-");
+            view.SetRowCell(row, TRowCell::Time, "-");
+        }
+        view.ClearSelection();
+        for (int row = 0; row < view.RowCount(); ++row) {
+            scratch.Clear();
+            view.SelectRow(row);
+            TPassOptions options;
+            options.RenameMode = renameMode;
+            options.Backup = view.BackupChecked();
+            options.Simulate = view.SimulateChecked();
+            const int count = pass.ConvertFile(row, view.RowFileName(row), options, scratch, view, report);
+            view.SetRowCell(row, TRowCell::Updates, FormatCount(count, locale.ThousandsSeparator));
+            view.SetRowCell(row, TRowCell::Time, FormatElapsed(report.Seconds, locale.TimeSeparator));
+            if (count > 0) {
+                view.EnableSaveResult(true);
+                store.Replace(ParseRowNumber(view.RowNumberText(row)), scratch);
+            }
+            view.FileConverted(row, report, scratch);
+        }
+        view.SetProgress(0, -1, -1);
+        view.ShowProgressMessage(false);
+        view.ShowReadyImage(true);
+    } catch (...) {
+        view.EndRun();
+        throw;
+    }
+    view.EndRun();
+}
+
+} // namespace qvc

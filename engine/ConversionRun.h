@@ -1,0 +1,52 @@
+#pragma once
+// The conversion run ("&Executar...", Tag 10): every row of the file list converted in list order, its
+// cells and state image written, the result of every changed file kept in the ResultStore.
+#include "engine/ConversionResult.h"
+#include "engine/DisplayFormat.h"
+#include "engine/ResultStore.h"
+#include "engine/SubstitutionPass.h"
+#include "engine/WindowServices.h"
+
+#include <string>
+#include <vector>
+
+namespace qvc {
+
+/// The window as a run sees it: the window services plus the rows of the file list and the two check
+/// boxes. Rows are addressed by position, 0 to RowCount() - 1.
+class TConversionView : public TWindowServices
+{
+public:
+    /// The number of rows of the file list.
+    virtual int RowCount() const = 0;
+    /// The row's "Nome dos Arquivos" cell: the full path of its file (8-bit bytes as the file system holds them).
+    virtual std::string RowFileName(int row) const = 0;
+    /// The row's " #" cell: its number, the index of its ResultStore slot, as decimal text.
+    virtual std::string RowNumberText(int row) const = 0;
+    /// Whether cbCheckBoxBackupFiles is checked (read anew for every file).
+    virtual bool BackupChecked() const = 0;
+    /// Whether cbCheckBoxSimulate is checked (read anew for every file).
+    virtual bool SimulateChecked() const = 0;
+    /// Called after a row's file was converted and its cells written (not for a row whose writing
+    /// failed). The window needs nothing here; the command-line tool reports each file from it.
+    virtual void FileConverted(int row, const TPassReport &report, const TConversionResult &result)
+    {
+        (void)row;
+        (void)report;
+        (void)result;
+    }
+};
+
+/// Runs the conversion over every row of `view` with the pairs of `repositoryLines` (find text before the
+/// first "=", replace text after it) and `renameMode` (0, 1, 2), formatting counts and times with
+/// `locale`, and replaces the `store` slot of every row whose count is above 0. A failure while a
+/// file is written ends the run: the window is unlocked (EndRun) and the TError is thrown on for the
+/// caller to show; earlier rows keep what they produced.
+void RunConversion(TConversionView &view, const std::vector<std::string> &repositoryLines, int renameMode,
+    TResultStore &store, const TDisplayLocale &locale);
+
+/// The row number of a " #" cell (decimal, blanks around it allowed). Throws TError
+/// "'%s' is not a valid integer value" for anything else.
+std::size_t ParseRowNumber(const std::string &text);
+
+} // namespace qvc

@@ -1,0 +1,28 @@
+#pragma once
+// The precision timer with which the substitution pass measures itself.
+#include <cstdint>
+
+namespace qvc {
+
+/// Ticks per second of the counter behind TFastTimer (a monotonic clock).
+std::int64_t CounterFrequency();
+
+class TFastTimer
+{
+public:
+    /// Stores the counter's current value as the start reading.
+    void Start();
+    /// Stores the counter's current value as the stop reading.
+    void Stop();
+    /// (stop reading - start reading) / CounterFrequency(), in seconds.
+    long double ElapsedSeconds() const;
+
+private:
+    std::int64_t m_start = 0;
+    std::int64_t m_stop = 0;
+};
+
+/// The one timer of the program, shared by every pass (created on first use, lives until the end).
+TFastTimer &SharedTimer();
+
+} // namespace qvc

@@ -1,0 +1,434 @@
+#include "engine/SubstitutionPass.h"
+
+#include "common/AsciiCase.h"
+#include "common/Errors.h"
+#include "common/FileIO.h"
+#include "engine/BinaryFormToText.h"
+#include "engine/DisplayFormat.h"
+#include "engine/FastTime.h"
+#include "engine/Separator.h"
+#include "repository/PairView.h"
+
+#include <cstdint>
+#include <filesystem>
+#include <map>
+#include <sys/stat.h>
+
+namespace qvc {
+
+namespace {
+
+std::string_view NamePart(std::string_view path)
+{
+    const auto slash = path.rfind('/');
+    return slash == std::string_view::npos ? path : path.substr(slash + 1);
+}
+
+std::string_view FolderPart(std::string_view path)
+{
+    const auto slash = path.rfind('/');
+    return slash == std::string_view::npos ? std::string_view() : path.substr(0, slash + 1);
+}
+
+std::string ChangeExtension(std::string_view path, std::string_view extension)
+{
+    std::string out(path.substr(0, path.size() - FileExtension(path).size()));
+    out += extension;
+    return out;
+}
+
+bool IsFormExtension(std::string_view extension)
+{
+    return AsciiEqualNoCase(extension, ".dfm") || AsciiEqualNoCase(extension, ".xfm");
+}
+
+bool IsTextFormStart(unsigned char byte)
+{
+    return byte == 'I' || byte == 'O' || byte == 'i' || byte == 'o';
+}
+
+// The lines of `text` into `lines`, reusing the strings already there so that converting one file
+// after the other does not allocate a string per line.
+void SplitInto(std::string_view text, std::vector<std::string> &lines)
+{
+    std::size_t used = 0;
+    const auto put = [&](std::string_view line) {
+        if (used < lines.size())
+            lines[used].assign(line);
+        else
+            lines.emplace_back(line);
+        ++used;
+    };
+    const char *data = text.data();
+    const std::size_t n = text.size();
+    std::size_t start = 0;
+    std::size_t i = 0;
+    while (i < n) {
+        const char c = data[i];
+        if (c == '\r' || c == '\n') {
+            put(text.substr(start, i - start));
+            i += (c == '\r' && i + 1 < n && data[i + 1] == '\n') ? 2 : 1;
+            start = i;
+        } else {
+            ++i;
+        }
+    }
+    if (start < n)
+        put(text.substr(start));
+    lines.resize(used);
+}
+
+void JoinInto(const std::vector<std::string> &lines, std::string &out)
+{
+    std::size_t size = 0;
+    for (const auto &line : lines)
+        size += line.size() + 2;
+    out.clear();
+    out.reserve(size);
+    for (const auto &line : lines) {
+        out += line;
+        out += "\r\n";
+    }
+}
+
+bool SameFile(const std::string &a, const std::string &b)
+{
+    struct stat sa
+    {
+    };
+    struct stat sb
+    {
+    };
+    return ::stat(a.c_str(), &sa) == 0 && ::stat(b.c_str(), &sb) == 0 && sa.st_dev == sb.st_dev
+        && sa.st_ino == sb.st_ino;
+}
+
+} // namespace
+
+std::string_view FileExtension(std::string_view path)
+{
+    const std::string_view name = NamePart(path);
+    const auto dot = name.rfind('.');
+    return dot == std::string_view::npos ? std::string_view() : name.substr(dot);
+}
+
+int ApplyPairToLine(std::string &line, std::string_view find, std::string_view findLower, std::string_view replace,
+    std::string &scratch)
+{
+    // A blank line cannot hold a find text that is not blank, so it needs no test of its own.
+    int count = 0;
+    for (;;) {
+        scratch.resize(line.size());
+        for (std::size_t k = 0; k < line.size(); ++k)
+            scratch[k] = AsciiLowerChar(line[k]);
+        const std::size_t p = std::string_view(scratch).find(findLower);
+        if (p == std::string_view::npos)
+            break;
+        if (p > 0 && !IsSeparator(line[p - 1]))
+            break;
+        if (!replace.empty() && line.find(replace) != std::string::npos)
+            break;
+        const std::size_t end = p + find.size();
+        const bool endsAtSeparator = end >= line.size() || IsSeparator(line[end]);
+        if (!endsAtSeparator && line[end - 1] != '_')
+            break;
+        line.replace(p, find.size(), replace);
+        ++count;
+    }
+    return count;
+}
+
+std::string NewNameFor(const std::string &targetName, std::string_view find, std::string_view replace)
+{
+    const std::string_view extension = FileExtension(targetName);
+    const std::string_view name = NamePart(targetName);
+    if (name.size() != find.size() + extension.size() || name.substr(0, find.size()) != find)
+        return {};
+    if (replace.find('{') != std::string_view::npos && replace.find('}') != std::string_view::npos)
+        return {};
+    if (IsBlankText(replace) || replace.find('/') != std::string_view::npos
+        || replace.find('\0') != std::string_view::npos)
+        return {};
+    std::string out(FolderPart(targetName));
+    out += replace;
+    out += extension;
+    return out;
+}
+
+int ApplyPair(std::vector<std::string> &lines, std::string_view find, std::string_view replace,
+    const std::string &targetName, std::string &newName, TConversionResult &results)
+{
+    if (IsBlankText(find))
+        return 0;
+    const std::string findLower = AsciiLower(find);
+    std::string scratch;
+    int count = 0;
+    for (auto &line : lines)
+        count += ApplyPairToLine(line, find, findLower, replace, scratch);
+    if (count > 0) {
+        std::string entry(find);
+        entry += '=';
+        entry += replace;
+        results.Record(entry, count);
+        if (IsBlankText(newName)) {
+            std::string formed = NewNameFor(targetName, find, replace);
+            if (!formed.empty())
+                newName = std::move(formed);
+        }
+    }
+    return count;
+}
+
+std::string BackupNameFor(const std::string &path)
+{
+    const std::size_t nameStart = path.size() - NamePart(path).size();
+    const std::size_t dot = path.find('.', nameStart);
+    std::string out = path;
+    if (dot == std::string::npos)
+        out.insert(nameStart, 1, '~');
+    else
+        out.insert(dot + 1, 1, '~');
+    return out;
+}
+
+std::string RenamedTarget(const std::string &fileName, int renameMode)
+{
+    const std::string_view extension = FileExtension(fileName);
+    if (renameMode == 0 && extension == ".dfm")
+        return ChangeExtension(fileName, ".xfm");
+    if (renameMode == 1 && extension == ".xfm")
+        return ChangeExtension(fileName, ".dfm");
+    return fileName;
+}
+
+TFileKind ReadWorkingLines(const std::string &fileName, std::vector<std::string> &lines)
+{
+    const std::string bytes = ReadFileBytes(fileName);
+    if (!IsFormExtension(FileExtension(fileName))) {
+        SplitInto(bytes, lines);
+        return TFileKind::Text;
+    }
+    const auto first = bytes.empty() ? 0 : static_cast<unsigned char>(bytes[0]);
+    // A text form saved with a UTF-8 byte-order mark is still a text form; the mark stays in its bytes.
+    const bool markedText = bytes.size() > 3 && bytes.compare(0, 3, "\xEF\xBB\xBF") == 0
+        && IsTextFormStart(static_cast<unsigned char>(bytes[3]));
+    if (IsTextFormStart(first) || markedText) {
+        SplitInto(bytes, lines);
+        return TFileKind::TextForm;
+    }
+    if (first == 0xFF) {
+        std::string text;
+        BinaryFormToText(SkipResourceHeader(bytes), text);
+        SplitInto(text, lines);
+        return TFileKind::BinaryForm;
+    }
+    lines.clear();
+    return TFileKind::UnknownForm;
+}
+
+void RenameCompanionFiles(const std::string &fileName, const std::string &newName, const std::string &backupName)
+{
+    namespace fs = std::filesystem;
+    const std::string folder(FolderPart(fileName));
+    const std::string_view ownName = NamePart(fileName);
+    const std::string base(ownName.substr(0, ownName.size() - FileExtension(ownName).size()));
+    const std::string ownLower = AsciiLower(ownName);
+    const std::string backupLower = AsciiLower(NamePart(backupName));
+    // Listed first and renamed afterwards, so a renamed file is never met again by the listing.
+    std::vector<std::string> companions;
+    std::error_code error;
+    fs::directory_iterator it(folder.empty() ? fs::path(".") : fs::path(folder), error);
+    if (error)
+        return;
+    for (const fs::directory_iterator end; it != end; it.increment(error)) {
+        if (error)
+            break;
+        const std::string name = it->path().filename().string();
+        if (name.empty() || name[0] == '.' || name.size() <= base.size() + 1 || name.compare(0, base.size(), base) != 0
+            || name[base.size()] != '.')
+            continue;
+        struct stat st
+        {
+        };
+        if (::lstat((folder + name).c_str(), &st) != 0 || !S_ISREG(st.st_mode))
+            continue;
+        // Like the read-only attribute: a file its owner may not write is left alone.
+        if ((st.st_mode & S_IWUSR) == 0)
+            continue;
+        const std::string lower = AsciiLower(name);
+        if (lower == ownLower || lower == backupLower)
+            continue;
+        companions.push_back(name);
+    }
+    for (const auto &name : companions)
+        (void)RenameNoReplace(folder + name, ChangeExtension(newName, FileExtension(name)));
+}
+
+TSubstitutionPass::TSubstitutionPass(const std::vector<std::string> &repositoryLines)
+    : m_pairs()
+    , m_pairsOfPattern()
+    , m_matcher([&] {
+        // Pairs with the same find text (letter case aside) share one pattern of the automaton.
+        std::map<std::string, std::uint32_t> patternOf;
+        std::vector<std::string> patterns;
+        m_pairs.reserve(repositoryLines.size());
+        for (const auto &line : repositoryLines) {
+            TPair pair;
+            pair.Find = std::string(PairFind(line));
+            pair.Replace = std::string(PairReplace(line));
+            pair.FindLower = AsciiLower(pair.Find);
+            pair.EntryText = pair.Find + "=" + pair.Replace;
+            pair.Blank = IsBlankText(pair.Find);
+            if (!pair.Blank) {
+                const auto [it, added]
+                    = patternOf.try_emplace(pair.FindLower, static_cast<std::uint32_t>(patterns.size()));
+                if (added) {
+                    patterns.push_back(pair.FindLower);
+                    m_pairsOfPattern.emplace_back();
+                }
+                pair.Pattern = it->second;
+                m_pairsOfPattern[it->second].push_back(static_cast<std::uint32_t>(m_pairs.size()));
+            }
+            m_pairs.push_back(std::move(pair));
+        }
+        return TPairMatcher(patterns);
+    }())
+{
+    m_candidates.resize(m_pairs.size());
+    m_seenInScan.assign(m_pairsOfPattern.size(), 0);
+}
+
+void TSubstitutionPass::MarkCandidates(std::uint32_t line, std::string_view text, std::size_t afterPair)
+{
+    ++m_scan;
+    m_matcher.Scan(text, [&](std::uint32_t pattern) {
+        if (m_seenInScan[pattern] == m_scan)
+            return;
+        m_seenInScan[pattern] = m_scan;
+        for (const std::uint32_t pair : m_pairsOfPattern[pattern])
+            if (pair > afterPair || afterPair == SIZE_MAX)
+                m_candidates[pair].push_back(line);
+    });
+}
+
+void TSubstitutionPass::BeginLines(const std::vector<std::string> &lines)
+{
+    for (auto &candidates : m_candidates)
+        candidates.clear();
+    if (!m_matcher.Usable()) {
+        // Without the automaton every line is a candidate for every pair: slow, but the same result.
+        for (std::size_t i = 0; i < m_pairs.size(); ++i)
+            if (!m_pairs[i].Blank)
+                for (std::uint32_t k = 0; k < lines.size(); ++k)
+                    m_candidates[i].push_back(k);
+        return;
+    }
+    for (std::uint32_t k = 0; k < lines.size(); ++k)
+        MarkCandidates(k, lines[k], SIZE_MAX);
+}
+
+int TSubstitutionPass::ApplyPairAt(std::size_t i, std::vector<std::string> &lines, const std::string &targetName,
+    std::string &newName, TConversionResult &results)
+{
+    const TPair &pair = m_pairs[i];
+    if (pair.Blank)
+        return 0;
+    int count = 0;
+    // Lines are independent of each other for one pair, so candidates need no particular order; a line
+    // listed twice is harmless, as a second application of the same pair changes nothing.
+    auto &candidates = m_candidates[i];
+    for (std::size_t c = 0; c < candidates.size(); ++c) {
+        const std::uint32_t k = candidates[c];
+        const int made = ApplyPairToLine(lines[k], pair.Find, pair.FindLower, pair.Replace, m_scratch);
+        if (made > 0) {
+            count += made;
+            // The changed line may now hold find texts of later pairs, or no longer hold some.
+            if (m_matcher.Usable())
+                MarkCandidates(k, lines[k], i);
+        }
+    }
+    if (count > 0) {
+        results.Record(pair.EntryText, count);
+        if (IsBlankText(newName)) {
+            std::string formed = NewNameFor(targetName, pair.Find, pair.Replace);
+            if (!formed.empty())
+                newName = std::move(formed);
+        }
+    }
+    return count;
+}
+
+int TSubstitutionPass::ConvertFile(int row, const std::string &fileName, const TPassOptions &options,
+    TConversionResult &results, TWindowServices &services, TPassReport &report)
+{
+    report = TPassReport();
+    std::string targetName = fileName;
+    std::string newName;
+    std::string backupName;
+    int count = 0;
+    TFastTimer untilFailure;
+    untilFailure.Start();
+    try {
+        report.Kind = ReadWorkingLines(fileName, m_lines);
+        if (report.Kind != TFileKind::Text)
+            targetName = RenamedTarget(fileName, options.RenameMode);
+        if (options.Backup)
+            backupName = BackupNameFor(targetName);
+        TFastTimer &timer = SharedTimer();
+        timer.Start();
+        const int n = static_cast<int>(m_pairs.size());
+        services.SetProgress(0, 0, n);
+        services.AdvanceRowImage(row, 0, false);
+        int shownPercent = -1;
+        count = ApplyAll(m_lines, targetName, newName, results, [&](std::size_t i) {
+            const int done = static_cast<int>(i) + 1;
+            services.SetProgress(done, -1, -1);
+            const int percent = RoundedPercent(done, n);
+            if (percent != shownPercent) {
+                // The cell would get the same text again; only a change needs the window.
+                shownPercent = percent;
+                report.Status = FormatPercent(done, n);
+                services.SetRowCell(row, TRowCell::Status, report.Status);
+            }
+            services.AdvanceRowImage(row, 0, true);
+        });
+        timer.Stop();
+        report.Seconds = timer.ElapsedSeconds();
+    } catch (const std::exception &error) {
+        untilFailure.Stop();
+        count = -1;
+        report.Seconds = untilFailure.ElapsedSeconds();
+        report.FailureReason = error.what();
+        results.Clear();
+    }
+    report.Count = count;
+    services.AdvanceRowImage(row, count > 0 ? kImageChanged : count < 0 ? kImageFailed : kImageUnchanged, false);
+
+    if (count > 0 && !options.Simulate) {
+        if (options.Backup && PathExists(targetName)) {
+            // A target that does not exist yet (a form written under its new extension) holds nothing
+            // to lose, so it needs no backup.
+            if (PathExists(backupName))
+                DeleteFile(backupName);
+            if (!RenameNoReplace(targetName, backupName))
+                throw TError(std::string(kUnableToBackupFile));
+            report.BackupName = backupName;
+        }
+        JoinInto(m_lines, m_output);
+        if (!IsBlankText(newName)) {
+            WriteFileReplacing(newName, m_output);
+            report.WrittenName = newName;
+            // Removed only once the text stands under its new name, and never when both names
+            // lead to the same file.
+            if (PathExists(fileName) && !SameFile(fileName, newName))
+                DeleteFile(fileName);
+            RenameCompanionFiles(fileName, newName, backupName);
+        } else {
+            WriteFileReplacing(targetName, m_output);
+            report.WrittenName = targetName;
+        }
+    }
+    return count;
+}
+
+} // namespace qvc

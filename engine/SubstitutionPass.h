@@ -1,0 +1,153 @@
+#pragma once
+// The text substitution pass: one file read as lines, every substitution pair applied in order as a
+// whole-word, ASCII-case-insensitive replacement, the replacements counted, the file written back.
+#include "engine/ConversionResult.h"
+#include "engine/PairMatcher.h"
+#include "engine/WindowServices.h"
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace qvc {
+
+inline constexpr std::string_view kUnableToBackupFile = "Unable to backup file.";
+
+/// How a file was read into lines.
+enum class TFileKind {
+    Text, ///< any file that is not a form file
+    TextForm, ///< a ".dfm"/".xfm" starting with "I", "O", "i", "o" (after a UTF-8 byte-order mark, if any)
+    BinaryForm, ///< a ".dfm"/".xfm" starting with 0xFF, turned into its text form
+    UnknownForm, ///< a ".dfm"/".xfm" starting with anything else (or empty): no lines
+};
+
+/// The choices of a run that the pass reads for one file.
+struct TPassOptions
+{
+    int RenameMode = 2; ///< 0 ".dfm" written as ".xfm", 1 ".xfm" written as ".dfm", 2 no change
+    bool Backup = false;
+    bool Simulate = false;
+};
+
+/// What the pass did with one file, beyond the count it returns.
+struct TPassReport
+{
+    int Count = 0; ///< replacements made, -1 for a file that failed to be read or converted
+    /// Seconds the pairs took (progress updates included, reading and writing not). For a failed file:
+    /// the time from the start of its reading until the failure, so its row never shows another
+    /// file's time.
+    long double Seconds = 0;
+    std::string Status = "-"; ///< the last text the pass put in the row's "Status" cell ("-" if none)
+    std::string WrittenName; ///< the path written, empty when nothing was written
+    std::string BackupName; ///< the backup made, empty when none was made
+    std::string FailureReason; ///< why the file failed (the error's text), empty otherwise
+    TFileKind Kind = TFileKind::Text;
+};
+
+/// Applies one pair to one line by the pass's exact rules and returns the replacements made. `find` must
+/// not be blank; `findLower` is `find` in ASCII lower case; `scratch` is working space.
+int ApplyPairToLine(std::string &line, std::string_view find, std::string_view findLower, std::string_view replace,
+    std::string &scratch);
+
+/// Applies one pair (find, replace) to every line, in order, and returns its replacements (0 for a
+/// blank find). Records them in `results` as "find=replace" and sets `newName` when the file's own
+/// unit name is replaced (see NewNameFor) and `newName` is still blank.
+int ApplyPair(std::vector<std::string> &lines, std::string_view find, std::string_view replace,
+    const std::string &targetName, std::string &newName, TConversionResult &results);
+
+/// The name a file written to `targetName` takes when `find` (its base name, letter case counting) is
+/// replaced by `replace`: the folder, `replace` and the extension. Empty when the base name is not `find`,
+/// when `replace` holds both "{" and "}", or when `replace` is blank or holds "/" or NUL (a blank
+/// replace must not make a nameless hidden file, a "/" must not move the file to another folder).
+std::string NewNameFor(const std::string &targetName, std::string_view find, std::string_view replace);
+
+/// `path` with "~" after the first "." of its file name (Unit1.pas gives Unit1.~pas); a name without
+/// a "." gets the "~" in front of the name. Folders in the path are never changed.
+std::string BackupNameFor(const std::string &path);
+
+/// The extension of the file name of `path`: from its last ".", dot included; empty if it has none.
+std::string_view FileExtension(std::string_view path);
+
+/// The path a form file is written to under `renameMode`: ".dfm" becomes ".xfm" under 0, ".xfm"
+/// becomes ".dfm" under 1 (extensions compared exactly, letter case counting); anything else unchanged.
+std::string RenamedTarget(const std::string &fileName, int renameMode);
+
+/// Reads a file into lines split at CR LF, lone CR and lone LF, bytes unchanged (NUL included). Form
+/// files (".dfm"/".xfm", any letter case) are told apart by their first byte; a binary form is turned
+/// into its text form. Throws TError when the file cannot be read or a binary form is malformed.
+TFileKind ReadWorkingLines(const std::string &fileName, std::vector<std::string> &lines);
+
+/// After a file was written as `newName`: renames the regular files beside `fileName` that share its
+/// base name (any extension) to `newName`'s base name with their own extension. Skips hidden names,
+/// files without write permission, the file itself and the backup (names compared in ASCII lower case).
+/// Never overwrites; failures are ignored.
+void RenameCompanionFiles(const std::string &fileName, const std::string &newName, const std::string &backupName);
+
+/// The substitution list of a run, prepared once and applied to one file after the other.
+class TSubstitutionPass
+{
+public:
+    /// Takes the repository lines (each viewed as find text before its first "=", replace text after).
+    explicit TSubstitutionPass(const std::vector<std::string> &repositoryLines);
+
+    /// The number of pairs (n), blank ones included.
+    std::size_t PairCount() const { return m_pairs.size(); }
+
+    /// Converts one file: reads it, applies every pair with progress in the row, writes it unless
+    /// simulating. Returns the count (-1 for a file that could not be read or converted, which is no
+    /// error). Throws TError "Unable to backup file." or "Cannot create file "%s". %s" when writing fails.
+    int ConvertFile(int row, const std::string &fileName, const TPassOptions &options, TConversionResult &results,
+        TWindowServices &services, TPassReport &report);
+
+    /// Applies every pair in order to `lines` (no window, no files): the pass's replacements alone.
+    /// `afterPair(i)` runs after pair i (0-based). Returns the count.
+    template <typename TAfterPair>
+    int ApplyAll(std::vector<std::string> &lines, const std::string &targetName, std::string &newName,
+        TConversionResult &results, TAfterPair &&afterPair)
+    {
+        BeginLines(lines);
+        int count = 0;
+        for (std::size_t i = 0; i < m_pairs.size(); ++i) {
+            count += ApplyPairAt(i, lines, targetName, newName, results);
+            afterPair(i);
+        }
+        return count;
+    }
+
+    /// ApplyAll without a callback.
+    int ApplyAll(std::vector<std::string> &lines, const std::string &targetName, std::string &newName,
+        TConversionResult &results)
+    {
+        return ApplyAll(lines, targetName, newName, results, [](std::size_t) {});
+    }
+
+private:
+    struct TPair
+    {
+        std::string Find;
+        std::string FindLower;
+        std::string Replace;
+        std::string EntryText;
+        bool Blank = true;
+        std::uint32_t Pattern = 0;
+    };
+
+    void BeginLines(const std::vector<std::string> &lines);
+    int ApplyPairAt(std::size_t i, std::vector<std::string> &lines, const std::string &targetName, std::string &newName,
+        TConversionResult &results);
+    void MarkCandidates(std::uint32_t line, std::string_view text, std::size_t afterPair);
+
+    std::vector<TPair> m_pairs;
+    std::vector<std::vector<std::uint32_t>> m_pairsOfPattern;
+    TPairMatcher m_matcher;
+    // Per file: for every pair, the lines in which its find text may occur.
+    std::vector<std::vector<std::uint32_t>> m_candidates;
+    std::vector<std::uint64_t> m_seenInScan;
+    std::uint64_t m_scan = 0;
+    std::string m_scratch;
+    std::vector<std::string> m_lines;
+    std::string m_output;
+};
+
+} // namespace qvc

@@ -1,0 +1,57 @@
+#pragma once
+// What the conversion pass and the run ask of the window. The engine never touches a widget: the main
+// window implements this interface, the command-line tool implements it for a terminal, tests fake it.
+
+#include <string>
+
+namespace qvc {
+
+/// The cells of a file row that a run writes.
+enum class TRowCell {
+    Updates, ///< "Atualizações": the count, formatted "###,###,##0"
+    Status, ///< "Status": the percentage of pairs done, "%d%%"
+    Time, ///< "Tempo": the elapsed time, "HH:mm:ss"
+};
+
+/// The state images a run puts on a row (0 to 4 are the frames of the working animation).
+inline constexpr int kImageChanged = 6;
+inline constexpr int kImageFailed = 7;
+inline constexpr int kImageUnchanged = 8;
+
+class TWindowServices
+{
+public:
+    virtual ~TWindowServices() = default;
+
+    /// Sets the progress bar's minimum unless it is -1, then its maximum unless it is -1, then its position.
+    virtual void SetProgress(int position, int minimum, int maximum) = 0;
+    /// With advance false sets the row's state image to `index`; with advance true adds 1 to it and
+    /// sets it to 0 once it reached 5. Either way it then lets the window handle its pending events
+    /// (repaint, input) before it returns. The pass calls it after every pair, so it must be cheap when
+    /// nothing is pending; repainting more often than the screen can show is not needed.
+    virtual void AdvanceRowImage(int row, int index, bool advance) = 0;
+    /// Sets the row's state image without handling events (the run's reset of every row).
+    virtual void SetRowImage(int row, int index) = 0;
+    /// Writes one cell of a row; `text` is Windows-1252.
+    virtual void SetRowCell(int row, TRowCell cell, const std::string &text) = 0;
+    /// Selects a row; rows selected before stay selected.
+    virtual void SelectRow(int row) = 0;
+    /// Clears the file list's selection.
+    virtual void ClearSelection() = 0;
+    /// Shows (true) or hides (false) the progress message of the status strip.
+    virtual void ShowProgressMessage(bool show) = 0;
+    /// Shows the ready picture (true) or the busy picture (false) of the status strip.
+    virtual void ShowReadyImage(bool ready) = 0;
+    /// Enables or disables the "Salvar Resultado" button (bbSaveResult).
+    virtual void EnableSaveResult(bool enabled) = 0;
+    /// Start of a run: shows the page "Converter Arquivo(s)" (side-bar button 0), sets the hourglass
+    /// cursor and disables, in this order, bbSaveResult, the menu bar, the tool bar, the side bar and
+    /// the status strip pStatusResult. From here until EndRun nothing may change the file list, the
+    /// pairs or the options, and no second run may start.
+    virtual void BeginRun() = 0;
+    /// End of a run, also one ended by a failure: enables the menu bar, the tool bar, the side bar and
+    /// pStatusResult again (not bbSaveResult) and sets the default cursor.
+    virtual void EndRun() = 0;
+};
+
+} // namespace qvc
