@@ -1,0 +1,10 @@
+#pragma once
+// Application-wide set-up shared by the program and its window tests.
+class QApplication;
+
+namespace qvc {
+
+/// Sets the application's title ("Conversão de Arquivos") and tooltips behaviour.
+void SetUpApplication(QApplication &app);
+
+} // namespace qvc

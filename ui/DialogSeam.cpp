@@ -1,0 +1,185 @@
+#include "ui/DialogSeam.h"
+
+#include <QDialog>
+#include <QFileDialog>
+#include <QMessageBox>
+
+namespace qvc {
+
+namespace {
+
+// "description|pattern|..." as Qt name filters ("description (p1 p2)").
+QStringList NameFilters(const QString &filter)
+{
+    QStringList result;
+    const QStringList parts = filter.split(QLatin1Char('|'));
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+        QString patterns = parts[i + 1];
+        patterns.replace(QLatin1Char(';'), QLatin1Char(' '));
+        result << QStringLiteral("%1 (%2)").arg(parts[i], patterns);
+    }
+    return result;
+}
+
+void Prepare(QFileDialog &dialog, const TFileDialogRequest &request)
+{
+    if (!request.Title.isEmpty())
+        dialog.setWindowTitle(request.Title);
+    if (!request.Directory.isEmpty())
+        dialog.setDirectory(request.Directory);
+    const QStringList filters = NameFilters(request.Filter);
+    if (!filters.isEmpty()) {
+        dialog.setNameFilters(filters);
+        dialog.selectNameFilter(filters.value(std::clamp<int>(request.FilterIndex, 0, int(filters.size()) - 1)));
+    }
+    if (!request.DefaultSuffix.isEmpty())
+        dialog.setDefaultSuffix(request.DefaultSuffix);
+    if (!request.FileName.isEmpty())
+        dialog.selectFile(request.FileName);
+    dialog.setOption(QFileDialog::DontConfirmOverwrite, !request.ConfirmOverwrite);
+    dialog.setOption(QFileDialog::ReadOnly, false);
+    dialog.setSizeGripEnabled(true);
+}
+
+void ReadBack(const QFileDialog &dialog, TFileDialogRequest &request)
+{
+    const auto index = dialog.nameFilters().indexOf(dialog.selectedNameFilter());
+    if (index >= 0)
+        request.FilterIndex = int(index);
+}
+
+} // namespace
+
+QStringList TQtDialogSeam::OpenFiles(QWidget *parent, TFileDialogRequest &request)
+{
+    QFileDialog dialog(parent);
+    Prepare(dialog, request);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(request.MultipleFiles ? QFileDialog::ExistingFiles : QFileDialog::AnyFile);
+    if (dialog.exec() != QDialog::Accepted)
+        return {};
+    ReadBack(dialog, request);
+    return dialog.selectedFiles();
+}
+
+std::optional<QString> TQtDialogSeam::SaveFile(QWidget *parent, TFileDialogRequest &request)
+{
+    QFileDialog dialog(parent);
+    Prepare(dialog, request);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return std::nullopt;
+    ReadBack(dialog, request);
+    return dialog.selectedFiles().constFirst();
+}
+
+std::optional<QString> TQtDialogSeam::BrowseFolder(QWidget *parent, const QString &title, const QString &directory)
+{
+    QFileDialog dialog(parent, title, directory);
+    dialog.setFileMode(QFileDialog::Directory);
+    dialog.setOption(QFileDialog::ShowDirsOnly, true);
+    dialog.setSizeGripEnabled(true);
+    if (!directory.isEmpty())
+        dialog.selectFile(directory);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return std::nullopt;
+    return dialog.selectedFiles().constFirst();
+}
+
+TAnswer TQtDialogSeam::Question(QWidget *parent, const QString &caption, const QString &text)
+{
+    const auto button = QMessageBox::question(
+        parent, caption, text, QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, QMessageBox::Yes);
+    if (button == QMessageBox::Yes)
+        return TAnswer::Yes;
+    if (button == QMessageBox::No)
+        return TAnswer::No;
+    return TAnswer::Cancel;
+}
+
+void TQtDialogSeam::ShowError(QWidget *parent, const QString &text)
+{
+    QMessageBox::critical(parent, QStringLiteral("Erro"), text);
+}
+
+void TQtDialogSeam::ShowMessage(QWidget *parent, const QString &text)
+{
+    QMessageBox::information(parent, QString(), text);
+}
+
+int TQtDialogSeam::Exec(QDialog *dialog)
+{
+    return dialog->exec();
+}
+
+QStringList TScriptedDialogSeam::OpenFiles(QWidget *, TFileDialogRequest &request)
+{
+    Calls.push_back({ QStringLiteral("open"), {}, {}, request, request.Directory });
+    if (OpenAnswers.empty())
+        return {};
+    QStringList answer = OpenAnswers.front();
+    OpenAnswers.pop_front();
+    return answer;
+}
+
+std::optional<QString> TScriptedDialogSeam::SaveFile(QWidget *, TFileDialogRequest &request)
+{
+    Calls.push_back({ QStringLiteral("save"), {}, {}, request, request.Directory });
+    if (SaveAnswers.empty())
+        return std::nullopt;
+    const QString answer = SaveAnswers.front();
+    SaveAnswers.pop_front();
+    if (answer.isEmpty())
+        return std::nullopt;
+    return answer;
+}
+
+std::optional<QString> TScriptedDialogSeam::BrowseFolder(QWidget *, const QString &title, const QString &directory)
+{
+    Calls.push_back({ QStringLiteral("folder"), title, {}, {}, directory });
+    if (FolderAnswers.empty())
+        return std::nullopt;
+    const QString answer = FolderAnswers.front();
+    FolderAnswers.pop_front();
+    if (answer.isEmpty())
+        return std::nullopt;
+    return answer;
+}
+
+TAnswer TScriptedDialogSeam::Question(QWidget *, const QString &caption, const QString &text)
+{
+    Calls.push_back({ QStringLiteral("question"), text, caption, {}, {} });
+    if (QuestionAnswers.empty())
+        return TAnswer::Cancel;
+    const TAnswer answer = QuestionAnswers.front();
+    QuestionAnswers.pop_front();
+    return answer;
+}
+
+void TScriptedDialogSeam::ShowError(QWidget *, const QString &text)
+{
+    Calls.push_back({ QStringLiteral("error"), text, {}, {}, {} });
+}
+
+void TScriptedDialogSeam::ShowMessage(QWidget *, const QString &text)
+{
+    Calls.push_back({ QStringLiteral("message"), text, {}, {}, {} });
+}
+
+int TScriptedDialogSeam::Exec(QDialog *dialog)
+{
+    Calls.push_back({ QStringLiteral("exec"), dialog->objectName(), dialog->windowTitle(), {}, {} });
+    return ExecHandler ? ExecHandler(dialog) : int(QDialog::Rejected);
+}
+
+std::vector<TScriptedDialogSeam::TCall> TScriptedDialogSeam::CallsOf(const QString &kind) const
+{
+    std::vector<TCall> result;
+    for (const auto &call : Calls)
+        if (call.Kind == kind)
+            result.push_back(call);
+    return result;
+}
+
+} // namespace qvc

@@ -1,0 +1,96 @@
+#pragma once
+// Every dialog and message box of the window goes through this seam: the Qt one shows real dialogs,
+// the scripted one answers from a queue so tests never wait on a modal window.
+#include <QString>
+#include <QStringList>
+#include <deque>
+#include <functional>
+#include <optional>
+#include <vector>
+
+class QDialog;
+class QWidget;
+
+namespace qvc {
+
+struct TFileDialogRequest
+{
+    QString Title;
+    QString Directory; ///< initial folder, empty for the dialog's own default
+    QString FileName; ///< preset file name (may hold a folder part)
+    QString Filter; ///< "description|pattern|description|pattern..."
+    int FilterIndex = 0; ///< 0-based entry selected; written back with the user's choice
+    QString DefaultSuffix; ///< added to a typed name without an extension
+    bool ConfirmOverwrite = false;
+    bool MultipleFiles = false;
+};
+
+enum class TAnswer { Yes, No, Cancel, Ok };
+
+class TDialogSeam
+{
+public:
+    virtual ~TDialogSeam() = default;
+    /// Open dialog: the chosen names, empty when cancelled.
+    virtual QStringList OpenFiles(QWidget *parent, TFileDialogRequest &request) = 0;
+    /// Save dialog: the chosen name, nothing when cancelled.
+    virtual std::optional<QString> SaveFile(QWidget *parent, TFileDialogRequest &request) = 0;
+    /// Folder picker: the chosen folder, nothing when cancelled.
+    virtual std::optional<QString> BrowseFolder(QWidget *parent, const QString &title, const QString &directory) = 0;
+    /// Yes / No / Cancel question with the question icon.
+    virtual TAnswer Question(QWidget *parent, const QString &caption, const QString &text) = 0;
+    /// The standard error box with an error's text.
+    virtual void ShowError(QWidget *parent, const QString &text) = 0;
+    /// A plain message box.
+    virtual void ShowMessage(QWidget *parent, const QString &text) = 0;
+    /// Shows a modal dialog and returns its result code.
+    virtual int Exec(QDialog *dialog) = 0;
+};
+
+/// The real dialogs of the platform.
+class TQtDialogSeam : public TDialogSeam
+{
+public:
+    QStringList OpenFiles(QWidget *parent, TFileDialogRequest &request) override;
+    std::optional<QString> SaveFile(QWidget *parent, TFileDialogRequest &request) override;
+    std::optional<QString> BrowseFolder(QWidget *parent, const QString &title, const QString &directory) override;
+    TAnswer Question(QWidget *parent, const QString &caption, const QString &text) override;
+    void ShowError(QWidget *parent, const QString &text) override;
+    void ShowMessage(QWidget *parent, const QString &text) override;
+    int Exec(QDialog *dialog) override;
+};
+
+/// Answers from queues filled by a test and records every request.
+class TScriptedDialogSeam : public TDialogSeam
+{
+public:
+    struct TCall
+    {
+        QString Kind; ///< "open", "save", "folder", "question", "error", "message", "exec"
+        QString Text; ///< message text, question text or folder picker title
+        QString Caption;
+        TFileDialogRequest Request;
+        QString Directory;
+    };
+
+    std::deque<QStringList> OpenAnswers;
+    std::deque<QString> SaveAnswers; ///< an empty name cancels the dialog
+    std::deque<QString> FolderAnswers; ///< an empty name cancels the picker
+    std::deque<TAnswer> QuestionAnswers;
+    /// Called for a modal dialog; returns its result code (rejected when unset).
+    std::function<int(QDialog *)> ExecHandler;
+    std::vector<TCall> Calls;
+
+    QStringList OpenFiles(QWidget *parent, TFileDialogRequest &request) override;
+    std::optional<QString> SaveFile(QWidget *parent, TFileDialogRequest &request) override;
+    std::optional<QString> BrowseFolder(QWidget *parent, const QString &title, const QString &directory) override;
+    TAnswer Question(QWidget *parent, const QString &caption, const QString &text) override;
+    void ShowError(QWidget *parent, const QString &text) override;
+    void ShowMessage(QWidget *parent, const QString &text) override;
+    int Exec(QDialog *dialog) override;
+
+    /// The calls of one kind, in order.
+    std::vector<TCall> CallsOf(const QString &kind) const;
+};
+
+} // namespace qvc

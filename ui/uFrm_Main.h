@@ -1,0 +1,189 @@
+#pragma once
+// The main window: layout, commands, dispatch by Tag, the enabling pass, page selection, the hint line,
+// the overlay panels, start-up and shut-down. The subsystems' handlers live in uFrm_Main*.cpp files.
+#include "ui/DialogSeam.h"
+#include "window/ActionEnabling.h"
+
+#include <QMainWindow>
+#include <QPointer>
+#include <QTimer>
+#include <array>
+
+class QAction;
+class QButtonGroup;
+class QCheckBox;
+class QFrame;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QMenuBar;
+class QProgressBar;
+class QPushButton;
+class QRadioButton;
+class QSplitter;
+class QStackedWidget;
+class QStandardItemModel;
+class QTableView;
+class QTableWidget;
+class QToolBar;
+class QToolButton;
+
+class Tfrm_Main : public QMainWindow
+{
+    Q_OBJECT
+public:
+    /// `dialogs` answers every dialog and message box; `executablePath` names the program file, beside
+    /// which the settings file and the default repository live.
+    Tfrm_Main(qvc::TDialogSeam *dialogs, const QString &executablePath, QWidget *parent = nullptr);
+    ~Tfrm_Main() override;
+
+    // Commands, by Tag 0..11, and the exit command.
+    QAction *actScanSubDirectory = nullptr;
+    QAction *actAddFile = nullptr;
+    QAction *actRemoveFile = nullptr;
+    QAction *actSelectAll = nullptr;
+    QAction *actInsertLine = nullptr;
+    QAction *actDeleteLines = nullptr;
+    QAction *actOpenRepositoryData = nullptr;
+    QAction *actCopyRepositoryData = nullptr;
+    QAction *actNewRepositoryData = nullptr;
+    QAction *actSaveRepositoryData = nullptr;
+    QAction *actExecuteConversion = nullptr;
+    QAction *actAboutMe = nullptr;
+    QAction *actFileExit = nullptr;
+    /// The tagged command with this Tag, or null.
+    QAction *ActionByTag(int tag) const;
+
+    // Bars.
+    QMenuBar *ActionMainMenuBar1 = nullptr;
+    std::array<QMenu *, 4> MainMenuBarItems {};
+    QToolBar *ActionToolBar1 = nullptr;
+
+    // Work area.
+    QFrame *pData = nullptr;
+    QSplitter *Splitter1 = nullptr;
+    QFrame *obOutlookBarOptions = nullptr;
+    QLabel *obOutlookBarOptionsTitle = nullptr;
+    std::array<QToolButton *, 3> obOutlookBarOptionsButtons {};
+    QFrame *Panel2 = nullptr;
+    QLabel *Panel3 = nullptr;
+    QLabel *Image1 = nullptr;
+    QStackedWidget *Notebook1 = nullptr;
+
+    // Page 0.
+    QTableView *slSearchListSelectFiles = nullptr;
+    QFrame *pStatusResult = nullptr;
+    QPushButton *bbSaveResult = nullptr;
+    QLabel *pProgressMessage = nullptr;
+    QProgressBar *ProgressBar1 = nullptr;
+    QLabel *Image2 = nullptr;
+
+    // Page 1.
+    QTableView *vleUnits = nullptr;
+    QGroupBox *rgRadioGroupFileExtension = nullptr;
+    QButtonGroup *rgRadioGroupFileExtensionButtons = nullptr;
+    std::array<QRadioButton *, 3> rgRadioGroupFileExtensionItems {};
+    QLabel *stStaticTextFileExtension = nullptr;
+
+    // Page 2.
+    QCheckBox *cbCheckBoxBackupFiles = nullptr;
+    QCheckBox *cbCheckBoxSimulate = nullptr;
+    QLabel *ldLabeledEditFileMaskLabel = nullptr;
+    QLineEdit *ldLabeledEditFileMask = nullptr;
+    QPushButton *bbLanguageDefault = nullptr;
+
+    // Status bar.
+    QLabel *sbStatusBarVersion = nullptr;
+    QLabel *sbStatusBarHint = nullptr;
+
+    // Overlay: interface language editor.
+    QFrame *pLanguageDefault = nullptr;
+    QLabel *pLanguageCaptionTitle = nullptr;
+    QTableWidget *ValueListEditor1 = nullptr;
+    QLabel *pLanguageHintTitle = nullptr;
+    QTableWidget *ValueListEditor2 = nullptr;
+    QPushButton *bbApply = nullptr;
+    QPushButton *bbCancel = nullptr;
+
+    // Overlay: result view.
+    QFrame *pViewResult = nullptr;
+    QLabel *pViewResultTitle = nullptr;
+    QTableWidget *vleUnitsResult = nullptr;
+    QPushButton *bbOk = nullptr;
+
+    // State held by the window.
+    bool RepositoryModified = false;
+    int MaxFileNameLength = 0;
+    QString WindowTitleText;
+    QString VersionLabelText;
+    QString MessageQuestionText1;
+    QString MessageQuestionText2;
+    QString MessageQuestionCaption;
+    QString ProgressMessageText;
+    QString ResultTitleText;
+
+    /// The program's version as the version panel shows it after the settings are read.
+    static constexpr const char *kVersion = "2.02";
+
+    /// Runs the command of a tagged action after a fresh enabling pass; a disabled command does nothing.
+    void OnExecuteAction(QAction *sender);
+    /// Recomputes the enabled state of every tagged command, RepositoryModified and bbSaveResult.
+    void OnUpdateAction();
+    /// Selects page `index` through the side bar: title caption, title picture, page, focus.
+    void obOutlookBarOptionsButtonClick(int index);
+    /// Shows the long hint of whatever is under the pointer in the hint line.
+    void ShowApplicationHint();
+    /// Shows the long hint of `object` (or its nearest enclosing object with a hint) in the hint line.
+    void ShowHintOf(QObject *object);
+    void ShowProgressMessage(bool on);
+    void ShowReadyImage(bool ready);
+    void ShowOverlayPanel(QWidget *panel, bool show);
+    /// The shared click handler of bbApply (Tag 0), bbCancel (Tag 1) and bbOk (Tag 2).
+    void OnClickBitButtons(QObject *sender);
+
+    /// True while a conversion run is in progress: everything that changes the lists is refused.
+    bool IsRunning() const { return m_running; }
+    qvc::TDialogSeam &Dialogs() const { return *m_dialogs; }
+    const QString &ExecutablePath() const { return m_executablePath; }
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+    bool event(QEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+
+private:
+    void CreateActions();
+    void CreateMenusAndToolBar();
+    void CreateWorkArea();
+    QWidget *CreatePageConvertFiles();
+    QWidget *CreatePageRepository();
+    QWidget *CreatePageSettings();
+    void CreateStatusBar();
+    void CreateLanguageEditor();
+    void CreateResultView();
+    QAction *NewAction(const char *name, int tag, const QString &caption, const QString &hint, int picture,
+        const QKeySequence &shortcut);
+    void LayoutOverlay(QWidget *panel);
+    void ScheduleUpdate();
+
+    void FormCreate();
+    bool FormCloseQuery();
+    void FormClose();
+    void FormDestroy();
+    void AboutMe();
+
+    // Slots of the subsystems that plug into the window.
+    void LoadSettings();
+    void SaveSettings();
+
+    qvc::TDialogSeam *m_dialogs;
+    QString m_executablePath;
+    QTimer m_idleTimer;
+    bool m_running = false;
+    bool m_hintHandlerInstalled = false;
+    bool m_closing = false;
+    QStandardItemModel *m_fileListModel = nullptr;
+    QStandardItemModel *m_pairsModel = nullptr;
+};

@@ -1,0 +1,284 @@
+// Dispatch, the enabling pass, page selection, the hint line, the overlays, start-up and shut-down.
+#include "ui/Artwork.h"
+#include "ui/HintText.h"
+#include "ui/uFrm_About.h"
+#include "ui/uFrm_Main.h"
+
+#include "common/Errors.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QCursor>
+#include <QItemSelectionModel>
+#include <QLabel>
+#include <QMenuBar>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QStackedWidget>
+#include <QStandardItemModel>
+#include <QTableView>
+#include <QTableWidget>
+#include <QToolButton>
+#include <exception>
+
+using namespace qvc;
+
+Tfrm_Main::~Tfrm_Main()
+{
+    FormDestroy();
+}
+
+void Tfrm_Main::FormCreate()
+{
+    setAcceptDrops(true);
+    MessageQuestionText1 = QStringLiteral("Foram feitas modificações no arquivo %s ");
+    MessageQuestionText2 = QStringLiteral("Deseja salva-lo (S/N) ?");
+    MessageQuestionCaption = QStringLiteral("ATENÇÃO !");
+    WindowTitleText = QStringLiteral("Utilitário para converter arquivos DELPHI e KYLIX.");
+    VersionLabelText = QStringLiteral("Versão : ");
+    qApp->installEventFilter(this);
+    m_hintHandlerInstalled = true;
+    RepositoryModified = false;
+    MaxFileNameLength = 0;
+    ProgressMessageText = pProgressMessage->text();
+    ResultTitleText = pViewResultTitle->text();
+    ShowProgressMessage(false);
+    ShowReadyImage(true);
+    obOutlookBarOptionsButtonClick(pageConvertFiles);
+    m_fileListModel->removeRows(0, m_fileListModel->rowCount());
+    m_pairsModel->removeRows(0, m_pairsModel->rowCount());
+    LoadSettings();
+    OnUpdateAction();
+}
+
+void Tfrm_Main::LoadSettings()
+{
+    // The settings file is read here once the settings subsystem lands.
+}
+
+void Tfrm_Main::SaveSettings()
+{
+    // The settings file is written here once the settings subsystem lands.
+}
+
+bool Tfrm_Main::FormCloseQuery()
+{
+    // The unsaved-changes question of the repository plugs in here.
+    return true;
+}
+
+void Tfrm_Main::closeEvent(QCloseEvent *event)
+{
+    if (m_running || !FormCloseQuery()) {
+        event->ignore();
+        return;
+    }
+    FormClose();
+    event->accept();
+}
+
+void Tfrm_Main::FormClose()
+{
+    if (m_hintHandlerInstalled) {
+        qApp->removeEventFilter(this);
+        m_hintHandlerInstalled = false;
+    }
+    m_idleTimer.stop();
+}
+
+void Tfrm_Main::FormDestroy()
+{
+    FormClose();
+    setAcceptDrops(false);
+    SaveSettings();
+}
+
+void Tfrm_Main::OnExecuteAction(QAction *sender)
+{
+    if (!sender || m_running)
+        return;
+    const int tag = sender->property("Tag").toInt();
+    if (!IsActionTag(tag))
+        return;
+    OnUpdateAction();
+    if (!sender->isEnabled())
+        return;
+    try {
+        switch (tag) {
+        case tagAboutMe:
+            AboutMe();
+            break;
+        default:
+            break;
+        }
+    } catch (const std::exception &e) {
+        m_dialogs->ShowError(this, QString::fromLocal8Bit(e.what()));
+    }
+    ScheduleUpdate();
+}
+
+void Tfrm_Main::OnUpdateAction()
+{
+    if (m_running) {
+        // A run handles pending events but never lets the window go idle: keep every command locked.
+        for (int tag = 0; tag < kTaggedActionCount; ++tag)
+            ActionByTag(tag)->setEnabled(false);
+        return;
+    }
+    TEnablingSnapshot snapshot;
+    snapshot.LanguageEditorVisible = pLanguageDefault->isVisible();
+    snapshot.ResultViewVisible = pViewResult->isVisible();
+    snapshot.Page = Notebook1->currentIndex();
+    snapshot.Files = int(slSearchListSelectFiles->model()->rowCount());
+    const auto *selection = slSearchListSelectFiles->selectionModel();
+    snapshot.AnyFileSelected = selection && selection->hasSelection();
+    snapshot.Pairs = int(m_pairsModel->rowCount());
+    snapshot.RepositoryModified = RepositoryModified;
+    snapshot.SaveResultEnabled = bbSaveResult->isEnabled();
+    const TEnablingResult result = ComputeEnabling(snapshot);
+    for (int tag = 0; tag < kTaggedActionCount; ++tag)
+        ActionByTag(tag)->setEnabled(result.Enabled[tag]);
+    RepositoryModified = result.RepositoryModified;
+    if (!result.SaveResultEnabled)
+        bbSaveResult->setEnabled(false);
+}
+
+void Tfrm_Main::ScheduleUpdate()
+{
+    if (!m_idleTimer.isActive())
+        m_idleTimer.start();
+}
+
+void Tfrm_Main::obOutlookBarOptionsButtonClick(int index)
+{
+    if (index < 0 || index > 2)
+        return;
+    Panel3->setText(obOutlookBarOptionsButtons[index]->text());
+    Image1->clear();
+    Image1->setPixmap(SideBarPicture(index));
+    Notebook1->setCurrentIndex(index);
+    if (isActiveWindow()) {
+        QWidget *first = index == pageConvertFiles ? static_cast<QWidget *>(slSearchListSelectFiles)
+            : index == pageRepository              ? static_cast<QWidget *>(vleUnits)
+                                                   : static_cast<QWidget *>(cbCheckBoxBackupFiles);
+        first->setFocus(Qt::OtherFocusReason);
+    }
+    ScheduleUpdate();
+}
+
+void Tfrm_Main::ShowApplicationHint()
+{
+    ShowHintOf(QApplication::widgetAt(QCursor::pos()));
+}
+
+void Tfrm_Main::ShowHintOf(QObject *object)
+{
+    QString hint;
+    for (QObject *o = object; o && hint.isEmpty(); o = o->parent()) {
+        hint = HintOf(o);
+        if (hint.isEmpty()) {
+            if (const auto *button = qobject_cast<QToolButton *>(o); button && button->defaultAction())
+                hint = HintOf(button->defaultAction());
+        }
+    }
+    sbStatusBarHint->setText(QLatin1Char(' ') + LongHint(hint));
+}
+
+void Tfrm_Main::ShowProgressMessage(bool on)
+{
+    pProgressMessage->setEnabled(on);
+    pProgressMessage->setText(on ? ProgressMessageText : QString());
+}
+
+void Tfrm_Main::ShowReadyImage(bool ready)
+{
+    Image2->clear();
+    Image2->setPixmap(ReadyBusyPicture(ready ? 0 : 1));
+}
+
+void Tfrm_Main::LayoutOverlay(QWidget *panel)
+{
+    // Between the tool bar and the status bar: the central area of the window.
+    panel->setGeometry(centralWidget()->geometry());
+}
+
+void Tfrm_Main::ShowOverlayPanel(QWidget *panel, bool show)
+{
+    ActionMainMenuBar1->setEnabled(!show);
+    pData->setEnabled(!show);
+    LayoutOverlay(panel);
+    panel->setVisible(show);
+    if (show)
+        panel->raise();
+    ScheduleUpdate();
+}
+
+void Tfrm_Main::resizeEvent(QResizeEvent *event)
+{
+    QMainWindow::resizeEvent(event);
+    for (QWidget *panel : { static_cast<QWidget *>(pLanguageDefault), static_cast<QWidget *>(pViewResult) })
+        if (panel->isVisible())
+            LayoutOverlay(panel);
+}
+
+void Tfrm_Main::OnClickBitButtons(QObject *sender)
+{
+    switch (sender->property("Tag").toInt()) {
+    case 1:
+        ShowOverlayPanel(pLanguageDefault, false);
+        bbLanguageDefault->setFocus(Qt::OtherFocusReason);
+        break;
+    case 2:
+        ShowOverlayPanel(pViewResult, false);
+        slSearchListSelectFiles->setFocus(Qt::OtherFocusReason);
+        pViewResultTitle->setText(ResultTitleText);
+        break;
+    default:
+        break;
+    }
+}
+
+void Tfrm_Main::AboutMe()
+{
+    TfrmQVAbout box(nullptr);
+    box.setWindowModality(Qt::ApplicationModal);
+    m_dialogs->Exec(&box);
+}
+
+bool Tfrm_Main::event(QEvent *event)
+{
+    // The hint line is ours: Qt's own status tips would overwrite it.
+    if (event->type() == QEvent::StatusTip)
+        return true;
+    return QMainWindow::event(event);
+}
+
+bool Tfrm_Main::eventFilter(QObject *watched, QEvent *event)
+{
+    switch (event->type()) {
+    case QEvent::Enter:
+    case QEvent::Leave:
+        if (watched->isWidgetType())
+            ShowApplicationHint();
+        ScheduleUpdate();
+        break;
+    case QEvent::Timer:
+    case QEvent::Paint:
+    case QEvent::UpdateRequest:
+    case QEvent::MetaCall:
+    case QEvent::LayoutRequest:
+    case QEvent::Polish:
+    case QEvent::PolishRequest:
+    case QEvent::ChildAdded:
+    case QEvent::ChildPolished:
+    case QEvent::ChildRemoved:
+    case QEvent::DeferredDelete:
+        break;
+    default:
+        ScheduleUpdate();
+        break;
+    }
+    return QMainWindow::eventFilter(watched, event);
+}

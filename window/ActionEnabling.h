@@ -1,0 +1,32 @@
+#pragma once
+// The enabling pass of the main window as a pure function: a snapshot in, the enabled states out.
+#include "window/ActionTags.h"
+
+#include <array>
+
+namespace qvc {
+
+struct TEnablingSnapshot
+{
+    bool LanguageEditorVisible = false; ///< pLanguageDefault shown
+    bool ResultViewVisible = false; ///< pViewResult shown
+    int Page = pageConvertFiles; ///< the page Notebook1 shows
+    int Files = 0; ///< rows of the file list
+    bool AnyFileSelected = false; ///< at least one row selected
+    int Pairs = 0; ///< lines of the substitution list (the grid's blank entry row is none)
+    bool RepositoryModified = false;
+    bool SaveResultEnabled = false; ///< bbSaveResult as it is now
+};
+
+struct TEnablingResult
+{
+    std::array<bool, kTaggedActionCount> Enabled {}; ///< indexed by Tag
+    bool RepositoryModified = false;
+    bool SaveResultEnabled = false;
+};
+
+/// Applies the thirteen enabling rules in their fixed order; later rules read what earlier ones set.
+/// Rule 12 recomputes RepositoryModified; rule 13 may switch bbSaveResult off, never on.
+TEnablingResult ComputeEnabling(const TEnablingSnapshot &snapshot);
+
+} // namespace qvc
