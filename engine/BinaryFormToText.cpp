@@ -11,7 +11,7 @@ namespace {
 
 // Deeper than any real form (they stay below 30 levels). The text grows with the square of the depth,
 // and every level is a stack frame, so a stream must not choose it freely.
-constexpr int kMaxNestingLevel = 128;
+constexpr int kMaxNestingLevel = 64;
 
 // Longest run of string units written on one text line.
 constexpr std::size_t kLineLength = 64;
