@@ -1,5 +1,6 @@
 #pragma once
 // A substitution pair is a view of one repository line: find text before the first "=", replace text after it.
+#include <string>
 #include <string_view>
 
 namespace qvc {
@@ -16,6 +17,17 @@ inline std::string_view PairReplace(std::string_view line)
 {
     const auto eq = line.find('=');
     return eq == std::string_view::npos ? line : line.substr(eq + 1);
+}
+
+/// The line of an edited row: find text, "=", replace text.
+inline std::string MakePairLine(std::string_view find, std::string_view replace)
+{
+    std::string line;
+    line.reserve(find.size() + 1 + replace.size());
+    line.append(find);
+    line += '=';
+    line.append(replace);
+    return line;
 }
 
 } // namespace qvc

@@ -1,0 +1,41 @@
+#pragma once
+// The ".dat" repository file: its read form (any bytes) and its written form (RenameMode marker first, CR LF after
+// every line). Lines are 8-bit text as held in the file; nothing is transcoded.
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace qvc {
+
+/// Format of the RenameMode marker line; "%d" is the RenameMode as one digit.
+inline constexpr std::string_view kRenameMarkerFormat = "<|ChangeFileName=%d|>";
+
+/// The RenameMode the window starts with: no file is renamed.
+inline constexpr int kDefaultRenameMode = 2;
+
+/// The marker line for a RenameMode 0..2, e.g. "<|ChangeFileName=0|>" (20 bytes).
+std::string RenameMarker(int renameMode);
+
+/// The lines of a repository file's bytes: a NUL ends the text, lines break at CR LF, a lone CR or a lone LF,
+/// a break at the very end adds no empty line, empty lines stay. Takes any bytes; never throws.
+std::vector<std::string> ReadRepositoryLines(std::string_view bytes);
+
+/// Looks for the marker of N = 0, then 1, then 2 (whole line, ASCII letter case ignored) from the top; at the first N
+/// found, sets renameMode to N, removes that one line and returns true. Returns false and changes nothing otherwise.
+bool ApplyRenameMarker(std::vector<std::string> &lines, int &renameMode);
+
+/// The written form: the marker for renameMode, then every line, each followed by CR LF.
+std::string RepositoryFileBytes(const std::vector<std::string> &lines, int renameMode);
+
+/// Lines and RenameMode read from a repository file.
+struct TRepositoryContent
+{
+    std::vector<std::string> Lines;
+    int RenameMode = kDefaultRenameMode;
+    bool MarkerFound = false;
+};
+
+/// Reads a repository file's bytes and takes its marker out; renameMode is kept when no marker is found.
+TRepositoryContent ParseRepositoryBytes(std::string_view bytes, int renameMode);
+
+} // namespace qvc

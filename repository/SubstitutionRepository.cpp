@@ -1,0 +1,258 @@
+#include "repository/SubstitutionRepository.h"
+
+#include "common/Errors.h"
+#include "common/FileIO.h"
+#include "common/PathCase.h"
+#include "repository/PairView.h"
+
+#include <stdexcept>
+
+namespace qvc {
+
+namespace {
+
+// A line holds no CR, LF or NUL: such bytes would split it or end the file's text when it is read back.
+std::string CleanLine(std::string_view text)
+{
+    std::string line(text);
+    for (char &c : line)
+        if (c == '\r' || c == '\n' || c == '\0')
+            c = ' ';
+    return line;
+}
+
+bool IsBlankOnly(std::string_view text)
+{
+    for (const char c : text)
+        if (static_cast<unsigned char>(c) > ' ')
+            return false;
+    return true;
+}
+
+} // namespace
+
+TRepositoryCommandStates RepositoryCommandStates(
+    std::size_t lineCount, bool repositoryModified, bool free, bool repositoryPageVisible)
+{
+    TRepositoryCommandStates states;
+    states.InsertLine = free && lineCount >= 1;
+    states.DeleteLines = states.InsertLine && repositoryPageVisible && lineCount >= 1;
+    states.OpenRepositoryData = free && !repositoryModified;
+    states.CopyRepositoryData = free && !repositoryModified && states.InsertLine;
+    states.NewRepositoryData = free && !repositoryModified && states.InsertLine;
+    states.SaveRepositoryData = free && repositoryModified && states.InsertLine && lineCount >= 1;
+    return states;
+}
+
+std::string FormatQuestionTemplate(std::string_view format, std::string_view value)
+{
+    std::string out;
+    out.reserve(format.size() + value.size());
+    bool used = false;
+    for (std::size_t i = 0; i < format.size(); ++i) {
+        if (format[i] == '%' && i + 1 < format.size()) {
+            if (format[i + 1] == '%') {
+                out += '%';
+                ++i;
+                continue;
+            }
+            if (format[i + 1] == 's' && !used) {
+                out += value;
+                used = true;
+                ++i;
+                continue;
+            }
+        }
+        out += format[i];
+    }
+    return out;
+}
+
+TSubstitutionRepository::TSubstitutionRepository(std::string executablePath)
+    : m_executablePath(std::move(executablePath))
+{
+}
+
+std::string_view TSubstitutionRepository::Find(std::size_t row) const
+{
+    return PairFind(m_lines.at(row));
+}
+
+std::string_view TSubstitutionRepository::Replace(std::size_t row) const
+{
+    return PairReplace(m_lines.at(row));
+}
+
+bool TSubstitutionRepository::IsEmptyRow(std::size_t row) const
+{
+    return Find(row).empty() && Replace(row).empty();
+}
+
+bool TSubstitutionRepository::SetFind(std::size_t row, std::string_view find)
+{
+    if (find.find('=') != std::string_view::npos)
+        throw TError(std::string(kKeyMayNotContainEquals));
+    std::string &line = m_lines.at(row);
+    const std::string newFind = CleanLine(find);
+    if (newFind == PairFind(line))
+        return false;
+    line = MakePairLine(newFind, PairReplace(line));
+    return true;
+}
+
+bool TSubstitutionRepository::SetReplace(std::size_t row, std::string_view replace)
+{
+    std::string &line = m_lines.at(row);
+    const std::string newReplace = CleanLine(replace);
+    if (newReplace == PairReplace(line))
+        return false;
+    line = MakePairLine(PairFind(line), newReplace);
+    return true;
+}
+
+void TSubstitutionRepository::InsertLine(std::size_t row, std::string_view line)
+{
+    if (row > m_lines.size())
+        throw std::out_of_range("TSubstitutionRepository::InsertLine");
+    m_lines.insert(m_lines.begin() + static_cast<std::ptrdiff_t>(row), CleanLine(line));
+}
+
+void TSubstitutionRepository::AppendLine(std::string_view line)
+{
+    m_lines.push_back(CleanLine(line));
+}
+
+void TSubstitutionRepository::DeleteLine(std::size_t row)
+{
+    if (row >= m_lines.size())
+        throw std::out_of_range("TSubstitutionRepository::DeleteLine");
+    m_lines.erase(m_lines.begin() + static_cast<std::ptrdiff_t>(row));
+}
+
+void TSubstitutionRepository::SetLines(std::vector<std::string> lines)
+{
+    for (auto &line : lines)
+        line = CleanLine(line);
+    m_lines = std::move(lines);
+}
+
+bool TSubstitutionRepository::InsertEmptyRowBefore(std::size_t row)
+{
+    if (row >= m_lines.size() || Find(row).empty())
+        return false;
+    InsertLine(row);
+    return true;
+}
+
+bool TSubstitutionRepository::AppendEmptyRowAfterLast(std::size_t row)
+{
+    if (m_lines.empty() || row != m_lines.size() - 1 || Find(row).empty())
+        return false;
+    AppendLine();
+    return true;
+}
+
+bool TSubstitutionRepository::RemoveRowIfEmpty(std::size_t row)
+{
+    if (row >= m_lines.size() || !IsEmptyRow(row))
+        return false;
+    DeleteLine(row);
+    return true;
+}
+
+void TSubstitutionRepository::SetRenameMode(int renameMode)
+{
+    if (renameMode < 0 || renameMode > 2)
+        throw std::out_of_range("RenameMode must be 0, 1 or 2");
+    m_renameMode = renameMode;
+}
+
+bool TSubstitutionRepository::RepositoryFileExists() const
+{
+    return !m_repositoryFileName.empty() && FileExists(m_repositoryFileName);
+}
+
+std::string TSubstitutionRepository::RepositoryFolder() const
+{
+    const auto slash = m_repositoryFileName.rfind('/');
+    return slash == std::string::npos ? std::string() : m_repositoryFileName.substr(0, slash + 1);
+}
+
+std::string TSubstitutionRepository::CloseQuestionText() const
+{
+    return FormatQuestionTemplate(m_messageQuestionText1, m_repositoryFileName) + "\r" + m_messageQuestionText2;
+}
+
+bool TSubstitutionRepository::OpenRepositoryFile(const std::string &path)
+{
+    if (path.empty() || !FileExists(path))
+        return false;
+    // Read fully before touching the list, so an unreadable file costs nothing of what is shown.
+    TRepositoryContent content = ParseRepositoryBytes(ReadFileBytes(path), m_renameMode);
+    m_lines = std::move(content.Lines);
+    m_renameMode = content.RenameMode;
+    SetRepositoryFileName(path);
+    return true;
+}
+
+bool TSubstitutionRepository::ApplyRenameMarker()
+{
+    return qvc::ApplyRenameMarker(m_lines, m_renameMode);
+}
+
+void TSubstitutionRepository::WriteRepositoryFile(const std::string &path)
+{
+    // The marker goes into the list only once the file is safely written: a failed write leaves no marker row.
+    WriteFileReplacing(path, RepositoryFileBytes(m_lines, m_renameMode));
+    m_lines.insert(m_lines.begin(), RenameMarker(m_renameMode));
+    ApplyRenameMarker();
+}
+
+const std::string &TSubstitutionRepository::SetRepositoryFileName(const std::string &path)
+{
+    std::string name = IsBlankOnly(path) ? ReplaceExtension(m_executablePath, ".dat") : path;
+    name = CaseSafeLowerPath(AbsolutePath(name));
+    m_windowTitle = FileExists(name) ? m_windowTitleText + " (" + name + ")" : m_windowTitleText;
+    m_repositoryFileName = std::move(name);
+    return m_windowTitle;
+}
+
+std::size_t TSubstitutionRepository::NewLine(std::optional<std::size_t> currentRow)
+{
+    if (currentRow && *currentRow < m_lines.size() && IsEmptyRow(*currentRow))
+        m_lines[*currentRow].assign(1, '=');
+    else
+        m_lines.emplace_back("=");
+    m_repositoryModified = true;
+    return m_lines.size() - 1;
+}
+
+std::optional<std::size_t> TSubstitutionRepository::DeleteCurrentLine(std::optional<std::size_t> currentRow)
+{
+    m_repositoryModified = true;
+    if (!currentRow || *currentRow >= m_lines.size()) {
+        if (!currentRow || m_lines.empty())
+            return std::nullopt;
+        return m_lines.size() - 1;
+    }
+    const std::size_t row = *currentRow;
+    DeleteLine(row);
+    if (m_lines.empty())
+        return std::nullopt;
+    return row < m_lines.size() ? row : m_lines.size() - 1;
+}
+
+void TSubstitutionRepository::SaveRepository(const std::string &path)
+{
+    WriteRepositoryFile(path);
+    SetRepositoryFileName(path);
+    m_repositoryModified = false;
+}
+
+void TSubstitutionRepository::NewRepository()
+{
+    m_lines.clear();
+    SetRepositoryFileName(std::string());
+}
+
+} // namespace qvc

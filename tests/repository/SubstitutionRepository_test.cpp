@@ -1,0 +1,378 @@
+#include "TempFolder.h"
+
+#include "common/Errors.h"
+#include "common/FileIO.h"
+#include "repository/SubstitutionRepository.h"
+
+#include <filesystem>
+#include <gtest/gtest.h>
+
+using qvc::TSubstitutionRepository;
+
+namespace {
+
+using TLines = std::vector<std::string>;
+
+const std::string kTitle(qvc::kDefaultWindowTitleText);
+
+class RepositoryTest : public TTempFolderTest
+{
+protected:
+    std::string Executable() const { return Path("QvConvertFiles"); }
+};
+
+// --- Saving ---
+
+struct TQuirkCase
+{
+    const char *name;
+    TLines lines;
+    int mode;
+    TLines linesAfter;
+    int modeAfter;
+};
+
+class WriteRepositoryFileTest : public TTempFolderTest, public ::testing::WithParamInterface<TQuirkCase>
+{
+};
+
+TEST_P(WriteRepositoryFileTest, WritesTheMarkerFirstThenTakesTheFirstMarkerOutAgain)
+{
+    const auto &c = GetParam();
+    TSubstitutionRepository repository;
+    repository.SetLines(c.lines);
+    repository.SetRenameMode(c.mode);
+    repository.WriteRepositoryFile(Path("r.dat"));
+    EXPECT_EQ(qvc::ReadFileBytes(Path("r.dat")), qvc::RepositoryFileBytes(c.lines, c.mode));
+    EXPECT_EQ(repository.Lines(), c.linesAfter);
+    EXPECT_EQ(repository.RenameMode(), c.modeAfter);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, WriteRepositoryFileTest,
+    ::testing::Values(TQuirkCase { "PlainListComesBackUnchanged", { "abc=xyz", "a b=c=d", "", "abc" }, 1,
+                          { "abc=xyz", "a b=c=d", "", "abc" }, 1 },
+        TQuirkCase { "UserLineWithSmallerMarkerIsTakenInstead", { "abc=xyz", "<|changefilename=0|>" }, 2,
+            { "<|ChangeFileName=2|>", "abc=xyz" }, 0 },
+        TQuirkCase { "UserLineWithLargerMarkerStays", { "<|ChangeFileName=2|>" }, 1, { "<|ChangeFileName=2|>" }, 1 },
+        TQuirkCase { "UserLineWithSameMarkerStays", { "<|ChangeFileName=1|>" }, 1, { "<|ChangeFileName=1|>" }, 1 }),
+    [](const auto &info) { return std::string(info.param.name); });
+
+struct TFailedSaveCase
+{
+    const char *name;
+    const char *target; // below the test folder
+    const char *reason;
+};
+
+class FailedSaveTest : public RepositoryTest, public ::testing::WithParamInterface<TFailedSaveCase>
+{
+};
+
+TEST_P(FailedSaveTest, LeavesEverythingAsItWasAndSaysWhy)
+{
+    std::filesystem::create_directories(m_dir / "folder.dat");
+    qvc::WriteFileReplacing(Path("old.dat"), "<|ChangeFileName=1|>\r\nold=kept\r\n");
+    TSubstitutionRepository repository(Executable());
+    repository.OpenRepositoryFile(Path("old.dat"));
+    repository.SetLines({ "abc=xyz", "<|ChangeFileName=0|>" });
+    repository.SetRenameMode(2);
+    repository.SetRepositoryModified(true);
+    const std::string title = repository.WindowTitle();
+    const std::string target = Path(GetParam().target);
+    try {
+        repository.SaveRepository(target);
+        FAIL() << "the save should have failed";
+    } catch (const qvc::TError &e) {
+        EXPECT_EQ(std::string(e.what()), "Cannot create file \"" + target + "\". " + GetParam().reason);
+    }
+    EXPECT_EQ(repository.Lines(), (TLines { "abc=xyz", "<|ChangeFileName=0|>" }));
+    EXPECT_EQ(repository.RenameMode(), 2);
+    EXPECT_TRUE(repository.RepositoryModified());
+    EXPECT_EQ(repository.RepositoryFileName(), Path("old.dat"));
+    EXPECT_EQ(repository.WindowTitle(), title);
+    EXPECT_EQ(qvc::ReadFileBytes(Path("old.dat")), "<|ChangeFileName=1|>\r\nold=kept\r\n");
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, FailedSaveTest,
+    ::testing::Values(TFailedSaveCase { "MissingFolder", "missing/r.dat", "No such file or directory" },
+        TFailedSaveCase { "TargetIsAFolder", "folder.dat", "Is a directory" }),
+    [](const auto &info) { return std::string(info.param.name); });
+
+TEST_F(RepositoryTest, SaveWritesNamesTheFileAndClearsTheFlag)
+{
+    TSubstitutionRepository repository(Executable());
+    repository.SetLines({ "abc=xyz", "a b=c=d" });
+    repository.SetRenameMode(0);
+    repository.SetRepositoryModified(true);
+    repository.SaveRepository(Path("Saved.dat"));
+    EXPECT_EQ(qvc::ReadFileBytes(Path("Saved.dat")), "<|ChangeFileName=0|>\r\nabc=xyz\r\na b=c=d\r\n");
+    EXPECT_FALSE(repository.RepositoryModified());
+    EXPECT_EQ(repository.RepositoryFileName(), Path("Saved.dat"));
+    EXPECT_EQ(repository.WindowTitle(), kTitle + " (" + Path("Saved.dat") + ")");
+    EXPECT_EQ(repository.Lines(), (TLines { "abc=xyz", "a b=c=d" }));
+}
+
+// --- Opening ---
+
+TEST_F(RepositoryTest, OpeningAMissingFileChangesNothing)
+{
+    TSubstitutionRepository repository(Executable());
+    repository.SetLines({ "keep=me" });
+    repository.SetRenameMode(1);
+    repository.AssignRepositoryFileName("As Read From Settings.dat");
+    for (const std::string &path : { Path("missing.dat"), std::string(), m_dir.string() })
+        EXPECT_FALSE(repository.OpenRepositoryFile(path)) << path;
+    EXPECT_EQ(repository.Lines(), TLines { "keep=me" });
+    EXPECT_EQ(repository.RenameMode(), 1);
+    EXPECT_EQ(repository.RepositoryFileName(), "As Read From Settings.dat");
+    EXPECT_EQ(repository.WindowTitle(), kTitle);
+}
+
+TEST_F(RepositoryTest, OpeningReplacesTheListAppliesTheMarkerAndKeepsTheFlag)
+{
+    qvc::WriteFileReplacing(Path("Units.dat"), "a=b\nabc\n<|changefilename=0|>\n\n");
+    TSubstitutionRepository repository(Executable());
+    repository.SetLines({ "old=line" });
+    repository.SetRepositoryModified(true);
+    repository.SetWindowTitleText("Title");
+    EXPECT_TRUE(repository.OpenRepositoryFile(Path("Units.dat")));
+    EXPECT_EQ(repository.Lines(), (TLines { "a=b", "abc", "" }));
+    EXPECT_EQ(repository.RenameMode(), 0);
+    EXPECT_TRUE(repository.RepositoryModified());
+    EXPECT_EQ(repository.RepositoryFileName(), Path("Units.dat"));
+    EXPECT_EQ(repository.WindowTitle(), "Title (" + Path("Units.dat") + ")");
+}
+
+TEST_F(RepositoryTest, ExampleRepositoryIsADelphiToKylixPort)
+{
+    TSubstitutionRepository repository;
+    ASSERT_TRUE(repository.OpenRepositoryFile(QVC_SOURCE_DIR "/examples/delphi-to-kylix.dat"));
+    EXPECT_EQ(repository.RenameMode(), 0);
+    const TLines &lines = repository.Lines();
+    for (const char *pair : { "Forms=QForms", "Controls=QControls", "Graphics=QGraphics", "Dialogs=QDialogs",
+             "StdCtrls=QStdCtrls", "ExtCtrls=QExtCtrls", "ComCtrls=QComCtrls", "DBGrids=QDBGrids" })
+        EXPECT_NE(std::find(lines.begin(), lines.end(), pair), lines.end()) << pair;
+    for (std::size_t row = 0; row < repository.Count(); ++row) {
+        EXPECT_FALSE(repository.Find(row).empty()) << row;
+        EXPECT_FALSE(repository.Replace(row).empty()) << row;
+    }
+    // Shipped exactly in the written form: CR LF, the marker first.
+    EXPECT_EQ(qvc::ReadFileBytes(QVC_SOURCE_DIR "/examples/delphi-to-kylix.dat"),
+        qvc::RepositoryFileBytes(lines, repository.RenameMode()));
+}
+
+// --- The file name ---
+
+TEST_F(RepositoryTest, BlankNameBecomesTheExecutablesDatFile)
+{
+    TSubstitutionRepository repository(Executable());
+    EXPECT_EQ(repository.SetRepositoryFileName(" \t "), kTitle);
+    EXPECT_EQ(repository.RepositoryFileName(), Path("QvConvertFiles.dat"));
+    qvc::WriteFileReplacing(Path("QvConvertFiles.dat"), "");
+    repository.NewRepository();
+    EXPECT_EQ(repository.WindowTitle(), kTitle + " (" + Path("QvConvertFiles.dat") + ")");
+}
+
+TEST_F(RepositoryTest, NameIsNotLowerCasedIntoAnotherFile)
+{
+    qvc::WriteFileReplacing(Path("units.dat"), "lower=case");
+    qvc::WriteFileReplacing(Path("Units.dat"), "upper=case");
+    TSubstitutionRepository repository;
+    repository.OpenRepositoryFile(Path("Units.dat"));
+    EXPECT_EQ(repository.RepositoryFileName(), Path("Units.dat"));
+    EXPECT_EQ(repository.Lines(), TLines { "upper=case" });
+    repository.SetRepositoryFileName(Path("Missing.dat"));
+    EXPECT_EQ(repository.RepositoryFileName(), Path("Missing.dat"));
+    EXPECT_EQ(repository.WindowTitle(), kTitle);
+}
+
+TEST_F(RepositoryTest, NameIsLowerCasedWhenThatIsTheSameFile)
+{
+    // A hard link stands in for a file system that ignores letter case: both names reach one file.
+    qvc::WriteFileReplacing(Path("units.dat"), "a=b");
+    std::filesystem::create_hard_link(Path("units.dat"), Path("UNITS.dat"));
+    TSubstitutionRepository repository;
+    repository.SetRepositoryFileName(Path("UNITS.dat"));
+    EXPECT_EQ(repository.RepositoryFileName(), Path("units.dat"));
+}
+
+TEST_F(RepositoryTest, RelativeNameIsMadeAbsolute)
+{
+    const auto previous = std::filesystem::current_path();
+    std::filesystem::current_path(m_dir);
+    TSubstitutionRepository repository;
+    repository.SetRepositoryFileName("Rel.dat");
+    std::filesystem::current_path(previous);
+    EXPECT_EQ(repository.RepositoryFileName(), Path("Rel.dat"));
+    EXPECT_EQ(repository.RepositoryFolder(), Path(""));
+}
+
+// --- Editing and commands ---
+
+TEST(RepositoryEditing, FindCellRefusesEqualsAndKeepsItsText)
+{
+    TSubstitutionRepository repository;
+    repository.SetLines({ "abc=xyz" });
+    try {
+        repository.SetFind(0, "a=b");
+        FAIL();
+    } catch (const qvc::TError &e) {
+        EXPECT_EQ(std::string(e.what()), "Key may not contain equals sign (\"=\")");
+    }
+    EXPECT_EQ(repository.Line(0), "abc=xyz");
+}
+
+TEST(RepositoryEditing, EditedCellsRebuildTheLineAndUneditedLinesStay)
+{
+    TSubstitutionRepository repository;
+    repository.SetLines({ "abc", "a=b=c", "k=v" });
+    EXPECT_FALSE(repository.SetFind(0, ""));
+    EXPECT_FALSE(repository.SetReplace(0, "abc"));
+    EXPECT_EQ(repository.Line(0), "abc");
+    EXPECT_TRUE(repository.SetFind(0, "x"));
+    EXPECT_EQ(repository.Line(0), "x=abc");
+    EXPECT_TRUE(repository.SetReplace(1, "c=d"));
+    EXPECT_EQ(repository.Line(1), "a=c=d");
+    EXPECT_TRUE(repository.SetReplace(2, "two\r\nlines"));
+    EXPECT_EQ(repository.Line(2), "k=two  lines");
+}
+
+TEST(RepositoryEditing, GridKeysAddAndDropEmptyRows)
+{
+    TSubstitutionRepository repository;
+    repository.SetLines({ "a=1", "=x", "" });
+    EXPECT_TRUE(repository.InsertEmptyRowBefore(0));
+    EXPECT_FALSE(repository.InsertEmptyRowBefore(0)); // the new row has no find text
+    EXPECT_FALSE(repository.InsertEmptyRowBefore(2)); // "=x" has no find text either
+    EXPECT_FALSE(repository.AppendEmptyRowAfterLast(1)); // not the last row
+    EXPECT_FALSE(repository.RemoveRowIfEmpty(2)); // "=x" is not empty
+    EXPECT_TRUE(repository.RemoveRowIfEmpty(3));
+    EXPECT_TRUE(repository.RemoveRowIfEmpty(0));
+    EXPECT_EQ(repository.Lines(), (TLines { "a=1", "=x" }));
+    EXPECT_FALSE(repository.AppendEmptyRowAfterLast(1));
+    repository.SetFind(1, "y");
+    EXPECT_TRUE(repository.AppendEmptyRowAfterLast(1));
+    EXPECT_EQ(repository.Lines(), (TLines { "a=1", "y=x", "=" }));
+}
+
+struct TNewLineCase
+{
+    const char *name;
+    TLines lines;
+    std::optional<std::size_t> current;
+    TLines after;
+};
+
+class NewLineTest : public ::testing::TestWithParam<TNewLineCase>
+{
+};
+
+TEST_P(NewLineTest, ReusesAnEmptyCurrentRowOrAppendsAndMakesTheLastRowCurrent)
+{
+    const auto &c = GetParam();
+    TSubstitutionRepository repository;
+    repository.SetLines(c.lines);
+    EXPECT_EQ(repository.NewLine(c.current), c.after.size() - 1);
+    EXPECT_EQ(repository.Lines(), c.after);
+    EXPECT_TRUE(repository.RepositoryModified());
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, NewLineTest,
+    ::testing::Values(TNewLineCase { "EmptyList", {}, std::nullopt, { "=" } },
+        TNewLineCase { "FilledCurrentRow", { "a=b", "c=d" }, 0, { "a=b", "c=d", "=" } },
+        TNewLineCase { "EmptyCurrentRowIsReused", { "", "c=d" }, 0, { "=", "c=d" } },
+        TNewLineCase { "CurrentRowOutOfRange", { "a=b" }, 5, { "a=b", "=" } }),
+    [](const auto &info) { return std::string(info.param.name); });
+
+struct TDeleteCase
+{
+    const char *name;
+    TLines lines;
+    std::optional<std::size_t> current;
+    TLines after;
+    std::optional<std::size_t> newCurrent;
+};
+
+class DeleteLineTest : public ::testing::TestWithParam<TDeleteCase>
+{
+};
+
+TEST_P(DeleteLineTest, DeletesTheCurrentRowAndAlwaysSetsTheFlag)
+{
+    const auto &c = GetParam();
+    TSubstitutionRepository repository;
+    repository.SetLines(c.lines);
+    EXPECT_EQ(repository.DeleteCurrentLine(c.current), c.newCurrent);
+    EXPECT_EQ(repository.Lines(), c.after);
+    EXPECT_TRUE(repository.RepositoryModified());
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, DeleteLineTest,
+    ::testing::Values(TDeleteCase { "MiddleRow", { "a", "b", "c" }, 1, { "a", "c" }, 1 },
+        TDeleteCase { "LastRowMovesTheCursorUp", { "a", "b", "c" }, 2, { "a", "b" }, 1 },
+        TDeleteCase { "OnlyRow", { "a" }, 0, {}, std::nullopt },
+        TDeleteCase { "EmptyList", {}, std::nullopt, {}, std::nullopt }),
+    [](const auto &info) { return std::string(info.param.name); });
+
+TEST_F(RepositoryTest, NewRepositoryClearsTheListButKeepsModeAndFlag)
+{
+    TSubstitutionRepository repository(Executable());
+    repository.SetLines({ "a=b" });
+    repository.SetRenameMode(0);
+    repository.SetRepositoryModified(true);
+    repository.NewRepository();
+    EXPECT_EQ(repository.Count(), 0u);
+    EXPECT_EQ(repository.RenameMode(), 0);
+    EXPECT_TRUE(repository.RepositoryModified());
+    EXPECT_EQ(repository.RepositoryFileName(), Path("QvConvertFiles.dat"));
+}
+
+struct TEnableCase
+{
+    const char *name;
+    std::size_t lines;
+    bool modified;
+    bool free;
+    bool page;
+    qvc::TRepositoryCommandStates expected;
+};
+
+class CommandStatesTest : public ::testing::TestWithParam<TEnableCase>
+{
+};
+
+TEST_P(CommandStatesTest, FollowTheEnablingRules)
+{
+    const auto &c = GetParam();
+    const auto s = qvc::RepositoryCommandStates(c.lines, c.modified, c.free, c.page);
+    const auto &e = c.expected;
+    EXPECT_EQ(s.InsertLine, e.InsertLine);
+    EXPECT_EQ(s.DeleteLines, e.DeleteLines);
+    EXPECT_EQ(s.OpenRepositoryData, e.OpenRepositoryData);
+    EXPECT_EQ(s.CopyRepositoryData, e.CopyRepositoryData);
+    EXPECT_EQ(s.NewRepositoryData, e.NewRepositoryData);
+    EXPECT_EQ(s.SaveRepositoryData, e.SaveRepositoryData);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, CommandStatesTest,
+    ::testing::Values(TEnableCase { "EmptySaved", 0, false, true, true, { false, false, true, false, false, false } },
+        TEnableCase { "EmptyModifiedCannotSave", 0, true, true, true, { false, false, false, false, false, false } },
+        TEnableCase { "LinesSavedOtherPage", 2, false, true, false, { true, false, true, true, true, false } },
+        TEnableCase { "LinesModified", 2, true, true, true, { true, true, false, false, false, true } },
+        TEnableCase { "OverlayShown", 2, true, false, true, { false, false, false, false, false, false } }),
+    [](const auto &info) { return std::string(info.param.name); });
+
+TEST(CloseQuestion, NamesTheRepositoryAndKeepsTheTemplate)
+{
+    TSubstitutionRepository repository;
+    repository.AssignRepositoryFileName("/p/x.dat");
+    EXPECT_EQ(repository.CloseQuestionText(),
+        "Foram feitas modifica\xE7\xF5"
+        "es no arquivo /p/x.dat \rDeseja salva-lo (S/N) ?");
+    repository.SetMessageQuestionText1("%d %s %s 100%% %");
+    EXPECT_EQ(repository.CloseQuestionText(), "%d /p/x.dat %s 100% %\rDeseja salva-lo (S/N) ?");
+    EXPECT_EQ(repository.MessageQuestionText1(), "%d %s %s 100%% %");
+    EXPECT_EQ(repository.MessageQuestionCaption(), "ATEN\xC7\xC3O !");
+}
+
+} // namespace
