@@ -1,0 +1,33 @@
+#pragma once
+// A main window in a temporary folder with scripted dialogs, for the offscreen window tests.
+#include "ui/DialogSeam.h"
+#include "ui/uFrm_Main.h"
+
+#include <QTemporaryDir>
+#include <memory>
+
+class TWindowFixture
+{
+public:
+    TWindowFixture();
+    ~TWindowFixture();
+
+    /// Creates the window (start-up runs); the program file is pretended to live in Dir().
+    Tfrm_Main &Create();
+    /// Closes and destroys the window (shut-down runs).
+    void Destroy();
+    Tfrm_Main &Window() { return *m_window; }
+    QString Dir() const { return m_dir.path(); }
+    QString ExecutablePath() const { return m_dir.path() + QStringLiteral("/qvConvertFiles"); }
+    /// Writes a file under Dir() and returns its full path.
+    QString WriteFile(const QString &relativePath, const QByteArray &bytes) const;
+
+    qvc::TScriptedDialogSeam Dialogs;
+
+private:
+    QTemporaryDir m_dir;
+    std::unique_ptr<Tfrm_Main> m_window;
+};
+
+/// Lets the window handle pending events, idle enabling pass included.
+void SettleEvents();
