@@ -1,0 +1,244 @@
+// The optimised pass against a plain, literal implementation of the substitution rules: the same lines,
+// counts, result entries and new names, over a generated source tree and over random adversarial text.
+#include "EngineFixture.h"
+#include "FakeConversionView.h"
+
+#include "common/AsciiCase.h"
+#include "common/TextLines.h"
+#include "engine/SubstitutionPass.h"
+
+#include <cstdlib>
+#include <random>
+
+namespace {
+
+using Lines = std::vector<std::string>;
+
+// ---------------------------------------------------------------------------------------------------
+// The literal algorithm, written as plainly as possible and kept independent of the engine's code.
+
+bool LiteralSeparator(char c)
+{
+    return !std::isalnum(static_cast<unsigned char>(c)) || static_cast<unsigned char>(c) >= 0x80;
+}
+
+bool LiteralBlank(const std::string &text)
+{
+    for (const char c : text)
+        if (static_cast<unsigned char>(c) > 0x20)
+            return false;
+    return true;
+}
+
+struct TLiteralState
+{
+    Lines Text;
+    std::string TargetName;
+    std::string NewName;
+    qvc::TConversionResult Results;
+};
+
+int LiteralApplyPair(TLiteralState &state, const std::string &find, const std::string &replace)
+{
+    if (LiteralBlank(find))
+        return 0;
+    int count = 0;
+    for (auto &line : state.Text) {
+        if (LiteralBlank(line))
+            continue;
+        for (;;) {
+            const std::size_t found = qvc::AsciiLower(line).find(qvc::AsciiLower(find));
+            if (found == std::string::npos)
+                break;
+            const std::size_t p = found + 1; // counting from 1
+            if (p > 1 && !LiteralSeparator(line[p - 2]))
+                break;
+            if (!replace.empty() && line.find(replace) != std::string::npos)
+                break;
+            const std::size_t after = found + find.size();
+            const bool aIsSeparator = after >= line.size() || LiteralSeparator(line[after]);
+            const char z = line[after - 1];
+            if (!aIsSeparator && z != '_')
+                break;
+            line = line.substr(0, found) + replace + line.substr(after);
+            ++count;
+            state.Results.Record(find + "=" + replace);
+            const std::size_t slash = state.TargetName.rfind('/');
+            const std::string folder = state.TargetName.substr(0, slash + 1);
+            const std::string name = state.TargetName.substr(slash + 1);
+            const std::size_t dot = name.rfind('.');
+            const std::string extension = dot == std::string::npos ? "" : name.substr(dot);
+            const bool braces = replace.find('{') != std::string::npos && replace.find('}') != std::string::npos;
+            // Mended: no name from a blank replace text, none that leaves the folder or holds NUL.
+            const bool usable = !LiteralBlank(replace) && replace.find('/') == std::string::npos
+                && replace.find('\0') == std::string::npos;
+            if (LiteralBlank(state.NewName) && name == find + extension && !braces && usable)
+                state.NewName = folder + replace + extension;
+        }
+    }
+    return count;
+}
+
+int LiteralApplyAll(TLiteralState &state, const Lines &pairs)
+{
+    int count = 0;
+    for (const auto &line : pairs) {
+        const std::size_t eq = line.find('=');
+        const std::string find = eq == std::string::npos ? "" : line.substr(0, eq);
+        const std::string replace = eq == std::string::npos ? line : line.substr(eq + 1);
+        count += LiteralApplyPair(state, find, replace);
+    }
+    return count;
+}
+
+int ExpectSameAsLiteral(const Lines &pairs, const Lines &input, const std::string &targetName,
+    qvc::TSubstitutionPass &pass, const std::string &what)
+{
+    TLiteralState literal { input, targetName, "", {} };
+    const int literalCount = LiteralApplyAll(literal, pairs);
+    Lines lines = input;
+    std::string newName;
+    qvc::TConversionResult results;
+    const int count = pass.ApplyAll(lines, targetName, newName, results);
+    EXPECT_EQ(count, literalCount) << what;
+    EXPECT_EQ(lines, literal.Text) << what;
+    EXPECT_EQ(results, literal.Results) << what;
+    EXPECT_EQ(newName, literal.NewName) << what;
+    return literalCount;
+}
+
+// ---------------------------------------------------------------------------------------------------
+
+class PassDifferentialTest : public TEngineFolderTest
+{
+};
+
+TEST_F(PassDifferentialTest, GeneratedTreeGivesIdenticalFiles)
+{
+    const std::string generator = QVC_SHARED_DIR "/bench/gen_corpus.py";
+    const std::string dat = QVC_SHARED_DIR "/bench/vcl2clx.dat";
+    if (!std::filesystem::exists(generator) || std::system("python3 --version > /dev/null 2>&1") != 0)
+        GTEST_SKIP() << "python3 or the generator is missing";
+    const std::string command = "python3 '" + generator + "' --units 200 --seed 11 --dat '" + dat + "' --out '"
+        + Path("tree") + "' > /dev/null";
+    ASSERT_EQ(std::system(command.c_str()), 0);
+
+    Lines pairs = qvc::SplitLines(qvc::ReadFileBytes(dat));
+    pairs.erase(pairs.begin()); // the RenameMode marker
+    // Pairs that stress the matcher on real text: overlapping finds, "_" endings, empty and blank
+    // replaces, replaces holding their find, duplicated finds in another letter case.
+    for (const char *extra :
+        { "Form=Frm", "TForm=TQForm", "Button=", "Btn_=b_", "Self=Self.Self", "FORMS=xforms", "begin=begin ",
+            "end=", "  =x", " Caption= Text", "Caption_=C", "Helper=Help{er}", "Width=", "on=off", "e=" })
+        pairs.push_back(extra);
+    qvc::TSubstitutionPass pass(pairs);
+    int files = 0;
+    long long replacements = 0;
+    for (const auto &entry : std::filesystem::recursive_directory_iterator(Path("tree"))) {
+        if (!entry.is_regular_file())
+            continue;
+        const std::string path = entry.path().string();
+        const Lines input = qvc::SplitLines(qvc::ReadFileBytes(path));
+        TLiteralState literal { input, path, "", {} };
+        replacements += LiteralApplyAll(literal, pairs);
+        ExpectSameAsLiteral(pairs, input, path, pass, path);
+        ++files;
+    }
+    EXPECT_GT(files, 200);
+    EXPECT_GT(replacements, 1000);
+
+    // Whole files through ConvertFile, written to disk, compared with the literal text.
+    TFakeConversionView view;
+    view.Rows.assign(1, TFakeRow {});
+    qvc::TPassReport report;
+    int compared = 0;
+    for (const auto &entry : std::filesystem::recursive_directory_iterator(Path("tree"))) {
+        const std::string path = entry.path().string();
+        if (!entry.is_regular_file() || path.size() < 4 || path.compare(path.size() - 4, 4, ".pas") != 0)
+            continue;
+        TLiteralState literal { qvc::SplitLines(qvc::ReadFileBytes(path)), path, "", {} };
+        const int literalCount = LiteralApplyAll(literal, pairs);
+        qvc::TConversionResult results;
+        const int count = pass.ConvertFile(0, path, { 2, false, false }, results, view, report);
+        ASSERT_EQ(count, literalCount) << path;
+        if (count > 0 && literal.NewName.empty()) {
+            ASSERT_EQ(qvc::ReadFileBytes(path), qvc::JoinLinesCrLf(literal.Text)) << path;
+        }
+        if (++compared == 100)
+            break;
+    }
+}
+
+TEST(PassDifferential, RandomAdversarialLinesGiveIdenticalResults)
+{
+    // Small alphabets make finds overlap, repeat, touch each other and sit inside longer words.
+    const std::vector<std::string> tokens = { "a", "A", "b", "B", "ab", "Ab", "aB", "abc", "ABC", "_", "__", "a_", "A_",
+        "b_", " ", "  ", ".", ",", "=", "{", "}", "1", "9", "\xE9", "\xC9", "\x80", "\xFF", std::string(1, '\0'), "\t",
+        "x", "X", "xa", "ax", "bab" };
+    const std::vector<std::string> findParts
+        = { "a", "A", "b", "ab", "AB", "abc", "a_", "_", "b_", " a", "a ", "x", "\xE9", "\xC9", "ba", "bab", "1", " " };
+    std::mt19937 random(20261210);
+    const auto pick = [&](const std::vector<std::string> &from) { return from[random() % from.size()]; };
+    for (int round = 0; round < 3000; ++round) {
+        Lines pairs;
+        const int pairCount = 1 + static_cast<int>(random() % 8);
+        for (int i = 0; i < pairCount; ++i) {
+            std::string find;
+            const int findParts1 = static_cast<int>(random() % 3);
+            for (int k = 0; k <= findParts1; ++k)
+                find += pick(findParts);
+            std::string replace;
+            switch (random() % 6) {
+            case 0: // empty: deletes occurrence after occurrence
+                break;
+            case 1: // holds its own find text
+                replace = find + pick(tokens);
+                break;
+            case 2: // the find text in another letter case
+                replace = qvc::AsciiUpper(find);
+                break;
+            default: {
+                const int replaceParts = static_cast<int>(random() % 3);
+                for (int k = 0; k <= replaceParts; ++k)
+                    replace += pick(tokens);
+            }
+            }
+            if (random() % 20 == 0)
+                pairs.push_back(replace); // a line without "="
+            else
+                pairs.push_back(find + "=" + replace);
+        }
+        Lines input;
+        const int lineCount = static_cast<int>(random() % 6);
+        for (int i = 0; i < lineCount; ++i) {
+            std::string line;
+            const int lineTokens = static_cast<int>(random() % 12);
+            for (int k = 0; k < lineTokens; ++k)
+                line += pick(tokens);
+            input.push_back(line);
+        }
+        // Sometimes the file's own name is one of the find texts.
+        std::string target = "/t/unit.pas";
+        const std::string firstFind = pairs[0].substr(0, pairs[0].find('='));
+        if (random() % 3 == 0 && firstFind.find('/') == std::string::npos && !firstFind.empty())
+            target = "/t/" + firstFind + ".pas";
+        qvc::TSubstitutionPass pass(pairs);
+        ExpectSameAsLiteral(pairs, input, target, pass, "round " + std::to_string(round));
+        // The same pass object again: nothing of one file may leak into the next.
+        ExpectSameAsLiteral(pairs, input, target, pass, "again, round " + std::to_string(round));
+    }
+}
+
+TEST(PassDifferential, LargeListWithoutAutomatonGivesIdenticalResults)
+{
+    // More find text than the matcher builds an automaton for: the pass falls back to every line.
+    Lines pairs;
+    for (int i = 0; i < 3000; ++i)
+        pairs.push_back("Word" + std::to_string(i) + "x=W" + std::to_string(i));
+    pairs.push_back("Alpha=Beta");
+    const Lines input = { "Word12x Word7x alpha", "Word2999x_Alpha", "nothing" };
+    qvc::TSubstitutionPass pass(pairs);
+    ExpectSameAsLiteral(pairs, input, "/t/u.pas", pass, "large list");
+}
+
+} // namespace
