@@ -5,21 +5,6 @@
 
 namespace qvc {
 
-std::string FormatCount(long long value, std::string_view thousandsSeparator)
-{
-    // Unsigned, so the most negative value has a magnitude too.
-    const unsigned long long magnitude
-        = value < 0 ? 0ULL - static_cast<unsigned long long>(value) : static_cast<unsigned long long>(value);
-    const std::string digits = std::to_string(magnitude);
-    std::string text = value < 0 ? "-" : "";
-    for (std::size_t i = 0; i < digits.size(); ++i) {
-        if (i > 0 && (digits.size() - i) % 3 == 0)
-            text += thousandsSeparator;
-        text += digits[i];
-    }
-    return text;
-}
-
 TResultViewRow ResultViewRowOf(const TResultEntry &entry, std::string_view thousandsSeparator)
 {
     const std::string_view text = entry.Text;

@@ -1,6 +1,7 @@
 #pragma once
 // What the result view (`pViewResult`) shows for one file, without the widgets.
 #include "engine/ConversionResult.h"
+#include "engine/DisplayFormat.h" // FormatCount
 
 #include <string>
 #include <string_view>
@@ -15,10 +16,6 @@ struct TResultViewRow
     std::string ReplacedText; ///< "Troca Efetuada": everything after that "=" (it may hold more "=")
     std::string Count; ///< "Qtde.": the occurrences formatted "###,###,##0"
 };
-
-/// A whole number as "###,###,##0": at least one digit, digits grouped by three with the separator,
-/// a leading "-" for negatives (-1 shows as "-1").
-std::string FormatCount(long long value, std::string_view thousandsSeparator);
 
 /// Splits one entry at its first "=" and formats its occurrences.
 TResultViewRow ResultViewRowOf(const TResultEntry &entry, std::string_view thousandsSeparator);
