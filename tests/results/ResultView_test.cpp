@@ -1,0 +1,81 @@
+#include "results/ResultView.h"
+
+#include <gtest/gtest.h>
+
+#include <climits>
+
+namespace {
+
+struct TFormatCase
+{
+    const char *name;
+    long long value;
+    std::string text;
+};
+
+class FormatCountTest : public ::testing::TestWithParam<TFormatCase>
+{
+};
+
+TEST_P(FormatCountTest, GroupsDigitsByThree)
+{
+    EXPECT_EQ(qvc::FormatCount(GetParam().value, "."), GetParam().text);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, FormatCountTest,
+    ::testing::Values(TFormatCase { "Zero", 0, "0" }, TFormatCase { "Three", 999, "999" },
+        TFormatCase { "Four", 1234, "1.234" }, TFormatCase { "Seven", 1234567, "1.234.567" },
+        TFormatCase { "Failed", -1, "-1" }, TFormatCase { "NegativeGrouped", -1234, "-1.234" },
+        TFormatCase { "Int32Max", 2147483647, "2.147.483.647" },
+        TFormatCase { "Int64Min", LLONG_MIN, "-9.223.372.036.854.775.808" }),
+    [](const auto &info) { return std::string(info.param.name); });
+
+TEST(ResultView, SplitsAtTheFirstEquals)
+{
+    qvc::TConversionResult result;
+    result.Record("Form1=Form2", 3);
+    result.Record("A=B=C", 1234);
+    result.Record("NoEquals", 1);
+    const std::vector<qvc::TResultViewRow> rows = qvc::ResultViewRowsOf(result, "\xA0");
+    ASSERT_EQ(rows.size(), 3u);
+    EXPECT_EQ(rows[0].FoundText, "Form1");
+    EXPECT_EQ(rows[0].ReplacedText, "Form2");
+    EXPECT_EQ(rows[0].Count, "3");
+    EXPECT_EQ(rows[1].FoundText, "A");
+    EXPECT_EQ(rows[1].ReplacedText, "B=C");
+    EXPECT_EQ(rows[1].Count,
+        "1\xA0"
+        "234");
+    EXPECT_EQ(rows[2].FoundText, "NoEquals");
+    EXPECT_EQ(rows[2].ReplacedText, "");
+}
+
+struct TOpensCase
+{
+    const char *name;
+    std::string updates;
+    bool opens;
+};
+
+class ResultViewOpensTest : public ::testing::TestWithParam<TOpensCase>
+{
+};
+
+TEST_P(ResultViewOpensTest, OnlyCountsAboveZero)
+{
+    EXPECT_EQ(qvc::ResultViewOpens(GetParam().updates, "."), GetParam().opens);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, ResultViewOpensTest,
+    ::testing::Values(TOpensCase { "NotRun", "-", false }, TOpensCase { "NotRunPadded", " \r-\t", false },
+        TOpensCase { "Zero", "0", false }, TOpensCase { "Failed", "-1", false }, TOpensCase { "One", "1", true },
+        TOpensCase { "Grouped", "1.234", true }, TOpensCase { "Padded", "\n 12 ", true }),
+    [](const auto &info) { return std::string(info.param.name); });
+
+TEST(ResultView, TitleNamesTheFile)
+{
+    EXPECT_EQ(qvc::ResultViewTitle("Resultado da convers\xE3o.", "/src/Unit1.pas"),
+        "Resultado da convers\xE3o. (/src/Unit1.pas)");
+}
+
+} // namespace
