@@ -2,7 +2,11 @@
 #include "ui/uFrm_Main.h"
 
 #include "ui/Artwork.h"
+#include "ui/FileListModel.h"
 #include "ui/HintText.h"
+#include "ui/LocaleBridge.h"
+#include "ui/RepositoryModel.h"
+#include "ui/TextBridge.h"
 
 #include <QAction>
 #include <QApplication>
@@ -21,7 +25,6 @@
 #include <QScreen>
 #include <QSplitter>
 #include <QStackedWidget>
-#include <QStandardItemModel>
 #include <QStatusBar>
 #include <QTableView>
 #include <QTableWidget>
@@ -93,6 +96,8 @@ Tfrm_Main::Tfrm_Main(TDialogSeam *dialogs, const QString &executablePath, QWidge
     : QMainWindow(parent)
     , m_dialogs(dialogs)
     , m_executablePath(executablePath)
+    , m_fileList(m_resultStore, MakeListLocale())
+    , m_repository(PathFromQ(executablePath))
 {
     InitArtwork();
     setObjectName(QStringLiteral("frm_Main"));
@@ -359,9 +364,7 @@ QWidget *Tfrm_Main::CreatePageConvertFiles()
     slSearchListSelectFiles->verticalHeader()->setDefaultSectionSize(19);
     slSearchListSelectFiles->horizontalHeader()->setHighlightSections(false);
     slSearchListSelectFiles->horizontalHeader()->setSectionsClickable(true);
-    m_fileListModel = new QStandardItemModel(0, 5, this);
-    m_fileListModel->setHorizontalHeaderLabels({ QStringLiteral(" #"), QStringLiteral("Nome dos Arquivos"),
-        QStringLiteral("Atualizações"), QStringLiteral("Status"), QStringLiteral("Tempo") });
+    m_fileListModel = new TFileListModel(m_fileList, this);
     slSearchListSelectFiles->setModel(m_fileListModel);
     auto *header = slSearchListSelectFiles->horizontalHeader();
     header->setSectionResizeMode(1, QHeaderView::Stretch);
@@ -430,9 +433,8 @@ QWidget *Tfrm_Main::CreatePageRepository()
     vleUnits->setTabKeyNavigation(true);
     vleUnits->setSelectionMode(QAbstractItemView::SingleSelection);
     vleUnits->setSelectionBehavior(QAbstractItemView::SelectItems);
-    m_pairsModel = new QStandardItemModel(0, 2, this);
-    m_pairsModel->setHorizontalHeaderLabels({ QStringLiteral("Localizar Texto"), QStringLiteral("Trocar Para") });
-    vleUnits->setModel(m_pairsModel);
+    m_repositoryModel = new TRepositoryModel(m_repository, this);
+    vleUnits->setModel(m_repositoryModel);
     vleUnits->setColumnWidth(0, 246);
     vleUnits->setColumnWidth(1, 271);
     vleUnits->horizontalHeader()->setStretchLastSection(true);

@@ -1,6 +1,10 @@
 #pragma once
 // The main window: layout, commands, dispatch by Tag, the enabling pass, page selection, the hint line,
 // the overlay panels, start-up and shut-down. The subsystems' handlers live in uFrm_Main*.cpp files.
+#include "engine/ResultStore.h"
+#include "filelist/FileList.h"
+#include "filelist/SearchFiles.h"
+#include "repository/SubstitutionRepository.h"
 #include "ui/DialogSeam.h"
 #include "window/ActionEnabling.h"
 
@@ -23,11 +27,12 @@ class QPushButton;
 class QRadioButton;
 class QSplitter;
 class QStackedWidget;
-class QStandardItemModel;
 class QTableView;
 class QTableWidget;
 class QToolBar;
 class QToolButton;
+class TFileListModel;
+class TRepositoryModel;
 
 class Tfrm_Main : public QMainWindow
 {
@@ -112,16 +117,20 @@ public:
     QTableWidget *vleUnitsResult = nullptr;
     QPushButton *bbOk = nullptr;
 
-    // State held by the window.
-    bool RepositoryModified = false;
-    int MaxFileNameLength = 0;
-    QString WindowTitleText;
+    // State held by the window. RepositoryModified, WindowTitleText, RepositoryFileName and the close
+    // question's texts are the repository's (Repository()); MaxFileNameLength is the file list's.
     QString VersionLabelText;
-    QString MessageQuestionText1;
-    QString MessageQuestionText2;
-    QString MessageQuestionCaption;
     QString ProgressMessageText;
     QString ResultTitleText;
+    /// The folder search `JvSearchFiles1`: RootDirectory and the file masks.
+    qvc::TSearchFiles JvSearchFiles1;
+
+    qvc::TSubstitutionRepository &Repository() { return m_repository; }
+    TRepositoryModel &RepositoryModel() { return *m_repositoryModel; }
+    TFileListModel &FileListModel() { return *m_fileListModel; }
+    qvc::TResultStore &ResultStore() { return m_resultStore; }
+    bool RepositoryModified() const { return m_repository.RepositoryModified(); }
+    int MaxFileNameLength() const;
 
     /// The program's version as the version panel shows it after the settings are read.
     static constexpr const char *kVersion = "2.02";
@@ -144,6 +153,34 @@ public:
 
     /// True while a conversion run is in progress: everything that changes the lists is refused.
     bool IsRunning() const { return m_running; }
+    /// Start and end of a run's lock: page 0, hourglass, bars, side bar and status strip disabled.
+    void BeginRunLock();
+    void EndRunLock();
+
+    // Conversion run (Tag 10).
+    void RunConversion();
+
+    // File list and folder search (uFrm_MainFileList.cpp).
+    /// Adds one row for a file name unless it is listed already (letter case ignored by the locale).
+    bool AddFileToList(const QString &name);
+    /// Files dropped on the window, in the order the drop delivers them.
+    void HandleDroppedFiles(const QStringList &names);
+    void ScanSubDirectory(); ///< Tag 0
+    void AddFile(); ///< Tag 1
+    void RemoveFile(); ///< Tag 2
+    void SelectAll(); ///< Tag 3
+
+    // Substitution repository (uFrm_MainRepository.cpp).
+    void InsertLine(); ///< Tag 4
+    void DeleteLines(); ///< Tag 5
+    void OpenRepositoryData(); ///< Tag 6
+    void CopyRepositoryData(); ///< Tag 7
+    void NewRepositoryData(); ///< Tag 8
+    void SaveRepositoryData(); ///< Tag 9
+
+    // Results (uFrm_MainResults.cpp).
+
+    // Settings and the language editor (uFrm_MainSettings.cpp).
     qvc::TDialogSeam &Dialogs() const { return *m_dialogs; }
     const QString &ExecutablePath() const { return m_executablePath; }
 
@@ -152,6 +189,8 @@ protected:
     bool event(QEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
 
 private:
     void CreateActions();
@@ -184,6 +223,9 @@ private:
     bool m_running = false;
     bool m_hintHandlerInstalled = false;
     bool m_closing = false;
-    QStandardItemModel *m_fileListModel = nullptr;
-    QStandardItemModel *m_pairsModel = nullptr;
+    qvc::TResultStore m_resultStore;
+    qvc::TFileList m_fileList;
+    qvc::TSubstitutionRepository m_repository;
+    TFileListModel *m_fileListModel = nullptr;
+    TRepositoryModel *m_repositoryModel = nullptr;
 };

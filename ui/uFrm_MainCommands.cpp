@@ -17,7 +17,8 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QStackedWidget>
-#include <QStandardItemModel>
+#include "ui/FileListModel.h"
+#include "ui/RepositoryModel.h"
 #include <QTableView>
 #include <QTableWidget>
 #include <QToolButton>
@@ -33,22 +34,22 @@ Tfrm_Main::~Tfrm_Main()
 void Tfrm_Main::FormCreate()
 {
     setAcceptDrops(true);
-    MessageQuestionText1 = QStringLiteral("Foram feitas modificações no arquivo %s ");
-    MessageQuestionText2 = QStringLiteral("Deseja salva-lo (S/N) ?");
-    MessageQuestionCaption = QStringLiteral("ATENÇÃO !");
-    WindowTitleText = QStringLiteral("Utilitário para converter arquivos DELPHI e KYLIX.");
+    m_repository.SetMessageQuestionText1(std::string(kDefaultMessageQuestionText1));
+    m_repository.SetMessageQuestionText2(std::string(kDefaultMessageQuestionText2));
+    m_repository.SetMessageQuestionCaption(std::string(kDefaultMessageQuestionCaption));
     VersionLabelText = QStringLiteral("Versão : ");
     qApp->installEventFilter(this);
     m_hintHandlerInstalled = true;
-    RepositoryModified = false;
-    MaxFileNameLength = 0;
+    m_repository.SetRepositoryModified(false);
     ProgressMessageText = pProgressMessage->text();
     ResultTitleText = pViewResultTitle->text();
     ShowProgressMessage(false);
     ShowReadyImage(true);
     obOutlookBarOptionsButtonClick(pageConvertFiles);
-    m_fileListModel->removeRows(0, m_fileListModel->rowCount());
-    m_pairsModel->removeRows(0, m_pairsModel->rowCount());
+    m_fileListModel->Clear();
+    m_repositoryModel->BeginChange();
+    m_repository.Clear();
+    m_repositoryModel->EndChange();
     LoadSettings();
     OnUpdateAction();
 }
@@ -107,6 +108,39 @@ void Tfrm_Main::OnExecuteAction(QAction *sender)
         return;
     try {
         switch (tag) {
+        case tagScanSubDirectory:
+            ScanSubDirectory();
+            break;
+        case tagAddFile:
+            AddFile();
+            break;
+        case tagRemoveFile:
+            RemoveFile();
+            break;
+        case tagSelectAll:
+            SelectAll();
+            break;
+        case tagInsertLine:
+            InsertLine();
+            break;
+        case tagDeleteLines:
+            DeleteLines();
+            break;
+        case tagOpenRepositoryData:
+            OpenRepositoryData();
+            break;
+        case tagCopyRepositoryData:
+            CopyRepositoryData();
+            break;
+        case tagNewRepositoryData:
+            NewRepositoryData();
+            break;
+        case tagSaveRepositoryData:
+            SaveRepositoryData();
+            break;
+        case tagExecuteConversion:
+            RunConversion();
+            break;
         case tagAboutMe:
             AboutMe();
             break;
@@ -134,15 +168,20 @@ void Tfrm_Main::OnUpdateAction()
     snapshot.Files = int(slSearchListSelectFiles->model()->rowCount());
     const auto *selection = slSearchListSelectFiles->selectionModel();
     snapshot.AnyFileSelected = selection && selection->hasSelection();
-    snapshot.Pairs = int(m_pairsModel->rowCount());
-    snapshot.RepositoryModified = RepositoryModified;
+    snapshot.Pairs = int(m_repository.Count());
+    snapshot.RepositoryModified = m_repository.RepositoryModified();
     snapshot.SaveResultEnabled = bbSaveResult->isEnabled();
     const TEnablingResult result = ComputeEnabling(snapshot);
     for (int tag = 0; tag < kTaggedActionCount; ++tag)
         ActionByTag(tag)->setEnabled(result.Enabled[tag]);
-    RepositoryModified = result.RepositoryModified;
+    m_repository.SetRepositoryModified(result.RepositoryModified);
     if (!result.SaveResultEnabled)
         bbSaveResult->setEnabled(false);
+}
+
+int Tfrm_Main::MaxFileNameLength() const
+{
+    return int(m_fileList.MaxFileNameLength());
 }
 
 void Tfrm_Main::ScheduleUpdate()

@@ -3,6 +3,7 @@
 
 #include "ui/Application.h"
 #include "ui/HintText.h"
+#include "ui/TextBridge.h"
 
 #include <QAction>
 #include <QApplication>
@@ -86,10 +87,10 @@ void MainWindowTest::startUpState()
     QVERIFY(!w.pViewResult->isVisible());
     QCOMPARE(w.pLanguageDefault->parentWidget(), &w);
     QCOMPARE(w.pViewResult->parentWidget(), &w);
-    QVERIFY(!w.RepositoryModified);
-    QCOMPARE(w.MaxFileNameLength, 0);
-    QCOMPARE(w.MessageQuestionText1, QStringLiteral("Foram feitas modificações no arquivo %s "));
-    QCOMPARE(w.MessageQuestionCaption, QStringLiteral("ATENÇÃO !"));
+    QVERIFY(!w.RepositoryModified());
+    QCOMPARE(w.MaxFileNameLength(), 0);
+    QCOMPARE(qvc::ToQ(w.Repository().MessageQuestionText1()), QStringLiteral("Foram feitas modificações no arquivo %s "));
+    QCOMPARE(qvc::ToQ(w.Repository().MessageQuestionCaption()), QStringLiteral("ATENÇÃO !"));
     const QStringList columns = { QStringLiteral(" #"), QStringLiteral("Nome dos Arquivos"),
         QStringLiteral("Atualizações"), QStringLiteral("Status"), QStringLiteral("Tempo") };
     for (int c = 0; c < 5; ++c)
@@ -258,7 +259,7 @@ void MainWindowTest::overlaysLockEveryCommandButAbout()
     Tfrm_Main &w = m_fixture->Window();
     w.show();
     for (QWidget *panel : { static_cast<QWidget *>(w.pLanguageDefault), static_cast<QWidget *>(w.pViewResult) }) {
-        w.RepositoryModified = true;
+        w.Repository().SetRepositoryModified(true);
         w.ShowOverlayPanel(panel, true);
         QVERIFY(panel->isVisible());
         QVERIFY(!w.ActionMainMenuBar1->isEnabled());
@@ -270,13 +271,13 @@ void MainWindowTest::overlaysLockEveryCommandButAbout()
             QVERIFY2(!w.ActionByTag(tag)->isEnabled(), qPrintable(QString::number(tag)));
         QVERIFY(w.actAboutMe->isEnabled());
         QVERIFY(w.actFileExit->isEnabled());
-        QVERIFY(!w.RepositoryModified);
+        QVERIFY(!w.RepositoryModified());
         w.ShowOverlayPanel(panel, false);
         QVERIFY(!panel->isVisible());
         QVERIFY(w.ActionMainMenuBar1->isEnabled());
         QVERIFY(w.pData->isEnabled());
         w.OnUpdateAction();
-        QVERIFY(!w.RepositoryModified);
+        QVERIFY(!w.RepositoryModified());
     }
     // bbCancel and bbOk close their overlays and put the focus back.
     w.ShowOverlayPanel(w.pViewResult, true);

@@ -1,0 +1,47 @@
+#pragma once
+// The main window as a conversion run sees it: rows, cells, images, progress and the lock of the run.
+#include "engine/ConversionRun.h"
+
+#include <QElapsedTimer>
+
+class Tfrm_Main;
+
+class TWindowConversionView : public qvc::TConversionView {
+public:
+    explicit TWindowConversionView(Tfrm_Main &window);
+
+    void SetProgress(int position, int minimum, int maximum) override;
+    void AdvanceRowImage(int row, int index, bool advance) override;
+    void SetRowImage(int row, int index) override;
+    void SetRowCell(int row, qvc::TRowCell cell, const std::string &text) override;
+    void SelectRow(int row) override;
+    void ClearSelection() override;
+    void ShowProgressMessage(bool show) override;
+    void ShowReadyImage(bool ready) override;
+    void EnableSaveResult(bool enabled) override;
+    void BeginRun() override;
+    void EndRun() override;
+
+    int RowCount() const override;
+    std::string RowFileName(int row) const override;
+    std::string RowNumberText(int row) const override;
+    bool BackupChecked() const override;
+    bool SimulateChecked() const override;
+
+    /// Pushes the rows and the progress bar to the screen now.
+    void Flush();
+
+private:
+    void MarkRow(int row);
+    void FlushIfDue();
+
+    Tfrm_Main &m_window;
+    // The screen is brought up to date at most this often; pending events are handled after every pair.
+    QElapsedTimer m_sinceFlush;
+    int m_dirtyFirst = -1;
+    int m_dirtyLast = -1;
+    int m_progressMinimum = 0;
+    int m_progressMaximum = 100;
+    int m_progressPosition = 0;
+    bool m_progressDirty = false;
+};

@@ -1,0 +1,168 @@
+#include "ui/FileListModel.h"
+
+#include "ui/Artwork.h"
+#include "ui/TextBridge.h"
+
+#include <QPainter>
+#include <QPixmap>
+#include <algorithm>
+#include <unordered_map>
+
+using namespace qvc;
+
+namespace {
+
+// The state image followed by the row icon (header picture 0, which is empty), as one picture.
+const QPixmap &RowPicture(int stateImage)
+{
+    static std::unordered_map<int, QPixmap> cache;
+    auto it = cache.find(stateImage);
+    if (it == cache.end()) {
+        QPixmap picture(29 + 16, 15);
+        picture.fill(Qt::transparent);
+        QPainter painter(&picture);
+        painter.drawPixmap(0, 0, StateImage(stateImage));
+        painter.drawPixmap(29, 0, HeaderPicture(0).scaled(16, 15));
+        painter.end();
+        it = cache.emplace(stateImage, picture).first;
+    }
+    return it->second;
+}
+
+} // namespace
+
+TFileListModel::TFileListModel(TFileList &list, QObject *parent)
+    : QAbstractTableModel(parent)
+    , m_list(list)
+    , m_captions({QStringLiteral(" #"), QStringLiteral("Nome dos Arquivos"), QStringLiteral("Atualizações"),
+          QStringLiteral("Status"), QStringLiteral("Tempo")})
+{
+}
+
+int TFileListModel::rowCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : int(m_list.RowCount());
+}
+
+int TFileListModel::columnCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : kFileListColumns;
+}
+
+QVariant TFileListModel::data(const QModelIndex &index, int role) const
+{
+    if (!index.isValid() || index.row() >= int(m_list.RowCount()))
+        return {};
+    const TFileRow &row = m_list.Rows()[std::size_t(index.row())];
+    if (role == Qt::DisplayRole) {
+        switch (index.column()) {
+        case 0: return QString::number(qulonglong(row.Number));
+        case 1: return PathToQ(row.FileName);
+        case 2: return ToQ(row.Updates);
+        case 3: return ToQ(row.Status);
+        case 4: return ToQ(row.Time);
+        default: return {};
+        }
+    }
+    if (role == Qt::DecorationRole && index.column() == 0)
+        return RowPicture(row.StateImage);
+    return {};
+}
+
+QVariant TFileListModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (orientation != Qt::Horizontal || section < 0 || section >= kFileListColumns)
+        return QAbstractTableModel::headerData(section, orientation, role);
+    if (role == Qt::DisplayRole)
+        return m_captions.value(section);
+    if (role == Qt::DecorationRole) {
+        const int picture = m_list.HeaderPictures()[std::size_t(section)];
+        if (picture != kNoPicture)
+            return HeaderPicture(picture);
+    }
+    return QAbstractTableModel::headerData(section, orientation, role);
+}
+
+void TFileListModel::SetCaption(int column, const QString &caption)
+{
+    if (column < 0 || column >= kFileListColumns || m_captions[column] == caption)
+        return;
+    m_captions[column] = caption;
+    Q_EMIT headerDataChanged(Qt::Horizontal, column, column);
+}
+
+bool TFileListModel::AddFile(const std::string &name)
+{
+    if (m_list.IsListed(name))
+        return false;
+    const int row = int(m_list.RowCount());
+    beginInsertRows({}, row, row);
+    const bool added = m_list.AddFileToList(name);
+    endInsertRows();
+    return added;
+}
+
+std::size_t TFileListModel::RemoveRows(std::vector<int> positions)
+{
+    std::sort(positions.begin(), positions.end());
+    positions.erase(std::unique(positions.begin(), positions.end()), positions.end());
+    positions.erase(std::remove_if(positions.begin(), positions.end(),
+                        [this](int p) { return p < 0 || p >= int(m_list.RowCount()); }),
+        positions.end());
+    std::size_t removed = 0;
+    // Contiguous runs from the end, so the positions of the runs still to go stay valid.
+    std::size_t end = positions.size();
+    while (end > 0) {
+        std::size_t begin = end - 1;
+        while (begin > 0 && positions[begin - 1] == positions[begin] - 1)
+            --begin;
+        const int first = positions[begin];
+        const int last = positions[end - 1];
+        std::vector<std::size_t> run;
+        for (int p = first; p <= last; ++p)
+            run.push_back(std::size_t(p));
+        beginRemoveRows({}, first, last);
+        removed += m_list.RemoveRows(std::move(run));
+        endRemoveRows();
+        end = begin;
+    }
+    return removed;
+}
+
+void TFileListModel::Clear()
+{
+    if (m_list.RowCount() == 0)
+        return;
+    std::vector<int> all(m_list.RowCount());
+    for (std::size_t i = 0; i < all.size(); ++i)
+        all[i] = int(i);
+    RemoveRows(std::move(all));
+}
+
+bool TFileListModel::SortByColumn(int column)
+{
+    if (column < 1 || column >= kFileListColumns)
+        return false;
+    Q_EMIT layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
+    const QModelIndexList before = persistentIndexList();
+    std::vector<std::size_t> numbers;
+    numbers.reserve(std::size_t(before.size()));
+    for (const QModelIndex &index : before)
+        numbers.push_back(m_list.Rows()[std::size_t(index.row())].Number);
+    const bool sorted = m_list.SortByColumn(column);
+    QModelIndexList after;
+    after.reserve(before.size());
+    for (qsizetype i = 0; i < before.size(); ++i)
+        after << index(int(m_list.PositionOfNumber(numbers[std::size_t(i)])), before[i].column());
+    changePersistentIndexList(before, after);
+    Q_EMIT layoutChanged({}, QAbstractItemModel::VerticalSortHint);
+    Q_EMIT headerDataChanged(Qt::Horizontal, 0, kFileListColumns - 1);
+    return sorted;
+}
+
+void TFileListModel::RowsChanged(int first, int last)
+{
+    if (first > last || first < 0)
+        return;
+    Q_EMIT dataChanged(index(first, 0), index(last, kFileListColumns - 1));
+}

@@ -1,0 +1,85 @@
+#include "ui/RepositoryModel.h"
+
+#include "common/Errors.h"
+#include "ui/TextBridge.h"
+
+using namespace qvc;
+
+TRepositoryModel::TRepositoryModel(TSubstitutionRepository &repository, QObject *parent)
+    : QAbstractTableModel(parent)
+    , m_repository(repository)
+{
+}
+
+int TRepositoryModel::rowCount(const QModelIndex &parent) const
+{
+    if (parent.isValid())
+        return 0;
+    // An empty list still shows one blank row to type the first pair into.
+    return m_repository.Count() == 0 ? 1 : int(m_repository.Count());
+}
+
+int TRepositoryModel::columnCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : 2;
+}
+
+QVariant TRepositoryModel::data(const QModelIndex &index, int role) const
+{
+    if (!index.isValid() || (role != Qt::DisplayRole && role != Qt::EditRole))
+        return {};
+    const auto row = std::size_t(index.row());
+    if (row >= m_repository.Count())
+        return QString();
+    return ToQ(std::string(index.column() == 0 ? m_repository.Find(row) : m_repository.Replace(row)));
+}
+
+bool TRepositoryModel::setData(const QModelIndex &index, const QVariant &value, int role)
+{
+    if (!index.isValid() || role != Qt::EditRole)
+        return false;
+    const std::string text = FromQ(value.toString());
+    const auto row = std::size_t(index.row());
+    try {
+        if (m_repository.Count() == 0) {
+            if (text.empty())
+                return false;
+            if (index.column() == 0 && text.find('=') != std::string::npos)
+                throw TError(std::string(kKeyMayNotContainEquals));
+            // Typing into the blank row of an empty list creates the first line; on screen it stays one row.
+            m_repository.AppendLine("=");
+        }
+        const bool changed = index.column() == 0 ? m_repository.SetFind(row, text) : m_repository.SetReplace(row, text);
+        if (changed)
+            Q_EMIT dataChanged(this->index(index.row(), 0), this->index(index.row(), 1));
+        return changed;
+    } catch (const TError &e) {
+        Q_EMIT EditRefused(ToQ(e.what()));
+        return false;
+    }
+}
+
+Qt::ItemFlags TRepositoryModel::flags(const QModelIndex &index) const
+{
+    if (!index.isValid())
+        return Qt::NoItemFlags;
+    return Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsEditable;
+}
+
+QVariant TRepositoryModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (orientation == Qt::Horizontal && role == Qt::DisplayRole && (section == 0 || section == 1))
+        return section == 0 ? m_find : m_replace;
+    return QAbstractTableModel::headerData(section, orientation, role);
+}
+
+void TRepositoryModel::SetCaption(int column, const QString &caption)
+{
+    if (column == 0)
+        m_find = caption;
+    else if (column == 1)
+        m_replace = caption;
+    else
+        return;
+    Q_EMIT headerDataChanged(Qt::Horizontal, column, column);
+}
