@@ -18,6 +18,10 @@ inline constexpr int kExitUsage = 2;
 /// Adds "form-to-text FILE": writes the text form of a form file (binary or text) to standard output.
 void AddFormToTextCommand(CLI::App &app);
 
+/// Adds "convert --repository FILE.dat [--rename ...] [--backup] [--simulate] [--json] FILE...": the
+/// conversion run of the window over the given files.
+void AddConvertCommand(CLI::App &app);
+
 /// Writes the one failure line "qvconvert: SUBJECT: REASON" to standard error.
 void ReportFailure(std::string_view subject, std::string_view reason);
 

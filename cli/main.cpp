@@ -48,6 +48,7 @@ int main(int argc, char **argv)
     });
 
     qvc::AddFormToTextCommand(app);
+    qvc::AddConvertCommand(app);
 
     try {
         app.parse(argc, argv);

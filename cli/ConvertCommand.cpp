@@ -1,0 +1,289 @@
+// "qvconvert convert": the conversion run of the window, driven from a terminal through the same core
+// (RunConversion and the substitution pass), with a console in place of the window.
+#include "cli/Commands.h"
+
+#include "common/Cp1252.h"
+#include "common/Errors.h"
+#include "common/FileIO.h"
+#include "common/TextLines.h"
+#include "engine/ConversionRun.h"
+#include "engine/DisplayFormat.h"
+#include "repository/RepositoryFile.h"
+
+#include <CLI/CLI.hpp>
+#include <nlohmann/json.hpp>
+
+#include <chrono>
+#include <clocale>
+#include <cstdio>
+#include <memory>
+#include <unistd.h>
+
+namespace qvc {
+namespace {
+
+struct TConvertArguments
+{
+    std::string Repository;
+    std::string Rename;
+    bool Backup = false;
+    bool Simulate = false;
+    bool Json = false;
+    std::string FilesFrom;
+    std::vector<std::string> Files;
+};
+
+std::string ReadStandardInput()
+{
+    std::string bytes;
+    char buffer[65536];
+    std::size_t got = 0;
+    while ((got = std::fread(buffer, 1, sizeof buffer, stdin)) > 0)
+        bytes.append(buffer, got);
+    if (std::ferror(stdin))
+        throw TError("Cannot read the file list from standard input.");
+    return bytes;
+}
+
+// The files of the run, in order. A FILE argument names one file; a folder search plugs in here.
+std::vector<std::string> ExpandFileArguments(const TConvertArguments &arguments)
+{
+    std::vector<std::string> files;
+    if (!arguments.FilesFrom.empty()) {
+        std::string bytes;
+        if (arguments.FilesFrom == "-")
+            bytes = ReadStandardInput();
+        else
+            bytes = ReadFileBytes(arguments.FilesFrom);
+        for (auto &line : SplitLines(bytes))
+            if (!line.empty())
+                files.push_back(std::move(line));
+    }
+    files.insert(files.end(), arguments.Files.begin(), arguments.Files.end());
+    return files;
+}
+
+// The thousands separator of the user's locale, as the window would take it from its locale.
+TDisplayLocale ConsoleLocale()
+{
+    TDisplayLocale locale;
+    locale.TimeSeparator = ":";
+    const char *current = std::setlocale(LC_NUMERIC, nullptr);
+    const std::string saved = current ? current : "C";
+    if (std::setlocale(LC_NUMERIC, "") != nullptr) {
+        const char *separator = std::localeconv()->thousands_sep;
+        locale.ThousandsSeparator = separator ? separator : "";
+    } else {
+        locale.ThousandsSeparator.clear();
+    }
+    std::setlocale(LC_NUMERIC, saved.c_str());
+    return locale;
+}
+
+// Whether the JSON writer takes `text` as UTF-8 (it refuses invalid sequences, surrogates, overlong forms).
+bool IsValidUtf8(const std::string &text)
+{
+    try {
+        (void)nlohmann::ordered_json(text).dump();
+        return true;
+    } catch (const nlohmann::ordered_json::exception &) {
+        return false;
+    }
+}
+
+// Paths are the file system's bytes: kept when they are UTF-8, read as Windows-1252 otherwise.
+nlohmann::ordered_json PathJson(const std::string &path)
+{
+    if (path.empty())
+        return nullptr;
+    return IsValidUtf8(path) ? path : Cp1252ToUtf8(path);
+}
+
+// The window as a terminal shows it: rows are the files, the cells become one line per file.
+class TConsoleView final : public TConversionView
+{
+public:
+    TConsoleView(std::vector<std::string> files, const TConvertArguments &arguments)
+        : m_files(std::move(files))
+        , m_arguments(arguments)
+        , m_showProgress(::isatty(STDERR_FILENO) == 1)
+    {
+    }
+
+    int FailedFiles() const { return m_failed; }
+    const nlohmann::ordered_json &Records() const { return m_records; }
+    int CurrentRow() const { return m_current; }
+
+    void SetProgress(int, int, int) override { }
+    void AdvanceRowImage(int, int, bool) override { }
+    void SetRowImage(int, int) override { }
+    void SetRowCell(int row, TRowCell cell, const std::string &text) override
+    {
+        if (row != m_current)
+            return;
+        (cell == TRowCell::Updates ? m_updates : cell == TRowCell::Status ? m_status : m_time) = text;
+    }
+    void SelectRow(int row) override
+    {
+        m_current = row;
+        m_updates = m_status = m_time = "-";
+        DrawProgress(false);
+    }
+    void ClearSelection() override { }
+    void ShowProgressMessage(bool) override { }
+    void ShowReadyImage(bool) override { }
+    void EnableSaveResult(bool) override { }
+    void BeginRun() override { }
+    void EndRun() override { ClearProgress(); }
+
+    int RowCount() const override { return static_cast<int>(m_files.size()); }
+    std::string RowFileName(int row) const override { return m_files.at(static_cast<std::size_t>(row)); }
+    std::string RowNumberText(int row) const override { return std::to_string(row); }
+    bool BackupChecked() const override { return m_arguments.Backup; }
+    bool SimulateChecked() const override { return m_arguments.Simulate; }
+
+    void FileConverted(int row, const TPassReport &report, const TConversionResult &result) override
+    {
+        const std::string &file = m_files[static_cast<std::size_t>(row)];
+        if (report.Count < 0) {
+            ++m_failed;
+            ClearProgress();
+            ReportFailure(file, report.FailureReason);
+        }
+        if (m_arguments.Json) {
+            nlohmann::ordered_json entries = nlohmann::ordered_json::array();
+            for (const auto &entry : result.Entries()) {
+                const std::size_t equals = entry.Text.find('=');
+                entries.push_back({ { "find", Cp1252ToUtf8(entry.Text.substr(0, equals)) },
+                    { "replace", Cp1252ToUtf8(equals == std::string::npos ? "" : entry.Text.substr(equals + 1)) },
+                    { "occurrences", entry.Occurrences } });
+            }
+            m_records.push_back(
+                { { "number", row }, { "file", PathJson(file) }, { "count", report.Count }, { "status", m_status },
+                    { "seconds", static_cast<double>(report.Seconds) }, { "written", PathJson(report.WrittenName) },
+                    { "backup", PathJson(report.BackupName) }, { "entries", std::move(entries) } });
+        } else {
+            ClearProgress();
+            const std::string line
+                = std::to_string(row) + '\t' + m_updates + '\t' + m_status + '\t' + m_time + '\t' + file + '\n';
+            if (!WriteStandardOutput(line))
+                throw TError("Cannot write to standard output.");
+        }
+        DrawProgress(row + 1 == RowCount());
+    }
+
+private:
+    void DrawProgress(bool force)
+    {
+        if (!m_showProgress || m_files.empty())
+            return;
+        const auto now = std::chrono::steady_clock::now();
+        if (!force && m_drawn && now - m_lastDraw < std::chrono::milliseconds(100))
+            return;
+        m_lastDraw = now;
+        m_drawn = true;
+        const std::size_t done = static_cast<std::size_t>(m_current < 0 ? 0 : m_current);
+        const std::size_t width = 40;
+        const std::size_t filled = done * width / m_files.size();
+        std::string bar = "\r[" + std::string(filled, '#') + std::string(width - filled, '.') + "] "
+            + std::to_string(done) + "/" + std::to_string(m_files.size());
+        std::fwrite(bar.data(), 1, bar.size(), stderr);
+        std::fflush(stderr);
+    }
+    void ClearProgress()
+    {
+        if (m_drawn) {
+            std::fputs("\r\033[K", stderr);
+            std::fflush(stderr);
+            m_drawn = false;
+        }
+    }
+
+    std::vector<std::string> m_files;
+    const TConvertArguments &m_arguments;
+    bool m_showProgress;
+    bool m_drawn = false;
+    std::chrono::steady_clock::time_point m_lastDraw;
+    int m_current = -1;
+    std::string m_updates, m_status, m_time;
+    int m_failed = 0;
+    nlohmann::ordered_json m_records = nlohmann::ordered_json::array();
+};
+
+[[noreturn]] void EndWithMessage(const std::string &message)
+{
+    const std::string line = "qvconvert: " + message + "\n";
+    std::fwrite(line.data(), 1, line.size(), stderr);
+    std::fflush(stderr);
+    EndCommand(kExitUsage);
+}
+
+void RunConvert(const TConvertArguments &arguments)
+{
+    std::vector<std::string> files;
+    TRepositoryContent repository;
+    try {
+        repository = ParseRepositoryBytes(ReadFileBytes(arguments.Repository), kDefaultRenameMode);
+        files = ExpandFileArguments(arguments);
+    } catch (const TError &error) {
+        EndWithMessage(error.what());
+    }
+    if (arguments.Rename == "delphi-to-kylix")
+        repository.RenameMode = 0;
+    else if (arguments.Rename == "kylix-to-delphi")
+        repository.RenameMode = 1;
+    else if (arguments.Rename == "none")
+        repository.RenameMode = 2;
+
+    TConsoleView view(std::move(files), arguments);
+    TResultStore store;
+    for (int row = 0; row < view.RowCount(); ++row)
+        store.Append();
+    std::string stopped;
+    try {
+        RunConversion(view, repository.Lines, repository.RenameMode, store, ConsoleLocale());
+    } catch (const std::exception &error) {
+        stopped = error.what();
+    }
+    if (arguments.Json) {
+        const std::string text = view.Records().dump(2) + "\n";
+        if (!WriteStandardOutput(text) && stopped.empty())
+            stopped = "Cannot write to standard output.";
+    }
+    if (!stopped.empty()) {
+        if (view.CurrentRow() >= 0 && view.CurrentRow() < view.RowCount())
+            ReportFailure(view.RowFileName(view.CurrentRow()), "the run stopped at this file");
+        EndWithMessage(stopped);
+    }
+    if (view.FailedFiles() > 0)
+        EndCommand(kExitFailure);
+}
+
+} // namespace
+
+void AddConvertCommand(CLI::App &app)
+{
+    CLI::App *command = app.add_subcommand("convert",
+        "Convert files with the pairs of a repository (.dat) file, as the window's \"Executar\" does, and "
+        "print one line per file (number, count, status, time, path) or, with --json, a JSON array");
+    auto arguments = std::make_shared<TConvertArguments>();
+    command->add_option("--repository", arguments->Repository, "The repository file (.dat) with the pairs")->required();
+    command
+        ->add_option("--rename", arguments->Rename,
+            "Rename form files: delphi-to-kylix (.dfm to .xfm), kylix-to-delphi (.xfm to .dfm) or none; "
+            "default: the repository's marker")
+        ->check(CLI::IsMember({ "delphi-to-kylix", "kylix-to-delphi", "none" }));
+    command->add_flag("--backup", arguments->Backup, "Back up every file before it is replaced (Unit1.~pas)");
+    command->add_flag("--simulate", arguments->Simulate, "Count and report, but write no file");
+    command->add_flag("--json", arguments->Json, "Print a JSON array with one object per file");
+    command->add_option("--files-from", arguments->FilesFrom,
+        "Also convert the files listed in this file, one path per line (- reads standard input)");
+    command->add_option("FILE", arguments->Files, "The files to convert, in order");
+    command->callback([arguments] {
+        if (arguments->Files.empty() && arguments->FilesFrom.empty())
+            EndWithMessage("No files to convert: give FILE arguments or --files-from");
+        RunConvert(*arguments);
+    });
+}
+
+} // namespace qvc
