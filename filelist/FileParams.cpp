@@ -114,6 +114,14 @@ void TFileParams::SetMaskText(std::string_view text)
     SetFileMasks(std::move(masks));
 }
 
+bool TFileParams::FallBackToDefaultMask()
+{
+    if (!MaskText().empty())
+        return false;
+    SetMaskText(kDefaultFileMask);
+    return true;
+}
+
 bool TFileParams::Matches(std::string_view name) const
 {
     if (m_foldedMasks.empty())

@@ -35,6 +35,10 @@ public:
     /// the last ";" only when it is not empty. Pieces are not trimmed; "" gives no masks.
     void SetMaskText(std::string_view text);
 
+    /// Before a scan: when the mask text reads as empty (no masks, or only one empty mask), the default
+    /// masks take over. Returns true when they did.
+    bool FallBackToDefaultMask();
+
     /// The file test of one entry name (bytes): true with no masks, else when a folded mask matches the
     /// name folded the same way.
     bool Matches(std::string_view name) const;

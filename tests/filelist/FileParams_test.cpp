@@ -91,6 +91,19 @@ TEST(FileParams, StartsWithTheWholeDefaultTextAsOneMask)
     EXPECT_FALSE(params.Matches("unit1.pas"));
 }
 
+TEST(FileParams, EmptyMaskTextFallsBackToTheDefault)
+{
+    TFileParams params;
+    for (const char *text : { "", ";" }) {
+        params.SetMaskText(text);
+        EXPECT_TRUE(params.FallBackToDefaultMask()) << text;
+        EXPECT_EQ(params.FileMasks().size(), 5u) << text;
+    }
+    params.SetMaskText(";;");
+    EXPECT_FALSE(params.FallBackToDefaultMask());
+    EXPECT_EQ(params.MaskText(), ";");
+}
+
 TEST(FileParams, FoldsOnlyAsciiLetters)
 {
     TFileParams params;
