@@ -3,9 +3,11 @@
 #include "common/Errors.h"
 #include "common/FileIO.h"
 #include "common/PathCase.h"
+#include "common/TextFormat.h"
 #include "repository/PairView.h"
 
 #include <stdexcept>
+#include <sys/stat.h>
 
 namespace qvc {
 
@@ -187,6 +189,12 @@ bool TSubstitutionRepository::OpenRepositoryFile(const std::string &path)
 {
     if (path.empty() || !FileExists(path))
         return false;
+    // A pipe or a device is no repository: reading one could wait forever or never end.
+    struct stat st
+    {
+    };
+    if (::stat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode))
+        throw TError(FormatTemplate(kCannotOpenFile, { path, "Not a regular file" }));
     // Read fully before touching the list, so an unreadable file costs nothing of what is shown.
     TRepositoryContent content = ParseRepositoryBytes(ReadFileBytes(path), m_renameMode);
     m_lines = std::move(content.Lines);

@@ -130,6 +130,11 @@ TProfileFile::TProfileFile(std::string path)
         m_readFailed = !m_path.empty() && errno != ENOENT && errno != ENOTDIR;
         return;
     }
+    if (!S_ISREG(st.st_mode)) {
+        // A folder, a pipe or a device: reading could fail, wait forever or never end.
+        m_readFailed = true;
+        return;
+    }
     try {
         ParseBytes(ReadFileBytes(m_path));
         m_existed = true;

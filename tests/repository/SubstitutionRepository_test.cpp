@@ -6,6 +6,7 @@
 
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 using qvc::TSubstitutionRepository;
 
@@ -141,6 +142,21 @@ TEST_F(RepositoryTest, OpeningReplacesTheListAppliesTheMarkerAndKeepsTheFlag)
     EXPECT_TRUE(repository.RepositoryModified());
     EXPECT_EQ(repository.RepositoryFileName(), Path("Units.dat"));
     EXPECT_EQ(repository.WindowTitle(), "Title (" + Path("Units.dat") + ")");
+}
+
+TEST_F(RepositoryTest, FileThatCannotBeReadLeavesTheListAsItWas)
+{
+    ASSERT_EQ(::mkfifo(Path("pipe.dat").c_str(), 0600), 0);
+    TSubstitutionRepository repository(Executable());
+    repository.SetLines({ "keep=me" });
+    try {
+        repository.OpenRepositoryFile(Path("pipe.dat"));
+        FAIL() << "a pipe is no repository";
+    } catch (const qvc::TError &e) {
+        EXPECT_EQ(std::string(e.what()), "Cannot open file \"" + Path("pipe.dat") + "\". Not a regular file");
+    }
+    EXPECT_EQ(repository.Lines(), TLines { "keep=me" });
+    EXPECT_EQ(repository.RepositoryFileName(), "");
 }
 
 TEST_F(RepositoryTest, ExampleRepositoryIsADelphiToKylixPort)

@@ -5,6 +5,7 @@
 #include "settings/ProfileFile.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 using qvc::TProfileFile;
 
@@ -243,6 +244,7 @@ TEST_P(UnwritableProfileTest, ReadsDefaultsAndRefusesToWriteWithTheFileName)
 {
     std::filesystem::create_directories(m_dir / "folder.ini");
     qvc::WriteFileReplacing(Path("file.ini"), "[Settings]\r\nMask=kept\r\n");
+    ASSERT_EQ(::mkfifo(Path("pipe.ini").c_str(), 0600), 0);
     const std::string path = Path(GetParam().target);
     TProfileFile profile(path);
     EXPECT_EQ(profile.ReadString("Settings", "Mask", "*.pas"), "*.pas");
@@ -259,7 +261,8 @@ TEST_P(UnwritableProfileTest, ReadsDefaultsAndRefusesToWriteWithTheFileName)
 
 INSTANTIATE_TEST_SUITE_P(Cases, UnwritableProfileTest,
     ::testing::Values(TUnwritableCase { "MissingFolder", "missing/qv.ini" },
-        TUnwritableCase { "AFolder", "folder.ini" }, TUnwritableCase { "BelowAFile", "file.ini/qv.ini" }),
+        TUnwritableCase { "AFolder", "folder.ini" }, TUnwritableCase { "APipe", "pipe.ini" },
+        TUnwritableCase { "BelowAFile", "file.ini/qv.ini" }),
     [](const auto &info) { return std::string(info.param.name); });
 
 } // namespace
