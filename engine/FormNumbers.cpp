@@ -18,10 +18,22 @@ struct TDecimal
 
 enum class TKind { Finite, Infinite, NaN };
 
+// Significant digits of the general format.
+constexpr int kGeneralPrecision = 15;
+
 constexpr std::uint32_t kLimbBase = 1000000000u; // nine decimal digits per limb
 
-// Multiplies a little-endian base-10^9 number by a factor below 2^32.
-void MultiplyLimbs(std::vector<std::uint32_t> &limbs, std::uint32_t factor)
+// While multiplying, only the top limbs are kept: 72 digits, of which the first 58 stay exact unless
+// a run of nines hides a carry (checked, see DecimalDigits). This keeps the huge exponents of the 80-bit
+// format (values up to 10^4932) from costing milliseconds per value.
+constexpr std::size_t kKeptLimbs = 8;
+constexpr std::size_t kReliableDigits = 58;
+
+// Multiplies a little-endian base-10^9 number by a factor below 2^32. With `truncate`, limbs below the
+// top kKeptLimbs are dropped and counted in `droppedLimbs`; `inexact` records that a dropped limb was
+// not zero.
+void MultiplyLimbs(
+    std::vector<std::uint32_t> &limbs, std::uint32_t factor, bool truncate, int &droppedLimbs, bool &inexact)
 {
     std::uint64_t carry = 0;
     for (std::uint32_t &limb : limbs) {
@@ -32,6 +44,13 @@ void MultiplyLimbs(std::vector<std::uint32_t> &limbs, std::uint32_t factor)
     while (carry != 0) {
         limbs.push_back(static_cast<std::uint32_t>(carry % kLimbBase));
         carry /= kLimbBase;
+    }
+    if (truncate && limbs.size() > kKeptLimbs) {
+        const std::size_t drop = limbs.size() - kKeptLimbs;
+        for (std::size_t i = 0; i < drop; ++i)
+            inexact = inexact || limbs[i] != 0;
+        limbs.erase(limbs.begin(), limbs.begin() + static_cast<std::ptrdiff_t>(drop));
+        droppedLimbs += static_cast<int>(drop);
     }
 }
 
@@ -45,23 +64,26 @@ int BitLength(std::uint64_t value)
     return length;
 }
 
-// The exact decimal digits of mantissa * 2^binaryExponent. Every binary fraction has a finite decimal
-// expansion: for a negative exponent the value is mantissa * 5^-e / 10^-e.
-TDecimal ExactDecimal(bool negative, std::uint64_t mantissa, int binaryExponent)
+// The decimal digits of mantissa * 2^binaryExponent. Every binary fraction has a finite decimal
+// expansion: for a negative exponent the value is mantissa * 5^-e / 10^-e. With `truncate` the low
+// digits may be wrong (see kKeptLimbs); `inexact` then tells whether they were.
+TDecimal ExpandDecimal(bool negative, std::uint64_t mantissa, int binaryExponent, bool truncate, bool &inexact)
 {
     TDecimal result;
     result.negative = negative;
+    inexact = false;
     if (mantissa == 0)
         return result;
     std::vector<std::uint32_t> limbs;
-    limbs.reserve(16);
+    limbs.reserve(kKeptLimbs + 4);
     for (std::uint64_t rest = mantissa; rest != 0; rest /= kLimbBase)
         limbs.push_back(static_cast<std::uint32_t>(rest % kLimbBase));
     int decimalShift = 0;
+    int droppedLimbs = 0;
     if (binaryExponent >= 0) {
         for (int left = binaryExponent; left > 0;) {
             const int step = left < 31 ? left : 31;
-            MultiplyLimbs(limbs, std::uint32_t { 1 } << step);
+            MultiplyLimbs(limbs, std::uint32_t { 1 } << step, truncate, droppedLimbs, inexact);
             left -= step;
         }
     } else {
@@ -69,7 +91,7 @@ TDecimal ExactDecimal(bool negative, std::uint64_t mantissa, int binaryExponent)
             9765625u, 48828125u, 244140625u, 1220703125u };
         for (int left = -binaryExponent; left > 0;) {
             const int step = left < 13 ? left : 13;
-            MultiplyLimbs(limbs, kPowersOfFive[step]);
+            MultiplyLimbs(limbs, kPowersOfFive[step], truncate, droppedLimbs, inexact);
             left -= step;
         }
         decimalShift = binaryExponent;
@@ -89,10 +111,28 @@ TDecimal ExactDecimal(bool negative, std::uint64_t mantissa, int binaryExponent)
         }
         digits.append(group, 9);
     }
-    result.exponent = static_cast<int>(digits.size()) + decimalShift;
-    while (!digits.empty() && digits.back() == '0')
-        digits.pop_back();
+    result.exponent = static_cast<int>(digits.size()) + 9 * droppedLimbs + decimalShift;
     return result;
+}
+
+// The digits of mantissa * 2^binaryExponent, exact in their first precision + 1 places (all that
+// rounding to `precision` digits looks at); trailing zeros dropped.
+TDecimal DecimalDigits(bool negative, std::uint64_t mantissa, int binaryExponent, int precision)
+{
+    bool inexact = false;
+    TDecimal value = ExpandDecimal(negative, mantissa, binaryExponent, true, inexact);
+    if (inexact) {
+        // The kept digits are at most a unit of the 60th digit below the true value: only a run of
+        // nines after the rounding digit could hide a carry into it.
+        bool carrySafe = false;
+        for (std::size_t i = static_cast<std::size_t>(precision) + 1; i < kReliableDigits && !carrySafe; ++i)
+            carrySafe = i >= value.digits.size() || value.digits[i] != '9';
+        if (!carrySafe)
+            value = ExpandDecimal(negative, mantissa, binaryExponent, false, inexact);
+    }
+    while (!value.digits.empty() && value.digits.back() == '0')
+        value.digits.pop_back();
+    return value;
 }
 
 // Keeps at most `count` significant digits, rounding half away from zero; drops trailing zeros.
@@ -153,7 +193,7 @@ void AppendSpecial(TKind kind, bool negative, std::string &out)
 
 void AppendGeneral(TDecimal value, std::string &out)
 {
-    constexpr int kPrecision = 15;
+    constexpr int kPrecision = kGeneralPrecision;
     RoundDigits(value, kPrecision);
     const std::string &digits = value.digits;
     if (digits.empty()) {
@@ -184,15 +224,6 @@ void AppendGeneral(TDecimal value, std::string &out)
     out.append(digits, static_cast<std::size_t>(exponent));
 }
 
-void AppendDecodedGeneral(TKind kind, bool negative, std::uint64_t mantissa, int binaryExponent, std::string &out)
-{
-    if (kind != TKind::Finite) {
-        AppendSpecial(kind, negative, out);
-        return;
-    }
-    AppendGeneral(ExactDecimal(negative, mantissa, binaryExponent), out);
-}
-
 } // namespace
 
 void AppendExtendedFixed(const unsigned char *bytes, std::string &out)
@@ -215,7 +246,7 @@ void AppendExtendedFixed(const unsigned char *bytes, std::string &out)
     // Anything below 2^-70 rounds to zero at 18 decimals; skip its long exact expansion.
     if (mantissa != 0 && BitLength(mantissa) + binaryExponent < -70)
         mantissa = 0;
-    TDecimal value = ExactDecimal(negative, mantissa, binaryExponent);
+    TDecimal value = DecimalDigits(negative, mantissa, binaryExponent, kPrecision);
     if (!value.digits.empty()) {
         const int keep = value.exponent + kDecimals < kPrecision ? value.exponent + kDecimals : kPrecision;
         RoundDigits(value, keep);
@@ -263,7 +294,7 @@ void AppendSingleGeneral(std::uint32_t bits, std::string &out)
     }
     if (biased != 0)
         mantissa |= 0x800000u;
-    AppendDecodedGeneral(TKind::Finite, negative, mantissa, (biased == 0 ? 1 : biased) - 127 - 23, out);
+    AppendGeneral(DecimalDigits(negative, mantissa, (biased == 0 ? 1 : biased) - 127 - 23, kGeneralPrecision), out);
 }
 
 void AppendDoubleGeneral(std::uint64_t bits, std::string &out)
@@ -277,7 +308,7 @@ void AppendDoubleGeneral(std::uint64_t bits, std::string &out)
     }
     if (biased != 0)
         mantissa |= 0x10000000000000ull;
-    AppendDecodedGeneral(TKind::Finite, negative, mantissa, (biased == 0 ? 1 : biased) - 1023 - 52, out);
+    AppendGeneral(DecimalDigits(negative, mantissa, (biased == 0 ? 1 : biased) - 1023 - 52, kGeneralPrecision), out);
 }
 
 void AppendInt64General(std::int64_t value, std::string &out)
@@ -286,7 +317,7 @@ void AppendInt64General(std::int64_t value, std::string &out)
     // Through unsigned arithmetic, so the most negative value has a magnitude too.
     const std::uint64_t magnitude
         = negative ? ~static_cast<std::uint64_t>(value) + 1u : static_cast<std::uint64_t>(value);
-    AppendGeneral(ExactDecimal(negative, magnitude, 0), out);
+    AppendGeneral(DecimalDigits(negative, magnitude, 0, kGeneralPrecision), out);
 }
 
 } // namespace qvc
