@@ -9,10 +9,12 @@
 #include "engine/ConversionRun.h"
 #include "engine/DisplayFormat.h"
 #include "repository/RepositoryFile.h"
+#include "results/ResultReport.h"
 
 #include <CLI/CLI.hpp>
 #include <nlohmann/json.hpp>
 
+#include <algorithm>
 #include <chrono>
 #include <clocale>
 #include <cstdio>
@@ -30,6 +32,7 @@ struct TConvertArguments
     bool Simulate = false;
     bool Json = false;
     std::string FilesFrom;
+    std::string Report;
     std::vector<std::string> Files;
 };
 
@@ -107,12 +110,15 @@ public:
         : m_files(std::move(files))
         , m_arguments(arguments)
         , m_showProgress(::isatty(STDERR_FILENO) == 1)
+        , m_stdoutIsTerminal(::isatty(STDOUT_FILENO) == 1)
     {
     }
 
     int FailedFiles() const { return m_failed; }
     const nlohmann::ordered_json &Records() const { return m_records; }
     int CurrentRow() const { return m_current; }
+    /// The converted files as the window's report lists them, in run order.
+    const std::vector<TReportRow> &ReportRows() const { return m_reportRows; }
 
     void SetProgress(int, int, int) override { }
     void AdvanceRowImage(int, int, bool) override { }
@@ -145,6 +151,8 @@ public:
     void FileConverted(int row, const TPassReport &report, const TConversionResult &result) override
     {
         const std::string &file = m_files[static_cast<std::size_t>(row)];
+        m_reportRows.push_back(
+            TReportRow { static_cast<std::size_t>(row), Utf8ToCp1252(file), m_updates, m_status, m_time });
         if (report.Count < 0) {
             ++m_failed;
             ClearProgress();
@@ -166,7 +174,9 @@ public:
             ClearProgress();
             const std::string line
                 = std::to_string(row) + '\t' + m_updates + '\t' + m_status + '\t' + m_time + '\t' + file + '\n';
-            if (!WriteStandardOutput(line))
+            // Lines go out as they come when someone watches; otherwise the buffer saves a call per file.
+            if (std::fwrite(line.data(), 1, line.size(), stdout) != line.size()
+                || (m_stdoutIsTerminal && std::fflush(stdout) != 0))
                 throw TError("Cannot write to standard output.");
         }
         DrawProgress(row + 1 == RowCount());
@@ -202,12 +212,14 @@ private:
     std::vector<std::string> m_files;
     const TConvertArguments &m_arguments;
     bool m_showProgress;
+    bool m_stdoutIsTerminal;
     bool m_drawn = false;
     std::chrono::steady_clock::time_point m_lastDraw;
     int m_current = -1;
     std::string m_updates, m_status, m_time;
     int m_failed = 0;
     nlohmann::ordered_json m_records = nlohmann::ordered_json::array();
+    std::vector<TReportRow> m_reportRows;
 };
 
 [[noreturn]] void EndWithMessage(const std::string &message)
@@ -245,17 +257,28 @@ void RunConvert(const TConvertArguments &arguments)
     } catch (const std::exception &error) {
         stopped = error.what();
     }
-    if (arguments.Json) {
-        const std::string text = view.Records().dump(2) + "\n";
-        if (!WriteStandardOutput(text) && stopped.empty())
-            stopped = "Cannot write to standard output.";
+    bool reportFailed = false;
+    if (!arguments.Report.empty()) {
+        // The name column is as wide as the longest name given, counted as the report prints it.
+        std::size_t longest = 0;
+        for (int row = 0; row < view.RowCount(); ++row)
+            longest = std::max(longest, Utf8ToCp1252(view.RowFileName(row)).size());
+        try {
+            WriteResultReport(arguments.Report, view.ReportRows(), longest, TReportCaptions {});
+        } catch (const std::exception &error) {
+            ReportFailure("report", error.what());
+            reportFailed = true;
+        }
     }
+    const std::string text = arguments.Json ? view.Records().dump(2) + "\n" : std::string();
+    if (!WriteStandardOutput(text) && stopped.empty())
+        stopped = "Cannot write to standard output.";
     if (!stopped.empty()) {
         if (view.CurrentRow() >= 0 && view.CurrentRow() < view.RowCount())
             ReportFailure(view.RowFileName(view.CurrentRow()), "the run stopped at this file");
         EndWithMessage(stopped);
     }
-    if (view.FailedFiles() > 0)
+    if (reportFailed || view.FailedFiles() > 0)
         EndCommand(kExitFailure);
 }
 
@@ -278,6 +301,8 @@ void AddConvertCommand(CLI::App &app)
     command->add_flag("--json", arguments->Json, "Print a JSON array with one object per file");
     command->add_option("--files-from", arguments->FilesFrom,
         "Also convert the files listed in this file, one path per line (- reads standard input)");
+    command->add_option("--report", arguments->Report,
+        "Also write the framed result report of the converted files to this file, as \"Salvar Resultado\" does");
     command->add_option("FILE", arguments->Files, "The files to convert, in order");
     command->callback([arguments] {
         if (arguments->Files.empty() && arguments->FilesFrom.empty())

@@ -62,25 +62,40 @@ TPairMatcher::TPairMatcher(const std::vector<std::string> &patterns, std::size_t
         for (int b = 'A'; b <= 'Z'; ++b)
             row[b] = row[b + ('a' - 'A')];
 
+    // Byte classes: 0 for every byte that no pattern holds; capital letters join their small letter.
+    for (const auto &pattern : patterns) {
+        for (const char c : pattern) {
+            const auto b = static_cast<unsigned char>(AsciiLowerChar(c));
+            if (m_class[b] == 0)
+                m_class[b] = static_cast<std::uint8_t>(m_classCount++);
+        }
+    }
+    // At most 230 bytes are left once capitals fold, so the classes always fit in a byte.
+    for (int b = 'A'; b <= 'Z'; ++b)
+        m_class[static_cast<std::size_t>(b)] = m_class[static_cast<std::size_t>(b + ('a' - 'A'))];
+    std::vector<int> representative(m_classCount, 0);
+    for (int b = 255; b >= 0; --b)
+        representative[m_class[static_cast<std::size_t>(b)]] = b;
+
     // Number the states without outputs first.
     std::vector<std::uint32_t> order(count);
     std::uint32_t index = 0;
     for (std::size_t s = 0; s < count; ++s)
         if (outputs[s].empty())
             order[s] = index++;
-    m_firstOutput = index << 8;
+    m_firstOutput = index * m_classCount;
     for (std::size_t s = 0; s < count; ++s)
         if (!outputs[s].empty())
             order[s] = index++;
-    m_delta.assign(count * 256, 0);
+    m_delta.assign(count * m_classCount, 0);
     m_outStart.assign(count + 1, 0);
     std::vector<std::size_t> byNumber(count);
     for (std::size_t s = 0; s < count; ++s)
         byNumber[order[s]] = s;
     for (std::size_t n = 0; n < count; ++n) {
         const std::size_t s = byNumber[n];
-        for (int b = 0; b < 256; ++b)
-            m_delta[n * 256 + static_cast<std::size_t>(b)] = order[static_cast<std::size_t>(next[s][b])] << 8;
+        for (std::uint32_t k = 0; k < m_classCount; ++k)
+            m_delta[n * m_classCount + k] = order[static_cast<std::size_t>(next[s][representative[k]])] * m_classCount;
         m_outStart[n] = static_cast<std::uint32_t>(m_outputs.size());
         m_outputs.insert(m_outputs.end(), outputs[s].begin(), outputs[s].end());
     }

@@ -1,6 +1,7 @@
 #pragma once
 // One scan of a text finds every find text that occurs in it: an Aho-Corasick automaton over the find
 // texts in ASCII lower case, whose transitions fold "A" to "Z" as it reads, so the text is never copied.
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -26,10 +27,11 @@ public:
     {
         std::uint32_t state = 0;
         const std::uint32_t *delta = m_delta.data();
+        const std::uint8_t *byteClass = m_class.data();
         for (const char c : text) {
-            state = delta[state + static_cast<unsigned char>(c)];
+            state = delta[state + byteClass[static_cast<unsigned char>(c)]];
             if (state >= m_firstOutput) [[unlikely]] {
-                const std::uint32_t id = state >> 8;
+                const std::uint32_t id = state / m_classCount;
                 for (std::uint32_t k = m_outStart[id]; k < m_outStart[id + 1]; ++k)
                     found(m_outputs[k]);
             }
@@ -38,8 +40,12 @@ public:
 
 private:
     bool m_usable = false;
-    // Transitions, indexed by state * 256 + byte; entries hold the next state already multiplied by
-    // 256. States with outputs are numbered last, so one comparison tells whether any pattern ends.
+    // Bytes that act alike (letters of both cases, every byte no pattern holds) share a class, which
+    // keeps the transition table small enough for the processor's caches.
+    std::array<std::uint8_t, 256> m_class {};
+    std::uint32_t m_classCount = 1;
+    // Transitions, indexed by state * m_classCount + class; entries hold the next state already multiplied
+    // by m_classCount. States with outputs are numbered last, so one comparison tells whether any pattern ends.
     std::vector<std::uint32_t> m_delta;
     std::uint32_t m_firstOutput = 0;
     std::vector<std::uint32_t> m_outStart; // per state, into m_outputs; one extra element at the end
