@@ -366,6 +366,7 @@ QWidget *Tfrm_Main::CreatePageConvertFiles()
     slSearchListSelectFiles->horizontalHeader()->setSectionsClickable(true);
     m_fileListModel = new TFileListModel(m_fileList, this);
     slSearchListSelectFiles->setModel(m_fileListModel);
+    connect(slSearchListSelectFiles, &QTableView::doubleClicked, this, [this] { slSearchListSelectFilesDblClick(); });
     auto *header = slSearchListSelectFiles->horizontalHeader();
     header->setSectionResizeMode(1, QHeaderView::Stretch);
     // The number column also carries the state image and the row icon in front of the number.
@@ -388,6 +389,7 @@ QWidget *Tfrm_Main::CreatePageConvertFiles()
     bbSaveResult->setEnabled(false);
     bbSaveResult->setFixedHeight(37);
     bbSaveResult->setMinimumWidth(128);
+    connect(bbSaveResult, &QPushButton::clicked, this, [this] { bbSaveResultClick(); });
     strip->addWidget(bbSaveResult);
     auto *progressColumn = new QVBoxLayout;
     progressColumn->setSpacing(2);

@@ -177,8 +177,15 @@ public:
     void CopyRepositoryData(); ///< Tag 7
     void NewRepositoryData(); ///< Tag 8
     void SaveRepositoryData(); ///< Tag 9
+    /// The repository's save dialog; it keeps its state between uses, and the report borrows it.
+    qvc::TFileDialogRequest sdSaveRepositoryData;
 
     // Results (uFrm_MainResults.cpp).
+    /// Double click on the file list: opens the result view of the first selected row when the run
+    /// changed that file; refused during a run.
+    void slSearchListSelectFilesDblClick();
+    /// "Salvar Resultado": asks for a file name and writes the framed report of every row.
+    void bbSaveResultClick();
 
     // Settings and the language editor (uFrm_MainSettings.cpp).
     qvc::TDialogSeam &Dialogs() const { return *m_dialogs; }
