@@ -64,9 +64,15 @@ void TWindowConversionView::SetRowCell(int row, TRowCell cell, const std::string
 {
     TFileRow &r = m_window.FileListModel().List().Row(std::size_t(row));
     switch (cell) {
-    case TRowCell::Updates: r.Updates = text; break;
-    case TRowCell::Status: r.Status = text; break;
-    case TRowCell::Time: r.Time = text; break;
+    case TRowCell::Updates:
+        r.Updates = text;
+        break;
+    case TRowCell::Status:
+        r.Status = text;
+        break;
+    case TRowCell::Time:
+        r.Time = text;
+        break;
     }
     MarkRow(row);
 }

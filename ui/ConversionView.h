@@ -6,7 +6,8 @@
 
 class Tfrm_Main;
 
-class TWindowConversionView : public qvc::TConversionView {
+class TWindowConversionView : public qvc::TConversionView
+{
 public:
     explicit TWindowConversionView(Tfrm_Main &window);
 

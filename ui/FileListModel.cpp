@@ -34,8 +34,8 @@ const QPixmap &RowPicture(int stateImage)
 TFileListModel::TFileListModel(TFileList &list, QObject *parent)
     : QAbstractTableModel(parent)
     , m_list(list)
-    , m_captions({QStringLiteral(" #"), QStringLiteral("Nome dos Arquivos"), QStringLiteral("Atualizações"),
-          QStringLiteral("Status"), QStringLiteral("Tempo")})
+    , m_captions({ QStringLiteral(" #"), QStringLiteral("Nome dos Arquivos"), QStringLiteral("Atualizações"),
+          QStringLiteral("Status"), QStringLiteral("Tempo") })
 {
 }
 
@@ -56,12 +56,18 @@ QVariant TFileListModel::data(const QModelIndex &index, int role) const
     const TFileRow &row = m_list.Rows()[std::size_t(index.row())];
     if (role == Qt::DisplayRole) {
         switch (index.column()) {
-        case 0: return QString::number(qulonglong(row.Number));
-        case 1: return PathToQ(row.FileName);
-        case 2: return ToQ(row.Updates);
-        case 3: return ToQ(row.Status);
-        case 4: return ToQ(row.Time);
-        default: return {};
+        case 0:
+            return QString::number(qulonglong(row.Number));
+        case 1:
+            return PathToQ(row.FileName);
+        case 2:
+            return ToQ(row.Updates);
+        case 3:
+            return ToQ(row.Status);
+        case 4:
+            return ToQ(row.Time);
+        default:
+            return {};
         }
     }
     if (role == Qt::DecorationRole && index.column() == 0)

@@ -7,7 +7,8 @@
 #include <QStringList>
 #include <vector>
 
-class TFileListModel : public QAbstractTableModel {
+class TFileListModel : public QAbstractTableModel
+{
     Q_OBJECT
 public:
     TFileListModel(qvc::TFileList &list, QObject *parent = nullptr);

@@ -25,9 +25,7 @@ TListLocale MakeListLocale()
 {
     TListLocale locale;
     const QLocale system;
-    locale.FoldCase = [](std::string_view name) {
-        return PathFromQ(PathToQ(std::string(name)).toCaseFolded());
-    };
+    locale.FoldCase = [](std::string_view name) { return PathFromQ(PathToQ(std::string(name)).toCaseFolded()); };
     locale.Lower = [system](std::string_view text) { return PathFromQ(system.toLower(PathToQ(std::string(text)))); };
     auto collator = std::make_shared<QCollator>(system);
     collator->setCaseSensitivity(Qt::CaseInsensitive);

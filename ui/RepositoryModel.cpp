@@ -3,6 +3,9 @@
 #include "common/Errors.h"
 #include "ui/TextBridge.h"
 
+#include <QScopedValueRollback>
+#include <algorithm>
+
 using namespace qvc;
 
 TRepositoryModel::TRepositoryModel(TSubstitutionRepository &repository, QObject *parent)
@@ -82,4 +85,66 @@ void TRepositoryModel::SetCaption(int column, const QString &caption)
     else
         return;
     Q_EMIT headerDataChanged(Qt::Horizontal, column, column);
+}
+
+std::optional<std::string> TRepositoryModel::LineAt(int row) const
+{
+    if (row < 0 || std::size_t(row) >= m_repository.Count())
+        return std::nullopt;
+    return m_repository.Line(std::size_t(row));
+}
+
+bool TRepositoryModel::HasFind(int row) const
+{
+    return row >= 0 && std::size_t(row) < m_repository.Count() && !m_repository.Find(std::size_t(row)).empty();
+}
+
+bool TRepositoryModel::IsEmptyLine(int row) const
+{
+    return row >= 0 && std::size_t(row) < m_repository.Count() && m_repository.IsEmptyRow(std::size_t(row));
+}
+
+void TRepositoryModel::RowChanged(int row)
+{
+    Q_EMIT dataChanged(index(row, 0), index(row, 1));
+}
+
+void TRepositoryModel::InsertLine(int row, const std::string &line)
+{
+    if (m_repository.Count() == 0) {
+        // The blank row on screen becomes the first line: the row count stays one.
+        m_repository.InsertLine(0, line);
+        RowChanged(0);
+        return;
+    }
+    row = std::clamp(row, 0, LineCount());
+    QScopedValueRollback changing(m_changingRows, true);
+    beginInsertRows({}, row, row);
+    m_repository.InsertLine(std::size_t(row), line);
+    endInsertRows();
+}
+
+void TRepositoryModel::RemoveLine(int row)
+{
+    if (row < 0 || row >= LineCount())
+        return;
+    if (m_repository.Count() == 1) {
+        // The last line goes, the blank row of an empty list stays.
+        m_repository.DeleteLine(0);
+        RowChanged(0);
+        return;
+    }
+    QScopedValueRollback changing(m_changingRows, true);
+    beginRemoveRows({}, row, row);
+    m_repository.DeleteLine(std::size_t(row));
+    endRemoveRows();
+}
+
+void TRepositoryModel::SetLine(int row, const std::string &line)
+{
+    if (row < 0 || row >= LineCount())
+        return;
+    m_repository.DeleteLine(std::size_t(row));
+    m_repository.InsertLine(std::size_t(row), line);
+    RowChanged(row);
 }

@@ -4,8 +4,11 @@
 #include "repository/SubstitutionRepository.h"
 
 #include <QAbstractTableModel>
+#include <optional>
+#include <string>
 
-class TRepositoryModel : public QAbstractTableModel {
+class TRepositoryModel : public QAbstractTableModel
+{
     Q_OBJECT
 public:
     TRepositoryModel(qvc::TSubstitutionRepository &repository, QObject *parent = nullptr);
@@ -24,6 +27,25 @@ public:
     void BeginChange() { beginResetModel(); }
     void EndChange() { endResetModel(); }
 
+    // --- Row edits of the grid, with the views told (rows are the grid's, 0-based) ---
+
+    /// Number of lines of the list (the blank row of an empty list is none).
+    int LineCount() const { return int(m_repository.Count()); }
+    /// The line of a row, nothing for the blank row of an empty list or a row out of range.
+    std::optional<std::string> LineAt(int row) const;
+    /// True when the row is a line whose find text is not empty.
+    bool HasFind(int row) const;
+    /// True when the row is a line whose find and replace texts are both empty.
+    bool IsEmptyLine(int row) const;
+    /// Inserts a line before `row` (row == LineCount() appends). Into an empty list the blank row becomes it.
+    void InsertLine(int row, const std::string &line = "=");
+    /// Removes the line of a row; removing the only line leaves the blank row.
+    void RemoveLine(int row);
+    /// Puts a line back exactly as it was (Escape on an edited cell).
+    void SetLine(int row, const std::string &line);
+    /// True while rows are being inserted or removed: the views' current cell moves under them.
+    bool IsChangingRows() const { return m_changingRows; }
+
     qvc::TSubstitutionRepository &Repository() { return m_repository; }
 
 Q_SIGNALS:
@@ -31,7 +53,10 @@ Q_SIGNALS:
     void EditRefused(const QString &message);
 
 private:
+    void RowChanged(int row);
+
     qvc::TSubstitutionRepository &m_repository;
     QString m_find = QStringLiteral("Localizar Texto");
     QString m_replace = QStringLiteral("Trocar Para");
+    bool m_changingRows = false;
 };
