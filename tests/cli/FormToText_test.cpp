@@ -82,7 +82,7 @@ protected:
     fs::path m_dir;
 };
 
-std::string Le(std::uint32_t value, int bytes)
+std::string Le(std::uint64_t value, int bytes)
 {
     std::string out;
     for (int i = 0; i < bytes; ++i)
