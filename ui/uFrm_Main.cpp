@@ -116,6 +116,7 @@ Tfrm_Main::Tfrm_Main(TDialogSeam *dialogs, const QString &executablePath, QWidge
     CreateStatusBar();
     CreateLanguageEditor();
     CreateResultView();
+    CreateFileListHandlers();
 
     m_idleTimer.setSingleShot(true);
     m_idleTimer.setInterval(0);

@@ -161,14 +161,35 @@ public:
     void RunConversion();
 
     // File list and folder search (uFrm_MainFileList.cpp).
+    /// Title of the folder picker `JvBrowseFolder1` (the settings may replace it).
+    QString BrowseFolderTitle = QStringLiteral("Selecionar diretório : ");
+    /// The open dialog `OpenDialog`: its file types as ApplyFileMask sets them ("description|pattern|...")
+    /// and the entry chosen in it last, by position.
+    qvc::TFileDialogRequest OpenDialog;
     /// Adds one row for a file name unless it is listed already (letter case ignored by the locale).
     bool AddFileToList(const QString &name);
-    /// Files dropped on the window, in the order the drop delivers them.
+    /// The same for a name as the file system's bytes (the search hands these over unchanged).
+    bool AddFileToList(const std::string &name);
+    /// The search's callback: every file found becomes a row.
+    void JvSearchFiles1FindFile(const std::string &name);
+    /// Files dropped on the window, in the order the drop delivers them; refused during a run.
     void HandleDroppedFiles(const QStringList &names);
+    /// Takes the mask field's text, as typed, into the open dialog's file types and the search's masks.
+    void ApplyFileMask();
+    /// The mask field lost the focus to another control of the window.
+    void ldLabeledEditFileMaskExit();
+    /// A click on a column header: sorts by columns 1 to 4; refused during a run.
+    void slSearchListSelectFilesColumnClick(int column);
+    /// A key released on the file list: Delete runs the remove command when it is enabled.
+    void slSearchListSelectFilesKeyUp(int key, Qt::KeyboardModifiers shift);
     void ScanSubDirectory(); ///< Tag 0
     void AddFile(); ///< Tag 1
     void RemoveFile(); ///< Tag 2
     void SelectAll(); ///< Tag 3
+    /// Called by the close request while a scan runs: ends the scan and closes once it has unwound.
+    void CloseAfterScan();
+    /// Connects the list's header, keys and the mask field to the handlers above (once, at creation).
+    void CreateFileListHandlers();
 
     // Substitution repository (uFrm_MainRepository.cpp).
     void InsertLine(); ///< Tag 4
@@ -230,6 +251,7 @@ private:
     bool m_running = false;
     bool m_hintHandlerInstalled = false;
     bool m_closing = false;
+    bool m_closeAfterScan = false; ///< a close request came during a scan (uFrm_MainFileList.cpp)
     qvc::TResultStore m_resultStore;
     qvc::TFileList m_fileList;
     qvc::TSubstitutionRepository m_repository;

@@ -72,6 +72,12 @@ bool Tfrm_Main::FormCloseQuery()
 
 void Tfrm_Main::closeEvent(QCloseEvent *event)
 {
+    if (JvSearchFiles1.InProgress()) {
+        // The scan's frames are still on the stack: end it first, then close.
+        CloseAfterScan();
+        event->ignore();
+        return;
+    }
     if (m_running || !FormCloseQuery()) {
         event->ignore();
         return;
