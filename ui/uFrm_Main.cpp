@@ -5,6 +5,7 @@
 #include "ui/FileListModel.h"
 #include "ui/HintText.h"
 #include "ui/LocaleBridge.h"
+#include "ui/PairsGrid.h"
 #include "ui/RepositoryModel.h"
 #include "ui/TextBridge.h"
 
@@ -427,7 +428,7 @@ QWidget *Tfrm_Main::CreatePageRepository()
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
 
-    vleUnits = new QTableView(page);
+    vleUnits = new TPairsGrid(page);
     vleUnits->setObjectName(QStringLiteral("vleUnits"));
     SetHint(vleUnits, QStringLiteral("|Lista dos textos a serem utilizados na conversão dos arquivos..."));
     vleUnits->verticalHeader()->hide();
@@ -478,6 +479,7 @@ QWidget *Tfrm_Main::CreatePageRepository()
     stStaticTextFileExtension->adjustSize();
     stStaticTextFileExtension->raise();
     layout->addWidget(strip);
+    SetUpRepositoryPage();
     return page;
 }
 

@@ -198,6 +198,19 @@ public:
     void CopyRepositoryData(); ///< Tag 7
     void NewRepositoryData(); ///< Tag 8
     void SaveRepositoryData(); ///< Tag 9
+    /// Reads a repository file (the Open command, and the settings at start-up) and shows its lines, RenameMode
+    /// and the title; a missing file changes nothing. Returns false when the file could not be read (shown).
+    bool OpenRepositoryFile(const QString &path);
+    /// Selects the rename item of Repository().RenameMode() (not a user's selection).
+    void ShowRenameMode();
+    /// Shows Repository().WindowTitle() as the window title, the path as the file system names it.
+    void ShowRepositoryTitle();
+    /// A key typing a character in the grid or its editor: the repository has unsaved changes.
+    void vleUnitsKeyPress(int key);
+    /// The rename group's selection changed; a user's selection (its radio has the focus) is a change.
+    void rgRadioGroupFileExtensionClick(int index);
+    /// The rename group got the focus: it goes on to the selected item.
+    void rgRadioGroupFileExtensionEnter();
     /// The repository's save dialog; it keeps its state between uses, and the report borrows it.
     qvc::TFileDialogRequest sdSaveRepositoryData;
 
@@ -237,6 +250,13 @@ private:
 
     void FormCreate();
     bool FormCloseQuery();
+    // Substitution repository (uFrm_MainRepository.cpp).
+    enum class TSaveOutcome { Saved, Cancelled, Failed };
+    void SetUpRepositoryPage();
+    TSaveOutcome RunSaveRepositoryData();
+    bool WriteRepositoryAs(const QString &path);
+    QString CloseQuestionText() const;
+    bool m_showingRenameMode = false;
     void FormClose();
     void FormDestroy();
     void AboutMe();

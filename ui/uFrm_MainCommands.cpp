@@ -64,12 +64,6 @@ void Tfrm_Main::SaveSettings()
     // The settings file is written here once the settings subsystem lands.
 }
 
-bool Tfrm_Main::FormCloseQuery()
-{
-    // The unsaved-changes question of the repository plugs in here.
-    return true;
-}
-
 void Tfrm_Main::closeEvent(QCloseEvent *event)
 {
     if (JvSearchFiles1.InProgress()) {
