@@ -123,7 +123,8 @@ void Tfrm_Main::bbSaveResultClick()
         WriteResultReport(
             PathFromQ(*chosen), ReportRowsOf(m_fileListModel->List()), std::size_t(MaxFileNameLength()), captions);
     } catch (const std::exception &e) {
-        m_dialogs->ShowError(this, ToQ(e.what()));
+        // The file system's message names the file as the file system spells it.
+        m_dialogs->ShowError(this, PathToQ(e.what()));
         return;
     }
     bbSaveResult->setEnabled(false);
