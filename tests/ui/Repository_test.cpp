@@ -57,6 +57,7 @@ private Q_SLOTS:
     void openAndNew();
     void closeQuestion_data();
     void closeQuestion();
+    void runLockRefusesEdits();
 
 private:
     Tfrm_Main &W() { return m_fixture->Window(); }
@@ -522,6 +523,25 @@ void RepositoryTest::closeQuestion()
         QStringLiteral("Foram feitas modificações no arquivo ") + path + QStringLiteral(" \nDeseja salva-lo (S/N) ?"));
     QCOMPARE(Dialogs().CallsOf(QStringLiteral("save")).size(), std::size_t(answer == int(TAnswer::Yes) ? 1 : 0));
     QCOMPARE(ReadAll(path), saved ? QByteArray("<|ChangeFileName=2|>\r\na=z\r\n") : QByteArray("a=1\r\n"));
+}
+
+void RepositoryTest::runLockRefusesEdits()
+{
+    Tfrm_Main &w = W();
+    Load("a=1\r\n");
+    w.BeginRunLock();
+    // Neither keys in the grid or its editor nor a rename choice change anything while a run reads them.
+    for (QWidget *target : { static_cast<QWidget *>(w.vleUnits), static_cast<QWidget *>(Grid().Editor()) }) {
+        QTest::keyClick(target, Qt::Key_Insert);
+        QTest::keyClick(target, Qt::Key_X);
+        QTest::keyClick(target, Qt::Key_Delete, Qt::ControlModifier);
+    }
+    w.rgRadioGroupFileExtensionItems[0]->click();
+    QCOMPARE(Lines(), QStringList { "a=1" });
+    QVERIFY(!w.RepositoryModified());
+    QCOMPARE(w.Repository().RenameMode(), 2);
+    QVERIFY(w.rgRadioGroupFileExtensionItems[2]->isChecked());
+    w.EndRunLock();
 }
 
 QTEST_MAIN(RepositoryTest)
