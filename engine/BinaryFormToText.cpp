@@ -73,6 +73,8 @@ public:
         if (m_size < 4 || m_data[0] != 'T' || m_data[1] != 'P' || m_data[2] != 'F' || m_data[3] != '0')
             Fail("the stream does not begin with the signature \"TPF0\"", 0);
         m_pos = 4;
+        // Real forms give about twice their size in text; proportional to the bytes actually present.
+        m_out.reserve(m_out.size() + 2 * m_size);
         WriteObject();
     }
 
@@ -361,11 +363,14 @@ private:
             if (chunked)
                 NewLine();
             const std::size_t end = start + 32 < bytes.size() ? start + 32 : bytes.size();
+            char digits[64];
+            std::size_t length = 0;
             for (std::size_t i = start; i < end; ++i) {
                 const auto byte = static_cast<unsigned char>(bytes[i]);
-                m_out += kHex[byte >> 4];
-                m_out += kHex[byte & 0x0F];
+                digits[length++] = kHex[byte >> 4];
+                digits[length++] = kHex[byte & 0x0F];
             }
+            m_out.append(digits, length);
         }
         --m_level;
         m_out += '}';
@@ -388,12 +393,16 @@ private:
             const std::size_t lineStart = i;
             while (i < count && i - lineStart < kLineLength) {
                 if (isPlain(units(i))) {
-                    m_out += '\'';
+                    // A run never passes the line's end, so it fits the buffer with its two quotes.
+                    char run[kLineLength + 2];
+                    std::size_t length = 0;
+                    run[length++] = '\'';
                     while (i < count && i - lineStart < kLineLength && isPlain(units(i))) {
-                        m_out += static_cast<char>(units(i));
+                        run[length++] = static_cast<char>(units(i));
                         ++i;
                     }
-                    m_out += '\'';
+                    run[length++] = '\'';
+                    m_out.append(run, length);
                 } else {
                     m_out += '#';
                     AppendDecimal(units(i), m_out);
