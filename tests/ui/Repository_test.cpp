@@ -68,7 +68,8 @@ private:
     QStringList Lines();
     /// Runs a command as the user would: the idle enabling pass has run before.
     void Run(QAction *action);
-    /// Presses keys at the focus widget: "Ins", "Down", "Ctrl+Del", "Shift+Tab"..., or 'text' typed.
+    /// Presses keys at the focus widget: "Ins", "Down", "Ctrl+Del", "Shift+Tab"..., 'text' typed, or "@row,column"
+    /// clicks a cell.
     void Press(const QString &keys);
 
     TWindowFixture *m_fixture = nullptr;
@@ -122,6 +123,14 @@ void RepositoryTest::Run(QAction *action)
 void RepositoryTest::Press(const QString &keys)
 {
     for (const QString &token : keys.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
+        if (token.startsWith(QLatin1Char('@'))) {
+            // "@row,column": a click on that cell of the grid.
+            const QStringList cell = token.mid(1).split(QLatin1Char(','));
+            QTableView *grid = W().vleUnits;
+            const QRect rect = grid->visualRect(grid->model()->index(cell[0].toInt(), cell[1].toInt()));
+            QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, rect.center());
+            continue;
+        }
         if (token.startsWith(QLatin1Char('\''))) {
             // Each character goes to whatever has the focus now: the first one moves it into the editor.
             for (const QChar c : token.mid(1, token.size() - 2))
@@ -238,6 +247,9 @@ void RepositoryTest::gridKeys_data()
         << abc << 1 << 1 << "'xyz' Tab" << QStringList { "a=1", "b=xyz", "c=3" } << 2 << 0;
     QTest::newRow("empty row removed when left")
         << QByteArray("a=1\r\n\r\nb=2\r\n") << 1 << 0 << "Down" << QStringList { "a=1", "b=2" } << 1 << 0;
+    QTest::newRow("new row removed when clicked away") << abc << 1 << 0 << "Ins @2,1" << same << 1 << 1;
+    QTest::newRow("click moves the editor")
+        << abc << 0 << 0 << "@2,1 'q'" << QStringList { "a=1", "b=2", "c=q" } << 2 << 1;
     QTest::newRow("new row removed when left") << abc << 2 << 0 << "Down Up" << same << 2 << 0;
 }
 
