@@ -37,11 +37,14 @@ TFileListModel::TFileListModel(TFileList &list, QObject *parent)
     , m_captions({ QStringLiteral(" #"), QStringLiteral("Nome dos Arquivos"), QStringLiteral("Atualizações"),
           QStringLiteral("Status"), QStringLiteral("Tempo") })
 {
+    m_showTimer.setSingleShot(true);
+    m_showTimer.setInterval(kShowDelayMs);
+    connect(&m_showTimer, &QTimer::timeout, this, &TFileListModel::ShowPendingRows);
 }
 
 int TFileListModel::rowCount(const QModelIndex &parent) const
 {
-    return parent.isValid() ? 0 : int(m_list.RowCount());
+    return parent.isValid() ? 0 : m_shownRows;
 }
 
 int TFileListModel::columnCount(const QModelIndex &parent) const
@@ -51,7 +54,7 @@ int TFileListModel::columnCount(const QModelIndex &parent) const
 
 QVariant TFileListModel::data(const QModelIndex &index, int role) const
 {
-    if (!index.isValid() || index.row() >= int(m_list.RowCount()))
+    if (!index.isValid() || index.row() >= m_shownRows)
         return {};
     const TFileRow &row = m_list.Rows()[std::size_t(index.row())];
     if (role == Qt::DisplayRole) {
@@ -99,17 +102,39 @@ void TFileListModel::SetCaption(int column, const QString &caption)
 
 bool TFileListModel::AddFile(const std::string &name)
 {
+    ShowPendingRows();
     if (m_list.IsListed(name))
         return false;
     const int row = int(m_list.RowCount());
     beginInsertRows({}, row, row);
     const bool added = m_list.AddFileToList(name);
+    m_shownRows = int(m_list.RowCount());
     endInsertRows();
     return added;
 }
 
+bool TFileListModel::AddFileLater(const std::string &name)
+{
+    const bool added = m_list.AddFileToList(name);
+    if (added && !m_showTimer.isActive())
+        m_showTimer.start();
+    return added;
+}
+
+void TFileListModel::ShowPendingRows()
+{
+    m_showTimer.stop();
+    const int rows = int(m_list.RowCount());
+    if (rows <= m_shownRows)
+        return;
+    beginInsertRows({}, m_shownRows, rows - 1);
+    m_shownRows = rows;
+    endInsertRows();
+}
+
 std::size_t TFileListModel::RemoveRows(std::vector<int> positions)
 {
+    ShowPendingRows();
     std::sort(positions.begin(), positions.end());
     positions.erase(std::unique(positions.begin(), positions.end()), positions.end());
     positions.erase(std::remove_if(positions.begin(), positions.end(),
@@ -129,6 +154,7 @@ std::size_t TFileListModel::RemoveRows(std::vector<int> positions)
             run.push_back(std::size_t(p));
         beginRemoveRows({}, first, last);
         removed += m_list.RemoveRows(std::move(run));
+        m_shownRows = int(m_list.RowCount());
         endRemoveRows();
         end = begin;
     }
@@ -137,6 +163,7 @@ std::size_t TFileListModel::RemoveRows(std::vector<int> positions)
 
 void TFileListModel::Clear()
 {
+    ShowPendingRows();
     if (m_list.RowCount() == 0)
         return;
     std::vector<int> all(m_list.RowCount());
@@ -149,6 +176,7 @@ bool TFileListModel::SortByColumn(int column)
 {
     if (column < 1 || column >= kFileListColumns)
         return false;
+    ShowPendingRows();
     Q_EMIT layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
     const QModelIndexList before = persistentIndexList();
     std::vector<std::size_t> numbers;
@@ -168,6 +196,7 @@ bool TFileListModel::SortByColumn(int column)
 
 void TFileListModel::RowsChanged(int first, int last)
 {
+    ShowPendingRows();
     if (first > last || first < 0)
         return;
     Q_EMIT dataChanged(index(first, 0), index(last, kFileListColumns - 1));

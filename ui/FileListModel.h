@@ -5,6 +5,7 @@
 
 #include <QAbstractTableModel>
 #include <QStringList>
+#include <QTimer>
 #include <vector>
 
 class TFileListModel : public QAbstractTableModel
@@ -24,6 +25,12 @@ public:
 
     /// Appends a row for `name` (file-system bytes) unless it is listed already; true when added.
     bool AddFile(const std::string &name);
+    /// The same, but the views learn of the row with the next ShowPendingRows, at most kShowDelayMs later:
+    /// a scan adds rows between two pending events, and drawing the list after each would dwarf the search.
+    bool AddFileLater(const std::string &name);
+    /// Tells the views of the rows added by AddFileLater that they have not seen yet.
+    void ShowPendingRows();
+    static constexpr int kShowDelayMs = 100;
     /// Removes the rows at these positions; selection and current index of other rows are kept.
     std::size_t RemoveRows(std::vector<int> positions);
     /// Removes every row.
@@ -38,4 +45,7 @@ public:
 private:
     qvc::TFileList &m_list;
     QStringList m_captions;
+    // Rows the views know of: the list's first m_shownRows rows (the others are waiting for ShowPendingRows).
+    int m_shownRows = 0;
+    QTimer m_showTimer;
 };

@@ -127,7 +127,9 @@ bool Tfrm_Main::AddFileToList(const std::string &name)
 
 void Tfrm_Main::JvSearchFiles1FindFile(const std::string &name)
 {
-    AddFileToList(name);
+    // The row is listed at once (a later duplicate is refused); the view shows new rows a few times a second.
+    if (m_fileListModel->AddFileLater(name))
+        ScheduleUpdate();
 }
 
 void Tfrm_Main::HandleDroppedFiles(const QStringList &names)
@@ -203,10 +205,13 @@ void Tfrm_Main::ScanSubDirectory()
     try {
         completed = JvSearchFiles1.Search();
     } catch (const TScanStopped &) {
+        m_fileListModel->ShowPendingRows();
         m_closeAfterScan = false;
         QTimer::singleShot(0, this, [this] { close(); });
         return;
     }
+    if (!nested)
+        m_fileListModel->ShowPendingRows();
     if (!nested && !completed && JvSearchFiles1.FailedErrorNumber() != 0) {
         // The rows found before the folder that stopped the search stay; the user learns where and why.
         m_dialogs->ShowError(this,

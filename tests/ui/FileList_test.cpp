@@ -20,6 +20,7 @@
 #include <QStackedWidget>
 #include <QTableView>
 #include <QTest>
+#include <QThread>
 #include <QTimer>
 #include <QUrl>
 
@@ -147,6 +148,7 @@ private Q_SLOTS:
     void unreadableFolderIsReportedOnceAndKeepsRows();
     void secondScanDuringAScanOnlyPicksAFolder();
     void closeDuringAScanEndsItAndCloses();
+    void rowsAppearWhileTheScanGoesOn();
     void addDedupesIgnoringCaseAndNumbersForGood();
     void openDialogRemembersFileTypeByPosition();
     void dropAddsInOrderWithoutSortOrPageChange();
@@ -381,6 +383,35 @@ void FileListTest::closeDuringAScanEndsItAndCloses()
     QVERIFY(!w.JvSearchFiles1.InProgress());
     QVERIFY(w.slSearchListSelectFiles->model()->rowCount() < 3);
     QTRY_VERIFY(!w.isVisible());
+}
+
+void FileListTest::rowsAppearWhileTheScanGoesOn()
+{
+    Tfrm_Main &w = Window();
+    // One slow folder of 400 files, 2 ms per entry: the scan lasts about 0.8 s.
+    std::vector<std::string> names;
+    for (int i = 0; i < 400; ++i)
+        names.push_back("u" + std::to_string(i) + ".pas");
+    w.JvSearchFiles1.SetFolderLister([&names](const std::string &, const qvc::TFolderEntryHandler &onEntry) {
+        for (const std::string &name : names) {
+            QThread::msleep(2);
+            onEntry({ name, qvc::TEntryKind::File });
+        }
+        return 0;
+    });
+    AddRows({ QStringLiteral("first.pas") });
+    Dialogs().FolderAnswers = { QStringLiteral("/slow") };
+    int shownDuringScan = -1;
+    bool wasScanning = false;
+    SettleEvents();
+    QTimer::singleShot(300, &w, [&] {
+        wasScanning = w.JvSearchFiles1.InProgress();
+        shownDuringScan = w.slSearchListSelectFiles->model()->rowCount();
+    });
+    w.actScanSubDirectory->trigger();
+    QVERIFY(wasScanning);
+    QVERIFY2(shownDuringScan > 1 && shownDuringScan < 401, qPrintable(QString::number(shownDuringScan)));
+    QCOMPARE(w.slSearchListSelectFiles->model()->rowCount(), 401);
 }
 
 void FileListTest::addDedupesIgnoringCaseAndNumbersForGood()
