@@ -13,6 +13,8 @@
 #include <QTableView>
 #include <QToolBar>
 #include <algorithm>
+#include <utility>
+#include <vector>
 
 using namespace qvc;
 
@@ -34,9 +36,6 @@ void TWindowConversionView::SetProgress(int position, int minimum, int maximum)
         m_progressMaximum = maximum;
     m_progressPosition = position;
     m_progressDirty = true;
-    // A fresh range or a reset shows at once; positions within a file follow the flush rate.
-    if (minimum != -1 || maximum != -1 || position == 0)
-        Flush();
 }
 
 void TWindowConversionView::AdvanceRowImage(int row, int index, bool advance)
@@ -79,15 +78,49 @@ void TWindowConversionView::SetRowCell(int row, TRowCell cell, const std::string
 
 void TWindowConversionView::SelectRow(int row)
 {
+    m_pendingSelection.push_back(row);
+}
+
+void TWindowConversionView::ApplyPendingSelection()
+{
+    if (m_pendingSelection.empty())
+        return;
     auto *view = m_window.slSearchListSelectFiles;
-    const QModelIndex index = view->model()->index(row, 0);
-    view->selectionModel()->select(index, QItemSelectionModel::Select | QItemSelectionModel::Rows);
-    view->selectionModel()->setCurrentIndex(index, QItemSelectionModel::NoUpdate);
+    auto *model = view->model();
+    auto *selection = view->selectionModel();
+    // Rows selected one by one would each stay a range of their own, and every repaint of the list walks
+    // all of them: keep the selection as few merged ranges instead.
+    std::vector<std::pair<int, int>> ranges;
+    for (const int row : m_pendingSelection)
+        ranges.emplace_back(row, row);
+    for (const QItemSelectionRange &range : selection->selection())
+        ranges.emplace_back(range.top(), range.bottom());
+    std::sort(ranges.begin(), ranges.end());
+    QItemSelection merged;
+    int top = ranges.front().first;
+    int bottom = ranges.front().second;
+    const int lastColumn = model->columnCount() - 1;
+    for (std::size_t i = 1; i <= ranges.size(); ++i) {
+        if (i < ranges.size() && ranges[i].first <= bottom + 1) {
+            bottom = std::max(bottom, ranges[i].second);
+            continue;
+        }
+        merged.select(model->index(top, 0), model->index(bottom, lastColumn));
+        if (i < ranges.size()) {
+            top = ranges[i].first;
+            bottom = ranges[i].second;
+        }
+    }
+    selection->select(merged, QItemSelectionModel::ClearAndSelect);
+    const QModelIndex index = model->index(m_pendingSelection.back(), 0);
+    selection->setCurrentIndex(index, QItemSelectionModel::NoUpdate);
     view->scrollTo(index);
+    m_pendingSelection.clear();
 }
 
 void TWindowConversionView::ClearSelection()
 {
+    m_pendingSelection.clear();
     m_window.slSearchListSelectFiles->selectionModel()->clearSelection();
 }
 
@@ -156,6 +189,7 @@ void TWindowConversionView::FlushIfDue()
 
 void TWindowConversionView::Flush()
 {
+    ApplyPendingSelection();
     if (m_dirtyFirst >= 0) {
         m_window.FileListModel().RowsChanged(m_dirtyFirst, m_dirtyLast);
         m_dirtyFirst = m_dirtyLast = -1;

@@ -3,6 +3,7 @@
 #include "engine/ConversionRun.h"
 
 #include <QElapsedTimer>
+#include <vector>
 
 class Tfrm_Main;
 
@@ -34,10 +35,12 @@ public:
 
 private:
     void MarkRow(int row);
+    void ApplyPendingSelection();
     void FlushIfDue();
 
     Tfrm_Main &m_window;
-    // The screen is brought up to date at most this often; pending events are handled after every pair.
+    // Rows, selection and progress bar reach the screen at most once per frame (kFlushIntervalMs) and at
+    // the end of the run; pending events are still handled after every pair.
     QElapsedTimer m_sinceFlush;
     int m_dirtyFirst = -1;
     int m_dirtyLast = -1;
@@ -45,4 +48,5 @@ private:
     int m_progressMaximum = 100;
     int m_progressPosition = 0;
     bool m_progressDirty = false;
+    std::vector<int> m_pendingSelection;
 };

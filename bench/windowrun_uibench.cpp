@@ -1,0 +1,176 @@
+// A conversion run through the window (offscreen, with its event handling and screen updates) against the
+// same run through the core with a view that does nothing (what qvconvert does, without its terminal
+// output): a generated Delphi tree with the 76 pairs of the shared vcl2clx.dat. The "Write" variants
+// convert a fresh copy of the tree in every iteration (the copy is not timed); the "Simulate" variants
+// write nothing.
+#include "common/FileIO.h"
+#include "engine/ConversionRun.h"
+#include "filelist/SearchFiles.h"
+#include "repository/RepositoryFile.h"
+#include "ui/Application.h"
+#include "ui/DialogSeam.h"
+#include "ui/RepositoryModel.h"
+#include "ui/TextBridge.h"
+#include "ui/uFrm_Main.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <benchmark/benchmark.h>
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+
+namespace {
+
+const std::string kTree = "/tmp/qvc-windowrun-bench";
+
+struct TWorkload
+{
+    std::vector<std::string> Files; ///< in the tree
+    std::vector<std::string> CopyFiles; ///< the same files in the copy that the writing runs convert
+    std::vector<std::string> Lines;
+    int RenameMode = 2;
+};
+
+const TWorkload &Workload()
+{
+    static const TWorkload workload = [] {
+        TWorkload w;
+        if (!std::filesystem::exists(kTree + "/done")) {
+            std::filesystem::remove_all(kTree);
+            const std::string command = "python3 '" QVC_SHARED_DIR "/bench/gen_corpus.py' --units 400 --seed 7 --out '"
+                + kTree + "/tree' >/dev/null";
+            if (std::system(command.c_str()) != 0)
+                std::abort();
+            qvc::WriteFileReplacing(kTree + "/done", "");
+        }
+        qvc::TSearchFiles search;
+        search.SetRootDirectory(kTree + "/tree");
+        search.FileParams().SetMaskText("*.pas;*.dfm;*.dpr");
+        search.SetOnFindFile([&w](const std::string &name) { w.Files.push_back(name); });
+        search.Search();
+        for (const auto &file : w.Files)
+            w.CopyFiles.push_back(kTree + "/copy" + file.substr((kTree + "/tree").size()));
+        const auto content = qvc::ParseRepositoryBytes(qvc::ReadFileBytes(QVC_SHARED_DIR "/bench/vcl2clx.dat"), 2);
+        w.Lines = content.Lines;
+        return w;
+    }();
+    return workload;
+}
+
+// The run with nothing on screen: what qvconvert does without its terminal output.
+class TNullView : public qvc::TConversionView
+{
+public:
+    explicit TNullView(const std::vector<std::string> &files)
+        : m_files(files)
+    {
+    }
+    void SetProgress(int, int, int) override { }
+    void AdvanceRowImage(int, int, bool) override { }
+    void SetRowImage(int, int) override { }
+    void SetRowCell(int, qvc::TRowCell, const std::string &) override { }
+    void SelectRow(int) override { }
+    void ClearSelection() override { }
+    void ShowProgressMessage(bool) override { }
+    void ShowReadyImage(bool) override { }
+    void EnableSaveResult(bool) override { }
+    void BeginRun() override { }
+    void EndRun() override { }
+    int RowCount() const override { return int(m_files.size()); }
+    std::string RowFileName(int row) const override { return m_files[std::size_t(row)]; }
+    std::string RowNumberText(int row) const override { return std::to_string(row); }
+    bool BackupChecked() const override { return false; }
+    bool SimulateChecked() const override { return m_simulate; }
+    bool m_simulate = true;
+
+private:
+    const std::vector<std::string> &m_files;
+};
+
+void FreshCopy()
+{
+    std::filesystem::remove_all(kTree + "/copy");
+    std::filesystem::copy(kTree + "/tree", kTree + "/copy", std::filesystem::copy_options::recursive);
+}
+
+void CoreRun(benchmark::State &state, bool simulate)
+{
+    const TWorkload &w = Workload();
+    const auto &files = simulate ? w.Files : w.CopyFiles;
+    qvc::TResultStore store;
+    for (std::size_t i = 0; i < files.size(); ++i)
+        store.Append();
+    for (auto _ : state) {
+        if (!simulate) {
+            state.PauseTiming();
+            FreshCopy();
+            state.ResumeTiming();
+        }
+        TNullView view(files);
+        view.m_simulate = simulate;
+        qvc::RunConversion(view, w.Lines, w.RenameMode, store, qvc::TDisplayLocale {});
+    }
+    state.counters["files"] = double(files.size());
+}
+
+void WindowRun(benchmark::State &state, bool simulate)
+{
+    const TWorkload &w = Workload();
+    const auto &files = simulate ? w.Files : w.CopyFiles;
+    qvc::TScriptedDialogSeam dialogs;
+    auto window = std::make_unique<Tfrm_Main>(&dialogs, QStringLiteral("/tmp/qvc-windowrun-bench/qvConvertFiles"));
+    window->show();
+    for (const auto &file : files)
+        window->AddFileToList(qvc::PathToQ(file));
+    window->RepositoryModel().BeginChange();
+    window->Repository().SetLines(w.Lines);
+    window->RepositoryModel().EndChange();
+    window->cbCheckBoxSimulate->setChecked(simulate);
+    QCoreApplication::processEvents();
+    for (auto _ : state) {
+        if (!simulate) {
+            state.PauseTiming();
+            FreshCopy();
+            state.ResumeTiming();
+        }
+        window->RunConversion();
+    }
+    state.counters["files"] = double(files.size());
+    window->close();
+}
+
+void BM_CoreRunSimulate(benchmark::State &state)
+{
+    CoreRun(state, true);
+}
+void BM_WindowRunSimulate(benchmark::State &state)
+{
+    WindowRun(state, true);
+}
+void BM_CoreRunWrite(benchmark::State &state)
+{
+    CoreRun(state, false);
+}
+void BM_WindowRunWrite(benchmark::State &state)
+{
+    WindowRun(state, false);
+}
+
+BENCHMARK(BM_CoreRunSimulate)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+BENCHMARK(BM_WindowRunSimulate)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+BENCHMARK(BM_CoreRunWrite)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+BENCHMARK(BM_WindowRunWrite)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    qvc::SetUpApplication(app);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
