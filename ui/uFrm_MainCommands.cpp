@@ -186,7 +186,8 @@ int Tfrm_Main::MaxFileNameLength() const
 
 void Tfrm_Main::ScheduleUpdate()
 {
-    if (!m_idleTimer.isActive())
+    // A run keeps every command locked itself; no idle pass is needed until it ends.
+    if (!m_running && !m_idleTimer.isActive())
         m_idleTimer.start();
 }
 
