@@ -1,6 +1,7 @@
 // "qvconvert convert": the conversion run of the window, driven from a terminal through the same core
 // (RunConversion and the substitution pass), with a console in place of the window.
 #include "cli/Commands.h"
+#include "cli/RunFiles.h"
 
 #include "common/Cp1252.h"
 #include "common/Errors.h"
@@ -8,6 +9,7 @@
 #include "common/TextLines.h"
 #include "engine/ConversionRun.h"
 #include "engine/DisplayFormat.h"
+#include "filelist/FileParams.h"
 #include "repository/RepositoryFile.h"
 #include "results/ResultReport.h"
 
@@ -32,6 +34,7 @@ struct TConvertArguments
     bool Simulate = false;
     bool Json = false;
     std::string FilesFrom;
+    std::string Mask { kDefaultFileMask };
     std::string Report;
     std::vector<std::string> Files;
 };
@@ -48,7 +51,7 @@ std::string ReadStandardInput()
     return bytes;
 }
 
-// The files of the run, in order. A FILE argument names one file; a folder search plugs in here.
+// The files of the run, in order: the --files-from lines, then the FILE arguments, folders searched.
 std::vector<std::string> ExpandFileArguments(const TConvertArguments &arguments)
 {
     std::vector<std::string> files;
@@ -63,7 +66,7 @@ std::vector<std::string> ExpandFileArguments(const TConvertArguments &arguments)
                 files.push_back(std::move(line));
     }
     files.insert(files.end(), arguments.Files.begin(), arguments.Files.end());
-    return files;
+    return CollectRunFiles(files, arguments.Mask);
 }
 
 // The thousands separator of the user's locale, as the window would take it from its locale.
@@ -303,7 +306,11 @@ void AddConvertCommand(CLI::App &app)
         "Also convert the files listed in this file, one path per line (- reads standard input)");
     command->add_option("--report", arguments->Report,
         "Also write the framed result report of the converted files to this file, as \"Salvar Resultado\" does");
-    command->add_option("FILE", arguments->Files, "The files to convert, in order");
+    command->add_option("--mask", arguments->Mask,
+        "File masks a folder's files must match, separated by \";\" (default: *.pas;*.dfm;*.xfm;*.dpr;*.dpk)");
+    command->add_option("FILE", arguments->Files,
+        "The files to convert, in order; a folder stands for the files its search finds (see --mask); each "
+        "name is converted once, letter case ignored");
     command->callback([arguments] {
         if (arguments->Files.empty() && arguments->FilesFrom.empty())
             EndWithMessage("No files to convert: give FILE arguments or --files-from");

@@ -1,0 +1,198 @@
+// "qvconvert convert" with folder arguments: the folder search with its masks, the order found, each name
+// once with letter case ignored, and the numbers in order.
+#include "common/FileIO.h"
+#include "filelist/FileParams.h"
+#include "filelist/SearchFiles.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <fcntl.h>
+#include <filesystem>
+#include <spawn.h>
+#include <string>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
+
+extern char **environ;
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct TRun
+{
+    int ExitCode = -1;
+    std::string Err;
+    std::vector<std::string> Numbers; ///< first field of each output line
+    std::vector<std::string> Files; ///< last field of each output line
+};
+
+class ConvertFolders : public testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        std::string pattern = (fs::temp_directory_path() / "qvc-convert-folders-XXXXXX").string();
+        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
+        m_dir = pattern;
+        ::setenv("LC_ALL", "C", 1);
+        qvc::WriteFileReplacing(Path("r.dat"), "Forms=QForms\r\n");
+    }
+    void TearDown() override
+    {
+        std::error_code ec;
+        fs::remove_all(m_dir, ec);
+    }
+
+    std::string Path(const std::string &name) const { return (m_dir / name).string(); }
+    void Write(const std::vector<std::string> &names) const
+    {
+        for (const std::string &name : names) {
+            fs::create_directories(fs::path(Path(name)).parent_path());
+            qvc::WriteFileReplacing(Path(name), "uses Forms;\r\n");
+        }
+    }
+
+    // Runs "qvconvert convert --repository r.dat --simulate ARGS" and splits its lines.
+    TRun Convert(const std::vector<std::string> &args) const
+    {
+        const std::string outPath = Path("stdout");
+        const std::string errPath = Path("stderr");
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        std::vector<std::string> argv = { QVC_QVCONVERT, "convert", "--repository", Path("r.dat"), "--simulate" };
+        argv.insert(argv.end(), args.begin(), args.end());
+        std::vector<char *> pointers;
+        for (std::string &arg : argv)
+            pointers.push_back(arg.data());
+        pointers.push_back(nullptr);
+        TRun run;
+        pid_t pid = 0;
+        const int spawned = posix_spawn(&pid, QVC_QVCONVERT, &actions, nullptr, pointers.data(), environ);
+        posix_spawn_file_actions_destroy(&actions);
+        if (spawned != 0) {
+            ADD_FAILURE() << "cannot start " << QVC_QVCONVERT;
+            return run;
+        }
+        int status = 0;
+        ::waitpid(pid, &status, 0);
+        run.ExitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+        run.Err = qvc::ReadFileBytes(errPath);
+        const std::string out = qvc::ReadFileBytes(outPath);
+        std::size_t start = 0;
+        while (start < out.size()) {
+            const std::size_t end = out.find('\n', start);
+            const std::string line = out.substr(start, end - start);
+            run.Numbers.push_back(line.substr(0, line.find('\t')));
+            run.Files.push_back(line.substr(line.rfind('\t') + 1));
+            start = end == std::string::npos ? out.size() : end + 1;
+        }
+        return run;
+    }
+
+    // What the window's search finds in a folder with these masks, in its order.
+    static std::vector<std::string> Found(const std::string &folder, const std::string &masks)
+    {
+        qvc::TSearchFiles search;
+        search.SetRootDirectory(folder);
+        search.FileParams().SetMaskText(masks);
+        search.FileParams().FallBackToDefaultMask();
+        std::vector<std::string> names;
+        search.SetOnFindFile([&names](const std::string &name) { names.push_back(name); });
+        EXPECT_TRUE(search.Search());
+        return names;
+    }
+
+    static std::vector<std::string> Counting(std::size_t count)
+    {
+        std::vector<std::string> numbers;
+        for (std::size_t i = 0; i < count; ++i)
+            numbers.push_back(std::to_string(i));
+        return numbers;
+    }
+
+    fs::path m_dir;
+};
+
+TEST_F(ConvertFolders, FolderJoinsInSearchOrderWithItsMasks)
+{
+    Write({ "tree/b.pas", "tree/A.DFM", "tree/notes.txt", "tree/sub/c.dpr", "tree/sub/deep/d.Pas", "tree/.svn/e.pas",
+        "tree/z.xfm", "tree/w.dpk", "tree/old.pas.bak" });
+    struct TCase
+    {
+        const char *Name;
+        std::vector<std::string> MaskArgs;
+        std::string Masks;
+    };
+    const TCase cases[] = {
+        { "default masks", {}, std::string(qvc::kDefaultFileMask) },
+        { "one mask", { "--mask", "*.dfm" }, "*.dfm" },
+        { "two masks", { "--mask", "*.txt;*.DPR" }, "*.txt;*.DPR" },
+        { "empty mask means the default", { "--mask", "" }, "" },
+    };
+    for (const TCase &c : cases) {
+        SCOPED_TRACE(c.Name);
+        std::vector<std::string> args = c.MaskArgs;
+        args.push_back(Path("tree"));
+        const TRun run = Convert(args);
+        EXPECT_EQ(run.ExitCode, 0) << run.Err;
+        const std::vector<std::string> expected = Found(Path("tree"), c.Masks);
+        ASSERT_FALSE(expected.empty());
+        EXPECT_EQ(run.Files, expected);
+        EXPECT_EQ(run.Numbers, Counting(expected.size()));
+    }
+    // The default masks leave out what the window's scan leaves out.
+    const TRun run = Convert({ Path("tree") });
+    EXPECT_EQ(run.Files.size(), 6u);
+    for (const std::string &file : run.Files) {
+        EXPECT_EQ(file.find(".svn"), std::string::npos) << file;
+        EXPECT_EQ(file.find(".bak"), std::string::npos) << file;
+    }
+}
+
+TEST_F(ConvertFolders, EachNameOnceIgnoringCaseInTheOrderMet)
+{
+    Write({ "tree/a.pas", "tree/sub/b.pas", "other/c.pas", "tree2/x.pas" });
+    qvc::WriteFileReplacing(Path("list.txt"), Path("other/c.pas") + "\n" + Path("tree2") + "\n");
+    // A file before its folder keeps its place; the same names in another letter case, or a folder twice
+    // (with a trailing "/"), add nothing; --files-from names come first and may be folders too.
+    const TRun run = Convert({ "--files-from", Path("list.txt"), Path("tree/a.pas"), Path("tree"), Path("TREE/A.PAS"),
+        Path("tree/"), Path("Other/C.pas") });
+    EXPECT_EQ(run.ExitCode, 0) << run.Err;
+    std::vector<std::string> expected = { Path("other/c.pas"), Path("tree2/x.pas"), Path("tree/a.pas") };
+    for (const std::string &found : Found(Path("tree"), std::string(qvc::kDefaultFileMask)))
+        if (found != Path("tree/a.pas"))
+            expected.push_back(found);
+    EXPECT_EQ(run.Files, expected);
+    EXPECT_EQ(run.Numbers, Counting(expected.size()));
+}
+
+TEST_F(ConvertFolders, LinkToAFolderIsNotEntered)
+{
+    Write({ "tree/a.pas", "elsewhere/b.pas" });
+    fs::create_directory_symlink(Path("tree"), Path("tree/loop"));
+    fs::create_directory_symlink(Path("elsewhere"), Path("tree/link"));
+    const TRun run = Convert({ Path("tree") });
+    EXPECT_EQ(run.ExitCode, 0) << run.Err;
+    EXPECT_EQ(run.Files, std::vector<std::string> { Path("tree/a.pas") });
+}
+
+TEST_F(ConvertFolders, UnreadableFolderStopsBeforeAnyConversion)
+{
+    if (::geteuid() == 0)
+        GTEST_SKIP() << "every folder can be read by root";
+    Write({ "tree/a.pas", "tree/locked/b.pas" });
+    ASSERT_EQ(::chmod(Path("tree/locked").c_str(), 0), 0);
+    const TRun run = Convert({ Path("tree") });
+    ::chmod(Path("tree/locked").c_str(), 0700);
+    EXPECT_EQ(run.ExitCode, 2);
+    EXPECT_NE(run.Err.find(Path("tree/locked")), std::string::npos) << run.Err;
+    EXPECT_TRUE(run.Files.empty());
+}
+
+} // namespace
