@@ -69,7 +69,7 @@ void BM_CoreSearch(benchmark::State &state)
 
 // What a scan does without widgets: the search fills the core list (with the window's locale), then the
 // sort of a scan into an empty list.
-void BM_CoreScanIntoList(benchmark::State &state)
+void CoreScanIntoList(benchmark::State &state, bool sort)
 {
     qvc::TSearchFiles search;
     search.SetRootDirectory(TreeRoot());
@@ -80,15 +80,27 @@ void BM_CoreScanIntoList(benchmark::State &state)
         qvc::TFileList list(store, qvc::MakeListLocale());
         search.SetOnFindFile([&list](const std::string &name) { list.AddFileToList(name); });
         search.Search();
-        list.SortByColumn(1);
+        if (sort)
+            list.SortByColumn(1);
         rows = list.RowCount();
     }
     state.counters["files"] = double(rows);
 }
 
+void BM_CoreScanIntoList(benchmark::State &state)
+{
+    CoreScanIntoList(state, true);
+}
+
+// The same into a list that has rows already: no sort.
+void BM_CoreScanAppend(benchmark::State &state)
+{
+    CoreScanIntoList(state, false);
+}
+
 // The scan command of the shown window: folder picker answered at once, one processEvents per directory
 // entry, every file a row of the list view, then the sort; the list is emptied between iterations.
-void BM_WindowScan(benchmark::State &state)
+void WindowScan(benchmark::State &state, bool intoEmptyList)
 {
     qvc::TScriptedDialogSeam dialogs;
     const QString executable = qvc::PathToQ(TreeRoot()) + QStringLiteral("/qvConvertFiles");
@@ -99,6 +111,8 @@ void BM_WindowScan(benchmark::State &state)
     for (auto _ : state) {
         state.PauseTiming();
         window->FileListModel().Clear();
+        if (!intoEmptyList)
+            window->AddFileToList(QStringLiteral("/first.pas"));
         dialogs.FolderAnswers = { qvc::PathToQ(TreeRoot()) };
         QCoreApplication::processEvents();
         state.ResumeTiming();
@@ -110,9 +124,22 @@ void BM_WindowScan(benchmark::State &state)
     window->close();
 }
 
+void BM_WindowScan(benchmark::State &state)
+{
+    WindowScan(state, true);
+}
+
+// The same into a list that has rows already: no sort.
+void BM_WindowScanAppend(benchmark::State &state)
+{
+    WindowScan(state, false);
+}
+
 BENCHMARK(BM_CoreSearch)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2.0);
 BENCHMARK(BM_CoreScanIntoList)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2.0);
+BENCHMARK(BM_CoreScanAppend)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2.0);
 BENCHMARK(BM_WindowScan)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2.0);
+BENCHMARK(BM_WindowScanAppend)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2.0);
 
 } // namespace
 
