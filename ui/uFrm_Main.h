@@ -168,9 +168,7 @@ public:
     qvc::TFileDialogRequest OpenDialog;
     /// Adds one row for a file name unless it is listed already (letter case ignored by the locale).
     bool AddFileToList(const QString &name);
-    /// The same for a name as the file system's bytes (the search hands these over unchanged).
-    bool AddFileToList(const std::string &name);
-    /// The search's callback: every file found becomes a row.
+    /// The search's callback: every file found (a name as the file system's bytes) becomes a row.
     void JvSearchFiles1FindFile(const std::string &name);
     /// Files dropped on the window, in the order the drop delivers them; refused during a run.
     void HandleDroppedFiles(const QStringList &names);

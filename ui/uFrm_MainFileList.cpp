@@ -114,12 +114,7 @@ void Tfrm_Main::CreateFileListHandlers()
 
 bool Tfrm_Main::AddFileToList(const QString &name)
 {
-    return AddFileToList(PathFromQ(name));
-}
-
-bool Tfrm_Main::AddFileToList(const std::string &name)
-{
-    const bool added = m_fileListModel->AddFile(name);
+    const bool added = m_fileListModel->AddFile(PathFromQ(name));
     if (added)
         ScheduleUpdate();
     return added;
