@@ -2,6 +2,8 @@
 
 #include "ui/TextBridge.h"
 
+#include "common/AsciiCase.h"
+
 #include <QCollator>
 #include <QLocale>
 #include <memory>
@@ -9,6 +11,14 @@
 namespace qvc {
 
 namespace {
+
+bool IsAscii(std::string_view text)
+{
+    for (const char c : text)
+        if (static_cast<unsigned char>(c) >= 0x80)
+            return false;
+    return true;
+}
 
 // A separator the code page cannot hold (such as a narrow no-break space) is shown as a blank.
 std::string Separator(const QString &text, const char *fallback)
@@ -25,7 +35,11 @@ TListLocale MakeListLocale()
 {
     TListLocale locale;
     const QLocale system;
-    locale.FoldCase = [](std::string_view name) { return PathFromQ(PathToQ(std::string(name)).toCaseFolded()); };
+    // Case folding does not depend on the locale, and in plain ASCII it is the ASCII lower case: names
+    // without other bytes need no detour through QString.
+    locale.FoldCase = [](std::string_view name) {
+        return IsAscii(name) ? AsciiLower(name) : PathFromQ(PathToQ(std::string(name)).toCaseFolded());
+    };
     locale.Lower = [system](std::string_view text) { return PathFromQ(system.toLower(PathToQ(std::string(text)))); };
     auto collator = std::make_shared<QCollator>(system);
     collator->setCaseSensitivity(Qt::CaseInsensitive);
