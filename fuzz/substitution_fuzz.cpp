@@ -1,0 +1,39 @@
+// The optimised substitution pass against the pair-by-pair, line-by-line application of ApplyPair on
+// any bytes: input = repository lines, a 0x01 byte, file text. Any difference aborts.
+#include "common/TextLines.h"
+#include "engine/SubstitutionPass.h"
+#include "repository/PairView.h"
+
+#include <cstdint>
+#include <cstdlib>
+#include <string_view>
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+{
+    const std::string_view input(reinterpret_cast<const char *>(data), size);
+    const std::size_t split = input.find('\x01');
+    const std::vector<std::string> pairs = qvc::SplitLines(input.substr(0, split));
+    const std::vector<std::string> text
+        = split == std::string_view::npos ? std::vector<std::string>() : qvc::SplitLines(input.substr(split + 1));
+    // Name the file after the first find text now and then, so new names are formed too.
+    std::string target = "/t/unit.pas";
+    if (!pairs.empty() && size % 2 == 0)
+        target = "/t/" + std::string(qvc::PairFind(pairs[0])) + ".pas";
+
+    std::vector<std::string> plain = text;
+    std::string plainNewName;
+    qvc::TConversionResult plainResults;
+    int plainCount = 0;
+    for (const auto &line : pairs)
+        plainCount
+            += qvc::ApplyPair(plain, qvc::PairFind(line), qvc::PairReplace(line), target, plainNewName, plainResults);
+
+    qvc::TSubstitutionPass pass(pairs);
+    std::vector<std::string> fast = text;
+    std::string fastNewName;
+    qvc::TConversionResult fastResults;
+    const int fastCount = pass.ApplyAll(fast, target, fastNewName, fastResults);
+    if (fastCount != plainCount || fast != plain || fastNewName != plainNewName || !(fastResults == plainResults))
+        std::abort();
+    return 0;
+}
