@@ -15,7 +15,7 @@ inline constexpr std::string_view kHintsSection = "Hints";
 /// The program's version as the version panel shows it after the StatusBar text and one blank.
 inline constexpr std::string_view kProgramVersion = "2.02";
 /// The file masks of a first start.
-inline constexpr std::string_view kDefaultFileMask = "*.pas;*.dfm;*.xfm;*.dpr;*.dpk";
+inline constexpr std::string_view kSettingsDefaultMask = "*.pas;*.dfm;*.xfm;*.dpr;*.dpk";
 
 /// How LoadSettings and SaveSettings use a key: R read only, W written only, RW both.
 enum class TKeyUse { Read, Write, ReadWrite };
@@ -54,7 +54,7 @@ struct TSettingsValueKey
 /// The Settings section in the order it is read and written.
 inline constexpr std::array<TSettingsValueKey, 5> kSettingsKeys { {
     TSettingsValueKey { "Path", TSettingType::Text, "", false },
-    TSettingsValueKey { "Mask", TSettingType::Text, kDefaultFileMask, false },
+    TSettingsValueKey { "Mask", TSettingType::Text, kSettingsDefaultMask, false },
     TSettingsValueKey { "DATFile", TSettingType::Text, "", false },
     TSettingsValueKey { "BackupFiles", TSettingType::Boolean, "0", false },
     TSettingsValueKey { "SimulateFiles", TSettingType::Boolean, "", true },

@@ -118,6 +118,7 @@ Tfrm_Main::Tfrm_Main(TDialogSeam *dialogs, const QString &executablePath, QWidge
     CreateLanguageEditor();
     CreateResultView();
     CreateFileListHandlers();
+    CreateSettingsHandlers();
 
     m_idleTimer.setSingleShot(true);
     m_idleTimer.setInterval(0);

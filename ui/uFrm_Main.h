@@ -222,6 +222,17 @@ public:
     // Settings and the language editor (uFrm_MainSettings.cpp).
     qvc::TDialogSeam &Dialogs() const { return *m_dialogs; }
     const QString &ExecutablePath() const { return m_executablePath; }
+    /// The settings file: the executable's path with ".ini", beside it.
+    QString SettingsFileName() const;
+    /// LoadSettings; returns false when the repository it reopens at the end could not be read (shown).
+    bool LoadSettingsAndRepository();
+    /// Opens the language editor with the Captions and Hints sections of the settings file, in file order.
+    void bbLanguageDefaultClick();
+    /// Apply (Tag 0): writes every row of both grids in one write, reloads the settings and closes the editor;
+    /// a failed write or repository reload leaves the editor open with the edits.
+    void bbApplyClick();
+    /// Connects bbLanguageDefault (once, at creation).
+    void CreateSettingsHandlers();
 
 protected:
     void closeEvent(QCloseEvent *event) override;

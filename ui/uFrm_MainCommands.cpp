@@ -54,16 +54,6 @@ void Tfrm_Main::FormCreate()
     OnUpdateAction();
 }
 
-void Tfrm_Main::LoadSettings()
-{
-    // The settings file is read here once the settings subsystem lands.
-}
-
-void Tfrm_Main::SaveSettings()
-{
-    // The settings file is written here once the settings subsystem lands.
-}
-
 void Tfrm_Main::closeEvent(QCloseEvent *event)
 {
     if (JvSearchFiles1.InProgress()) {
@@ -266,6 +256,9 @@ void Tfrm_Main::resizeEvent(QResizeEvent *event)
 void Tfrm_Main::OnClickBitButtons(QObject *sender)
 {
     switch (sender->property("Tag").toInt()) {
+    case 0:
+        bbApplyClick();
+        break;
     case 1:
         ShowOverlayPanel(pLanguageDefault, false);
         bbLanguageDefault->setFocus(Qt::OtherFocusReason);
