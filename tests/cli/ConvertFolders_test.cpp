@@ -4,19 +4,17 @@
 #include "filelist/FileParams.h"
 #include "filelist/SearchFiles.h"
 
+#include "QvconvertRunner.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <fcntl.h>
 #include <filesystem>
-#include <spawn.h>
 #include <string>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
 
-extern char **environ;
 
 namespace fs = std::filesystem;
 
@@ -59,31 +57,13 @@ protected:
     // Runs "qvconvert convert --repository r.dat --simulate ARGS" and splits its lines.
     TRun Convert(const std::vector<std::string> &args) const
     {
-        const std::string outPath = Path("stdout");
-        const std::string errPath = Path("stderr");
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-        posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-        std::vector<std::string> argv = { QVC_QVCONVERT, "convert", "--repository", Path("r.dat"), "--simulate" };
-        argv.insert(argv.end(), args.begin(), args.end());
-        std::vector<char *> pointers;
-        for (std::string &arg : argv)
-            pointers.push_back(arg.data());
-        pointers.push_back(nullptr);
+        std::vector<std::string> all = { "convert", "--repository", Path("r.dat"), "--simulate" };
+        all.insert(all.end(), args.begin(), args.end());
+        const TQvconvertRun spawned = RunQvconvert(all, m_dir.string());
         TRun run;
-        pid_t pid = 0;
-        const int spawned = posix_spawn(&pid, QVC_QVCONVERT, &actions, nullptr, pointers.data(), environ);
-        posix_spawn_file_actions_destroy(&actions);
-        if (spawned != 0) {
-            ADD_FAILURE() << "cannot start " << QVC_QVCONVERT;
-            return run;
-        }
-        int status = 0;
-        ::waitpid(pid, &status, 0);
-        run.ExitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-        run.Err = qvc::ReadFileBytes(errPath);
-        const std::string out = qvc::ReadFileBytes(outPath);
+        run.ExitCode = spawned.ExitCode;
+        run.Err = spawned.Err;
+        const std::string &out = spawned.Out;
         std::size_t start = 0;
         while (start < out.size()) {
             const std::size_t end = out.find('\n', start);

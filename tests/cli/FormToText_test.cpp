@@ -1,17 +1,15 @@
 // qvconvert as a black box: "form-to-text", --help and --version, exit codes and the error line.
 #include "common/FileIO.h"
 
+#include "QvconvertRunner.h"
+
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
 #include <filesystem>
-#include <spawn.h>
 #include <string>
-#include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
 
-extern char **environ;
 
 namespace fs = std::filesystem;
 using namespace std::string_literals;
@@ -51,32 +49,8 @@ protected:
     // Runs qvconvert with `args`, standard output and error going to files of the temporary folder.
     TRun Run(const std::vector<std::string> &args)
     {
-        const std::string outPath = (m_dir / "stdout").string();
-        const std::string errPath = (m_dir / "stderr").string();
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-        posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-        std::vector<std::string> argv = { QVC_QVCONVERT };
-        argv.insert(argv.end(), args.begin(), args.end());
-        std::vector<char *> pointers;
-        for (std::string &arg : argv)
-            pointers.push_back(arg.data());
-        pointers.push_back(nullptr);
-        TRun run;
-        pid_t pid = 0;
-        const int spawned = posix_spawn(&pid, QVC_QVCONVERT, &actions, nullptr, pointers.data(), environ);
-        posix_spawn_file_actions_destroy(&actions);
-        if (spawned != 0) {
-            ADD_FAILURE() << "cannot start " << QVC_QVCONVERT;
-            return run;
-        }
-        int status = 0;
-        ::waitpid(pid, &status, 0);
-        run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-        run.out = qvc::ReadFileBytes(outPath);
-        run.err = qvc::ReadFileBytes(errPath);
-        return run;
+        const TQvconvertRun run = RunQvconvert(args, m_dir.string());
+        return TRun{run.ExitCode, run.Out, run.Err};
     }
 
     fs::path m_dir;

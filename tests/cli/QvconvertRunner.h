@@ -1,0 +1,51 @@
+#pragma once
+// Runs the qvconvert binary as a black box: arguments in, exit code and both output streams out.
+#include "common/FileIO.h"
+
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <spawn.h>
+#include <string>
+#include <sys/wait.h>
+#include <vector>
+
+extern char **environ;
+
+struct TQvconvertRun
+{
+    int ExitCode = -1;
+    std::string Out;
+    std::string Err;
+};
+
+/// Runs qvconvert with `args`; its standard output and error go through files in `scratchDir`.
+inline TQvconvertRun RunQvconvert(const std::vector<std::string> &args, const std::string &scratchDir)
+{
+    const std::string outPath = scratchDir + "/stdout";
+    const std::string errPath = scratchDir + "/stderr";
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    std::vector<std::string> argv = { QVC_QVCONVERT };
+    argv.insert(argv.end(), args.begin(), args.end());
+    std::vector<char *> pointers;
+    for (std::string &arg : argv)
+        pointers.push_back(arg.data());
+    pointers.push_back(nullptr);
+    TQvconvertRun run;
+    pid_t pid = 0;
+    const int spawned = posix_spawn(&pid, QVC_QVCONVERT, &actions, nullptr, pointers.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    if (spawned != 0) {
+        ADD_FAILURE() << "cannot start " << QVC_QVCONVERT;
+        return run;
+    }
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    run.ExitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    run.Out = qvc::ReadFileBytes(outPath);
+    run.Err = qvc::ReadFileBytes(errPath);
+    return run;
+}
