@@ -6,14 +6,16 @@
 
 namespace qvc {
 
-struct TResultEntry {
+struct TResultEntry
+{
     std::string Text; ///< find text, "=", replace text, exactly as in the substitution list
     int Occurrences = 0; ///< replacements made with that pair in the file, at least 1
 
     bool operator==(const TResultEntry &) const = default;
 };
 
-class TConversionResult {
+class TConversionResult
+{
 public:
     /// Counts one replacement of `text`: an entry equal to it ignoring ASCII letter case gains one,
     /// otherwise (text, 1) is appended, so entries stay in the order of their first replacement.

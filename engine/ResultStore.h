@@ -7,7 +7,8 @@
 
 namespace qvc {
 
-class TResultStore {
+class TResultStore
+{
 public:
     /// Adds a slot holding an empty result and returns its index (the new row's number).
     std::size_t Append();
