@@ -5,7 +5,8 @@
 
 namespace qvc {
 
-class TError : public std::runtime_error {
+class TError : public std::runtime_error
+{
 public:
     explicit TError(const std::string &message)
         : std::runtime_error(message)

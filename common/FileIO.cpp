@@ -14,7 +14,8 @@ namespace qvc {
 
 namespace {
 
-class TFd {
+class TFd
+{
 public:
     explicit TFd(int fd)
         : m_fd(fd)
@@ -41,7 +42,7 @@ private:
 
 [[noreturn]] void ThrowWithReason(std::string_view format, const std::string &path, int errorNumber)
 {
-    throw TError(FormatTemplate(format, {path, SystemReason(errorNumber)}));
+    throw TError(FormatTemplate(format, { path, SystemReason(errorNumber) }));
 }
 
 } // namespace
@@ -51,7 +52,9 @@ std::string ReadFileBytes(const std::string &path)
     TFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
     if (fd.Get() < 0)
         ThrowWithReason(kCannotOpenFile, path, errno);
-    struct stat st {};
+    struct stat st
+    {
+    };
     if (::fstat(fd.Get(), &st) != 0)
         ThrowWithReason(kCannotOpenFile, path, errno);
     if (S_ISDIR(st.st_mode))
@@ -76,9 +79,11 @@ std::string ReadFileBytes(const std::string &path)
 
 void WriteFileReplacing(const std::string &path, std::string_view bytes)
 {
-    static std::atomic<unsigned> counter{0};
+    static std::atomic<unsigned> counter { 0 };
     mode_t mode = 0666;
-    struct stat st {};
+    struct stat st
+    {
+    };
     if (::stat(path.c_str(), &st) == 0) {
         if (S_ISDIR(st.st_mode))
             ThrowWithReason(kCannotCreateFile, path, EISDIR);
@@ -141,19 +146,25 @@ bool RenameNoReplace(const std::string &from, const std::string &to)
 
 bool PathExists(const std::string &path)
 {
-    struct stat st {};
+    struct stat st
+    {
+    };
     return ::stat(path.c_str(), &st) == 0;
 }
 
 bool FileExists(const std::string &path)
 {
-    struct stat st {};
+    struct stat st
+    {
+    };
     return ::stat(path.c_str(), &st) == 0 && !S_ISDIR(st.st_mode);
 }
 
 bool DirectoryExists(const std::string &path)
 {
-    struct stat st {};
+    struct stat st
+    {
+    };
     return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 

@@ -12,7 +12,7 @@ void TConversionResult::Record(std::string_view text, int occurrences)
             return;
         }
     }
-    m_entries.push_back(TResultEntry{std::string(text), occurrences});
+    m_entries.push_back(TResultEntry { std::string(text), occurrences });
 }
 
 long long TConversionResult::Total() const

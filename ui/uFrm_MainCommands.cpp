@@ -6,6 +6,8 @@
 
 #include "common/Errors.h"
 
+#include "ui/FileListModel.h"
+#include "ui/RepositoryModel.h"
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
@@ -17,8 +19,6 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QStackedWidget>
-#include "ui/FileListModel.h"
-#include "ui/RepositoryModel.h"
 #include <QTableView>
 #include <QTableWidget>
 #include <QToolButton>

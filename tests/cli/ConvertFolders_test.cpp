@@ -15,7 +15,6 @@
 #include <unistd.h>
 #include <vector>
 
-
 namespace fs = std::filesystem;
 
 namespace {

@@ -17,7 +17,6 @@
 #include <unistd.h>
 #include <vector>
 
-
 namespace fs = std::filesystem;
 
 namespace {
@@ -71,7 +70,7 @@ protected:
     TRun Run(const std::vector<std::string> &args) const
     {
         const TQvconvertRun run = RunQvconvert(args, m_dir.string());
-        return TRun{run.ExitCode, run.Out, run.Err};
+        return TRun { run.ExitCode, run.Out, run.Err };
     }
 
     static std::string LastLine(const std::string &text)

@@ -10,7 +10,6 @@
 #include <unistd.h>
 #include <vector>
 
-
 namespace fs = std::filesystem;
 using namespace std::string_literals;
 
@@ -50,7 +49,7 @@ protected:
     TRun Run(const std::vector<std::string> &args)
     {
         const TQvconvertRun run = RunQvconvert(args, m_dir.string());
-        return TRun{run.ExitCode, run.Out, run.Err};
+        return TRun { run.ExitCode, run.Out, run.Err };
     }
 
     fs::path m_dir;

@@ -9,12 +9,14 @@
 
 namespace fs = std::filesystem;
 
-class FileIOTest : public ::testing::Test {
+class FileIOTest : public ::testing::Test
+{
 protected:
     void SetUp() override
     {
-        m_dir = fs::temp_directory_path() / ("qvc-fileio-" + std::to_string(::getpid()) + "-"
-                                                + ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        m_dir = fs::temp_directory_path()
+            / ("qvc-fileio-" + std::to_string(::getpid()) + "-"
+                + ::testing::UnitTest::GetInstance()->current_test_info()->name());
         fs::remove_all(m_dir);
         fs::create_directories(m_dir);
     }

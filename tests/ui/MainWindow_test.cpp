@@ -89,7 +89,8 @@ void MainWindowTest::startUpState()
     QCOMPARE(w.pViewResult->parentWidget(), &w);
     QVERIFY(!w.RepositoryModified());
     QCOMPARE(w.MaxFileNameLength(), 0);
-    QCOMPARE(qvc::ToQ(w.Repository().MessageQuestionText1()), QStringLiteral("Foram feitas modificações no arquivo %s "));
+    QCOMPARE(
+        qvc::ToQ(w.Repository().MessageQuestionText1()), QStringLiteral("Foram feitas modificações no arquivo %s "));
     QCOMPARE(qvc::ToQ(w.Repository().MessageQuestionCaption()), QStringLiteral("ATENÇÃO !"));
     const QStringList columns = { QStringLiteral(" #"), QStringLiteral("Nome dos Arquivos"),
         QStringLiteral("Atualizações"), QStringLiteral("Status"), QStringLiteral("Tempo") };
