@@ -362,6 +362,8 @@ QWidget *Tfrm_Main::CreatePageConvertFiles()
     slSearchListSelectFiles->setSelectionMode(QAbstractItemView::ExtendedSelection);
     slSearchListSelectFiles->setEditTriggers(QAbstractItemView::NoEditTriggers);
     slSearchListSelectFiles->setWordWrap(false);
+    // Long paths keep their start and their file name; the middle gives way.
+    slSearchListSelectFiles->setTextElideMode(Qt::ElideMiddle);
     slSearchListSelectFiles->setIconSize(QSize(45, 15));
     slSearchListSelectFiles->verticalHeader()->hide();
     slSearchListSelectFiles->verticalHeader()->setDefaultSectionSize(19);
