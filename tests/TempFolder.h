@@ -12,7 +12,7 @@ protected:
     void SetUp() override
     {
         const auto *info = ::testing::UnitTest::GetInstance()->current_test_info();
-        std::string name = std::string("qvc-repo-") + std::to_string(::getpid()) + "-" + info->test_suite_name() + "-"
+        std::string name = std::string("qvc-test-") + std::to_string(::getpid()) + "-" + info->test_suite_name() + "-"
             + info->name();
         // All lower case, so a test can tell a lower-cased path from the one it gave.
         for (char &c : name)
