@@ -44,7 +44,8 @@ int main(int argc, char **argv)
     app.set_version_flag("--version", std::string("qvconvert ") + QVC_VERSION, "Print the version and exit");
     app.require_subcommand(1);
     app.failure_message([](const CLI::App *, const CLI::Error &error) {
-        return std::string("qvconvert: ") + error.what() + "\nRun 'qvconvert --help' for more information.\n";
+        // One line that ends standard error, as every failure of the tool does.
+        return std::string("qvconvert: ") + error.what() + "\n";
     });
 
     qvc::AddFormToTextCommand(app);

@@ -268,6 +268,7 @@ TEST_F(ConvertCommand, WrongArgumentsExitTwo)
         const TRun run = Run(args);
         EXPECT_EQ(run.ExitCode, 2) << testing::PrintToString(args);
         EXPECT_EQ(run.Err.rfind("qvconvert: ", 0), 0u) << run.Err;
+        EXPECT_EQ(LastLine(run.Err).rfind("qvconvert: ", 0), 0u) << run.Err;
         EXPECT_EQ(Read("a.pas"), "uses Forms;\r\n");
     }
     const TRun missing = Run({ "convert", "--repository", Path("missing.dat"), a });
