@@ -6,16 +6,44 @@
 #include <QApplication>
 #include <cstdio>
 #include <cstdlib>
+#include <dlfcn.h>
 
 namespace {
 
+bool IsSet(const char *name)
+{
+    const char *value = std::getenv(name);
+    return value && *value;
+}
+
+// Qt ends the process with an abort when the X display cannot be opened; ask the X library first.
+bool CanOpenXDisplay()
+{
+    void *xcb = ::dlopen("libxcb.so.1", RTLD_NOW | RTLD_LOCAL);
+    if (!xcb)
+        return true; // let Qt try and say what is missing
+    using TConnect = void *(*)(const char *, int *);
+    using THasError = int (*)(void *);
+    using TDisconnect = void (*)(void *);
+    const auto connect = reinterpret_cast<TConnect>(::dlsym(xcb, "xcb_connect"));
+    const auto hasError = reinterpret_cast<THasError>(::dlsym(xcb, "xcb_connection_has_error"));
+    const auto disconnect = reinterpret_cast<TDisconnect>(::dlsym(xcb, "xcb_disconnect"));
+    bool ok = true;
+    if (connect && hasError && disconnect) {
+        void *connection = connect(nullptr, nullptr);
+        ok = connection && hasError(connection) == 0;
+        if (connection)
+            disconnect(connection);
+    }
+    ::dlclose(xcb);
+    return ok;
+}
+
 bool HasDisplay()
 {
-    const auto set = [](const char *name) {
-        const char *value = std::getenv(name);
-        return value && *value;
-    };
-    return set("DISPLAY") || set("WAYLAND_DISPLAY") || set("QT_QPA_PLATFORM");
+    if (IsSet("QT_QPA_PLATFORM") || IsSet("WAYLAND_DISPLAY"))
+        return true;
+    return IsSet("DISPLAY") && CanOpenXDisplay();
 }
 
 } // namespace
