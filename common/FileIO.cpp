@@ -77,10 +77,76 @@ std::string ReadFileBytes(const std::string &path)
     return bytes;
 }
 
+namespace {
+
+// While a TSpareFileScope is alive, the inode that a replacement displaces is kept under a hidden name in
+// its folder and truncated and reused for the next replacement in the same folder: a run over a tree
+// then writes into existing inodes instead of making the file system allocate a new one per file.
+struct TSpareFile
+{
+    std::string Folder;
+    std::string Path;
+};
+
+int g_spareScopes = 0;
+TSpareFile g_spare;
+
+std::string FolderOf(const std::string &path)
+{
+    const auto slash = path.rfind('/');
+    return slash == std::string::npos ? std::string(".") : path.substr(0, slash == 0 ? 1 : slash);
+}
+
+void DropSpare()
+{
+    if (!g_spare.Path.empty())
+        ::unlink(g_spare.Path.c_str());
+    g_spare = {};
+}
+
+// Opens the kept spare of `folder` for rewriting, or -1. A spare that cannot serve is removed.
+int OpenSpare(const std::string &folder, std::string &temp)
+{
+    if (g_spare.Path.empty())
+        return -1;
+    if (g_spare.Folder != folder) {
+        DropSpare();
+        return -1;
+    }
+    struct stat st
+    {
+    };
+    int fd = -1;
+    // Only a plain file of ours with no other name: truncating it must not change any other file.
+    if (::lstat(g_spare.Path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && st.st_nlink == 1 && st.st_uid == ::geteuid())
+        fd = ::open(g_spare.Path.c_str(), O_WRONLY | O_TRUNC | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0) {
+        DropSpare();
+        return -1;
+    }
+    temp = g_spare.Path;
+    g_spare = {};
+    return fd;
+}
+
+} // namespace
+
+TSpareFileScope::TSpareFileScope()
+{
+    ++g_spareScopes;
+}
+
+TSpareFileScope::~TSpareFileScope()
+{
+    if (--g_spareScopes == 0)
+        DropSpare();
+}
+
 void WriteFileReplacing(const std::string &path, std::string_view bytes)
 {
     static std::atomic<unsigned> counter { 0 };
     mode_t mode = 0666;
+    bool exists = false;
     struct stat st
     {
     };
@@ -88,11 +154,17 @@ void WriteFileReplacing(const std::string &path, std::string_view bytes)
         if (S_ISDIR(st.st_mode))
             ThrowWithReason(kCannotCreateFile, path, EISDIR);
         mode = st.st_mode & 07777;
+        exists = true;
+    } else {
+        const mode_t mask = ::umask(0);
+        ::umask(mask);
+        mode = 0666 & ~mask;
     }
+    const std::string folder = FolderOf(path);
     std::string temp;
-    int fdValue = -1;
+    int fdValue = g_spareScopes > 0 ? OpenSpare(folder, temp) : -1;
     for (int attempt = 0; attempt < 100 && fdValue < 0; ++attempt) {
-        temp = path + ".qvtmp" + std::to_string(::getpid()) + "-" + std::to_string(counter++);
+        temp = folder + "/.qvtmp" + std::to_string(::getpid()) + "-" + std::to_string(counter++);
         fdValue = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
         if (fdValue < 0 && errno != EEXIST)
             ThrowWithReason(kCannotCreateFile, path, errno);
@@ -100,8 +172,7 @@ void WriteFileReplacing(const std::string &path, std::string_view bytes)
     if (fdValue < 0)
         ThrowWithReason(kCannotCreateFile, path, EEXIST);
     TFd fd(fdValue);
-    if (mode != 0666)
-        (void)::fchmod(fd.Get(), mode);
+    (void)::fchmod(fd.Get(), mode);
     std::size_t done = 0;
     while (done < bytes.size()) {
         const ssize_t put = ::write(fd.Get(), bytes.data() + done, bytes.size() - done);
@@ -118,6 +189,17 @@ void WriteFileReplacing(const std::string &path, std::string_view bytes)
         const int reason = errno;
         ::unlink(temp.c_str());
         ThrowWithReason(kCannotCreateFile, path, reason);
+    }
+    // Within a scope, a displaced plain file of ours with no other name is swapped out and kept as the
+    // next spare; otherwise the new file is renamed over the old one.
+    struct stat link
+    {
+    };
+    if (g_spareScopes > 0 && exists && ::lstat(path.c_str(), &link) == 0 && S_ISREG(link.st_mode) && link.st_nlink == 1
+        && link.st_uid == ::geteuid()
+        && ::renameat2(AT_FDCWD, temp.c_str(), AT_FDCWD, path.c_str(), RENAME_EXCHANGE) == 0) {
+        g_spare = { folder, temp };
+        return;
     }
     if (::rename(temp.c_str(), path.c_str()) != 0) {
         const int reason = errno;

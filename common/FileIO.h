@@ -16,6 +16,18 @@ std::string ReadFileBytes(const std::string &path);
 /// existing file are kept. Throws TError "Cannot create file "%s". %s" with the system's reason.
 void WriteFileReplacing(const std::string &path, std::string_view bytes);
 
+/// While one of these is alive, WriteFileReplacing keeps the file each replacement displaces (hidden, in
+/// its folder) and reuses it for the next replacement in that folder, so a run over a tree does not make
+/// the file system allocate a new inode for every file. The last scope to end removes the kept file.
+class TSpareFileScope
+{
+public:
+    TSpareFileScope();
+    ~TSpareFileScope();
+    TSpareFileScope(const TSpareFileScope &) = delete;
+    TSpareFileScope &operator=(const TSpareFileScope &) = delete;
+};
+
 /// Renames a file without ever replacing an existing one. Returns false (errno set) on failure.
 bool RenameNoReplace(const std::string &from, const std::string &to);
 

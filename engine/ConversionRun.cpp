@@ -1,6 +1,7 @@
 #include "engine/ConversionRun.h"
 
 #include "common/Errors.h"
+#include "common/FileIO.h"
 #include "common/TextFormat.h"
 
 #include <charconv>
@@ -27,6 +28,8 @@ std::size_t ParseRowNumber(const std::string &text)
 void RunConversion(TConversionView &view, const std::vector<std::string> &repositoryLines, int renameMode,
     TResultStore &store, const TDisplayLocale &locale)
 {
+    // Files the run replaces reuse the inodes of the files they displace; the last one kept goes at the end.
+    const TSpareFileScope spareFiles;
     view.BeginRun();
     try {
         TSubstitutionPass pass(repositoryLines);

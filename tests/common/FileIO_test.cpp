@@ -2,6 +2,7 @@
 #include "common/Errors.h"
 #include "common/FileIO.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -68,6 +69,35 @@ TEST_F(FileIOTest, ReadingAMissingFileNamesItAndTheReason)
     } catch (const qvc::TError &e) {
         EXPECT_EQ(std::string(e.what()), "Cannot open file \"" + Path("missing") + "\". No such file or directory");
     }
+}
+
+TEST_F(FileIOTest, ScopeReusesDisplacedFilesWithoutTouchingOtherNames)
+{
+    fs::create_directories(m_dir / "sub");
+    for (const char *name : { "a", "b", "c", "sub/d" })
+        qvc::WriteFileReplacing(Path(name), std::string("old ") + name);
+    // "c" has a second name: the inode it displaces must never be truncated and reused.
+    fs::create_hard_link(Path("c"), Path("c-link"));
+    {
+        const qvc::TSpareFileScope scope;
+        qvc::WriteFileReplacing(Path("a"), "new a, longer than before");
+        qvc::WriteFileReplacing(Path("b"), "nb");
+        qvc::WriteFileReplacing(Path("c"), "new c");
+        qvc::WriteFileReplacing(Path("e"), "new e");
+        qvc::WriteFileReplacing(Path("sub/d"), "new d");
+    }
+    EXPECT_EQ(qvc::ReadFileBytes(Path("a")), "new a, longer than before");
+    EXPECT_EQ(qvc::ReadFileBytes(Path("b")), "nb");
+    EXPECT_EQ(qvc::ReadFileBytes(Path("c")), "new c");
+    EXPECT_EQ(qvc::ReadFileBytes(Path("c-link")), "old c");
+    EXPECT_EQ(qvc::ReadFileBytes(Path("e")), "new e");
+    EXPECT_EQ(qvc::ReadFileBytes(Path("sub/d")), "new d");
+    // Nothing is left behind once the scope ends.
+    std::vector<std::string> names;
+    for (const auto &entry : fs::recursive_directory_iterator(m_dir))
+        names.push_back(fs::relative(entry.path(), m_dir).string());
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::string> { "a", "b", "c", "c-link", "e", "sub", "sub/d" }));
 }
 
 TEST_F(FileIOTest, RenameNeverReplaces)
