@@ -5,6 +5,8 @@
 #include "common/TextLines.h"
 #include "engine/SubstitutionPass.h"
 
+#include "SilentServices.h"
+
 #include <benchmark/benchmark.h>
 
 #include <cstdlib>
@@ -50,22 +52,7 @@ const TCorpus &Corpus()
     return corpus;
 }
 
-class TQuietWindow final : public qvc::TWindowServices
-{
-public:
-    int Events = 0;
-    void SetProgress(int, int, int) override { }
-    void AdvanceRowImage(int, int, bool) override { ++Events; }
-    void SetRowImage(int, int) override { }
-    void SetRowCell(int, qvc::TRowCell, const std::string &) override { }
-    void SelectRow(int) override { }
-    void ClearSelection() override { }
-    void ShowProgressMessage(bool) override { }
-    void ShowReadyImage(bool) override { }
-    void EnableSaveResult(bool) override { }
-    void BeginRun() override { }
-    void EndRun() override { }
-};
+using TQuietWindow = TSilentServices<qvc::TWindowServices>;
 
 void BM_PassApplyAll(benchmark::State &state)
 {

@@ -3,11 +3,12 @@
 // output): a generated Delphi tree with the 76 pairs of the shared vcl2clx.dat. The "Write" variants
 // convert a fresh copy of the tree in every iteration (the copy is not timed); the "Simulate" variants
 // write nothing.
+#include "SilentServices.h"
+#include "UiBenchMain.h"
 #include "common/FileIO.h"
 #include "engine/ConversionRun.h"
 #include "filelist/SearchFiles.h"
 #include "repository/RepositoryFile.h"
-#include "ui/Application.h"
 #include "ui/DialogSeam.h"
 #include "ui/RepositoryModel.h"
 #include "ui/TextBridge.h"
@@ -59,24 +60,13 @@ const TWorkload &Workload()
 }
 
 // The run with nothing on screen: what qvconvert does without its terminal output.
-class TNullView : public qvc::TConversionView
+class TNullView : public TSilentServices<qvc::TConversionView>
 {
 public:
     explicit TNullView(const std::vector<std::string> &files)
         : m_files(files)
     {
     }
-    void SetProgress(int, int, int) override { }
-    void AdvanceRowImage(int, int, bool) override { }
-    void SetRowImage(int, int) override { }
-    void SetRowCell(int, qvc::TRowCell, const std::string &) override { }
-    void SelectRow(int) override { }
-    void ClearSelection() override { }
-    void ShowProgressMessage(bool) override { }
-    void ShowReadyImage(bool) override { }
-    void EnableSaveResult(bool) override { }
-    void BeginRun() override { }
-    void EndRun() override { }
     int RowCount() const override { return int(m_files.size()); }
     std::string RowFileName(int row) const override { return m_files[std::size_t(row)]; }
     std::string RowNumberText(int row) const override { return std::to_string(row); }
@@ -166,11 +156,5 @@ BENCHMARK(BM_WindowRunWrite)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 
 int main(int argc, char **argv)
 {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    qvc::SetUpApplication(app);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return RunWindowBenchmarks(argc, argv);
 }

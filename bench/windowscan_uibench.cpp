@@ -1,10 +1,10 @@
 // A folder scan through the window (offscreen, shown, with its pending events handled at every directory entry
 // and every file becoming a row of the list view) against the core alone, over a generated tree of 50,000 files
 // in 2,000 folders with the default masks.
+#include "UiBenchMain.h"
 #include "engine/ResultStore.h"
 #include "filelist/FileList.h"
 #include "filelist/SearchFiles.h"
-#include "ui/Application.h"
 #include "ui/DialogSeam.h"
 #include "ui/FileListModel.h"
 #include "ui/LocaleBridge.h"
@@ -145,11 +145,5 @@ BENCHMARK(BM_WindowScanAppend)->Unit(benchmark::kMillisecond)->UseRealTime()->Mi
 
 int main(int argc, char **argv)
 {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    qvc::SetUpApplication(app);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return RunWindowBenchmarks(argc, argv);
 }
