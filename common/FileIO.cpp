@@ -80,8 +80,11 @@ std::string ReadFileBytes(const std::string &path)
 namespace {
 
 // While a TSpareFileScope is alive, the inode that a replacement displaces is kept under a hidden name in
-// its folder and truncated and reused for the next replacement in the same folder: a run over a tree
-// then writes into existing inodes instead of making the file system allocate a new one per file.
+// its folder and reused for the next replacement in the same folder: a run over a tree then writes into
+// existing inodes and blocks instead of making the file system allocate a new inode per file and free
+// the old one's blocks. The spare is overwritten from its start and cut to the new length afterwards,
+// not truncated to nothing first: emptying a file frees all its blocks (a discard on some mounts) and
+// makes ext4 force the new contents to disk when the file is closed.
 struct TSpareFile
 {
     std::string Folder;
@@ -104,8 +107,9 @@ void DropSpare()
     g_spare = {};
 }
 
-// Opens the kept spare of `folder` for rewriting, or -1. A spare that cannot serve is removed.
-int OpenSpare(const std::string &folder, std::string &temp)
+// Opens the kept spare of `folder` for rewriting, or -1, and sets `oldSize` to its length. A spare that
+// cannot serve is removed.
+int OpenSpare(const std::string &folder, std::string &temp, off_t &oldSize)
 {
     if (g_spare.Path.empty())
         return -1;
@@ -119,12 +123,13 @@ int OpenSpare(const std::string &folder, std::string &temp)
     int fd = -1;
     // Only a plain file of ours with no other name: truncating it must not change any other file.
     if (::lstat(g_spare.Path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && st.st_nlink == 1 && st.st_uid == ::geteuid())
-        fd = ::open(g_spare.Path.c_str(), O_WRONLY | O_TRUNC | O_NOFOLLOW | O_CLOEXEC);
+        fd = ::open(g_spare.Path.c_str(), O_WRONLY | O_NOFOLLOW | O_CLOEXEC);
     if (fd < 0) {
         DropSpare();
         return -1;
     }
     temp = g_spare.Path;
+    oldSize = st.st_size;
     g_spare = {};
     return fd;
 }
@@ -162,7 +167,8 @@ void WriteFileReplacing(const std::string &path, std::string_view bytes)
     }
     const std::string folder = FolderOf(path);
     std::string temp;
-    int fdValue = g_spareScopes > 0 ? OpenSpare(folder, temp) : -1;
+    off_t oldSize = 0;
+    int fdValue = g_spareScopes > 0 ? OpenSpare(folder, temp, oldSize) : -1;
     for (int attempt = 0; attempt < 100 && fdValue < 0; ++attempt) {
         temp = folder + "/.qvtmp" + std::to_string(::getpid()) + "-" + std::to_string(counter++);
         fdValue = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
@@ -184,6 +190,11 @@ void WriteFileReplacing(const std::string &path, std::string_view bytes)
             ThrowWithReason(kCannotCreateFile, path, reason);
         }
         done += static_cast<std::size_t>(put);
+    }
+    if (oldSize > static_cast<off_t>(bytes.size()) && ::ftruncate(fd.Get(), static_cast<off_t>(bytes.size())) != 0) {
+        const int reason = errno;
+        ::unlink(temp.c_str());
+        ThrowWithReason(kCannotCreateFile, path, reason);
     }
     if (::close(fd.Release()) != 0) {
         const int reason = errno;
