@@ -3,6 +3,7 @@
 #include "common/Errors.h"
 #include "common/TextFormat.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <cstdio>
@@ -45,10 +46,25 @@ private:
     throw TError(FormatTemplate(format, { path, SystemReason(errorNumber) }));
 }
 
+
+TFileIdentity IdentityOf(const struct stat &st)
+{
+    TFileIdentity identity;
+    identity.Device = static_cast<unsigned long long>(st.st_dev);
+    identity.Inode = static_cast<unsigned long long>(st.st_ino);
+    identity.Size = static_cast<long long>(st.st_size);
+    identity.ModifiedSeconds = static_cast<long long>(st.st_mtim.tv_sec);
+    identity.ModifiedNanoseconds = static_cast<long long>(st.st_mtim.tv_nsec);
+    identity.ChangedSeconds = static_cast<long long>(st.st_ctim.tv_sec);
+    identity.ChangedNanoseconds = static_cast<long long>(st.st_ctim.tv_nsec);
+    return identity;
+}
+
 } // namespace
 
-std::string ReadFileBytes(const std::string &path)
+void ReadFileBytes(const std::string &path, std::string &bytes, TFileIdentity &identity)
 {
+    bytes.clear();
     TFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
     if (fd.Get() < 0)
         ThrowWithReason(kCannotOpenFile, path, errno);
@@ -59,22 +75,46 @@ std::string ReadFileBytes(const std::string &path)
         ThrowWithReason(kCannotOpenFile, path, errno);
     if (S_ISDIR(st.st_mode))
         ThrowWithReason(kCannotOpenFile, path, EISDIR);
-    std::string bytes;
+    identity = IdentityOf(st);
+    // A regular file is read straight into place; anything else (a pipe, a growing file) in chunks.
+    std::size_t done = 0;
     if (S_ISREG(st.st_mode) && st.st_size > 0)
-        bytes.reserve(static_cast<std::size_t>(st.st_size));
-    char buffer[65536];
+        bytes.resize(static_cast<std::size_t>(st.st_size) + 1);
     for (;;) {
-        const ssize_t got = ::read(fd.Get(), buffer, sizeof buffer);
+        if (bytes.size() - done < 4096)
+            bytes.resize(bytes.size() + std::max<std::size_t>(65536, bytes.size() / 2));
+        const ssize_t got = ::read(fd.Get(), bytes.data() + done, bytes.size() - done);
         if (got < 0) {
             if (errno == EINTR)
                 continue;
-            ThrowWithReason(kCannotOpenFile, path, errno);
+            const int reason = errno;
+            bytes.clear();
+            ThrowWithReason(kCannotOpenFile, path, reason);
         }
         if (got == 0)
             break;
-        bytes.append(buffer, static_cast<std::size_t>(got));
+        done += static_cast<std::size_t>(got);
     }
+    bytes.resize(done);
+}
+
+std::string ReadFileBytes(const std::string &path)
+{
+    std::string bytes;
+    TFileIdentity identity;
+    ReadFileBytes(path, bytes, identity);
     return bytes;
+}
+
+bool CurrentFileIdentity(const std::string &path, TFileIdentity &identity)
+{
+    struct stat st
+    {
+    };
+    if (::stat(path.c_str(), &st) != 0)
+        return false;
+    identity = IdentityOf(st);
+    return true;
 }
 
 namespace {

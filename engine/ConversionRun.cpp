@@ -4,9 +4,114 @@
 #include "common/FileIO.h"
 #include "common/TextFormat.h"
 
+#include <algorithm>
+#include <array>
 #include <charconv>
+#include <condition_variable>
+#include <mutex>
+#include <thread>
 
 namespace qvc {
+
+namespace {
+
+// Reads and converts the files of a run a few files ahead of the thread that shows and writes them,
+// on a thread of its own with a substitution pass of its own. It touches no window and writes no file;
+// the run checks that a file prepared ahead is still the one its name leads to before using it.
+class TReadAhead
+{
+public:
+    TReadAhead(const std::vector<std::string> &repositoryLines, std::vector<std::string> fileNames, int renameMode)
+        : m_pass(repositoryLines)
+        , m_names(std::move(fileNames))
+        , m_renameMode(renameMode)
+    {
+        if (m_names.size() < 2)
+            return;
+        try {
+            m_thread = std::thread([this] { Work(); });
+        } catch (const std::system_error &) {
+            // Without a second thread the run converts every file when its turn comes.
+        }
+    }
+
+    ~TReadAhead()
+    {
+        {
+            const std::lock_guard lock(m_mutex);
+            m_stop = true;
+        }
+        m_free.notify_all();
+        if (m_thread.joinable())
+            m_thread.join();
+    }
+
+    TReadAhead(const TReadAhead &) = delete;
+    TReadAhead &operator=(const TReadAhead &) = delete;
+
+    /// The file of `index` prepared ahead, or null when none is (indexes are taken in increasing
+    /// order; taking one gives back the slot of the one before). Valid until the next call.
+    TPreparedFile *Take(std::size_t index)
+    {
+        if (!m_thread.joinable() || index >= m_names.size())
+            return nullptr;
+        std::unique_lock lock(m_mutex);
+        m_taken = index;
+        m_free.notify_all();
+        m_ready.wait(lock, [&] { return m_prepared > index; });
+        return &m_slots[index % kSlots];
+    }
+
+private:
+    static constexpr std::size_t kSlots = 8;
+
+    void Work()
+    {
+        for (std::size_t index = 0; index < m_names.size(); ++index) {
+            {
+                std::unique_lock lock(m_mutex);
+                m_free.wait(lock, [&] { return m_stop || index < m_taken + kSlots; });
+                if (m_stop)
+                    return;
+            }
+            TPreparedFile &slot = m_slots[index % kSlots];
+            try {
+                m_pass.PrepareFile(m_names[index], m_renameMode, slot);
+            } catch (...) {
+                slot.Count = -1; // prepared again when its turn comes, where a failure can be reported
+            }
+            {
+                const std::lock_guard lock(m_mutex);
+                m_prepared = index + 1;
+            }
+            m_ready.notify_one();
+        }
+    }
+
+    TSubstitutionPass m_pass;
+    const std::vector<std::string> m_names;
+    const int m_renameMode;
+    std::array<TPreparedFile, kSlots> m_slots;
+    std::mutex m_mutex;
+    std::condition_variable m_ready;
+    std::condition_variable m_free;
+    std::size_t m_prepared = 0; // files prepared so far
+    std::size_t m_taken = 0; // the file the run works on; slots of earlier ones are free
+    bool m_stop = false;
+    std::thread m_thread; // last, so that it starts once everything it uses is built
+};
+
+// Whether a file prepared ahead may stand for `fileName` now: read without failure, under that name,
+// and the name still leading to the same, unchanged file. Anything the run did to it since (an earlier
+// row's backup, new name or companion rename) or anyone else did changes its identity.
+bool StillCurrent(const TPreparedFile &prepared, const std::string &fileName)
+{
+    TFileIdentity now;
+    return prepared.Count >= 0 && prepared.FileName == fileName && CurrentFileIdentity(fileName, now)
+        && now == prepared.Identity;
+}
+
+} // namespace
 
 std::size_t ParseRowNumber(const std::string &text)
 {
@@ -35,6 +140,12 @@ void RunConversion(TConversionView &view, const std::vector<std::string> &reposi
         TSubstitutionPass pass(repositoryLines);
         TConversionResult scratch;
         TPassReport report;
+        TPreparedFile preparedNow;
+        std::vector<std::string> fileNames;
+        fileNames.reserve(static_cast<std::size_t>(std::max(view.RowCount(), 0)));
+        for (int row = 0; row < view.RowCount(); ++row)
+            fileNames.push_back(view.RowFileName(row));
+        TReadAhead ahead(repositoryLines, std::move(fileNames), renameMode);
         view.ShowReadyImage(false);
         view.ShowProgressMessage(true);
         view.SetProgress(0, -1, -1);
@@ -52,7 +163,13 @@ void RunConversion(TConversionView &view, const std::vector<std::string> &reposi
             options.RenameMode = renameMode;
             options.Backup = view.BackupChecked();
             options.Simulate = view.SimulateChecked();
-            const int count = pass.ConvertFile(row, view.RowFileName(row), options, scratch, view, report);
+            const std::string fileName = view.RowFileName(row);
+            TPreparedFile *prepared = ahead.Take(static_cast<std::size_t>(row));
+            if (prepared == nullptr || !StillCurrent(*prepared, fileName)) {
+                pass.PrepareFile(fileName, renameMode, preparedNow);
+                prepared = &preparedNow;
+            }
+            const int count = pass.FinishFile(row, *prepared, options, scratch, view, report);
             view.SetRowCell(row, TRowCell::Updates, FormatCount(count, locale.ThousandsSeparator));
             view.SetRowCell(row, TRowCell::Time, FormatElapsed(report.Seconds, locale.TimeSeparator));
             if (count > 0) {

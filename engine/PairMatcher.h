@@ -1,6 +1,7 @@
 #pragma once
 // One scan of a text finds every find text that occurs in it: an Aho-Corasick automaton over the find
 // texts in ASCII lower case, whose transitions fold "A" to "Z" as it reads, so the text is never copied.
+#include <algorithm>
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -21,19 +22,90 @@ public:
     /// False when the automaton was not built (too many states).
     bool Usable() const { return m_usable; }
 
-    /// Calls found(patternIndex) for every occurrence of every pattern in `text`, letter case ignored
-    /// for "A" to "Z" only. A pattern occurring several times is reported several times.
+    /// Calls found(patternIndex, end) for every occurrence of every pattern in `text`, letter case
+    /// ignored for "A" to "Z" only, `end` being the index of the occurrence's last byte. A pattern
+    /// occurring several times is reported several times, occurrences in the order of their ends.
     template <typename TFound> void Scan(std::string_view text, TFound &&found) const
     {
         std::uint32_t state = 0;
         const std::uint32_t *delta = m_delta.data();
         const std::uint8_t *byteClass = m_class.data();
-        for (const char c : text) {
-            state = delta[state + byteClass[static_cast<unsigned char>(c)]];
+        const auto *bytes = reinterpret_cast<const unsigned char *>(text.data());
+        const std::size_t size = text.size();
+        for (std::size_t i = 0; i < size; ++i) {
+            state = delta[state + byteClass[bytes[i]]];
             if (state >= m_firstOutput) [[unlikely]] {
                 const std::uint32_t id = state / m_classCount;
                 for (std::uint32_t k = m_outStart[id]; k < m_outStart[id + 1]; ++k)
-                    found(m_outputs[k]);
+                    found(m_outputs[k], i);
+            }
+        }
+    }
+
+    /// The number of pieces ScanPieces cuts a text into.
+    static constexpr std::size_t kPieces = 4;
+
+    /// The occurrences Scan finds, found faster on a long text: the text is cut into up to kPieces
+    /// pieces, each just after a line break ("\r" or "\n"), and the pieces are read side by side.
+    /// Calls found(piece, patternIndex, end) with `end` an index into `text`; within a piece,
+    /// occurrences come in the order of their ends, and all of piece k end before those of piece k + 1.
+    /// An occurrence that holds a line break may be missed (no line ever holds one); no other is.
+    template <typename TFound> void ScanPieces(std::string_view text, TFound &&found) const
+    {
+        const auto *bytes = reinterpret_cast<const unsigned char *>(text.data());
+        const std::size_t size = text.size();
+        std::array<std::size_t, kPieces + 1> cut {};
+        cut[kPieces] = size;
+        for (std::size_t k = 1; k < kPieces; ++k) {
+            std::size_t i = std::max(size / kPieces * k, cut[k - 1]);
+            while (i < size && bytes[i] != '\n' && bytes[i] != '\r')
+                ++i;
+            cut[k] = i < size ? i + 1 : size;
+        }
+        // After a line break the automaton is back at its start (no pattern holds one), so every piece
+        // starts there. The pieces are read in step, which keeps four independent look-ups in flight.
+        const std::uint32_t *delta = m_delta.data();
+        const std::uint8_t *byteClass = m_class.data();
+        std::size_t common = size;
+        for (std::size_t k = 0; k < kPieces; ++k)
+            common = std::min(common, cut[k + 1] - cut[k]);
+        const auto report = [&](std::size_t piece, std::uint32_t state, std::size_t end) {
+            const std::uint32_t id = state / m_classCount;
+            for (std::uint32_t k = m_outStart[id]; k < m_outStart[id + 1]; ++k)
+                found(piece, m_outputs[k], end);
+        };
+        std::uint32_t s0 = 0;
+        std::uint32_t s1 = 0;
+        std::uint32_t s2 = 0;
+        std::uint32_t s3 = 0;
+        const unsigned char *p0 = bytes + cut[0];
+        const unsigned char *p1 = bytes + cut[1];
+        const unsigned char *p2 = bytes + cut[2];
+        const unsigned char *p3 = bytes + cut[3];
+        for (std::size_t j = 0; j < common; ++j) {
+            s0 = delta[s0 + byteClass[p0[j]]];
+            s1 = delta[s1 + byteClass[p1[j]]];
+            s2 = delta[s2 + byteClass[p2[j]]];
+            s3 = delta[s3 + byteClass[p3[j]]];
+            if ((s0 >= m_firstOutput) | (s1 >= m_firstOutput) | (s2 >= m_firstOutput) | (s3 >= m_firstOutput))
+                [[unlikely]] {
+                if (s0 >= m_firstOutput)
+                    report(0, s0, cut[0] + j);
+                if (s1 >= m_firstOutput)
+                    report(1, s1, cut[1] + j);
+                if (s2 >= m_firstOutput)
+                    report(2, s2, cut[2] + j);
+                if (s3 >= m_firstOutput)
+                    report(3, s3, cut[3] + j);
+            }
+        }
+        const std::array<std::uint32_t, kPieces> states { s0, s1, s2, s3 };
+        for (std::size_t k = 0; k < kPieces; ++k) {
+            std::uint32_t state = states[k];
+            for (std::size_t i = cut[k] + common; i < cut[k + 1]; ++i) {
+                state = delta[state + byteClass[bytes[i]]];
+                if (state >= m_firstOutput) [[unlikely]]
+                    report(k, state, i);
             }
         }
     }

@@ -48,16 +48,21 @@ bool IsTextFormStart(unsigned char byte)
 }
 
 // The lines of `text` into `lines`, reusing the strings already there so that converting one file
-// after the other does not allocate a string per line.
-void SplitInto(std::string_view text, std::vector<std::string> &lines)
+// after the other does not allocate a string per line. With `ends`, also the offset in `text` where
+// each line's bytes end (its line break excluded).
+void SplitInto(std::string_view text, std::vector<std::string> &lines, std::vector<std::size_t> *ends = nullptr)
 {
     std::size_t used = 0;
+    if (ends)
+        ends->clear();
     const auto put = [&](std::string_view line) {
         if (used < lines.size())
             lines[used].assign(line);
         else
             lines.emplace_back(line);
         ++used;
+        if (ends)
+            ends->push_back(static_cast<std::size_t>(line.data() + line.size() - text.data()));
     };
     const char *data = text.data();
     const std::size_t n = text.size();
@@ -201,29 +206,44 @@ std::string RenamedTarget(const std::string &fileName, int renameMode)
     return fileName;
 }
 
-TFileKind ReadWorkingLines(const std::string &fileName, std::vector<std::string> &lines)
+namespace {
+
+// Reads a file and tells its kind; `text` views the text to be split into lines: the bytes as read,
+// or a binary form's text form (kept in `formText`). An unknown form gives no text.
+TFileKind ReadWorkingText(const std::string &fileName, std::string &bytes, std::string &formText,
+    std::string_view &text, TFileIdentity &identity)
 {
-    const std::string bytes = ReadFileBytes(fileName);
-    if (!IsFormExtension(FileExtension(fileName))) {
-        SplitInto(bytes, lines);
+    ReadFileBytes(fileName, bytes, identity);
+    text = bytes;
+    if (!IsFormExtension(FileExtension(fileName)))
         return TFileKind::Text;
-    }
     const auto first = bytes.empty() ? 0 : static_cast<unsigned char>(bytes[0]);
     // A text form saved with a UTF-8 byte-order mark is still a text form; the mark stays in its bytes.
     const bool markedText = bytes.size() > 3 && bytes.compare(0, 3, "\xEF\xBB\xBF") == 0
         && IsTextFormStart(static_cast<unsigned char>(bytes[3]));
-    if (IsTextFormStart(first) || markedText) {
-        SplitInto(bytes, lines);
+    if (IsTextFormStart(first) || markedText)
         return TFileKind::TextForm;
-    }
     if (first == 0xFF) {
-        std::string text;
-        BinaryFormToText(SkipResourceHeader(bytes), text);
-        SplitInto(text, lines);
+        formText.clear();
+        BinaryFormToText(SkipResourceHeader(bytes), formText);
+        text = formText;
         return TFileKind::BinaryForm;
     }
-    lines.clear();
+    text = {};
     return TFileKind::UnknownForm;
+}
+
+} // namespace
+
+TFileKind ReadWorkingLines(const std::string &fileName, std::vector<std::string> &lines)
+{
+    std::string bytes;
+    std::string formText;
+    std::string_view text;
+    TFileIdentity identity;
+    const TFileKind kind = ReadWorkingText(fileName, bytes, formText, text, identity);
+    SplitInto(text, lines);
+    return kind;
 }
 
 void RenameCompanionFiles(const std::string &fileName, const std::string &newName, const std::string &backupName)
@@ -298,17 +318,66 @@ TSubstitutionPass::TSubstitutionPass(const std::vector<std::string> &repositoryL
     m_seenInScan.assign(m_pairsOfPattern.size(), 0);
 }
 
+void TSubstitutionPass::MarkPattern(std::uint32_t line, std::uint32_t pattern, std::size_t afterPair)
+{
+    if (m_seenInScan[pattern] == m_scan)
+        return;
+    m_seenInScan[pattern] = m_scan;
+    for (const std::uint32_t pair : m_pairsOfPattern[pattern])
+        if (pair > afterPair || afterPair == SIZE_MAX)
+            m_candidates[pair].push_back(line);
+}
+
 void TSubstitutionPass::MarkCandidates(std::uint32_t line, std::string_view text, std::size_t afterPair)
 {
     ++m_scan;
-    m_matcher.Scan(text, [&](std::uint32_t pattern) {
-        if (m_seenInScan[pattern] == m_scan)
-            return;
-        m_seenInScan[pattern] = m_scan;
-        for (const std::uint32_t pair : m_pairsOfPattern[pattern])
-            if (pair > afterPair || afterPair == SIZE_MAX)
-                m_candidates[pair].push_back(line);
+    m_matcher.Scan(text, [&](std::uint32_t pattern, std::size_t) { MarkPattern(line, pattern, afterPair); });
+}
+
+int TSubstitutionPass::ApplyAllToText(std::string_view text, const std::string &targetName, std::string &newName,
+    TConversionResult &results)
+{
+    if (!m_matcher.Usable()) {
+        SplitInto(text, m_lines);
+        return ApplyAll(m_lines, targetName, newName, results);
+    }
+    // One scan of the whole text instead of one per line: an occurrence of a find text lies within one
+    // line (a find text holding a line break can never be replaced, as no line holds one), so it marks
+    // that line as a candidate. A text in which no find text occurs at all needs no lines.
+    for (auto &hits : m_hits)
+        hits.clear();
+    m_matcher.ScanPieces(text, [this](std::size_t piece, std::uint32_t pattern, std::size_t end) {
+        m_hits[piece].push_back({ end, pattern });
     });
+    bool anyHit = false;
+    for (const auto &hits : m_hits)
+        anyHit = anyHit || !hits.empty();
+    if (!anyHit)
+        return 0;
+    SplitInto(text, m_lines, &m_lineEnds);
+    for (auto &candidates : m_candidates)
+        candidates.clear();
+    // Pieces in order, occurrences within a piece in order: a walk over the lines from the start.
+    std::uint32_t line = 0;
+    std::uint32_t marked = UINT32_MAX;
+    const auto lineCount = static_cast<std::uint32_t>(m_lineEnds.size());
+    for (const auto &hits : m_hits) {
+        for (const THit &hit : hits) {
+            while (line < lineCount && hit.End >= m_lineEnds[line])
+                ++line;
+            if (line == lineCount)
+                break; // only a find text holding a line break ends there, and no line can hold it
+            if (line != marked) {
+                marked = line;
+                ++m_scan;
+            }
+            MarkPattern(line, hit.Pattern, SIZE_MAX);
+        }
+    }
+    int count = 0;
+    for (std::size_t i = 0; i < m_pairs.size(); ++i)
+        count += ApplyPairAt(i, m_lines, targetName, newName, results);
+    return count;
 }
 
 void TSubstitutionPass::BeginLines(const std::vector<std::string> &lines)
@@ -358,30 +427,68 @@ int TSubstitutionPass::ApplyPairAt(std::size_t i, std::vector<std::string> &line
     return count;
 }
 
-int TSubstitutionPass::ConvertFile(int row, const std::string &fileName, const TPassOptions &options,
-    TConversionResult &results, TWindowServices &services, TPassReport &report)
+void TSubstitutionPass::PrepareFile(const std::string &fileName, int renameMode, TPreparedFile &prepared)
 {
-    report = TPassReport();
-    std::string targetName = fileName;
-    std::string newName;
-    std::string backupName;
-    int count = 0;
+    prepared.FileName = fileName;
+    prepared.Kind = TFileKind::Text;
+    prepared.Count = 0;
+    prepared.Seconds = 0;
+    prepared.FailureReason.clear();
+    prepared.TargetName = fileName;
+    prepared.NewName.clear();
+    prepared.Results.Clear();
+    prepared.Output.clear();
+    prepared.Identity = TFileIdentity();
     TFastTimer untilFailure;
     untilFailure.Start();
     try {
-        report.Kind = ReadWorkingLines(fileName, m_lines);
-        if (report.Kind != TFileKind::Text)
-            targetName = RenamedTarget(fileName, options.RenameMode);
-        if (options.Backup)
-            backupName = BackupNameFor(targetName);
+        std::string_view text;
+        prepared.Kind = ReadWorkingText(fileName, m_bytes, m_formText, text, prepared.Identity);
+        if (prepared.Kind != TFileKind::Text)
+            prepared.TargetName = RenamedTarget(fileName, renameMode);
+        TFastTimer timer;
+        timer.Start();
+        prepared.Count = ApplyAllToText(text, prepared.TargetName, prepared.NewName, prepared.Results);
+        if (prepared.Count > 0)
+            JoinInto(m_lines, prepared.Output);
+        timer.Stop();
+        prepared.Seconds = timer.ElapsedSeconds();
+    } catch (const std::exception &error) {
+        untilFailure.Stop();
+        prepared.Count = -1;
+        prepared.Seconds = untilFailure.ElapsedSeconds();
+        prepared.FailureReason = error.what();
+        prepared.Results.Clear();
+        prepared.Output.clear();
+    }
+    // Lines and bytes of an unusually large file are not kept for the next one.
+    constexpr std::size_t kKeptBuffer = std::size_t(4) << 20;
+    if (m_bytes.capacity() > kKeptBuffer)
+        std::string().swap(m_bytes);
+    if (m_formText.capacity() > kKeptBuffer)
+        std::string().swap(m_formText);
+}
+
+int TSubstitutionPass::FinishFile(int row, TPreparedFile &prepared, const TPassOptions &options,
+    TConversionResult &results, TWindowServices &services, TPassReport &report)
+{
+    report = TPassReport();
+    report.Kind = prepared.Kind;
+    report.Count = prepared.Count;
+    report.Seconds = prepared.Seconds;
+    report.FailureReason = prepared.FailureReason;
+    results = std::move(prepared.Results);
+    prepared.Results.Clear();
+    const int count = prepared.Count;
+    if (count >= 0) {
+        // The row shows the pairs one by one; the time the window takes for that counts as the file's.
         TFastTimer &timer = SharedTimer();
         timer.Start();
         const int n = static_cast<int>(m_pairs.size());
         services.SetProgress(0, 0, n);
         services.AdvanceRowImage(row, 0, false);
         int shownPercent = -1;
-        count = ApplyAll(m_lines, targetName, newName, results, [&](std::size_t i) {
-            const int done = static_cast<int>(i) + 1;
+        for (int done = 1; done <= n; ++done) {
             services.SetProgress(done, -1, -1);
             const int percent = RoundedPercent(done, n);
             if (percent != shownPercent) {
@@ -391,32 +498,31 @@ int TSubstitutionPass::ConvertFile(int row, const std::string &fileName, const T
                 services.SetRowCell(row, TRowCell::Status, report.Status);
             }
             services.AdvanceRowImage(row, 0, true);
-        });
+        }
         timer.Stop();
-        report.Seconds = timer.ElapsedSeconds();
-    } catch (const std::exception &error) {
-        untilFailure.Stop();
-        count = -1;
-        report.Seconds = untilFailure.ElapsedSeconds();
-        report.FailureReason = error.what();
-        results.Clear();
+        report.Seconds += timer.ElapsedSeconds();
     }
-    report.Count = count;
     services.AdvanceRowImage(row, count > 0 ? kImageChanged : count < 0 ? kImageFailed : kImageUnchanged, false);
 
     if (count > 0 && !options.Simulate) {
-        if (options.Backup && PathExists(targetName)) {
-            // A target that does not exist yet (a form written under its new extension) holds nothing
-            // to lose, so it needs no backup.
-            if (PathExists(backupName))
-                DeleteFile(backupName);
-            if (!RenameNoReplace(targetName, backupName))
-                throw TError(std::string(kUnableToBackupFile));
-            report.BackupName = backupName;
+        const std::string &fileName = prepared.FileName;
+        const std::string &targetName = prepared.TargetName;
+        const std::string &newName = prepared.NewName;
+        std::string backupName;
+        if (options.Backup) {
+            backupName = BackupNameFor(targetName);
+            if (PathExists(targetName)) {
+                // A target that does not exist yet (a form written under its new extension) holds
+                // nothing to lose, so it needs no backup.
+                if (PathExists(backupName))
+                    DeleteFile(backupName);
+                if (!RenameNoReplace(targetName, backupName))
+                    throw TError(std::string(kUnableToBackupFile));
+                report.BackupName = backupName;
+            }
         }
-        JoinInto(m_lines, m_output);
         if (!IsBlankText(newName)) {
-            WriteFileReplacing(newName, m_output);
+            WriteFileReplacing(newName, prepared.Output);
             report.WrittenName = newName;
             // Removed only once the text stands under its new name, and never when both names
             // lead to the same file.
@@ -424,11 +530,18 @@ int TSubstitutionPass::ConvertFile(int row, const std::string &fileName, const T
                 DeleteFile(fileName);
             RenameCompanionFiles(fileName, newName, backupName);
         } else {
-            WriteFileReplacing(targetName, m_output);
+            WriteFileReplacing(targetName, prepared.Output);
             report.WrittenName = targetName;
         }
     }
     return count;
+}
+
+int TSubstitutionPass::ConvertFile(int row, const std::string &fileName, const TPassOptions &options,
+    TConversionResult &results, TWindowServices &services, TPassReport &report)
+{
+    PrepareFile(fileName, options.RenameMode, m_prepared);
+    return FinishFile(row, m_prepared, options, results, services, report);
 }
 
 } // namespace qvc
