@@ -10,6 +10,7 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
 
 namespace qvc {
 
@@ -119,20 +120,25 @@ bool CurrentFileIdentity(const std::string &path, TFileIdentity &identity)
 
 namespace {
 
-// While a TSpareFileScope is alive, the inode that a replacement displaces is kept under a hidden name in
-// its folder and reused for the next replacement in the same folder: a run over a tree then writes into
-// existing inodes and blocks instead of making the file system allocate a new inode per file and free
-// the old one's blocks. The spare is overwritten from its start and cut to the new length afterwards,
-// not truncated to nothing first: emptying a file frees all its blocks (a discard on some mounts) and
-// makes ext4 force the new contents to disk when the file is closed.
+// While a TSpareFileScope is alive, the inodes that replacements displace are kept under hidden names
+// and reused for later replacements: the new text is written into a kept inode, which is then swapped
+// with the file it replaces in one atomic exchange of names. A run over a tree so writes into existing
+// inodes and blocks instead of making the file system allocate a new inode per file and free the old
+// one's blocks (on a mount with online discard, every free waits for the device). A spare is
+// overwritten from its start and cut to length afterwards, not emptied first: emptying a file frees
+// all its blocks and makes ext4 force the new contents to disk when the file is closed. Of the few
+// spares kept, the one whose blocks fit the new contents best is taken, so that cutting it to length
+// rarely frees a block either.
 struct TSpareFile
 {
-    std::string Folder;
     std::string Path;
+    off_t Size = 0;
 };
 
+constexpr std::size_t kMostSpares = 4;
+
 int g_spareScopes = 0;
-TSpareFile g_spare;
+std::vector<TSpareFile> g_spares;
 
 std::string FolderOf(const std::string &path)
 {
@@ -140,38 +146,137 @@ std::string FolderOf(const std::string &path)
     return slash == std::string::npos ? std::string(".") : path.substr(0, slash == 0 ? 1 : slash);
 }
 
-void DropSpare()
+void DropSpares()
 {
-    if (!g_spare.Path.empty())
-        ::unlink(g_spare.Path.c_str());
-    g_spare = {};
+    for (const TSpareFile &spare : g_spares)
+        ::unlink(spare.Path.c_str());
+    g_spares.clear();
 }
 
-// Opens the kept spare of `folder` for rewriting, or -1, and sets `oldSize` to its length. A spare that
-// cannot serve is removed.
-int OpenSpare(const std::string &folder, std::string &temp, off_t &oldSize)
+off_t BlocksOf(off_t size)
 {
-    if (g_spare.Path.empty())
-        return -1;
-    if (g_spare.Folder != folder) {
-        DropSpare();
-        return -1;
+    return (size + 4095) / 4096;
+}
+
+uid_t EffectiveUser()
+{
+    static const uid_t user = ::geteuid();
+    return user;
+}
+
+// Opens a kept spare on `device` for rewriting with `size` bytes, or returns -1 when a new file serves
+// better; sets `temp`, `oldSize` and `oldMode`. Prefers the largest spare that needs no block freed,
+// asks for a new file while fewer than kMostSpares are kept, else takes the smallest. A spare that
+// cannot serve is removed.
+int OpenSpare(std::size_t size, dev_t device, std::string &temp, off_t &oldSize, mode_t &oldMode)
+{
+    const off_t needed = BlocksOf(static_cast<off_t>(size));
+    std::size_t best = g_spares.size();
+    for (std::size_t k = 0; k < g_spares.size(); ++k) {
+        const off_t blocks = BlocksOf(g_spares[k].Size);
+        if (blocks <= needed && (best == g_spares.size() || blocks > BlocksOf(g_spares[best].Size)))
+            best = k;
     }
+    if (best == g_spares.size()) {
+        if (g_spares.size() < kMostSpares)
+            return -1;
+        best = 0;
+        for (std::size_t k = 1; k < g_spares.size(); ++k)
+            if (g_spares[k].Size < g_spares[best].Size)
+                best = k;
+    }
+    temp = std::move(g_spares[best].Path);
+    g_spares.erase(g_spares.begin() + static_cast<std::ptrdiff_t>(best));
+    TFd fd(::open(temp.c_str(), O_WRONLY | O_NOFOLLOW | O_CLOEXEC));
     struct stat st
     {
     };
-    int fd = -1;
-    // Only a plain file of ours with no other name: truncating it must not change any other file.
-    if (::lstat(g_spare.Path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && st.st_nlink == 1 && st.st_uid == ::geteuid())
-        fd = ::open(g_spare.Path.c_str(), O_WRONLY | O_NOFOLLOW | O_CLOEXEC);
-    if (fd < 0) {
-        DropSpare();
+    // Only a plain file of ours with no other name, on the same file system: overwriting it must not
+    // change any other file, and the exchange cannot cross file systems.
+    if (fd.Get() < 0 || ::fstat(fd.Get(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_nlink != 1
+        || st.st_uid != EffectiveUser() || st.st_dev != device) {
+        ::unlink(temp.c_str());
         return -1;
     }
-    temp = g_spare.Path;
     oldSize = st.st_size;
-    g_spare = {};
-    return fd;
+    oldMode = st.st_mode & 07777;
+    return fd.Release();
+}
+
+// Creates a new hidden file beside `path` with `mode` (the umask left out) and returns it open.
+int CreateBeside(const std::string &path, mode_t mode, std::string &temp)
+{
+    static std::atomic<unsigned> counter { 0 };
+    const std::string folder = FolderOf(path);
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        temp = folder + "/.qvtmp" + std::to_string(::getpid()) + "-" + std::to_string(counter++);
+        const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
+        if (fd >= 0) {
+            (void)::fchmod(fd, mode);
+            return fd;
+        }
+        if (errno != EEXIST)
+            ThrowWithReason(kCannotCreateFile, path, errno);
+    }
+    ThrowWithReason(kCannotCreateFile, path, EEXIST);
+}
+
+// Writes `bytes` into the open file `fdValue` (named `temp`, `oldSize` bytes long before), cuts it to
+// their length and closes it. On failure the file is removed and TError tells why `path` was not written.
+void FillAndClose(int fdValue, const std::string &temp, off_t oldSize, std::string_view bytes, const std::string &path)
+{
+    TFd fd(fdValue);
+    const auto fail = [&](int reason) {
+        ::close(fd.Release());
+        ::unlink(temp.c_str());
+        ThrowWithReason(kCannotCreateFile, path, reason);
+    };
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t put = ::write(fd.Get(), bytes.data() + done, bytes.size() - done);
+        if (put < 0) {
+            if (errno == EINTR)
+                continue;
+            fail(errno);
+        }
+        done += static_cast<std::size_t>(put);
+    }
+    if (oldSize > static_cast<off_t>(bytes.size()) && ::ftruncate(fd.Get(), static_cast<off_t>(bytes.size())) != 0)
+        fail(errno);
+    if (::close(fd.Release()) != 0) {
+        const int reason = errno;
+        ::unlink(temp.c_str());
+        ThrowWithReason(kCannotCreateFile, path, reason);
+    }
+}
+
+// Within a scope: writes into a spare (or a new file beside `path`) and exchanges it with the regular
+// file `path`, keeping the displaced inode as a spare. False when the exchange could not be made;
+// nothing is left behind then and `path` is untouched.
+bool ReplaceThroughSpare(const std::string &path, std::string_view bytes, mode_t mode, const struct stat &target)
+{
+    std::string temp;
+    off_t oldSize = 0;
+    mode_t oldMode = 0;
+    int fd = OpenSpare(bytes.size(), target.st_dev, temp, oldSize, oldMode);
+    if (fd >= 0) {
+        // A spare keeps the mode of the file it was.
+        if (oldMode != mode)
+            (void)::fchmod(fd, mode);
+    } else {
+        fd = CreateBeside(path, mode, temp);
+    }
+    FillAndClose(fd, temp, oldSize, bytes, path);
+    if (::renameat2(AT_FDCWD, temp.c_str(), AT_FDCWD, path.c_str(), RENAME_EXCHANGE) != 0) {
+        ::unlink(temp.c_str());
+        return false;
+    }
+    g_spares.push_back({ std::move(temp), target.st_size });
+    if (g_spares.size() > kMostSpares) {
+        ::unlink(g_spares.front().Path.c_str());
+        g_spares.erase(g_spares.begin());
+    }
+    return true;
 }
 
 } // namespace
@@ -184,74 +289,37 @@ TSpareFileScope::TSpareFileScope()
 TSpareFileScope::~TSpareFileScope()
 {
     if (--g_spareScopes == 0)
-        DropSpare();
+        DropSpares();
 }
 
 void WriteFileReplacing(const std::string &path, std::string_view bytes)
 {
-    static std::atomic<unsigned> counter { 0 };
     mode_t mode = 0666;
-    bool exists = false;
+    struct stat link
+    {
+    };
     struct stat st
     {
     };
-    if (::stat(path.c_str(), &st) == 0) {
+    const bool named = ::lstat(path.c_str(), &link) == 0;
+    if (named && (!S_ISLNK(link.st_mode) || ::stat(path.c_str(), &st) == 0)) {
+        if (!S_ISLNK(link.st_mode))
+            st = link;
         if (S_ISDIR(st.st_mode))
             ThrowWithReason(kCannotCreateFile, path, EISDIR);
         mode = st.st_mode & 07777;
-        exists = true;
     } else {
         const mode_t mask = ::umask(0);
         ::umask(mask);
         mode = 0666 & ~mask;
     }
-    const std::string folder = FolderOf(path);
-    std::string temp;
-    off_t oldSize = 0;
-    int fdValue = g_spareScopes > 0 ? OpenSpare(folder, temp, oldSize) : -1;
-    for (int attempt = 0; attempt < 100 && fdValue < 0; ++attempt) {
-        temp = folder + "/.qvtmp" + std::to_string(::getpid()) + "-" + std::to_string(counter++);
-        fdValue = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
-        if (fdValue < 0 && errno != EEXIST)
-            ThrowWithReason(kCannotCreateFile, path, errno);
-    }
-    if (fdValue < 0)
-        ThrowWithReason(kCannotCreateFile, path, EEXIST);
-    TFd fd(fdValue);
-    (void)::fchmod(fd.Get(), mode);
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t put = ::write(fd.Get(), bytes.data() + done, bytes.size() - done);
-        if (put < 0) {
-            if (errno == EINTR)
-                continue;
-            const int reason = errno;
-            ::unlink(temp.c_str());
-            ThrowWithReason(kCannotCreateFile, path, reason);
-        }
-        done += static_cast<std::size_t>(put);
-    }
-    if (oldSize > static_cast<off_t>(bytes.size()) && ::ftruncate(fd.Get(), static_cast<off_t>(bytes.size())) != 0) {
-        const int reason = errno;
-        ::unlink(temp.c_str());
-        ThrowWithReason(kCannotCreateFile, path, reason);
-    }
-    if (::close(fd.Release()) != 0) {
-        const int reason = errno;
-        ::unlink(temp.c_str());
-        ThrowWithReason(kCannotCreateFile, path, reason);
-    }
-    // Within a scope, a displaced plain file of ours with no other name is swapped out and kept as the
-    // next spare; otherwise the new file is renamed over the old one.
-    struct stat link
-    {
-    };
-    if (g_spareScopes > 0 && exists && ::lstat(path.c_str(), &link) == 0 && S_ISREG(link.st_mode) && link.st_nlink == 1
-        && link.st_uid == ::geteuid()
-        && ::renameat2(AT_FDCWD, temp.c_str(), AT_FDCWD, path.c_str(), RENAME_EXCHANGE) == 0) {
-        g_spare = { folder, temp };
+    // A plain file of ours with no other name may be swapped for a spare; its inode is checked again
+    // before it is ever written into.
+    if (g_spareScopes > 0 && named && S_ISREG(link.st_mode) && link.st_nlink == 1 && link.st_uid == EffectiveUser()
+        && ReplaceThroughSpare(path, bytes, mode, link))
         return;
-    }
+    std::string temp;
+    FillAndClose(CreateBeside(path, mode, temp), temp, 0, bytes, path);
     if (::rename(temp.c_str(), path.c_str()) != 0) {
         const int reason = errno;
         ::unlink(temp.c_str());

@@ -100,6 +100,42 @@ TEST_F(FileIOTest, ScopeReusesDisplacedFilesWithoutTouchingOtherNames)
     EXPECT_EQ(names, (std::vector<std::string> { "a", "b", "c", "c-link", "e", "sub", "sub/d" }));
 }
 
+TEST_F(FileIOTest, ScopeGivesEveryFileExactlyItsTextAndModeAcrossFolders)
+{
+    // Many replacements of files of many sizes and modes in several folders, so that spares of every
+    // size are reused for longer and shorter texts, across block boundaries and across folders.
+    const fs::perms modes[] = { fs::perms::owner_read | fs::perms::owner_write,
+        fs::perms::owner_all | fs::perms::group_read, fs::perms::owner_read | fs::perms::owner_write
+            | fs::perms::group_read | fs::perms::others_read };
+    std::vector<std::string> files;
+    for (int i = 0; i < 40; ++i) {
+        const std::string folder = "f" + std::to_string(i % 3);
+        fs::create_directories(m_dir / folder);
+        files.push_back(folder + "/u" + std::to_string(i) + ".pas");
+        qvc::WriteFileReplacing(Path(files.back()), std::string(static_cast<std::size_t>(i * 997 % 20000), 'o'));
+        fs::permissions(Path(files.back()), modes[i % 3]);
+    }
+    const auto textOf = [](int i) {
+        std::string text(static_cast<std::size_t>((i * 7919) % 17000), 'n');
+        text += std::to_string(i);
+        return text;
+    };
+    {
+        const qvc::TSpareFileScope scope;
+        for (int i = 0; i < 40; ++i)
+            qvc::WriteFileReplacing(Path(files[static_cast<std::size_t>(i)]), textOf(i));
+    }
+    for (int i = 0; i < 40; ++i) {
+        const std::string &file = files[static_cast<std::size_t>(i)];
+        EXPECT_EQ(qvc::ReadFileBytes(Path(file)), textOf(i)) << file;
+        EXPECT_EQ(fs::status(Path(file)).permissions(), modes[i % 3]) << file;
+    }
+    std::size_t entries = 0;
+    for (const auto &entry : fs::recursive_directory_iterator(m_dir))
+        entries += entry.is_regular_file() ? 1 : 0;
+    EXPECT_EQ(entries, files.size());
+}
+
 TEST_F(FileIOTest, RenameNeverReplaces)
 {
     qvc::WriteFileReplacing(Path("a"), "A");
