@@ -15,9 +15,11 @@ namespace qvc {
 
 namespace {
 
-// Reads and converts the files of a run a few files ahead of the thread that shows and writes them,
-// on a thread of its own with a substitution pass of its own. It touches no window and writes no file;
-// the run checks that a file prepared ahead is still the one its name leads to before using it.
+// Reads and converts the files of a run some files ahead of the thread that shows and writes them, on a
+// thread of its own with a substitution pass of its own. It touches no window and writes no file; the
+// run checks that a file prepared ahead is still the one its name leads to before using it. At most
+// kSlots files, and beyond the first no more than kHeldBytes of converted text, wait to be taken. Each
+// side wakes the other only once a few files are ready or a few slots free, not for every file.
 class TReadAhead
 {
 public:
@@ -50,27 +52,49 @@ public:
     TReadAhead &operator=(const TReadAhead &) = delete;
 
     /// The file of `index` prepared ahead, or null when none is (indexes are taken in increasing
-    /// order; taking one gives back the slot of the one before). Valid until the next call.
+    /// order; taking one gives back the slots of the ones before). Valid until the next call.
     TPreparedFile *Take(std::size_t index)
     {
         if (!m_thread.joinable() || index >= m_names.size())
             return nullptr;
         std::unique_lock lock(m_mutex);
-        m_taken = index;
-        m_free.notify_all();
-        m_ready.wait(lock, [&] { return m_prepared > index; });
+        for (; m_taken < index; ++m_taken)
+            m_held -= m_slotBytes[m_taken % kSlots];
+        if (m_workerWaiting && CanPrepare(m_prepared)
+            && (m_prepared <= index || m_prepared + kBatch <= m_taken + kSlots || m_held <= kHeldBytes / 2))
+            m_free.notify_one();
+        if (m_prepared <= index) {
+            m_wanted = std::min(index + kBatch, m_names.size());
+            m_ready.wait(lock, [&] { return m_prepared >= m_wanted || (m_prepared > index && m_workerWaiting); });
+            m_wanted = 0;
+        }
         return &m_slots[index % kSlots];
     }
 
 private:
-    static constexpr std::size_t kSlots = 8;
+    static constexpr std::size_t kSlots = 16;
+    static constexpr std::size_t kBatch = 4;
+    static constexpr std::size_t kHeldBytes = std::size_t(64) << 20;
+
+    // Whether file `index` may be prepared now (the lock held): its slot is free, and the text waiting
+    // is within bounds unless the run waits for this very file.
+    bool CanPrepare(std::size_t index) const
+    {
+        return index < m_taken + kSlots && (index == m_taken || m_held <= kHeldBytes);
+    }
 
     void Work()
     {
         for (std::size_t index = 0; index < m_names.size(); ++index) {
             {
                 std::unique_lock lock(m_mutex);
-                m_free.wait(lock, [&] { return m_stop || index < m_taken + kSlots; });
+                while (!m_stop && !CanPrepare(index)) {
+                    m_workerWaiting = true;
+                    if (m_wanted != 0 && m_prepared > m_taken)
+                        m_ready.notify_one();
+                    m_free.wait(lock);
+                }
+                m_workerWaiting = false;
                 if (m_stop)
                     return;
             }
@@ -80,11 +104,12 @@ private:
             } catch (...) {
                 slot.Count = -1; // prepared again when its turn comes, where a failure can be reported
             }
-            {
-                const std::lock_guard lock(m_mutex);
-                m_prepared = index + 1;
-            }
-            m_ready.notify_one();
+            const std::lock_guard lock(m_mutex);
+            m_prepared = index + 1;
+            m_slotBytes[index % kSlots] = slot.Output.size();
+            m_held += slot.Output.size();
+            if (m_wanted != 0 && m_prepared >= m_wanted)
+                m_ready.notify_one();
         }
     }
 
@@ -92,11 +117,15 @@ private:
     const std::vector<std::string> m_names;
     const int m_renameMode;
     std::array<TPreparedFile, kSlots> m_slots;
+    std::array<std::size_t, kSlots> m_slotBytes {};
     std::mutex m_mutex;
     std::condition_variable m_ready;
     std::condition_variable m_free;
     std::size_t m_prepared = 0; // files prepared so far
     std::size_t m_taken = 0; // the file the run works on; slots of earlier ones are free
+    std::size_t m_held = 0; // bytes of converted text in slots not yet given back
+    std::size_t m_wanted = 0; // while the run waits: the number of prepared files it waits for
+    bool m_workerWaiting = false;
     bool m_stop = false;
     std::thread m_thread; // last, so that it starts once everything it uses is built
 };

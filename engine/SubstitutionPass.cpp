@@ -439,6 +439,10 @@ void TSubstitutionPass::PrepareFile(const std::string &fileName, int renameMode,
     prepared.Results.Clear();
     prepared.Output.clear();
     prepared.Identity = TFileIdentity();
+    // Lines and bytes of an unusually large file are not kept for the next one.
+    constexpr std::size_t kKeptBuffer = std::size_t(4) << 20;
+    if (prepared.Output.capacity() > kKeptBuffer)
+        std::string().swap(prepared.Output);
     TFastTimer untilFailure;
     untilFailure.Start();
     try {
@@ -461,8 +465,6 @@ void TSubstitutionPass::PrepareFile(const std::string &fileName, int renameMode,
         prepared.Results.Clear();
         prepared.Output.clear();
     }
-    // Lines and bytes of an unusually large file are not kept for the next one.
-    constexpr std::size_t kKeptBuffer = std::size_t(4) << 20;
     if (m_bytes.capacity() > kKeptBuffer)
         std::string().swap(m_bytes);
     if (m_formText.capacity() > kKeptBuffer)
