@@ -127,15 +127,15 @@ namespace {
 // one's blocks (on a mount with online discard, every free waits for the device). A spare is
 // overwritten from its start and cut to length afterwards, not emptied first: emptying a file frees
 // all its blocks and makes ext4 force the new contents to disk when the file is closed. Of the few
-// spares kept, the one whose blocks fit the new contents best is taken, so that cutting it to length
-// rarely frees a block either.
+// spares kept, one is chosen whose blocks the new contents fill without any to spare, so that cutting
+// it to length frees none.
 struct TSpareFile
 {
     std::string Path;
     off_t Size = 0;
 };
 
-constexpr std::size_t kMostSpares = 4;
+constexpr std::size_t kMostSpares = 16;
 
 int g_spareScopes = 0;
 std::vector<TSpareFile> g_spares;
@@ -153,37 +153,48 @@ void DropSpares()
     g_spares.clear();
 }
 
-off_t BlocksOf(off_t size)
-{
-    return (size + 4095) / 4096;
-}
-
 uid_t EffectiveUser()
 {
     static const uid_t user = ::geteuid();
     return user;
 }
 
+off_t BlocksOf(off_t size)
+{
+    return (size + 4095) / 4096;
+}
+
 // Opens a kept spare on `device` for rewriting with `size` bytes, or returns -1 when a new file serves
-// better; sets `temp`, `oldSize` and `oldMode`. Prefers the largest spare that needs no block freed,
-// asks for a new file while fewer than kMostSpares are kept, else takes the smallest. A spare that
-// cannot serve is removed.
+// better; sets `temp`, `oldSize` and `oldMode`. Takes a spare with as many blocks as the new text needs
+// (the longest not longer than it, which needs no cutting, else the shortest), else the longest with
+// fewer blocks, so that no block is ever freed; asks for a new file while fewer than kMostSpares are
+// kept; else takes the shortest. A spare that cannot serve is removed.
 int OpenSpare(std::size_t size, dev_t device, std::string &temp, off_t &oldSize, mode_t &oldMode)
 {
-    const off_t needed = BlocksOf(static_cast<off_t>(size));
-    std::size_t best = g_spares.size();
+    const auto length = static_cast<off_t>(size);
+    const off_t blocks = BlocksOf(length);
+    const std::size_t none = g_spares.size();
+    std::size_t sameCovered = none;
+    std::size_t sameLonger = none;
+    std::size_t fewer = none;
+    std::size_t shortest = none;
     for (std::size_t k = 0; k < g_spares.size(); ++k) {
-        const off_t blocks = BlocksOf(g_spares[k].Size);
-        if (blocks <= needed && (best == g_spares.size() || blocks > BlocksOf(g_spares[best].Size)))
-            best = k;
+        const off_t spare = g_spares[k].Size;
+        const off_t spareBlocks = BlocksOf(spare);
+        if (spareBlocks == blocks && spare <= length && (sameCovered == none || spare > g_spares[sameCovered].Size))
+            sameCovered = k;
+        if (spareBlocks == blocks && spare > length && (sameLonger == none || spare < g_spares[sameLonger].Size))
+            sameLonger = k;
+        if (spareBlocks < blocks && (fewer == none || spare > g_spares[fewer].Size))
+            fewer = k;
+        if (shortest == none || spare < g_spares[shortest].Size)
+            shortest = k;
     }
-    if (best == g_spares.size()) {
+    std::size_t best = sameCovered != none ? sameCovered : sameLonger != none ? sameLonger : fewer;
+    if (best == none) {
         if (g_spares.size() < kMostSpares)
             return -1;
-        best = 0;
-        for (std::size_t k = 1; k < g_spares.size(); ++k)
-            if (g_spares[k].Size < g_spares[best].Size)
-                best = k;
+        best = shortest;
     }
     temp = std::move(g_spares[best].Path);
     g_spares.erase(g_spares.begin() + static_cast<std::ptrdiff_t>(best));
