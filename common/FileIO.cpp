@@ -48,22 +48,9 @@ private:
 }
 
 
-TFileIdentity IdentityOf(const struct stat &st)
-{
-    TFileIdentity identity;
-    identity.Device = static_cast<unsigned long long>(st.st_dev);
-    identity.Inode = static_cast<unsigned long long>(st.st_ino);
-    identity.Size = static_cast<long long>(st.st_size);
-    identity.ModifiedSeconds = static_cast<long long>(st.st_mtim.tv_sec);
-    identity.ModifiedNanoseconds = static_cast<long long>(st.st_mtim.tv_nsec);
-    identity.ChangedSeconds = static_cast<long long>(st.st_ctim.tv_sec);
-    identity.ChangedNanoseconds = static_cast<long long>(st.st_ctim.tv_nsec);
-    return identity;
-}
-
 } // namespace
 
-void ReadFileBytes(const std::string &path, std::string &bytes, TFileIdentity &identity)
+void ReadFileBytes(const std::string &path, std::string &bytes)
 {
     bytes.clear();
     TFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
@@ -76,11 +63,12 @@ void ReadFileBytes(const std::string &path, std::string &bytes, TFileIdentity &i
         ThrowWithReason(kCannotOpenFile, path, errno);
     if (S_ISDIR(st.st_mode))
         ThrowWithReason(kCannotOpenFile, path, EISDIR);
-    identity = IdentityOf(st);
-    // A regular file is read straight into place; anything else (a pipe, a growing file) in chunks.
+    // A regular file is read straight into place, with room for one byte more than it holds so that the
+    // read meeting its end needs no other buffer; anything else (a pipe, a device) grows as it comes.
+    // Reading goes on until the end is met: some file systems return less than asked before it.
     std::size_t done = 0;
-    if (S_ISREG(st.st_mode) && st.st_size > 0)
-        bytes.resize(static_cast<std::size_t>(st.st_size) + 1);
+    if (S_ISREG(st.st_mode))
+        bytes.resize(static_cast<std::size_t>(std::max<off_t>(st.st_size, 0)) + 1);
     for (;;) {
         if (bytes.size() - done < 4096)
             bytes.resize(bytes.size() + std::max<std::size_t>(65536, bytes.size() / 2));
@@ -92,9 +80,9 @@ void ReadFileBytes(const std::string &path, std::string &bytes, TFileIdentity &i
             bytes.clear();
             ThrowWithReason(kCannotOpenFile, path, reason);
         }
+        done += static_cast<std::size_t>(got);
         if (got == 0)
             break;
-        done += static_cast<std::size_t>(got);
     }
     bytes.resize(done);
 }
@@ -102,20 +90,8 @@ void ReadFileBytes(const std::string &path, std::string &bytes, TFileIdentity &i
 std::string ReadFileBytes(const std::string &path)
 {
     std::string bytes;
-    TFileIdentity identity;
-    ReadFileBytes(path, bytes, identity);
+    ReadFileBytes(path, bytes);
     return bytes;
-}
-
-bool CurrentFileIdentity(const std::string &path, TFileIdentity &identity)
-{
-    struct stat st
-    {
-    };
-    if (::stat(path.c_str(), &st) != 0)
-        return false;
-    identity = IdentityOf(st);
-    return true;
 }
 
 namespace {

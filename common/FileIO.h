@@ -8,29 +8,11 @@ namespace qvc {
 inline constexpr std::string_view kCannotOpenFile = "Cannot open file \"%s\". %s";
 inline constexpr std::string_view kCannotCreateFile = "Cannot create file \"%s\". %s";
 
-/// What a file was when it was read: enough to tell later whether the name still leads to the same,
-/// unchanged file (replacing, renaming or writing it changes at least one of these).
-struct TFileIdentity
-{
-    unsigned long long Device = 0;
-    unsigned long long Inode = 0;
-    long long Size = -1;
-    long long ModifiedSeconds = 0;
-    long long ModifiedNanoseconds = 0;
-    long long ChangedSeconds = 0;
-    long long ChangedNanoseconds = 0;
-
-    bool operator==(const TFileIdentity &) const = default;
-};
-
 /// Reads a whole file as bytes. Throws TError "Cannot open file "%s". %s" with the system's reason.
 std::string ReadFileBytes(const std::string &path);
 
-/// ReadFileBytes into `bytes` (its capacity reused), also giving the identity of the file read.
-void ReadFileBytes(const std::string &path, std::string &bytes, TFileIdentity &identity);
-
-/// The identity of the file `path` leads to now (links followed), or false when there is none.
-bool CurrentFileIdentity(const std::string &path, TFileIdentity &identity);
+/// ReadFileBytes into `bytes`, its capacity reused from one file to the next.
+void ReadFileBytes(const std::string &path, std::string &bytes);
 
 /// Writes bytes to path by writing a new file beside it and renaming it over the old one, so a failed
 /// write (disk full, no permission) never loses or truncates the old file. The permission bits of an

@@ -211,9 +211,9 @@ namespace {
 // Reads a file and tells its kind; `text` views the text to be split into lines: the bytes as read,
 // or a binary form's text form (kept in `formText`). An unknown form gives no text.
 TFileKind ReadWorkingText(const std::string &fileName, std::string &bytes, std::string &formText,
-    std::string_view &text, TFileIdentity &identity)
+    std::string_view &text)
 {
-    ReadFileBytes(fileName, bytes, identity);
+    ReadFileBytes(fileName, bytes);
     text = bytes;
     if (!IsFormExtension(FileExtension(fileName)))
         return TFileKind::Text;
@@ -240,8 +240,7 @@ TFileKind ReadWorkingLines(const std::string &fileName, std::vector<std::string>
     std::string bytes;
     std::string formText;
     std::string_view text;
-    TFileIdentity identity;
-    const TFileKind kind = ReadWorkingText(fileName, bytes, formText, text, identity);
+    const TFileKind kind = ReadWorkingText(fileName, bytes, formText, text);
     SplitInto(text, lines);
     return kind;
 }
@@ -334,12 +333,12 @@ void TSubstitutionPass::MarkCandidates(std::uint32_t line, std::string_view text
     m_matcher.Scan(text, [&](std::uint32_t pattern, std::size_t) { MarkPattern(line, pattern, afterPair); });
 }
 
-int TSubstitutionPass::ApplyAllToText(std::string_view text, const std::string &targetName, std::string &newName,
-    TConversionResult &results)
+bool TSubstitutionPass::FindCandidates(std::string_view text)
 {
     if (!m_matcher.Usable()) {
         SplitInto(text, m_lines);
-        return ApplyAll(m_lines, targetName, newName, results);
+        BeginLines(m_lines);
+        return true;
     }
     // One scan of the whole text instead of one per line: an occurrence of a find text lies within one
     // line (a find text holding a line break can never be replaced, as no line holds one), so it marks
@@ -353,7 +352,7 @@ int TSubstitutionPass::ApplyAllToText(std::string_view text, const std::string &
     for (const auto &hits : m_hits)
         anyHit = anyHit || !hits.empty();
     if (!anyHit)
-        return 0;
+        return false;
     SplitInto(text, m_lines, &m_lineEnds);
     for (auto &candidates : m_candidates)
         candidates.clear();
@@ -374,10 +373,7 @@ int TSubstitutionPass::ApplyAllToText(std::string_view text, const std::string &
             MarkPattern(line, hit.Pattern, SIZE_MAX);
         }
     }
-    int count = 0;
-    for (std::size_t i = 0; i < m_pairs.size(); ++i)
-        count += ApplyPairAt(i, m_lines, targetName, newName, results);
-    return count;
+    return true;
 }
 
 void TSubstitutionPass::BeginLines(const std::vector<std::string> &lines)
@@ -427,70 +423,31 @@ int TSubstitutionPass::ApplyPairAt(std::size_t i, std::vector<std::string> &line
     return count;
 }
 
-void TSubstitutionPass::PrepareFile(const std::string &fileName, int renameMode, TPreparedFile &prepared)
+int TSubstitutionPass::ConvertFile(int row, const std::string &fileName, const TPassOptions &options,
+    TConversionResult &results, TWindowServices &services, TPassReport &report)
 {
-    prepared.FileName = fileName;
-    prepared.Kind = TFileKind::Text;
-    prepared.Count = 0;
-    prepared.Seconds = 0;
-    prepared.FailureReason.clear();
-    prepared.TargetName = fileName;
-    prepared.NewName.clear();
-    prepared.Results.Clear();
-    prepared.Output.clear();
-    prepared.Identity = TFileIdentity();
-    // Lines and bytes of an unusually large file are not kept for the next one.
-    constexpr std::size_t kKeptBuffer = std::size_t(4) << 20;
-    if (prepared.Output.capacity() > kKeptBuffer)
-        std::string().swap(prepared.Output);
+    report = TPassReport();
+    std::string targetName = fileName;
+    std::string newName;
+    std::string backupName;
+    int count = 0;
     TFastTimer untilFailure;
     untilFailure.Start();
     try {
         std::string_view text;
-        prepared.Kind = ReadWorkingText(fileName, m_bytes, m_formText, text, prepared.Identity);
-        if (prepared.Kind != TFileKind::Text)
-            prepared.TargetName = RenamedTarget(fileName, renameMode);
-        TFastTimer timer;
-        timer.Start();
-        prepared.Count = ApplyAllToText(text, prepared.TargetName, prepared.NewName, prepared.Results);
-        if (prepared.Count > 0)
-            JoinInto(m_lines, prepared.Output);
-        timer.Stop();
-        prepared.Seconds = timer.ElapsedSeconds();
-    } catch (const std::exception &error) {
-        untilFailure.Stop();
-        prepared.Count = -1;
-        prepared.Seconds = untilFailure.ElapsedSeconds();
-        prepared.FailureReason = error.what();
-        prepared.Results.Clear();
-        prepared.Output.clear();
-    }
-    if (m_bytes.capacity() > kKeptBuffer)
-        std::string().swap(m_bytes);
-    if (m_formText.capacity() > kKeptBuffer)
-        std::string().swap(m_formText);
-}
-
-int TSubstitutionPass::FinishFile(int row, TPreparedFile &prepared, const TPassOptions &options,
-    TConversionResult &results, TWindowServices &services, TPassReport &report)
-{
-    report = TPassReport();
-    report.Kind = prepared.Kind;
-    report.Count = prepared.Count;
-    report.Seconds = prepared.Seconds;
-    report.FailureReason = prepared.FailureReason;
-    results = std::move(prepared.Results);
-    prepared.Results.Clear();
-    const int count = prepared.Count;
-    if (count >= 0) {
-        // The row shows the pairs one by one; the time the window takes for that counts as the file's.
+        report.Kind = ReadWorkingText(fileName, m_bytes, m_formText, text);
+        if (report.Kind != TFileKind::Text)
+            targetName = RenamedTarget(fileName, options.RenameMode);
+        if (options.Backup)
+            backupName = BackupNameFor(targetName);
         TFastTimer &timer = SharedTimer();
         timer.Start();
         const int n = static_cast<int>(m_pairs.size());
         services.SetProgress(0, 0, n);
         services.AdvanceRowImage(row, 0, false);
         int shownPercent = -1;
-        for (int done = 1; done <= n; ++done) {
+        count = ApplyAllToText(text, targetName, newName, results, [&](std::size_t i) {
+            const int done = static_cast<int>(i) + 1;
             services.SetProgress(done, -1, -1);
             const int percent = RoundedPercent(done, n);
             if (percent != shownPercent) {
@@ -500,31 +457,40 @@ int TSubstitutionPass::FinishFile(int row, TPreparedFile &prepared, const TPassO
                 services.SetRowCell(row, TRowCell::Status, report.Status);
             }
             services.AdvanceRowImage(row, 0, true);
-        }
+        });
         timer.Stop();
-        report.Seconds += timer.ElapsedSeconds();
+        report.Seconds = timer.ElapsedSeconds();
+    } catch (const std::exception &error) {
+        untilFailure.Stop();
+        count = -1;
+        report.Seconds = untilFailure.ElapsedSeconds();
+        report.FailureReason = error.what();
+        results.Clear();
     }
+    // The bytes of an unusually large file are not kept for the next one.
+    constexpr std::size_t kKeptBuffer = std::size_t(4) << 20;
+    if (m_bytes.capacity() > kKeptBuffer)
+        std::string().swap(m_bytes);
+    if (m_formText.capacity() > kKeptBuffer)
+        std::string().swap(m_formText);
+    report.Count = count;
     services.AdvanceRowImage(row, count > 0 ? kImageChanged : count < 0 ? kImageFailed : kImageUnchanged, false);
 
     if (count > 0 && !options.Simulate) {
-        const std::string &fileName = prepared.FileName;
-        const std::string &targetName = prepared.TargetName;
-        const std::string &newName = prepared.NewName;
-        std::string backupName;
-        if (options.Backup) {
-            backupName = BackupNameFor(targetName);
-            if (PathExists(targetName)) {
-                // A target that does not exist yet (a form written under its new extension) holds
-                // nothing to lose, so it needs no backup.
-                if (PathExists(backupName))
-                    DeleteFile(backupName);
-                if (!RenameNoReplace(targetName, backupName))
-                    throw TError(std::string(kUnableToBackupFile));
-                report.BackupName = backupName;
-            }
+        if (options.Backup && PathExists(targetName)) {
+            // A target that does not exist yet (a form written under its new extension) holds nothing
+            // to lose, so it needs no backup.
+            if (PathExists(backupName))
+                DeleteFile(backupName);
+            if (!RenameNoReplace(targetName, backupName))
+                throw TError(std::string(kUnableToBackupFile));
+            report.BackupName = backupName;
         }
+        JoinInto(m_lines, m_output);
+        if (m_output.capacity() > kKeptBuffer && m_output.size() < kKeptBuffer / 2)
+            m_output.shrink_to_fit();
         if (!IsBlankText(newName)) {
-            WriteFileReplacing(newName, prepared.Output);
+            WriteFileReplacing(newName, m_output);
             report.WrittenName = newName;
             // Removed only once the text stands under its new name, and never when both names
             // lead to the same file.
@@ -532,18 +498,11 @@ int TSubstitutionPass::FinishFile(int row, TPreparedFile &prepared, const TPassO
                 DeleteFile(fileName);
             RenameCompanionFiles(fileName, newName, backupName);
         } else {
-            WriteFileReplacing(targetName, prepared.Output);
+            WriteFileReplacing(targetName, m_output);
             report.WrittenName = targetName;
         }
     }
     return count;
-}
-
-int TSubstitutionPass::ConvertFile(int row, const std::string &fileName, const TPassOptions &options,
-    TConversionResult &results, TWindowServices &services, TPassReport &report)
-{
-    PrepareFile(fileName, options.RenameMode, m_prepared);
-    return FinishFile(row, m_prepared, options, results, services, report);
 }
 
 } // namespace qvc

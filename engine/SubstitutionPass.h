@@ -1,7 +1,6 @@
 #pragma once
 // The text substitution pass: one file read as lines, every substitution pair applied in order as a
 // whole-word, ASCII-case-insensitive replacement, the replacements counted, the file written back.
-#include "common/FileIO.h"
 #include "engine/ConversionResult.h"
 #include "engine/PairMatcher.h"
 #include "engine/WindowServices.h"
@@ -45,23 +44,6 @@ struct TPassReport
     std::string BackupName; ///< the backup made, empty when none was made
     std::string FailureReason; ///< why the file failed (the error's text), empty otherwise
     TFileKind Kind = TFileKind::Text;
-};
-
-/// One file read and put through the pairs but not yet written: what is needed to finish it later,
-/// possibly on another thread than the one that prepared it.
-struct TPreparedFile
-{
-    std::string FileName;
-    TFileKind Kind = TFileKind::Text;
-    int Count = 0; ///< replacements made, -1 when the file could not be read or converted
-    /// Seconds the pairs took; for a failed file, the time from the start of its reading to the failure.
-    long double Seconds = 0;
-    std::string FailureReason; ///< why the file failed (the error's text), empty otherwise
-    std::string TargetName; ///< where the text goes: the file itself, or a form under its new extension
-    std::string NewName; ///< set when the file's own unit name was replaced
-    TConversionResult Results;
-    std::string Output; ///< the converted bytes (lines joined with CR LF), only when Count > 0
-    TFileIdentity Identity; ///< the file as it was when it was read
 };
 
 /// Applies one pair to one line by the pass's exact rules and returns the replacements made. `find` must
@@ -116,18 +98,7 @@ public:
     /// Converts one file: reads it, applies every pair with progress in the row, writes it unless
     /// simulating. Returns the count (-1 for a file that could not be read or converted, which is no
     /// error). Throws TError "Unable to backup file." or "Cannot create file "%s". %s" when writing fails.
-    /// The same as PrepareFile followed by FinishFile.
     int ConvertFile(int row, const std::string &fileName, const TPassOptions &options, TConversionResult &results,
-        TWindowServices &services, TPassReport &report);
-
-    /// The first half of ConvertFile: reads the file and applies every pair, touching neither the window
-    /// nor any file. A pass of its own may do this on another thread. The buffers of `prepared` are reused.
-    void PrepareFile(const std::string &fileName, int renameMode, TPreparedFile &prepared);
-
-    /// The second half of ConvertFile, on the window's thread: shows the row's progress pair by pair
-    /// (handling the window's events after each), its final image, and unless simulating writes the
-    /// prepared text with its backup, new name and companion renames. Takes the entries into `results`.
-    int FinishFile(int row, TPreparedFile &prepared, const TPassOptions &options, TConversionResult &results,
         TWindowServices &services, TPassReport &report);
 
     /// Applies every pair in order to `lines` (no window, no files): the pass's replacements alone.
@@ -164,8 +135,24 @@ private:
     };
 
     void BeginLines(const std::vector<std::string> &lines);
+    /// ApplyAll on the lines of `text`, which are split only when a find text occurs in it at all.
+    template <typename TAfterPair>
     int ApplyAllToText(std::string_view text, const std::string &targetName, std::string &newName,
-        TConversionResult &results);
+        TConversionResult &results, TAfterPair &&afterPair)
+    {
+        if (!FindCandidates(text)) {
+            for (std::size_t i = 0; i < m_pairs.size(); ++i)
+                afterPair(i);
+            return 0;
+        }
+        int count = 0;
+        for (std::size_t i = 0; i < m_pairs.size(); ++i) {
+            count += ApplyPairAt(i, m_lines, targetName, newName, results);
+            afterPair(i);
+        }
+        return count;
+    }
+    bool FindCandidates(std::string_view text);
     void MarkPattern(std::uint32_t line, std::uint32_t pattern, std::size_t afterPair);
     int ApplyPairAt(std::size_t i, std::vector<std::string> &lines, const std::string &targetName, std::string &newName,
         TConversionResult &results);
@@ -189,7 +176,7 @@ private:
         std::uint32_t Pattern;
     };
     std::array<std::vector<THit>, TPairMatcher::kPieces> m_hits;
-    TPreparedFile m_prepared;
+    std::string m_output;
 };
 
 } // namespace qvc

@@ -229,6 +229,63 @@ TEST(PassDifferential, RandomAdversarialLinesGiveIdenticalResults)
     }
 }
 
+TEST_F(PassDifferentialTest, WholeFilesWithAnyLineEndsGiveIdenticalFiles)
+{
+    // Files read and converted as a whole (found in one scan of the file, cut into pieces at line breaks)
+    // against the literal algorithm on the file's lines: CR LF, lone CR and lone LF mixed, lines long
+    // and short, find texts that hold line breaks or sit at the very end of the file.
+    const std::vector<std::string> tokens = { "Form", "form", "TForm", "Forms", "_", "a", "ab", "AB", " ", ".", ";",
+        "\xE9", std::string(1, '\0'), "Unit1", "uses", "x", "Forms_", "\r\n", "\r\n", "\n", "\r", "\r\n\r\n",
+        "abab", "bab" };
+    const std::vector<std::string> findParts = { "Form", "forms", "a", "ab", "b", "_", "Unit1", "uses", "x", "\r",
+        "\n", " ", "bab" };
+    std::mt19937 random(1210);
+    const auto pick = [&](const std::vector<std::string> &from) { return from[random() % from.size()]; };
+    TFakeConversionView view;
+    view.Rows.assign(1, TFakeRow {});
+    qvc::TPassReport report;
+    int changedFiles = 0;
+    for (int round = 0; round < 1500; ++round) {
+        Lines pairs;
+        const int pairCount = 1 + static_cast<int>(random() % 6);
+        for (int i = 0; i < pairCount; ++i) {
+            std::string find = pick(findParts);
+            if (random() % 2 == 0)
+                find += pick(findParts);
+            std::string replace;
+            const int replaceParts = static_cast<int>(random() % 3);
+            for (int k = 0; k < replaceParts; ++k)
+                replace += pick(tokens);
+            if (replace.find_first_of("\r\n") != std::string::npos)
+                replace.clear(); // a replace text comes from one line of the list
+            pairs.push_back(find + "=" + replace);
+        }
+        std::string text;
+        const int tokenCount = static_cast<int>(random() % 400);
+        for (int k = 0; k < tokenCount; ++k)
+            text += pick(tokens);
+        const std::string path = Write("u" + std::to_string(round % 7) + ".pas", text);
+        TLiteralState literal { qvc::SplitLines(text), path, "", {} };
+        const int literalCount = LiteralApplyAll(literal, pairs);
+        qvc::TSubstitutionPass pass(pairs);
+        qvc::TConversionResult results;
+        const int count = pass.ConvertFile(0, path, { 2, false, false }, results, view, report);
+        ASSERT_EQ(count, literalCount) << "round " << round;
+        ASSERT_EQ(results, literal.Results) << "round " << round;
+        if (count == 0) {
+            ASSERT_EQ(qvc::ReadFileBytes(path), text) << "round " << round;
+            continue;
+        }
+        ++changedFiles;
+        const std::string written = literal.NewName.empty() ? path : literal.NewName;
+        ASSERT_EQ(report.WrittenName, written) << "round " << round;
+        ASSERT_EQ(qvc::ReadFileBytes(written), qvc::JoinLinesCrLf(literal.Text)) << "round " << round;
+        if (written != path)
+            std::filesystem::remove(written);
+    }
+    EXPECT_GT(changedFiles, 300);
+}
+
 TEST(PassDifferential, LargeListWithoutAutomatonGivesIdenticalResults)
 {
     // More find text than the matcher builds an automaton for: the pass falls back to every line.
