@@ -1,27 +1,66 @@
 #include "common/TextLines.h"
 
+#include <algorithm>
+#include <cstdint>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace qvc {
 
-std::vector<std::string> SplitLines(std::string_view text)
+namespace {
+
+// A bit for every CR or LF among the `count` (at most 16) bytes at `data`.
+std::uint32_t BreakMask(const char *data, std::size_t count)
 {
-    std::vector<std::string> lines;
-    std::size_t start = 0;
+#if defined(__SSE2__)
+    if (count == 16) {
+        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i *>(data));
+        const __m128i breaks = _mm_or_si128(
+            _mm_cmpeq_epi8(bytes, _mm_set1_epi8('\r')), _mm_cmpeq_epi8(bytes, _mm_set1_epi8('\n')));
+        return static_cast<std::uint32_t>(_mm_movemask_epi8(breaks));
+    }
+#endif
+    std::uint32_t mask = 0;
+    for (std::size_t k = 0; k < count; ++k)
+        if (data[k] == '\r' || data[k] == '\n')
+            mask |= std::uint32_t(1) << k;
+    return mask;
+}
+
+} // namespace
+
+void FindLineBounds(std::string_view text, std::vector<TLineBounds> &bounds)
+{
+    bounds.clear();
+    const char *data = text.data();
     const std::size_t n = text.size();
-    std::size_t i = 0;
-    while (i < n) {
-        const char c = text[i];
-        if (c == '\r' || c == '\n') {
-            lines.emplace_back(text.substr(start, i - start));
-            if (c == '\r' && i + 1 < n && text[i + 1] == '\n')
-                ++i;
-            ++i;
-            start = i;
-        } else {
-            ++i;
+    std::size_t start = 0;
+    // Sixteen bytes at a time; a LF whose CR ended the line before it lies before `start` and is skipped.
+    for (std::size_t base = 0; base < n; base += 16) {
+        std::uint32_t mask = BreakMask(data + base, std::min<std::size_t>(16, n - base));
+        while (mask != 0) {
+            const std::size_t p = base + static_cast<std::size_t>(__builtin_ctz(mask));
+            mask &= mask - 1;
+            if (p < start)
+                continue;
+            bounds.push_back({ start, p });
+            start = data[p] == '\r' && p + 1 < n && data[p + 1] == '\n' ? p + 2 : p + 1;
         }
     }
     if (start < n)
-        lines.emplace_back(text.substr(start));
+        bounds.push_back({ start, n });
+}
+
+std::vector<std::string> SplitLines(std::string_view text)
+{
+    std::vector<TLineBounds> bounds;
+    FindLineBounds(text, bounds);
+    std::vector<std::string> lines;
+    lines.reserve(bounds.size());
+    for (const TLineBounds &line : bounds)
+        lines.emplace_back(text.substr(line.Start, line.End - line.Start));
     return lines;
 }
 

@@ -47,55 +47,6 @@ bool IsTextFormStart(unsigned char byte)
     return byte == 'I' || byte == 'O' || byte == 'i' || byte == 'o';
 }
 
-// The lines of `text` into `lines`, reusing the strings already there so that converting one file
-// after the other does not allocate a string per line. With `ends`, also the offset in `text` where
-// each line's bytes end (its line break excluded).
-void SplitInto(std::string_view text, std::vector<std::string> &lines, std::vector<std::size_t> *ends = nullptr)
-{
-    std::size_t used = 0;
-    if (ends)
-        ends->clear();
-    const auto put = [&](std::string_view line) {
-        if (used < lines.size())
-            lines[used].assign(line);
-        else
-            lines.emplace_back(line);
-        ++used;
-        if (ends)
-            ends->push_back(static_cast<std::size_t>(line.data() + line.size() - text.data()));
-    };
-    const char *data = text.data();
-    const std::size_t n = text.size();
-    std::size_t start = 0;
-    std::size_t i = 0;
-    while (i < n) {
-        const char c = data[i];
-        if (c == '\r' || c == '\n') {
-            put(text.substr(start, i - start));
-            i += (c == '\r' && i + 1 < n && data[i + 1] == '\n') ? 2 : 1;
-            start = i;
-        } else {
-            ++i;
-        }
-    }
-    if (start < n)
-        put(text.substr(start));
-    lines.resize(used);
-}
-
-void JoinInto(const std::vector<std::string> &lines, std::string &out)
-{
-    std::size_t size = 0;
-    for (const auto &line : lines)
-        size += line.size() + 2;
-    out.clear();
-    out.reserve(size);
-    for (const auto &line : lines) {
-        out += line;
-        out += "\r\n";
-    }
-}
-
 bool SameFile(const std::string &a, const std::string &b)
 {
     struct stat sa
@@ -241,7 +192,7 @@ TFileKind ReadWorkingLines(const std::string &fileName, std::vector<std::string>
     std::string formText;
     std::string_view text;
     const TFileKind kind = ReadWorkingText(fileName, bytes, formText, text);
-    SplitInto(text, lines);
+    lines = SplitLines(text);
     return kind;
 }
 
@@ -335,9 +286,18 @@ void TSubstitutionPass::MarkCandidates(std::uint32_t line, std::string_view text
 
 bool TSubstitutionPass::FindCandidates(std::string_view text)
 {
+    m_text = text;
+    m_copiesUsed = 0;
+    for (auto &candidates : m_candidates)
+        candidates.clear();
     if (!m_matcher.Usable()) {
-        SplitInto(text, m_lines);
-        BeginLines(m_lines);
+        // Without the automaton every line is a candidate for every pair: slow, but the same result.
+        FindLineBounds(text, m_bounds);
+        m_lineCopy.assign(m_bounds.size(), -1);
+        for (std::size_t i = 0; i < m_pairs.size(); ++i)
+            if (!m_pairs[i].Blank)
+                for (std::uint32_t k = 0; k < m_bounds.size(); ++k)
+                    m_candidates[i].push_back(k);
         return true;
     }
     // One scan of the whole text instead of one per line: an occurrence of a find text lies within one
@@ -353,16 +313,15 @@ bool TSubstitutionPass::FindCandidates(std::string_view text)
         anyHit = anyHit || !hits.empty();
     if (!anyHit)
         return false;
-    SplitInto(text, m_lines, &m_lineEnds);
-    for (auto &candidates : m_candidates)
-        candidates.clear();
+    FindLineBounds(text, m_bounds);
+    m_lineCopy.assign(m_bounds.size(), -1);
     // Pieces in order, occurrences within a piece in order: a walk over the lines from the start.
     std::uint32_t line = 0;
     std::uint32_t marked = UINT32_MAX;
-    const auto lineCount = static_cast<std::uint32_t>(m_lineEnds.size());
+    const auto lineCount = static_cast<std::uint32_t>(m_bounds.size());
     for (const auto &hits : m_hits) {
         for (const THit &hit : hits) {
-            while (line < lineCount && hit.End >= m_lineEnds[line])
+            while (line < lineCount && hit.End >= m_bounds[line].End)
                 ++line;
             if (line == lineCount)
                 break; // only a find text holding a line break ends there, and no line can hold it
@@ -374,6 +333,51 @@ bool TSubstitutionPass::FindCandidates(std::string_view text)
         }
     }
     return true;
+}
+
+std::string &TSubstitutionPass::TextLine(std::uint32_t k)
+{
+    std::int32_t &copy = m_lineCopy[k];
+    if (copy < 0) {
+        if (m_copiesUsed == m_copies.size())
+            m_copies.emplace_back();
+        copy = static_cast<std::int32_t>(m_copiesUsed++);
+        const TLineBounds &bounds = m_bounds[k];
+        m_copies[static_cast<std::size_t>(copy)].assign(m_text.substr(bounds.Start, bounds.End - bounds.Start));
+    }
+    return m_copies[static_cast<std::size_t>(copy)];
+}
+
+void TSubstitutionPass::JoinText(std::string &out) const
+{
+    out.clear();
+    out.reserve(m_text.size() + m_text.size() / 8 + 64);
+    const std::size_t lineCount = m_bounds.size();
+    const auto endsWithCrLf = [this](std::size_t k) {
+        const std::size_t end = m_bounds[k].End;
+        return end + 1 < m_text.size() && m_text[end] == '\r' && m_text[end + 1] == '\n';
+    };
+    std::size_t k = 0;
+    while (k < lineCount) {
+        if (m_lineCopy[k] >= 0) {
+            out += m_copies[static_cast<std::size_t>(m_lineCopy[k])];
+            out += "\r\n";
+            ++k;
+            continue;
+        }
+        // Unchanged lines that already end in CR LF go over as one block of the text.
+        std::size_t j = k;
+        while (j < lineCount && m_lineCopy[j] < 0 && endsWithCrLf(j))
+            ++j;
+        if (j > k) {
+            out.append(m_text.substr(m_bounds[k].Start, m_bounds[j - 1].End + 2 - m_bounds[k].Start));
+            k = j;
+            continue;
+        }
+        out.append(m_text.substr(m_bounds[k].Start, m_bounds[k].End - m_bounds[k].Start));
+        out += "\r\n";
+        ++k;
+    }
 }
 
 void TSubstitutionPass::BeginLines(const std::vector<std::string> &lines)
@@ -392,7 +396,7 @@ void TSubstitutionPass::BeginLines(const std::vector<std::string> &lines)
         MarkCandidates(k, lines[k], SIZE_MAX);
 }
 
-int TSubstitutionPass::ApplyPairAt(std::size_t i, std::vector<std::string> &lines, const std::string &targetName,
+int TSubstitutionPass::ApplyPairAt(std::size_t i, TLineAccess lines, const std::string &targetName,
     std::string &newName, TConversionResult &results)
 {
     const TPair &pair = m_pairs[i];
@@ -404,12 +408,13 @@ int TSubstitutionPass::ApplyPairAt(std::size_t i, std::vector<std::string> &line
     auto &candidates = m_candidates[i];
     for (std::size_t c = 0; c < candidates.size(); ++c) {
         const std::uint32_t k = candidates[c];
-        const int made = ApplyPairToLine(lines[k], pair.Find, pair.FindLower, pair.Replace, m_scratch);
+        std::string &line = lines.At(lines.Lines, k);
+        const int made = ApplyPairToLine(line, pair.Find, pair.FindLower, pair.Replace, m_scratch);
         if (made > 0) {
             count += made;
             // The changed line may now hold find texts of later pairs, or no longer hold some.
             if (m_matcher.Usable())
-                MarkCandidates(k, lines[k], i);
+                MarkCandidates(k, line, i);
         }
     }
     if (count > 0) {
@@ -486,7 +491,7 @@ int TSubstitutionPass::ConvertFile(int row, const std::string &fileName, const T
                 throw TError(std::string(kUnableToBackupFile));
             report.BackupName = backupName;
         }
-        JoinInto(m_lines, m_output);
+        JoinText(m_output);
         if (m_output.capacity() > kKeptBuffer && m_output.size() < kKeptBuffer / 2)
             m_output.shrink_to_fit();
         if (!IsBlankText(newName)) {

@@ -1,6 +1,7 @@
 #pragma once
 // The text substitution pass: one file read as lines, every substitution pair applied in order as a
 // whole-word, ASCII-case-insensitive replacement, the replacements counted, the file written back.
+#include "common/TextLines.h"
 #include "engine/ConversionResult.h"
 #include "engine/PairMatcher.h"
 #include "engine/WindowServices.h"
@@ -108,9 +109,10 @@ public:
         TConversionResult &results, TAfterPair &&afterPair)
     {
         BeginLines(lines);
+        const TLineAccess access { &lines, &VectorLine };
         int count = 0;
         for (std::size_t i = 0; i < m_pairs.size(); ++i) {
-            count += ApplyPairAt(i, lines, targetName, newName, results);
+            count += ApplyPairAt(i, access, targetName, newName, results);
             afterPair(i);
         }
         return count;
@@ -134,8 +136,21 @@ private:
         std::uint32_t Pattern = 0;
     };
 
+    // A line by number, as a string the pair may change: the lines of a vector, or those of a file's text.
+    struct TLineAccess
+    {
+        void *Lines;
+        std::string &(*At)(void *lines, std::uint32_t k);
+    };
+    static std::string &VectorLine(void *lines, std::uint32_t k)
+    {
+        return (*static_cast<std::vector<std::string> *>(lines))[k];
+    }
+    static std::string &TextLineOf(void *pass, std::uint32_t k) { return static_cast<TSubstitutionPass *>(pass)->TextLine(k); }
+
     void BeginLines(const std::vector<std::string> &lines);
-    /// ApplyAll on the lines of `text`, which are split only when a find text occurs in it at all.
+    /// ApplyAll on the lines of a file's `text`. The text is cut into lines only when a find text occurs
+    /// in it at all, and a line is copied out of it only when a pair may change it.
     template <typename TAfterPair>
     int ApplyAllToText(std::string_view text, const std::string &targetName, std::string &newName,
         TConversionResult &results, TAfterPair &&afterPair)
@@ -145,16 +160,19 @@ private:
                 afterPair(i);
             return 0;
         }
+        const TLineAccess access { this, &TextLineOf };
         int count = 0;
         for (std::size_t i = 0; i < m_pairs.size(); ++i) {
-            count += ApplyPairAt(i, m_lines, targetName, newName, results);
+            count += ApplyPairAt(i, access, targetName, newName, results);
             afterPair(i);
         }
         return count;
     }
     bool FindCandidates(std::string_view text);
+    std::string &TextLine(std::uint32_t k);
+    void JoinText(std::string &out) const;
     void MarkPattern(std::uint32_t line, std::uint32_t pattern, std::size_t afterPair);
-    int ApplyPairAt(std::size_t i, std::vector<std::string> &lines, const std::string &targetName, std::string &newName,
+    int ApplyPairAt(std::size_t i, TLineAccess lines, const std::string &targetName, std::string &newName,
         TConversionResult &results);
     void MarkCandidates(std::uint32_t line, std::string_view text, std::size_t afterPair);
 
@@ -166,10 +184,15 @@ private:
     std::vector<std::uint64_t> m_seenInScan;
     std::uint64_t m_scan = 0;
     std::string m_scratch;
-    std::vector<std::string> m_lines;
     std::string m_bytes;
     std::string m_formText;
-    std::vector<std::size_t> m_lineEnds;
+    // The file's text, where its lines lie, and the lines copied out of it for pairs to change (per
+    // line an index into m_copies, -1 for a line still read from the text).
+    std::string_view m_text;
+    std::vector<TLineBounds> m_bounds;
+    std::vector<std::int32_t> m_lineCopy;
+    std::vector<std::string> m_copies;
+    std::size_t m_copiesUsed = 0;
     struct THit
     {
         std::size_t End;

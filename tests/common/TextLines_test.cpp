@@ -1,6 +1,7 @@
 #include "common/TextLines.h"
 
 #include <gtest/gtest.h>
+#include <random>
 
 using qvc::JoinLinesCrLf;
 using qvc::SplitLines;
@@ -29,6 +30,38 @@ INSTANTIATE_TEST_SUITE_P(Cases, SplitLinesTest,
         TSplitCase { "EmptyLinesStay", "\r\n\r\nx", { "", "", "x" } }, TSplitCase { "OnlyBreak", "\n", { "" } },
         TSplitCase { "BytesKept", std::string("\xE7\0z", 3), { std::string("\xE7\0z", 3) } }),
     [](const auto &info) { return std::string(info.param.name); });
+
+TEST(SplitLines, AgreesWithAPlainSplitOnRandomBreaks)
+{
+    // Texts dense in CR, LF and CR LF, so that breaks and CR LF pairs fall on every position of the
+    // sixteen-byte blocks the splitter reads, their borders included.
+    std::mt19937 random(17);
+    const char alphabet[] = { '\r', '\n', 'a', '\r', '\n', 'b', '\0', '\xFF' };
+    for (int round = 0; round < 2000; ++round) {
+        std::string text;
+        const std::size_t size = random() % 70;
+        for (std::size_t k = 0; k < size; ++k)
+            text += alphabet[random() % sizeof alphabet];
+        std::vector<std::string> expected;
+        std::string line;
+        bool pending = false;
+        for (std::size_t k = 0; k < text.size(); ++k) {
+            if (text[k] == '\r' || text[k] == '\n') {
+                expected.push_back(line);
+                line.clear();
+                pending = false;
+                if (text[k] == '\r' && k + 1 < text.size() && text[k + 1] == '\n')
+                    ++k;
+            } else {
+                line += text[k];
+                pending = true;
+            }
+        }
+        if (pending)
+            expected.push_back(line);
+        ASSERT_EQ(SplitLines(text), expected) << "round " << round;
+    }
+}
 
 TEST(JoinLinesCrLf, EndsEveryLineWithCrLf)
 {
