@@ -50,10 +50,14 @@ private:
 
 } // namespace
 
-void ReadFileBytes(const std::string &path, std::string &bytes)
+std::size_t ReadFileInto(const std::string &path, std::string &buffer)
 {
-    bytes.clear();
-    TFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    // A file read only to be converted need not be marked as accessed, which would cost the file system
+    // a journalled inode update per file; only its owner may ask that, anyone else reads it plainly.
+    int opened = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOATIME);
+    if (opened < 0 && errno == EPERM)
+        opened = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    TFd fd(opened);
     if (fd.Get() < 0)
         ThrowWithReason(kCannotOpenFile, path, errno);
     struct stat st
@@ -65,32 +69,32 @@ void ReadFileBytes(const std::string &path, std::string &bytes)
         ThrowWithReason(kCannotOpenFile, path, EISDIR);
     // A regular file is read straight into place, with room for one byte more than it holds so that the
     // read meeting its end needs no other buffer; anything else (a pipe, a device) grows as it comes.
-    // Reading goes on until the end is met: some file systems return less than asked before it.
+    // Reading goes on until the end is met: some file systems return less than asked before it. The
+    // buffer only ever grows, so that reading one file after the other fills no memory in advance.
+    const std::size_t wanted = S_ISREG(st.st_mode) ? static_cast<std::size_t>(std::max<off_t>(st.st_size, 0)) + 1 : 65536;
+    if (buffer.size() < wanted)
+        buffer.resize(wanted);
     std::size_t done = 0;
-    if (S_ISREG(st.st_mode))
-        bytes.resize(static_cast<std::size_t>(std::max<off_t>(st.st_size, 0)) + 1);
     for (;;) {
-        if (bytes.size() - done < 4096)
-            bytes.resize(bytes.size() + std::max<std::size_t>(65536, bytes.size() / 2));
-        const ssize_t got = ::read(fd.Get(), bytes.data() + done, bytes.size() - done);
+        if (done == buffer.size())
+            buffer.resize(buffer.size() + std::max<std::size_t>(65536, buffer.size() / 2));
+        const ssize_t got = ::read(fd.Get(), buffer.data() + done, buffer.size() - done);
         if (got < 0) {
             if (errno == EINTR)
                 continue;
-            const int reason = errno;
-            bytes.clear();
-            ThrowWithReason(kCannotOpenFile, path, reason);
+            ThrowWithReason(kCannotOpenFile, path, errno);
         }
-        done += static_cast<std::size_t>(got);
         if (got == 0)
             break;
+        done += static_cast<std::size_t>(got);
     }
-    bytes.resize(done);
+    return done;
 }
 
 std::string ReadFileBytes(const std::string &path)
 {
     std::string bytes;
-    ReadFileBytes(path, bytes);
+    bytes.resize(ReadFileInto(path, bytes));
     return bytes;
 }
 

@@ -11,8 +11,9 @@ inline constexpr std::string_view kCannotCreateFile = "Cannot create file \"%s\"
 /// Reads a whole file as bytes. Throws TError "Cannot open file "%s". %s" with the system's reason.
 std::string ReadFileBytes(const std::string &path);
 
-/// ReadFileBytes into `bytes`, its capacity reused from one file to the next.
-void ReadFileBytes(const std::string &path, std::string &bytes);
+/// ReadFileBytes into the first bytes of `buffer`, which grows when the file needs more room and never
+/// shrinks, so that one buffer serves file after file. Returns the number of bytes read.
+std::size_t ReadFileInto(const std::string &path, std::string &buffer);
 
 /// Writes bytes to path by writing a new file beside it and renaming it over the old one, so a failed
 /// write (disk full, no permission) never loses or truncates the old file. The permission bits of an

@@ -164,19 +164,19 @@ namespace {
 TFileKind ReadWorkingText(const std::string &fileName, std::string &bytes, std::string &formText,
     std::string_view &text)
 {
-    ReadFileBytes(fileName, bytes);
-    text = bytes;
+    const std::size_t length = ReadFileInto(fileName, bytes);
+    text = std::string_view(bytes.data(), length);
     if (!IsFormExtension(FileExtension(fileName)))
         return TFileKind::Text;
-    const auto first = bytes.empty() ? 0 : static_cast<unsigned char>(bytes[0]);
+    const auto first = text.empty() ? 0 : static_cast<unsigned char>(text[0]);
     // A text form saved with a UTF-8 byte-order mark is still a text form; the mark stays in its bytes.
-    const bool markedText = bytes.size() > 3 && bytes.compare(0, 3, "\xEF\xBB\xBF") == 0
-        && IsTextFormStart(static_cast<unsigned char>(bytes[3]));
+    const bool markedText = text.size() > 3 && text.substr(0, 3) == "\xEF\xBB\xBF"
+        && IsTextFormStart(static_cast<unsigned char>(text[3]));
     if (IsTextFormStart(first) || markedText)
         return TFileKind::TextForm;
     if (first == 0xFF) {
         formText.clear();
-        BinaryFormToText(SkipResourceHeader(bytes), formText);
+        BinaryFormToText(SkipResourceHeader(text), formText);
         text = formText;
         return TFileKind::BinaryForm;
     }

@@ -71,6 +71,22 @@ TEST_F(FileIOTest, ReadingAMissingFileNamesItAndTheReason)
     }
 }
 
+TEST_F(FileIOTest, OneBufferServesFilesOfEverySize)
+{
+    std::string buffer;
+    const std::string big(200000, 'b');
+    qvc::WriteFileReplacing(Path("big"), big);
+    qvc::WriteFileReplacing(Path("small"), std::string("s\0s", 3));
+    qvc::WriteFileReplacing(Path("empty"), "");
+    for (const auto &[name, bytes] : std::vector<std::pair<std::string, std::string>> {
+             { "small", std::string("s\0s", 3) }, { "big", big }, { "small", std::string("s\0s", 3) }, { "empty", "" } }) {
+        const std::size_t length = qvc::ReadFileInto(Path(name), buffer);
+        EXPECT_EQ(buffer.substr(0, length), bytes) << name;
+    }
+    fs::create_directory(Path("folder"));
+    EXPECT_THROW(qvc::ReadFileInto(Path("folder"), buffer), qvc::TError);
+}
+
 TEST_F(FileIOTest, ScopeReusesDisplacedFilesWithoutTouchingOtherNames)
 {
     fs::create_directories(m_dir / "sub");
