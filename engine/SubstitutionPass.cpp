@@ -264,6 +264,9 @@ TSubstitutionPass::TSubstitutionPass(const std::vector<std::string> &repositoryL
         return TPairMatcher(patterns);
     }())
 {
+    // The "Status" text after every pair is the same for every file.
+    for (std::size_t done = 1; done <= m_pairs.size(); ++done)
+        m_statusTexts.push_back(FormatPercent(static_cast<long long>(done), static_cast<long long>(m_pairs.size())));
     m_candidates.resize(m_pairs.size());
     m_seenInScan.assign(m_pairsOfPattern.size(), 0);
 }
@@ -450,19 +453,19 @@ int TSubstitutionPass::ConvertFile(int row, const std::string &fileName, const T
         const int n = static_cast<int>(m_pairs.size());
         services.SetProgress(0, 0, n);
         services.AdvanceRowImage(row, 0, false);
-        int shownPercent = -1;
+        const std::string *shown = nullptr;
         count = ApplyAllToText(text, targetName, newName, results, [&](std::size_t i) {
-            const int done = static_cast<int>(i) + 1;
-            services.SetProgress(done, -1, -1);
-            const int percent = RoundedPercent(done, n);
-            if (percent != shownPercent) {
+            services.SetProgress(static_cast<int>(i) + 1, -1, -1);
+            const std::string &status = m_statusTexts[i];
+            if (shown == nullptr || status != *shown) {
                 // The cell would get the same text again; only a change needs the window.
-                shownPercent = percent;
-                report.Status = FormatPercent(done, n);
-                services.SetRowCell(row, TRowCell::Status, report.Status);
+                shown = &status;
+                services.SetRowCell(row, TRowCell::Status, status);
             }
             services.AdvanceRowImage(row, 0, true);
         });
+        if (shown != nullptr)
+            report.Status = *shown;
         timer.Stop();
         report.Seconds = timer.ElapsedSeconds();
     } catch (const std::exception &error) {

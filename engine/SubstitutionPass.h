@@ -178,6 +178,7 @@ private:
 
     std::vector<TPair> m_pairs;
     std::vector<std::vector<std::uint32_t>> m_pairsOfPattern;
+    std::vector<std::string> m_statusTexts; // after pair i, "Status" shows m_statusTexts[i]
     TPairMatcher m_matcher;
     // Per file: for every pair, the lines in which its find text may occur.
     std::vector<std::vector<std::uint32_t>> m_candidates;
