@@ -100,6 +100,8 @@ TPairMatcher::TPairMatcher(const std::vector<std::string> &patterns, std::size_t
         m_outputs.insert(m_outputs.end(), outputs[s].begin(), outputs[s].end());
     }
     m_outStart[count] = static_cast<std::uint32_t>(m_outputs.size());
+    if (m_delta.size() <= 65536)
+        m_delta16.assign(m_delta.begin(), m_delta.end());
     m_usable = true;
 }
 

@@ -52,6 +52,16 @@ public:
     /// An occurrence that holds a line break may be missed (no line ever holds one); no other is.
     template <typename TFound> void ScanPieces(std::string_view text, TFound &&found) const
     {
+        if (!m_delta16.empty())
+            ScanPiecesWith(m_delta16.data(), text, found);
+        else
+            ScanPiecesWith(m_delta.data(), text, found);
+    }
+
+private:
+    template <typename TEntry, typename TFound>
+    void ScanPiecesWith(const TEntry *delta, std::string_view text, TFound &found) const
+    {
         const auto *bytes = reinterpret_cast<const unsigned char *>(text.data());
         const std::size_t size = text.size();
         std::array<std::size_t, kPieces + 1> cut {};
@@ -64,7 +74,6 @@ public:
         }
         // After a line break the automaton is back at its start (no pattern holds one), so every piece
         // starts there. The pieces are read in step, which keeps four independent look-ups in flight.
-        const std::uint32_t *delta = m_delta.data();
         const std::uint8_t *byteClass = m_class.data();
         std::size_t common = size;
         for (std::size_t k = 0; k < kPieces; ++k)
@@ -110,7 +119,6 @@ public:
         }
     }
 
-private:
     bool m_usable = false;
     // Bytes that act alike (letters of both cases, every byte no pattern holds) share a class, which
     // keeps the transition table small enough for the processor's caches.
@@ -119,6 +127,8 @@ private:
     // Transitions, indexed by state * m_classCount + class; entries hold the next state already multiplied
     // by m_classCount. States with outputs are numbered last, so one comparison tells whether any pattern ends.
     std::vector<std::uint32_t> m_delta;
+    // The same transitions in 16 bits when they fit, which halves the table the scan reads.
+    std::vector<std::uint16_t> m_delta16;
     std::uint32_t m_firstOutput = 0;
     std::vector<std::uint32_t> m_outStart; // per state, into m_outputs; one extra element at the end
     std::vector<std::uint32_t> m_outputs;

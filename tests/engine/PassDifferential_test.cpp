@@ -286,6 +286,31 @@ TEST_F(PassDifferentialTest, WholeFilesWithAnyLineEndsGiveIdenticalFiles)
     EXPECT_GT(changedFiles, 300);
 }
 
+TEST_F(PassDifferentialTest, ListTooLargeForTheNarrowTableGivesIdenticalFiles)
+{
+    // Enough find text that the automaton's transitions no longer fit 16 bits: the scan reads the
+    // wide table instead, and must find the same lines.
+    Lines pairs;
+    for (int i = 0; i < 900; ++i)
+        pairs.push_back("Word" + std::to_string(i) + "Zq_" + std::to_string(i % 7) + "=W" + std::to_string(i));
+    pairs.push_back("Alpha=Beta");
+    std::string text;
+    for (int i = 0; i < 3000; ++i)
+        text += "x Word" + std::to_string(i % 1000) + "Zq_" + std::to_string(i % 7) + (i % 3 ? " alpha\r\n" : "\n");
+    const std::string path = Write("u.pas", text);
+    TLiteralState literal { qvc::SplitLines(text), path, "", {} };
+    const int literalCount = LiteralApplyAll(literal, pairs);
+    qvc::TSubstitutionPass pass(pairs);
+    TFakeConversionView view;
+    view.Rows.assign(1, TFakeRow {});
+    qvc::TPassReport report;
+    qvc::TConversionResult results;
+    ASSERT_EQ(pass.ConvertFile(0, path, { 2, false, false }, results, view, report), literalCount);
+    EXPECT_GT(literalCount, 1000);
+    EXPECT_EQ(results, literal.Results);
+    EXPECT_EQ(qvc::ReadFileBytes(path), qvc::JoinLinesCrLf(literal.Text));
+}
+
 TEST(PassDifferential, LargeListWithoutAutomatonGivesIdenticalResults)
 {
     // More find text than the matcher builds an automaton for: the pass falls back to every line.
