@@ -47,7 +47,6 @@ private:
     throw TError(FormatTemplate(format, { path, SystemReason(errorNumber) }));
 }
 
-
 } // namespace
 
 std::size_t ReadFileInto(const std::string &path, std::string &buffer)
@@ -71,7 +70,8 @@ std::size_t ReadFileInto(const std::string &path, std::string &buffer)
     // read meeting its end needs no other buffer; anything else (a pipe, a device) grows as it comes.
     // Reading goes on until the end is met: some file systems return less than asked before it. The
     // buffer only ever grows, so that reading one file after the other fills no memory in advance.
-    const std::size_t wanted = S_ISREG(st.st_mode) ? static_cast<std::size_t>(std::max<off_t>(st.st_size, 0)) + 1 : 65536;
+    const std::size_t wanted
+        = S_ISREG(st.st_mode) ? static_cast<std::size_t>(std::max<off_t>(st.st_size, 0)) + 1 : 65536;
     if (buffer.size() < wanted)
         buffer.resize(wanted);
     std::size_t done = 0;

@@ -17,8 +17,8 @@ std::uint32_t BreakMask(const char *data, std::size_t count)
 #if defined(__SSE2__)
     if (count == 16) {
         const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i *>(data));
-        const __m128i breaks = _mm_or_si128(
-            _mm_cmpeq_epi8(bytes, _mm_set1_epi8('\r')), _mm_cmpeq_epi8(bytes, _mm_set1_epi8('\n')));
+        const __m128i breaks
+            = _mm_or_si128(_mm_cmpeq_epi8(bytes, _mm_set1_epi8('\r')), _mm_cmpeq_epi8(bytes, _mm_set1_epi8('\n')));
         return static_cast<std::uint32_t>(_mm_movemask_epi8(breaks));
     }
 #endif

@@ -161,8 +161,8 @@ namespace {
 
 // Reads a file and tells its kind; `text` views the text to be split into lines: the bytes as read,
 // or a binary form's text form (kept in `formText`). An unknown form gives no text.
-TFileKind ReadWorkingText(const std::string &fileName, std::string &bytes, std::string &formText,
-    std::string_view &text)
+TFileKind ReadWorkingText(
+    const std::string &fileName, std::string &bytes, std::string &formText, std::string_view &text)
 {
     const std::size_t length = ReadFileInto(fileName, bytes);
     text = std::string_view(bytes.data(), length);
@@ -399,8 +399,8 @@ void TSubstitutionPass::BeginLines(const std::vector<std::string> &lines)
         MarkCandidates(k, lines[k], SIZE_MAX);
 }
 
-int TSubstitutionPass::ApplyPairAt(std::size_t i, TLineAccess lines, const std::string &targetName,
-    std::string &newName, TConversionResult &results)
+int TSubstitutionPass::ApplyPairAt(
+    std::size_t i, TLineAccess lines, const std::string &targetName, std::string &newName, TConversionResult &results)
 {
     const TPair &pair = m_pairs[i];
     if (pair.Blank)

@@ -146,7 +146,10 @@ private:
     {
         return (*static_cast<std::vector<std::string> *>(lines))[k];
     }
-    static std::string &TextLineOf(void *pass, std::uint32_t k) { return static_cast<TSubstitutionPass *>(pass)->TextLine(k); }
+    static std::string &TextLineOf(void *pass, std::uint32_t k)
+    {
+        return static_cast<TSubstitutionPass *>(pass)->TextLine(k);
+    }
 
     void BeginLines(const std::vector<std::string> &lines);
     /// ApplyAll on the lines of a file's `text`. The text is cut into lines only when a find text occurs

@@ -78,8 +78,9 @@ TEST_F(FileIOTest, OneBufferServesFilesOfEverySize)
     qvc::WriteFileReplacing(Path("big"), big);
     qvc::WriteFileReplacing(Path("small"), std::string("s\0s", 3));
     qvc::WriteFileReplacing(Path("empty"), "");
-    for (const auto &[name, bytes] : std::vector<std::pair<std::string, std::string>> {
-             { "small", std::string("s\0s", 3) }, { "big", big }, { "small", std::string("s\0s", 3) }, { "empty", "" } }) {
+    for (const auto &[name, bytes] :
+        std::vector<std::pair<std::string, std::string>> { { "small", std::string("s\0s", 3) }, { "big", big },
+            { "small", std::string("s\0s", 3) }, { "empty", "" } }) {
         const std::size_t length = qvc::ReadFileInto(Path(name), buffer);
         EXPECT_EQ(buffer.substr(0, length), bytes) << name;
     }
@@ -120,9 +121,9 @@ TEST_F(FileIOTest, ScopeGivesEveryFileExactlyItsTextAndModeAcrossFolders)
 {
     // Many replacements of files of many sizes and modes in several folders, so that spares of every
     // size are reused for longer and shorter texts, across block boundaries and across folders.
-    const fs::perms modes[] = { fs::perms::owner_read | fs::perms::owner_write,
-        fs::perms::owner_all | fs::perms::group_read, fs::perms::owner_read | fs::perms::owner_write
-            | fs::perms::group_read | fs::perms::others_read };
+    const fs::perms modes[]
+        = { fs::perms::owner_read | fs::perms::owner_write, fs::perms::owner_all | fs::perms::group_read,
+              fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read | fs::perms::others_read };
     std::vector<std::string> files;
     for (int i = 0; i < 40; ++i) {
         const std::string folder = "f" + std::to_string(i % 3);

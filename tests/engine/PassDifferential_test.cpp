@@ -234,11 +234,11 @@ TEST_F(PassDifferentialTest, WholeFilesWithAnyLineEndsGiveIdenticalFiles)
     // Files read and converted as a whole (found in one scan of the file, cut into pieces at line breaks)
     // against the literal algorithm on the file's lines: CR LF, lone CR and lone LF mixed, lines long
     // and short, find texts that hold line breaks or sit at the very end of the file.
-    const std::vector<std::string> tokens = { "Form", "form", "TForm", "Forms", "_", "a", "ab", "AB", " ", ".", ";",
-        "\xE9", std::string(1, '\0'), "Unit1", "uses", "x", "Forms_", "\r\n", "\r\n", "\n", "\r", "\r\n\r\n",
-        "abab", "bab" };
-    const std::vector<std::string> findParts = { "Form", "forms", "a", "ab", "b", "_", "Unit1", "uses", "x", "\r",
-        "\n", " ", "bab" };
+    const std::vector<std::string> tokens
+        = { "Form", "form", "TForm", "Forms", "_", "a", "ab", "AB", " ", ".", ";", "\xE9", std::string(1, '\0'),
+              "Unit1", "uses", "x", "Forms_", "\r\n", "\r\n", "\n", "\r", "\r\n\r\n", "abab", "bab" };
+    const std::vector<std::string> findParts
+        = { "Form", "forms", "a", "ab", "b", "_", "Unit1", "uses", "x", "\r", "\n", " ", "bab" };
     std::mt19937 random(1210);
     const auto pick = [&](const std::vector<std::string> &from) { return from[random() % from.size()]; };
     TFakeConversionView view;
