@@ -21,6 +21,10 @@ struct TLineBounds
 /// The lines of `text` as SplitLines cuts them, as offsets into `text` (the vector's capacity reused).
 void FindLineBounds(std::string_view text, std::vector<TLineBounds> &bounds);
 
+/// True when every line break of `text` is a CR LF and `text` ends with one (or is empty): joining its
+/// lines with CR LF after every line gives `text` back unchanged.
+bool IsCrLfText(std::string_view text);
+
 /// Joins lines with CR LF after every line, the last one included.
 std::string JoinLinesCrLf(const std::vector<std::string> &lines);
 

@@ -316,25 +316,29 @@ bool TSubstitutionPass::FindCandidates(std::string_view text)
         anyHit = anyHit || !hits.empty();
     if (!anyHit)
         return false;
-    FindLineBounds(text, m_bounds);
-    m_lineCopy.assign(m_bounds.size(), -1);
-    // Pieces in order, occurrences within a piece in order: a walk over the lines from the start.
-    std::uint32_t line = 0;
-    std::uint32_t marked = UINT32_MAX;
-    const auto lineCount = static_cast<std::uint32_t>(m_bounds.size());
+    // Only the lines with an occurrence are looked for, numbered in the order of the text; the lines
+    // between them stay in the text as they are. Pieces in order, occurrences within a piece in order.
+    const auto isBreak = [](char c) { return c == '\r' || c == '\n'; };
+    m_bounds.clear();
     for (const auto &hits : m_hits) {
         for (const THit &hit : hits) {
-            while (line < lineCount && hit.End >= m_bounds[line].End)
-                ++line;
-            if (line == lineCount)
-                break; // only a find text holding a line break ends there, and no line can hold it
-            if (line != marked) {
-                marked = line;
+            if (m_bounds.empty() || hit.End >= m_bounds.back().End) {
+                // Only a find text holding a line break ends on one, and no line can hold it.
+                if (isBreak(text[hit.End]))
+                    continue;
+                std::size_t start = hit.End;
+                while (start > 0 && !isBreak(text[start - 1]))
+                    --start;
+                std::size_t end = hit.End + 1;
+                while (end < text.size() && !isBreak(text[end]))
+                    ++end;
+                m_bounds.push_back({ start, end });
                 ++m_scan;
             }
-            MarkPattern(line, hit.Pattern, SIZE_MAX);
+            MarkPattern(static_cast<std::uint32_t>(m_bounds.size() - 1), hit.Pattern, SIZE_MAX);
         }
     }
+    m_lineCopy.assign(m_bounds.size(), -1);
     return true;
 }
 
@@ -353,34 +357,39 @@ std::string &TSubstitutionPass::TextLine(std::uint32_t k)
 
 void TSubstitutionPass::JoinText(std::string &out) const
 {
+    // The lines looked at (m_bounds), changed or not, and the text between them, every line ending in
+    // CR LF. A text already in that form goes over between those lines as it is.
     out.clear();
     out.reserve(m_text.size() + m_text.size() / 8 + 64);
-    const std::size_t lineCount = m_bounds.size();
-    const auto endsWithCrLf = [this](std::size_t k) {
-        const std::size_t end = m_bounds[k].End;
-        return end + 1 < m_text.size() && m_text[end] == '\r' && m_text[end + 1] == '\n';
+    const bool crLf = IsCrLfText(m_text);
+    const auto appendBetween = [&](std::size_t from, std::size_t to) {
+        if (crLf) {
+            out.append(m_text.substr(from, to - from));
+            return;
+        }
+        for (std::size_t i = from; i < to; ++i) {
+            const char c = m_text[i];
+            if (c == '\r' || c == '\n') {
+                out += "\r\n";
+                if (c == '\r' && i + 1 < to && m_text[i + 1] == '\n')
+                    ++i;
+            } else {
+                out += c;
+            }
+        }
     };
-    std::size_t k = 0;
-    while (k < lineCount) {
-        if (m_lineCopy[k] >= 0) {
+    std::size_t cursor = 0;
+    for (std::size_t k = 0; k < m_bounds.size(); ++k) {
+        appendBetween(cursor, m_bounds[k].Start);
+        if (m_lineCopy[k] >= 0)
             out += m_copies[static_cast<std::size_t>(m_lineCopy[k])];
-            out += "\r\n";
-            ++k;
-            continue;
-        }
-        // Unchanged lines that already end in CR LF go over as one block of the text.
-        std::size_t j = k;
-        while (j < lineCount && m_lineCopy[j] < 0 && endsWithCrLf(j))
-            ++j;
-        if (j > k) {
-            out.append(m_text.substr(m_bounds[k].Start, m_bounds[j - 1].End + 2 - m_bounds[k].Start));
-            k = j;
-            continue;
-        }
-        out.append(m_text.substr(m_bounds[k].Start, m_bounds[k].End - m_bounds[k].Start));
-        out += "\r\n";
-        ++k;
+        else
+            out.append(m_text.substr(m_bounds[k].Start, m_bounds[k].End - m_bounds[k].Start));
+        cursor = m_bounds[k].End;
     }
+    appendBetween(cursor, m_text.size());
+    if (!crLf && !m_text.empty() && m_text.back() != '\r' && m_text.back() != '\n')
+        out += "\r\n"; // the last line had no line break
 }
 
 void TSubstitutionPass::BeginLines(const std::vector<std::string> &lines)

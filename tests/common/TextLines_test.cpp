@@ -60,6 +60,30 @@ TEST(SplitLines, AgreesWithAPlainSplitOnRandomBreaks)
         if (pending)
             expected.push_back(line);
         ASSERT_EQ(SplitLines(text), expected) << "round " << round;
+        ASSERT_EQ(qvc::IsCrLfText(text), JoinLinesCrLf(expected) == text) << "round " << round;
+    }
+}
+
+TEST(IsCrLfText, TellsTextsThatJoiningGivesBack)
+{
+    // CR LF texts whose breaks fall on every position of the sixteen-byte blocks, then the same texts
+    // with one break made a lone CR or LF, or the last break left off.
+    std::mt19937 random(23);
+    for (int round = 0; round < 2000; ++round) {
+        std::vector<std::string> lines(random() % 8);
+        for (auto &line : lines)
+            line.assign(random() % 20, static_cast<char>('a' + random() % 3));
+        const std::string text = JoinLinesCrLf(lines);
+        ASSERT_TRUE(qvc::IsCrLfText(text)) << "round " << round;
+        if (text.empty())
+            continue;
+        std::string broken = text;
+        const std::size_t at = broken.find("\r\n", random() % broken.size());
+        const std::size_t first = at == std::string::npos ? broken.find("\r\n") : at;
+        broken.erase(first + (random() % 2), 1);
+        ASSERT_FALSE(qvc::IsCrLfText(broken)) << "round " << round;
+        ASSERT_FALSE(qvc::IsCrLfText(text.substr(0, text.size() - 2) + "x")) << "round " << round;
+        ASSERT_FALSE(qvc::IsCrLfText(text.substr(0, text.size() - 1))) << "round " << round;
     }
 }
 
