@@ -118,6 +118,18 @@ public:
         return count;
     }
 
+    /// Applies every pair in order to the lines of a file's `text` (no window, no files), as ConvertFile
+    /// does, and when a replacement was made puts the text to be written in `output`: every line ended
+    /// by CR LF. Returns the count.
+    int ConvertText(std::string_view text, const std::string &targetName, std::string &newName,
+        TConversionResult &results, std::string &output)
+    {
+        const int count = ApplyAllToText(text, targetName, newName, results, [](std::size_t) {});
+        if (count > 0)
+            JoinText(output);
+        return count;
+    }
+
     /// ApplyAll without a callback.
     int ApplyAll(std::vector<std::string> &lines, const std::string &targetName, std::string &newName,
         TConversionResult &results)

@@ -1,5 +1,7 @@
 // The optimised substitution pass against the pair-by-pair, line-by-line application of ApplyPair on
-// any bytes: input = repository lines, a 0x01 byte, file text. Any difference aborts.
+// any bytes: input = repository lines, a 0x01 byte, file text. Both ways the pass works are checked: on
+// lines, and on the file's text as a whole (scanned in pieces, written back with CR LF after every
+// line). Any difference aborts.
 #include "common/TextLines.h"
 #include "engine/SubstitutionPass.h"
 #include "repository/PairView.h"
@@ -13,8 +15,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const std::string_view input(reinterpret_cast<const char *>(data), size);
     const std::size_t split = input.find('\x01');
     const std::vector<std::string> pairs = qvc::SplitLines(input.substr(0, split));
-    const std::vector<std::string> text
-        = split == std::string_view::npos ? std::vector<std::string>() : qvc::SplitLines(input.substr(split + 1));
+    const std::string_view bytes = split == std::string_view::npos ? std::string_view() : input.substr(split + 1);
+    const std::vector<std::string> text = qvc::SplitLines(bytes);
     // Name the file after the first find text now and then, so new names are formed too.
     std::string target = "/t/unit.pas";
     if (!pairs.empty() && size % 2 == 0)
@@ -34,6 +36,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     qvc::TConversionResult fastResults;
     const int fastCount = pass.ApplyAll(fast, target, fastNewName, fastResults);
     if (fastCount != plainCount || fast != plain || fastNewName != plainNewName || !(fastResults == plainResults))
+        std::abort();
+
+    std::string wholeNewName;
+    qvc::TConversionResult wholeResults;
+    std::string output;
+    const int wholeCount = pass.ConvertText(bytes, target, wholeNewName, wholeResults, output);
+    if (wholeCount != plainCount || wholeNewName != plainNewName || !(wholeResults == plainResults)
+        || (wholeCount > 0 && output != qvc::JoinLinesCrLf(plain)))
         std::abort();
     return 0;
 }
