@@ -113,6 +113,7 @@ struct TSpareFile
 {
     std::string Path;
     off_t Size = 0;
+    gid_t Group = 0;
 };
 
 constexpr std::size_t kMostSpares = 16;
@@ -144,12 +145,13 @@ off_t BlocksOf(off_t size)
     return (size + 4095) / 4096;
 }
 
-// Opens a kept spare on `device` for rewriting with `size` bytes, or returns -1 when a new file serves
-// better; sets `temp`, `oldSize` and `oldMode`. Takes a spare with as many blocks as the new text needs
-// (the longest not longer than it, which needs no cutting, else the shortest), else the longest with
-// fewer blocks, so that no block is ever freed; asks for a new file while fewer than kMostSpares are
-// kept; else takes the shortest. A spare that cannot serve is removed.
-int OpenSpare(std::size_t size, dev_t device, std::string &temp, off_t &oldSize, mode_t &oldMode)
+// Opens a kept spare for rewriting with `size` bytes in place of `target`, or returns -1 when a new file
+// serves better; sets `temp`, `oldSize` and `oldMode`. Only spares of the target's group serve, so that
+// a replaced file keeps its group. Takes a spare with as many blocks as the new text needs (the longest
+// not longer than it, which needs no cutting, else the shortest), else the longest with fewer blocks,
+// so that no block is ever freed; asks for a new file while fewer than kMostSpares are kept; else
+// takes the shortest. A spare that cannot serve is removed.
+int OpenSpare(std::size_t size, const struct stat &target, std::string &temp, off_t &oldSize, mode_t &oldMode)
 {
     const auto length = static_cast<off_t>(size);
     const off_t blocks = BlocksOf(length);
@@ -159,6 +161,8 @@ int OpenSpare(std::size_t size, dev_t device, std::string &temp, off_t &oldSize,
     std::size_t fewer = none;
     std::size_t shortest = none;
     for (std::size_t k = 0; k < g_spares.size(); ++k) {
+        if (g_spares[k].Group != target.st_gid)
+            continue;
         const off_t spare = g_spares[k].Size;
         const off_t spareBlocks = BlocksOf(spare);
         if (spareBlocks == blocks && spare <= length && (sameCovered == none || spare > g_spares[sameCovered].Size))
@@ -172,7 +176,7 @@ int OpenSpare(std::size_t size, dev_t device, std::string &temp, off_t &oldSize,
     }
     std::size_t best = sameCovered != none ? sameCovered : sameLonger != none ? sameLonger : fewer;
     if (best == none) {
-        if (g_spares.size() < kMostSpares)
+        if (g_spares.size() < kMostSpares || shortest == none)
             return -1;
         best = shortest;
     }
@@ -185,7 +189,7 @@ int OpenSpare(std::size_t size, dev_t device, std::string &temp, off_t &oldSize,
     // Only a plain file of ours with no other name, on the same file system: overwriting it must not
     // change any other file, and the exchange cannot cross file systems.
     if (fd.Get() < 0 || ::fstat(fd.Get(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_nlink != 1
-        || st.st_uid != EffectiveUser() || st.st_dev != device) {
+        || st.st_uid != EffectiveUser() || st.st_dev != target.st_dev || st.st_gid != target.st_gid) {
         ::unlink(temp.c_str());
         return -1;
     }
@@ -249,7 +253,7 @@ bool ReplaceThroughSpare(const std::string &path, std::string_view bytes, mode_t
     std::string temp;
     off_t oldSize = 0;
     mode_t oldMode = 0;
-    int fd = OpenSpare(bytes.size(), target.st_dev, temp, oldSize, oldMode);
+    int fd = OpenSpare(bytes.size(), target, temp, oldSize, oldMode);
     if (fd >= 0) {
         // A spare keeps the mode of the file it was.
         if (oldMode != mode)
@@ -262,7 +266,7 @@ bool ReplaceThroughSpare(const std::string &path, std::string_view bytes, mode_t
         ::unlink(temp.c_str());
         return false;
     }
-    g_spares.push_back({ std::move(temp), target.st_size });
+    g_spares.push_back({ std::move(temp), target.st_size, target.st_gid });
     if (g_spares.size() > kMostSpares) {
         ::unlink(g_spares.front().Path.c_str());
         g_spares.erase(g_spares.begin());

@@ -153,6 +153,31 @@ TEST_F(FileIOTest, ScopeGivesEveryFileExactlyItsTextAndModeAcrossFolders)
     EXPECT_EQ(entries, files.size());
 }
 
+TEST_F(FileIOTest, ScopeNeverGivesAFileTheGroupOfAnother)
+{
+    // A spare of one group must not replace a file of another: "b" would take the group of "a".
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "changing a file's group to any group needs root";
+    const gid_t own = ::getegid();
+    const gid_t other = own == 1 ? 2 : 1;
+    qvc::WriteFileReplacing(Path("a"), "old a");
+    qvc::WriteFileReplacing(Path("b"), "old b");
+    ASSERT_EQ(::chown(Path("a").c_str(), static_cast<uid_t>(-1), other), 0);
+    {
+        const qvc::TSpareFileScope scope;
+        qvc::WriteFileReplacing(Path("a"), "new a");
+        qvc::WriteFileReplacing(Path("b"), "new b");
+    }
+    struct stat st
+    {
+    };
+    ASSERT_EQ(::stat(Path("a").c_str(), &st), 0);
+    EXPECT_EQ(st.st_gid, own); // a new file of ours, as without a scope
+    ASSERT_EQ(::stat(Path("b").c_str(), &st), 0);
+    EXPECT_EQ(st.st_gid, own);
+    EXPECT_EQ(qvc::ReadFileBytes(Path("b")), "new b");
+}
+
 TEST_F(FileIOTest, RenameNeverReplaces)
 {
     qvc::WriteFileReplacing(Path("a"), "A");
