@@ -161,6 +161,30 @@ TEST_F(ConvertFolders, LinkToAFolderIsNotEntered)
     EXPECT_EQ(run.Files, std::vector<std::string> { Path("tree/a.pas") });
 }
 
+TEST_F(ConvertFolders, FoldersAreToldFromFilesHoweverNamed)
+{
+    Write({ "d1/a.pas", "d2/b.pas", "d3.pas/c.pas", "real/e.pas", "f.pas" });
+    fs::create_directory_symlink(Path("real"), Path("linkdir"));
+    fs::create_symlink(Path("f.pas"), Path("linkfile.pas"));
+    // A folder, a folder named with "/.", a file, a link to a folder, a link to a file, a missing name and
+    // a folder named like a file: folders (links to them included) are searched, anything else is a file.
+    const TRun run = Convert({ Path("d1"), Path("d2") + "/.", Path("f.pas"), Path("linkdir"), Path("linkfile.pas"),
+        Path("none.pas"), Path("d3.pas") });
+    EXPECT_EQ(run.ExitCode, 1) << run.Err; // none.pas cannot be read
+    std::vector<std::string> expected = Found(Path("d1"), "");
+    for (const std::string &found : Found(Path("d2") + "/.", ""))
+        expected.push_back(found);
+    expected.push_back(Path("f.pas"));
+    for (const std::string &found : Found(Path("linkdir"), ""))
+        expected.push_back(found);
+    expected.push_back(Path("linkfile.pas"));
+    expected.push_back(Path("none.pas"));
+    for (const std::string &found : Found(Path("d3.pas"), ""))
+        expected.push_back(found);
+    ASSERT_EQ(expected.size(), 7u);
+    EXPECT_EQ(run.Files, expected);
+}
+
 TEST_F(ConvertFolders, UnreadableFolderStopsBeforeAnyConversion)
 {
     if (::geteuid() == 0)
