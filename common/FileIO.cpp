@@ -66,12 +66,12 @@ std::size_t ReadFileInto(const std::string &path, std::string &buffer)
         ThrowWithReason(kCannotOpenFile, path, errno);
     if (S_ISDIR(st.st_mode))
         ThrowWithReason(kCannotOpenFile, path, EISDIR);
-    // A regular file is read straight into place, with room for one byte more than it holds so that the
-    // read meeting its end needs no other buffer; anything else (a pipe, a device) grows as it comes.
-    // Reading goes on until the end is met: some file systems return less than asked before it. The
-    // buffer only ever grows, so that reading one file after the other fills no memory in advance.
-    const std::size_t wanted
-        = S_ISREG(st.st_mode) ? static_cast<std::size_t>(std::max<off_t>(st.st_size, 0)) + 1 : 65536;
+    // A regular file is read straight into place until it has given the length it had when opened (some
+    // file systems return less than asked before that); one with no length given, or anything else (a
+    // pipe, a device), is read to its end, the buffer growing as the bytes come. The buffer only ever
+    // grows, so that reading one file after the other fills no memory in advance.
+    const std::size_t known = S_ISREG(st.st_mode) ? static_cast<std::size_t>(std::max<off_t>(st.st_size, 0)) : 0;
+    const std::size_t wanted = known > 0 ? known + 1 : 65536;
     if (buffer.size() < wanted)
         buffer.resize(wanted);
     std::size_t done = 0;
@@ -87,6 +87,8 @@ std::size_t ReadFileInto(const std::string &path, std::string &buffer)
         if (got == 0)
             break;
         done += static_cast<std::size_t>(got);
+        if (known > 0 && done == known)
+            break;
     }
     return done;
 }
