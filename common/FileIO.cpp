@@ -69,8 +69,8 @@ std::size_t ReadFileInto(const std::string &path, std::string &buffer)
     // A regular file is read straight into place until it has given the length it had when opened (some
     // file systems return less than asked before that); one that gives more (it grows meanwhile) or has
     // no length given, or anything else (a pipe, a device), is read to its end, the buffer growing as
-    // the bytes come. The buffer only ever
-    // grows, so that reading one file after the other fills no memory in advance.
+    // the bytes come. The buffer only ever grows, so that reading one file after the other fills no
+    // memory in advance.
     const std::size_t known = S_ISREG(st.st_mode) ? static_cast<std::size_t>(std::max<off_t>(st.st_size, 0)) : 0;
     const std::size_t wanted = known > 0 ? known + 1 : 65536;
     if (buffer.size() < wanted)

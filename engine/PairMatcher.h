@@ -22,22 +22,19 @@ public:
     /// False when the automaton was not built (too many states).
     bool Usable() const { return m_usable; }
 
-    /// Calls found(patternIndex, end) for every occurrence of every pattern in `text`, letter case
-    /// ignored for "A" to "Z" only, `end` being the index of the occurrence's last byte. A pattern
-    /// occurring several times is reported several times, occurrences in the order of their ends.
+    /// Calls found(patternIndex) for every occurrence of every pattern in `text`, letter case ignored
+    /// for "A" to "Z" only. A pattern occurring several times is reported several times.
     template <typename TFound> void Scan(std::string_view text, TFound &&found) const
     {
         std::uint32_t state = 0;
         const std::uint32_t *delta = m_delta.data();
         const std::uint8_t *byteClass = m_class.data();
-        const auto *bytes = reinterpret_cast<const unsigned char *>(text.data());
-        const std::size_t size = text.size();
-        for (std::size_t i = 0; i < size; ++i) {
-            state = delta[state + byteClass[bytes[i]]];
+        for (const char c : text) {
+            state = delta[state + byteClass[static_cast<unsigned char>(c)]];
             if (state >= m_firstOutput) [[unlikely]] {
                 const std::uint32_t id = state / m_classCount;
                 for (std::uint32_t k = m_outStart[id]; k < m_outStart[id + 1]; ++k)
-                    found(m_outputs[k], i);
+                    found(m_outputs[k]);
             }
         }
     }
@@ -72,8 +69,10 @@ private:
                 ++i;
             cut[k] = i < size ? i + 1 : size;
         }
-        // After a line break the automaton is back at its start (no pattern holds one), so every piece
-        // starts there. The pieces are read in step, which keeps four independent look-ups in flight.
+        // Every piece starts the automaton afresh: starting just after a line break loses only the
+        // occurrences that hold that break. The pieces are read in step, which keeps four independent
+        // look-ups in flight.
+        static_assert(kPieces == 4, "the loop below reads four pieces");
         const std::uint8_t *byteClass = m_class.data();
         std::size_t common = size;
         for (std::size_t k = 0; k < kPieces; ++k)

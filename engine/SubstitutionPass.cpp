@@ -284,7 +284,7 @@ void TSubstitutionPass::MarkPattern(std::uint32_t line, std::uint32_t pattern, s
 void TSubstitutionPass::MarkCandidates(std::uint32_t line, std::string_view text, std::size_t afterPair)
 {
     ++m_scan;
-    m_matcher.Scan(text, [&](std::uint32_t pattern, std::size_t) { MarkPattern(line, pattern, afterPair); });
+    m_matcher.Scan(text, [&](std::uint32_t pattern) { MarkPattern(line, pattern, afterPair); });
 }
 
 bool TSubstitutionPass::FindCandidates(std::string_view text)

@@ -164,8 +164,8 @@ private:
     }
 
     void BeginLines(const std::vector<std::string> &lines);
-    /// ApplyAll on the lines of a file's `text`. The text is cut into lines only when a find text occurs
-    /// in it at all, and a line is copied out of it only when a pair may change it.
+    /// ApplyAll on the lines of a file's `text`. Only the lines in which a find text occurs are looked
+    /// for, and they are copied out of the text only when a pair may change them.
     template <typename TAfterPair>
     int ApplyAllToText(std::string_view text, const std::string &targetName, std::string &newName,
         TConversionResult &results, TAfterPair &&afterPair)
