@@ -1,4 +1,5 @@
 // qvConvertFiles: the window over the conversion core.
+#include "common/FileIO.h"
 #include "ui/Application.h"
 #include "ui/DialogSeam.h"
 #include "ui/uFrm_Main.h"
@@ -50,6 +51,7 @@ bool HasDisplay()
 
 int main(int argc, char **argv)
 {
+    qvc::IgnoreFileSizeSignal();
     if (!HasDisplay()) {
         std::fprintf(stderr,
             "qvConvertFiles: no display found; start it from a desktop session "

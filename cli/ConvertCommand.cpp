@@ -6,6 +6,7 @@
 #include "common/Cp1252.h"
 #include "common/Errors.h"
 #include "common/FileIO.h"
+#include "common/TextFormat.h"
 #include "common/TextLines.h"
 #include "engine/ConversionRun.h"
 #include "engine/DisplayFormat.h"
@@ -173,6 +174,8 @@ public:
                 { { "number", row }, { "file", PathJson(file) }, { "count", report.Count }, { "status", m_status },
                     { "seconds", static_cast<double>(report.Seconds) }, { "written", PathJson(report.WrittenName) },
                     { "backup", PathJson(report.BackupName) }, { "entries", std::move(entries) } });
+            if (report.Count < 0)
+                m_records.back()["error"] = PathJson(report.FailureReason);
         } else {
             ClearProgress();
             const std::string line
@@ -233,6 +236,21 @@ private:
     EndCommand(kExitUsage);
 }
 
+// The one line for a failure that ended the run: the message, and the file and the system's reason
+// when the message does not name them itself.
+std::string StopMessage(const TError &error)
+{
+    std::string message = error.what();
+    if (!error.Path().empty() && message.find(error.Path()) == std::string::npos)
+        message = error.Path() + ": " + message;
+    if (error.Reason()) {
+        const std::string reason = SystemReason(error.Reason().value());
+        if (message.find(reason) == std::string::npos)
+            message += " " + reason;
+    }
+    return message;
+}
+
 void RunConvert(const TConvertArguments &arguments)
 {
     std::vector<std::string> files;
@@ -257,6 +275,8 @@ void RunConvert(const TConvertArguments &arguments)
     std::string stopped;
     try {
         RunConversion(view, repository.Lines, repository.RenameMode, store, ConsoleLocale());
+    } catch (const TError &error) {
+        stopped = StopMessage(error);
     } catch (const std::exception &error) {
         stopped = error.what();
     }
@@ -276,11 +296,8 @@ void RunConvert(const TConvertArguments &arguments)
     const std::string text = arguments.Json ? view.Records().dump(2) + "\n" : std::string();
     if (!WriteStandardOutput(text) && stopped.empty())
         stopped = "Cannot write to standard output.";
-    if (!stopped.empty()) {
-        if (view.CurrentRow() >= 0 && view.CurrentRow() < view.RowCount())
-            ReportFailure(view.RowFileName(view.CurrentRow()), "the run stopped at this file");
+    if (!stopped.empty())
         EndWithMessage(stopped);
-    }
     if (reportFailed || view.FailedFiles() > 0)
         EndCommand(kExitFailure);
 }

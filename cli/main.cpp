@@ -1,5 +1,6 @@
 // qvconvert: the conversion core driven from a terminal. Every sub-command registers itself here.
 #include "cli/Commands.h"
+#include "common/FileIO.h"
 
 // GCC 12 sees a null dereference inside CLI11's string splitting once it is inlined here; it has none.
 #if defined(__GNUC__) && !defined(__clang__)
@@ -40,6 +41,7 @@ void EndCommand(int exitCode)
 
 int main(int argc, char **argv)
 {
+    qvc::IgnoreFileSizeSignal();
     CLI::App app("Converts Delphi and Kylix source files from the command line.", "qvconvert");
     app.set_version_flag("--version", std::string("qvconvert ") + QVC_VERSION, "Print the version and exit");
     app.require_subcommand(1);

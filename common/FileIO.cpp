@@ -1,15 +1,22 @@
 #include "common/FileIO.h"
 
-#include "common/Errors.h"
+#include "common/SystemCalls.h"
 #include "common/TextFormat.h"
 
 #include <algorithm>
-#include <atomic>
 #include <cerrno>
+#include <climits>
+#include <csignal>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <dirent.h>
 #include <fcntl.h>
+#include <string>
 #include <sys/stat.h>
+#include <sys/xattr.h>
 #include <unistd.h>
+#include <unordered_set>
 #include <vector>
 
 namespace qvc {
@@ -19,7 +26,7 @@ namespace {
 class TFd
 {
 public:
-    explicit TFd(int fd)
+    explicit TFd(int fd = -1)
         : m_fd(fd)
     {
     }
@@ -44,18 +51,407 @@ private:
 
 [[noreturn]] void ThrowWithReason(std::string_view format, const std::string &path, int errorNumber)
 {
-    throw TError(FormatTemplate(format, { path, SystemReason(errorNumber) }));
+    throw TError(FormatTemplate(format, { path, SystemReason(errorNumber) }), path,
+        std::error_code(errorNumber, std::generic_category()));
+}
+
+[[noreturn]] void ThrowWithText(std::string_view format, const std::string &path, std::string_view reason)
+{
+    throw TError(FormatTemplate(format, { path, reason }), path, {});
+}
+
+TFileStamp StampFromStat(const struct stat &st)
+{
+    TFileStamp stamp;
+    stamp.Exists = true;
+    stamp.Device = st.st_dev;
+    stamp.Inode = st.st_ino;
+    stamp.Size = st.st_size;
+    stamp.Modified = st.st_mtim;
+    return stamp;
+}
+
+uid_t EffectiveUser()
+{
+    return ::geteuid();
+}
+
+bool InGroup(gid_t group)
+{
+    if (group == ::getegid())
+        return true;
+    const int count = ::getgroups(0, nullptr);
+    if (count <= 0)
+        return false;
+    std::vector<gid_t> groups(static_cast<std::size_t>(count));
+    const int got = ::getgroups(count, groups.data());
+    return got > 0 && std::find(groups.begin(), groups.begin() + got, group) != groups.begin() + got;
+}
+
+// The start time of a process in clock ticks since boot (field 22 of /proc/PID/stat), 0 when the
+// process does not exist. Together with the process number it names one process for good.
+unsigned long long ProcessStartTime(long pid)
+{
+    const std::string path = "/proc/" + std::to_string(pid) + "/stat";
+    TFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    if (fd.Get() < 0)
+        return 0;
+    char buffer[1024];
+    const ssize_t got = ::read(fd.Get(), buffer, sizeof buffer - 1);
+    if (got <= 0)
+        return 0;
+    buffer[got] = '\0';
+    // The command name in parentheses may hold blanks and parentheses itself: fields follow the last ")".
+    const char *field = std::strrchr(buffer, ')');
+    if (field == nullptr)
+        return 0;
+    ++field;
+    for (int k = 3; k <= 22; ++k) {
+        while (*field == ' ')
+            ++field;
+        if (k == 22)
+            return std::strtoull(field, nullptr, 10);
+        while (*field != ' ' && *field != '\0')
+            ++field;
+    }
+    return 0;
+}
+
+unsigned long long OwnStartTime()
+{
+    // Looked up again in a forked child, which is another process.
+    static pid_t pid = 0;
+    static unsigned long long start = 0;
+    if (pid != ::getpid()) {
+        pid = ::getpid();
+        start = ProcessStartTime(pid);
+    }
+    return start;
+}
+
+constexpr std::string_view kTempPrefix = ".qvConvertFiles-";
+constexpr std::string_view kTempSuffix = ".tmp";
+// Hidden files of earlier versions of the program, which kept replaced files' inodes for reuse.
+constexpr std::string_view kOldSparePrefix = ".qvtmp";
+
+std::string NextTempName(const std::string &folder)
+{
+    static unsigned long counter = 0;
+    std::string name = folder;
+    if (name.back() != '/')
+        name += '/';
+    name += kTempPrefix;
+    name += std::to_string(::getpid());
+    name += '-';
+    name += std::to_string(OwnStartTime());
+    name += '-';
+    name += std::to_string(counter++);
+    name += kTempSuffix;
+    return name;
+}
+
+bool ParseNumber(std::string_view &text, unsigned long long &value)
+{
+    std::size_t k = 0;
+    value = 0;
+    while (k < text.size() && text[k] >= '0' && text[k] <= '9' && k < 20)
+        value = value * 10 + static_cast<unsigned long long>(text[k++] - '0');
+    text.remove_prefix(k);
+    return k > 0;
+}
+
+// True when the hidden temporary `name` was left by a process of this program that has ended.
+bool LeftByEndedProcess(std::string_view name)
+{
+    unsigned long long pid = 0;
+    if (name.substr(0, kTempPrefix.size()) == kTempPrefix) {
+        name.remove_prefix(kTempPrefix.size());
+        unsigned long long start = 0;
+        unsigned long long counter = 0;
+        if (!ParseNumber(name, pid) || name.empty() || name[0] != '-')
+            return false;
+        name.remove_prefix(1);
+        if (!ParseNumber(name, start) || name.empty() || name[0] != '-')
+            return false;
+        name.remove_prefix(1);
+        if (!ParseNumber(name, counter) || name != kTempSuffix || pid == 0 || pid > INT_MAX)
+            return false;
+        return ProcessStartTime(static_cast<long>(pid)) != start;
+    }
+    if (name.substr(0, kOldSparePrefix.size()) == kOldSparePrefix) {
+        name.remove_prefix(kOldSparePrefix.size());
+        unsigned long long counter = 0;
+        if (!ParseNumber(name, pid) || name.empty() || name[0] != '-')
+            return false;
+        name.remove_prefix(1);
+        if (!ParseNumber(name, counter) || !name.empty() || pid == 0 || pid > INT_MAX)
+            return false;
+        // This version never makes such names, so one of its own process number is stale as well.
+        return static_cast<pid_t>(pid) == ::getpid() || ProcessStartTime(static_cast<long>(pid)) == 0;
+    }
+    return false;
+}
+
+std::unordered_set<std::string> &SweptFolders()
+{
+    static std::unordered_set<std::string> folders;
+    return folders;
+}
+
+void SweepOnce(const std::string &folder)
+{
+    if (SweptFolders().insert(folder).second)
+        SweepStaleTemporaries(folder);
+}
+
+// The extended attributes of a file (ACLs among them), as names and values.
+std::vector<std::pair<std::string, std::string>> ExtendedAttributes(const std::string &path)
+{
+    std::vector<std::pair<std::string, std::string>> out;
+    std::string names;
+    for (int attempt = 0; attempt < 8; ++attempt) {
+        const ssize_t size = ::listxattr(path.c_str(), nullptr, 0);
+        if (size <= 0)
+            return out; // none, or a file system without them
+        names.resize(static_cast<std::size_t>(size));
+        const ssize_t got = ::listxattr(path.c_str(), names.data(), names.size());
+        if (got >= 0) {
+            names.resize(static_cast<std::size_t>(got));
+            break;
+        }
+        if (errno != ERANGE)
+            return out;
+        names.clear();
+    }
+    for (std::size_t k = 0; k < names.size();) {
+        const std::size_t end = names.find('\0', k);
+        const std::string name = names.substr(k, end == std::string::npos ? std::string::npos : end - k);
+        k = end == std::string::npos ? names.size() : end + 1;
+        if (name.empty())
+            continue;
+        std::string value;
+        for (int attempt = 0; attempt < 8; ++attempt) {
+            const ssize_t size = ::getxattr(path.c_str(), name.c_str(), nullptr, 0);
+            if (size < 0)
+                break;
+            value.resize(static_cast<std::size_t>(size));
+            const ssize_t got = ::getxattr(path.c_str(), name.c_str(), value.data(), value.size());
+            if (got >= 0) {
+                value.resize(static_cast<std::size_t>(got));
+                out.emplace_back(name, value);
+                break;
+            }
+            if (errno != ERANGE)
+                break;
+        }
+    }
+    return out;
+}
+
+bool CanUseUnnamedFiles()
+{
+    static const bool usable = ::access("/proc/self/fd", X_OK) == 0;
+    return usable;
+}
+
+// A new file in a folder, written and given its metadata before it has a name (O_TMPFILE) or while it
+// has only a hidden one; removed again unless it is committed under its final name.
+class TNewFile
+{
+public:
+    TNewFile(const std::string &folder, const std::string &forPath)
+        : m_folder(folder)
+        , m_forPath(forPath)
+    {
+        if (CanUseUnnamedFiles()) {
+            const int fd = sys::OpenForWriting(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
+            if (fd >= 0) {
+                m_fd = fd;
+                return;
+            }
+            if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL)
+                ThrowWithReason(kCannotCreateFile, m_forPath, errno);
+        }
+        for (int attempt = 0; attempt < 100; ++attempt) {
+            std::string name = NextTempName(folder);
+            const int fd
+                = sys::OpenForWriting(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+            if (fd >= 0) {
+                m_fd = fd;
+                m_name = std::move(name);
+                return;
+            }
+            if (errno != EEXIST)
+                ThrowWithReason(kCannotCreateFile, m_forPath, errno);
+        }
+        ThrowWithReason(kCannotCreateFile, m_forPath, EEXIST);
+    }
+    ~TNewFile() { Discard(); }
+    TNewFile(const TNewFile &) = delete;
+    TNewFile &operator=(const TNewFile &) = delete;
+
+    void Write(std::string_view bytes)
+    {
+        if (!sys::WriteAll(m_fd, bytes.data(), bytes.size()))
+            Fail(errno);
+    }
+
+    // Owner, group, extended attributes (ACLs among them) and mode of `source` (stat of `sourcePath`),
+    // or, for a file that is new, the mode a new file gets.
+    void TakeMetadata(const struct stat *source, const std::string &sourcePath)
+    {
+        struct stat own
+        {
+        };
+        if (::fstat(m_fd, &own) != 0)
+            Fail(errno);
+        if (source == nullptr) {
+            const mode_t mask = ::umask(0);
+            ::umask(mask);
+            if (sys::Chmod(m_fd, 0666 & ~mask) != 0)
+                Fail(errno);
+            return;
+        }
+        if ((own.st_uid != source->st_uid || own.st_gid != source->st_gid)
+            && sys::Chown(m_fd, source->st_uid, source->st_gid) != 0)
+            Fail(errno);
+        for (const auto &[name, value] : ExtendedAttributes(sourcePath)) {
+            if (sys::SetXattr(m_fd, name.c_str(), value.data(), value.size()) == 0)
+                continue;
+            // A security label is the system's to give (the folder's default applies); anything else
+            // that cannot be kept stops the replacement.
+            if (name.compare(0, 9, "security.") == 0)
+                continue;
+            Fail(errno);
+        }
+        // After the owner: changing the owner clears the set-user and set-group bits.
+        if (sys::Chmod(m_fd, source->st_mode & 07777) != 0)
+            Fail(errno);
+    }
+
+    // Gives the file its hidden name (if it has none yet) and closes it.
+    void Finish()
+    {
+        while (m_name.empty()) {
+            std::string name = NextTempName(m_folder);
+            const std::string self = "/proc/self/fd/" + std::to_string(m_fd);
+            if (sys::Link(AT_FDCWD, self.c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW) == 0) {
+                m_name = std::move(name);
+                break;
+            }
+            if (errno != EEXIST)
+                Fail(errno);
+        }
+        const int fd = m_fd;
+        m_fd = -1;
+        if (!sys::Close(fd))
+            Fail(errno);
+    }
+
+    // Puts the file in place of `target`, replacing it. `Finish` first.
+    void ReplaceTarget(const std::string &target)
+    {
+        if (sys::Rename(m_name.c_str(), target.c_str()) != 0)
+            Fail(errno);
+        m_name.clear();
+    }
+
+    // Puts the file under `target`, which must not exist. `Finish` first.
+    void PlaceAsNew(const std::string &target)
+    {
+        if (!RenameNoReplace(m_name, target))
+            Fail(errno);
+        m_name.clear();
+    }
+
+    void Discard()
+    {
+        if (m_fd >= 0) {
+            ::close(m_fd);
+            m_fd = -1;
+        }
+        if (!m_name.empty()) {
+            (void)sys::Unlink(m_name.c_str());
+            m_name.clear();
+        }
+    }
+
+    [[noreturn]] void Fail(int reason)
+    {
+        Discard();
+        ThrowWithReason(kCannotCreateFile, m_forPath, reason);
+    }
+
+private:
+    std::string m_folder;
+    std::string m_forPath;
+    int m_fd = -1;
+    std::string m_name;
+};
+
+void CheckExisting(const std::string &shown, const std::string &resolved, const struct stat &st)
+{
+    if (S_ISDIR(st.st_mode))
+        ThrowWithReason(kCannotCreateFile, shown, EISDIR);
+    if (!S_ISREG(st.st_mode))
+        ThrowWithText(kCannotCreateFile, shown, kNotRegularFile);
+    if ((st.st_mode & S_IWUSR) == 0)
+        ThrowWithReason(kCannotCreateFile, shown, EACCES);
+    if (EffectiveUser() != 0) {
+        if (::faccessat(AT_FDCWD, resolved.c_str(), W_OK, AT_EACCESS) != 0)
+            ThrowWithReason(kCannotCreateFile, shown, errno);
+        // Only the owner of a file (or root) can give a new file its owner and group.
+        if (st.st_uid != EffectiveUser() || !InGroup(st.st_gid))
+            ThrowWithReason(kCannotCreateFile, shown, EPERM);
+    }
+    if (::faccessat(AT_FDCWD, FolderOf(resolved).c_str(), W_OK | X_OK, AT_EACCESS) != 0)
+        ThrowWithReason(kCannotCreateFile, shown, errno);
 }
 
 } // namespace
 
-std::size_t ReadFileInto(const std::string &path, std::string &buffer)
+bool TFileStamp::operator==(const TFileStamp &other) const
 {
-    // A file read only to be converted need not be marked as accessed, which would cost the file system
-    // a journalled inode update per file; only its owner may ask that, anyone else reads it plainly.
-    int opened = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOATIME);
+    if (Exists != other.Exists)
+        return false;
+    return !Exists
+        || (Device == other.Device && Inode == other.Inode && Size == other.Size
+            && Modified.tv_sec == other.Modified.tv_sec && Modified.tv_nsec == other.Modified.tv_nsec);
+}
+
+TFileStamp StampOf(const std::string &path)
+{
+    struct stat st
+    {
+    };
+    if (::stat(path.c_str(), &st) != 0)
+        return {};
+    return StampFromStat(st);
+}
+
+std::string FolderOf(const std::string &path)
+{
+    const auto slash = path.rfind('/');
+    if (slash == std::string::npos)
+        return ".";
+    return slash == 0 ? std::string("/") : path.substr(0, slash);
+}
+
+std::string_view NamePart(std::string_view path)
+{
+    const auto slash = path.rfind('/');
+    return slash == std::string_view::npos ? path : path.substr(slash + 1);
+}
+
+std::size_t ReadFileInto(const std::string &path, std::string &buffer, TFileStamp *stamp)
+{
+    // Never blocks on a pipe or becomes a terminal's controlling process: anything but a regular file is
+    // refused once opened. A file read only to be converted need not be marked as accessed (only its
+    // owner may ask that; anyone else reads it plainly).
+    constexpr int kFlags = O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY;
+    int opened = ::open(path.c_str(), kFlags | O_NOATIME);
     if (opened < 0 && errno == EPERM)
-        opened = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+        opened = ::open(path.c_str(), kFlags);
     TFd fd(opened);
     if (fd.Get() < 0)
         ThrowWithReason(kCannotOpenFile, path, errno);
@@ -66,12 +462,15 @@ std::size_t ReadFileInto(const std::string &path, std::string &buffer)
         ThrowWithReason(kCannotOpenFile, path, errno);
     if (S_ISDIR(st.st_mode))
         ThrowWithReason(kCannotOpenFile, path, EISDIR);
-    // A regular file is read straight into place until it has given the length it had when opened (some
-    // file systems return less than asked before that); one that gives more (it grows meanwhile) or has
-    // no length given, or anything else (a pipe, a device), is read to its end, the buffer growing as
-    // the bytes come. The buffer only ever grows, so that reading one file after the other fills no
-    // memory in advance.
-    const std::size_t known = S_ISREG(st.st_mode) ? static_cast<std::size_t>(std::max<off_t>(st.st_size, 0)) : 0;
+    if (!S_ISREG(st.st_mode))
+        ThrowWithText(kCannotOpenFile, path, kNotRegularFile);
+    if (stamp != nullptr)
+        *stamp = StampFromStat(st);
+    // Read straight into place until the file has given the length it had when opened (some file systems
+    // return less than asked before that); one that grows meanwhile is read to its end, the buffer
+    // growing as the bytes come. The buffer only ever grows, so that reading one file after the other
+    // fills no memory in advance.
+    const std::size_t known = static_cast<std::size_t>(std::max<off_t>(st.st_size, 0));
     const std::size_t wanted = known > 0 ? known + 1 : 65536;
     if (buffer.size() < wanted)
         buffer.resize(wanted);
@@ -101,242 +500,135 @@ std::string ReadFileBytes(const std::string &path)
     return bytes;
 }
 
-namespace {
-
-// While a TSpareFileScope is alive, the inodes that replacements displace are kept under hidden names
-// and reused for later replacements: the new text is written into a kept inode, which is then swapped
-// with the file it replaces in one atomic exchange of names. A run over a tree so writes into existing
-// inodes and blocks instead of making the file system allocate a new inode per file and free the old
-// one's blocks (on a mount with online discard, every free waits for the device). A spare is
-// overwritten from its start and cut to length afterwards, not emptied first: emptying a file frees
-// all its blocks and makes ext4 force the new contents to disk when the file is closed. Of the few
-// spares kept, one is chosen whose blocks the new contents fill without any to spare, so that cutting
-// it to length frees none.
-struct TSpareFile
+std::string ResolveLinks(const std::string &path)
 {
-    std::string Path;
-    off_t Size = 0;
-    gid_t Group = 0;
-};
-
-constexpr std::size_t kMostSpares = 16;
-
-int g_spareScopes = 0;
-std::vector<TSpareFile> g_spares;
-
-std::string FolderOf(const std::string &path)
-{
-    const auto slash = path.rfind('/');
-    return slash == std::string::npos ? std::string(".") : path.substr(0, slash == 0 ? 1 : slash);
-}
-
-void DropSpares()
-{
-    for (const TSpareFile &spare : g_spares)
-        ::unlink(spare.Path.c_str());
-    g_spares.clear();
-}
-
-uid_t EffectiveUser()
-{
-    static const uid_t user = ::geteuid();
-    return user;
-}
-
-off_t BlocksOf(off_t size)
-{
-    return (size + 4095) / 4096;
-}
-
-// Opens a kept spare for rewriting with `size` bytes in place of `target`, or returns -1 when a new file
-// serves better; sets `temp`, `oldSize` and `oldMode`. Only spares of the target's group serve, so that
-// a replaced file keeps its group. Takes a spare with as many blocks as the new text needs (the longest
-// not longer than it, which needs no cutting, else the shortest), else the longest with fewer blocks,
-// so that no block is ever freed; asks for a new file while fewer than kMostSpares are kept; else
-// takes the shortest. A spare that cannot serve is removed.
-int OpenSpare(std::size_t size, const struct stat &target, std::string &temp, off_t &oldSize, mode_t &oldMode)
-{
-    const auto length = static_cast<off_t>(size);
-    const off_t blocks = BlocksOf(length);
-    const std::size_t none = g_spares.size();
-    std::size_t sameCovered = none;
-    std::size_t sameLonger = none;
-    std::size_t fewer = none;
-    std::size_t shortest = none;
-    for (std::size_t k = 0; k < g_spares.size(); ++k) {
-        if (g_spares[k].Group != target.st_gid)
-            continue;
-        const off_t spare = g_spares[k].Size;
-        const off_t spareBlocks = BlocksOf(spare);
-        if (spareBlocks == blocks && spare <= length && (sameCovered == none || spare > g_spares[sameCovered].Size))
-            sameCovered = k;
-        if (spareBlocks == blocks && spare > length && (sameLonger == none || spare < g_spares[sameLonger].Size))
-            sameLonger = k;
-        if (spareBlocks < blocks && (fewer == none || spare > g_spares[fewer].Size))
-            fewer = k;
-        if (shortest == none || spare < g_spares[shortest].Size)
-            shortest = k;
-    }
-    std::size_t best = sameCovered != none ? sameCovered : sameLonger != none ? sameLonger : fewer;
-    if (best == none) {
-        if (g_spares.size() < kMostSpares || shortest == none)
-            return -1;
-        best = shortest;
-    }
-    temp = std::move(g_spares[best].Path);
-    g_spares.erase(g_spares.begin() + static_cast<std::ptrdiff_t>(best));
-    TFd fd(::open(temp.c_str(), O_WRONLY | O_NOFOLLOW | O_CLOEXEC));
     struct stat st
     {
     };
-    // Only a plain file of ours with no other name, on the same file system: overwriting it must not
-    // change any other file, and the exchange cannot cross file systems.
-    if (fd.Get() < 0 || ::fstat(fd.Get(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_nlink != 1
-        || st.st_uid != EffectiveUser() || st.st_dev != target.st_dev || st.st_gid != target.st_gid) {
-        ::unlink(temp.c_str());
-        return -1;
-    }
-    oldSize = st.st_size;
-    oldMode = st.st_mode & 07777;
-    return fd.Release();
+    if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode))
+        return path;
+    char *resolved = ::realpath(path.c_str(), nullptr);
+    if (resolved == nullptr)
+        ThrowWithReason(kCannotCreateFile, path, errno);
+    std::string out(resolved);
+    std::free(resolved);
+    return out;
 }
 
-// Creates a new hidden file beside `path` with `mode` (the umask left out) and returns it open.
-int CreateBeside(const std::string &path, mode_t mode, std::string &temp)
+void CheckMayChange(const std::string &path)
 {
-    static std::atomic<unsigned> counter { 0 };
-    const std::string folder = FolderOf(path);
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        temp = folder + "/.qvtmp" + std::to_string(::getpid()) + "-" + std::to_string(counter++);
-        const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
-        if (fd >= 0) {
-            (void)::fchmod(fd, mode);
-            return fd;
-        }
-        if (errno != EEXIST)
-            ThrowWithReason(kCannotCreateFile, path, errno);
-    }
-    ThrowWithReason(kCannotCreateFile, path, EEXIST);
-}
-
-// Writes `bytes` into the open file `fdValue` (named `temp`, `oldSize` bytes long before), cuts it to
-// their length and closes it. On failure the file is removed and TError tells why `path` was not written.
-void FillAndClose(int fdValue, const std::string &temp, off_t oldSize, std::string_view bytes, const std::string &path)
-{
-    TFd fd(fdValue);
-    const auto fail = [&](int reason) {
-        ::close(fd.Release());
-        ::unlink(temp.c_str());
-        ThrowWithReason(kCannotCreateFile, path, reason);
+    struct stat st
+    {
     };
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t put = ::write(fd.Get(), bytes.data() + done, bytes.size() - done);
-        if (put < 0) {
-            if (errno == EINTR)
-                continue;
-            fail(errno);
-        }
-        done += static_cast<std::size_t>(put);
+    if (::stat(path.c_str(), &st) != 0) {
+        if (errno != ENOENT)
+            ThrowWithReason(kCannotCreateFile, path, errno);
+        struct stat link
+        {
+        };
+        if (::lstat(path.c_str(), &link) == 0)
+            ThrowWithReason(kCannotCreateFile, path, ENOENT); // a dangling link
+        if (::faccessat(AT_FDCWD, FolderOf(path).c_str(), W_OK | X_OK, AT_EACCESS) != 0)
+            ThrowWithReason(kCannotCreateFile, path, errno);
+        return;
     }
-    if (oldSize > static_cast<off_t>(bytes.size()) && ::ftruncate(fd.Get(), static_cast<off_t>(bytes.size())) != 0)
-        fail(errno);
-    if (::close(fd.Release()) != 0) {
-        const int reason = errno;
-        ::unlink(temp.c_str());
-        ThrowWithReason(kCannotCreateFile, path, reason);
-    }
+    CheckExisting(path, ResolveLinks(path), st);
 }
 
-// Within a scope: writes into a spare (or a new file beside `path`) and exchanges it with the regular
-// file `path`, keeping the displaced inode as a spare. False when the exchange could not be made;
-// nothing is left behind then and `path` is untouched.
-bool ReplaceThroughSpare(const std::string &path, std::string_view bytes, mode_t mode, const struct stat &target)
+void WriteFileReplacing(const std::string &path, std::string_view bytes, const TFileStamp *expected)
 {
-    std::string temp;
-    off_t oldSize = 0;
-    mode_t oldMode = 0;
-    int fd = OpenSpare(bytes.size(), target, temp, oldSize, oldMode);
-    if (fd >= 0) {
-        // A spare keeps the mode of the file it was.
-        if (oldMode != mode)
-            (void)::fchmod(fd, mode);
-    } else {
-        fd = CreateBeside(path, mode, temp);
-    }
-    FillAndClose(fd, temp, oldSize, bytes, path);
-    if (::renameat2(AT_FDCWD, temp.c_str(), AT_FDCWD, path.c_str(), RENAME_EXCHANGE) != 0) {
-        ::unlink(temp.c_str());
-        return false;
-    }
-    g_spares.push_back({ std::move(temp), target.st_size, target.st_gid });
-    if (g_spares.size() > kMostSpares) {
-        ::unlink(g_spares.front().Path.c_str());
-        g_spares.erase(g_spares.begin());
-    }
-    return true;
-}
-
-} // namespace
-
-TSpareFileScope::TSpareFileScope()
-{
-    ++g_spareScopes;
-}
-
-TSpareFileScope::~TSpareFileScope()
-{
-    if (--g_spareScopes == 0)
-        DropSpares();
-}
-
-void WriteFileReplacing(const std::string &path, std::string_view bytes)
-{
-    mode_t mode = 0666;
+    std::string target = path;
+    struct stat st
+    {
+    };
+    bool exists = false;
     struct stat link
     {
     };
+    if (::lstat(path.c_str(), &link) == 0) {
+        if (S_ISLNK(link.st_mode))
+            target = ResolveLinks(path);
+        if (::stat(target.c_str(), &st) != 0)
+            ThrowWithReason(kCannotCreateFile, path, errno);
+        exists = true;
+        CheckExisting(path, target, st);
+    } else if (errno != ENOENT) {
+        ThrowWithReason(kCannotCreateFile, path, errno);
+    }
+    const TFileStamp seen = exists ? StampFromStat(st) : TFileStamp();
+    if (expected != nullptr && !(seen == *expected))
+        throw TChangedMeanwhile(FormatTemplate(kCannotCreateFile, { path, kChangedMeanwhile }), path, {});
+
+    const std::string folder = FolderOf(target);
+    SweepOnce(folder);
+    TNewFile file(folder, path);
+    file.Write(bytes);
+    file.TakeMetadata(exists ? &st : nullptr, target);
+    file.Finish();
+    // The last look before the rename: a file changed since it was read keeps the other program's text.
+    if (!(StampOf(target) == seen)) {
+        file.Discard();
+        throw TChangedMeanwhile(FormatTemplate(kCannotCreateFile, { path, kChangedMeanwhile }), path, {});
+    }
+    file.ReplaceTarget(target);
+}
+
+void CopyFileNoReplace(const std::string &from, const std::string &to)
+{
+    std::string bytes;
+    TFileStamp stamp;
+    bytes.resize(ReadFileInto(from, bytes, &stamp));
     struct stat st
     {
     };
-    const bool named = ::lstat(path.c_str(), &link) == 0;
-    if (named && (!S_ISLNK(link.st_mode) || ::stat(path.c_str(), &st) == 0)) {
-        if (!S_ISLNK(link.st_mode))
-            st = link;
-        if (S_ISDIR(st.st_mode))
-            ThrowWithReason(kCannotCreateFile, path, EISDIR);
-        mode = st.st_mode & 07777;
-    } else {
-        const mode_t mask = ::umask(0);
-        ::umask(mask);
-        mode = 0666 & ~mask;
-    }
-    // A plain file of ours with no other name may be swapped for a spare; its inode is checked again
-    // before it is ever written into.
-    if (g_spareScopes > 0 && named && S_ISREG(link.st_mode) && link.st_nlink == 1 && link.st_uid == EffectiveUser()
-        && ReplaceThroughSpare(path, bytes, mode, link))
+    if (::stat(from.c_str(), &st) != 0)
+        ThrowWithReason(kCannotCreateFile, to, errno);
+    TNewFile file(FolderOf(to), to);
+    file.Write(bytes);
+    file.TakeMetadata(&st, from);
+    file.Finish();
+    file.PlaceAsNew(to);
+}
+
+void ForgetSweptFolders()
+{
+    SweptFolders().clear();
+}
+
+void SweepStaleTemporaries(const std::string &folder)
+{
+    DIR *dir = ::opendir(folder.c_str());
+    if (dir == nullptr)
         return;
-    std::string temp;
-    FillAndClose(CreateBeside(path, mode, temp), temp, 0, bytes, path);
-    if (::rename(temp.c_str(), path.c_str()) != 0) {
-        const int reason = errno;
-        ::unlink(temp.c_str());
-        ThrowWithReason(kCannotCreateFile, path, reason);
+    const int dirFd = ::dirfd(dir);
+    while (const dirent *entry = ::readdir(dir)) {
+        const std::string_view name(entry->d_name);
+        if (name.size() < 2 || name[0] != '.' || name[1] != 'q' || !LeftByEndedProcess(name))
+            continue;
+        struct stat st
+        {
+        };
+        if (::fstatat(dirFd, entry->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(st.st_mode)
+            || st.st_uid != EffectiveUser())
+            continue;
+        const std::string path = (folder.back() == '/' ? folder : folder + "/") + entry->d_name;
+        (void)sys::Unlink(path.c_str());
     }
+    ::closedir(dir);
 }
 
 bool RenameNoReplace(const std::string &from, const std::string &to)
 {
-    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0)
+    if (sys::Rename(from.c_str(), to.c_str(), RENAME_NOREPLACE) == 0)
         return true;
     if (errno != EINVAL && errno != ENOSYS)
         return false;
     // File systems without RENAME_NOREPLACE: a hard link fails when the target exists.
-    if (::link(from.c_str(), to.c_str()) != 0)
+    if (sys::Link(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), 0) != 0)
         return false;
-    if (::unlink(from.c_str()) != 0) {
+    if (sys::Unlink(from.c_str()) != 0) {
         const int reason = errno;
-        ::unlink(to.c_str());
+        (void)sys::Unlink(to.c_str());
         errno = reason;
         return false;
     }
@@ -369,7 +661,12 @@ bool DirectoryExists(const std::string &path)
 
 bool DeleteFile(const std::string &path)
 {
-    return ::unlink(path.c_str()) == 0;
+    return sys::Unlink(path.c_str()) == 0;
+}
+
+void IgnoreFileSizeSignal()
+{
+    std::signal(SIGXFSZ, SIG_IGN);
 }
 
 } // namespace qvc

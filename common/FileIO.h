@@ -1,36 +1,85 @@
 #pragma once
-// Whole-file reading and safe replacement. Paths are 8-bit byte strings as the file system holds them.
+// Whole-file reading and the one way the program replaces a file. Paths are 8-bit byte strings as the
+// file system holds them.
+#include "common/Errors.h"
+
+#include <ctime>
 #include <string>
 #include <string_view>
+#include <sys/types.h>
 
 namespace qvc {
 
 inline constexpr std::string_view kCannotOpenFile = "Cannot open file \"%s\". %s";
 inline constexpr std::string_view kCannotCreateFile = "Cannot create file \"%s\". %s";
+/// The reason given when a file to be replaced is no longer the file that was read.
+inline constexpr std::string_view kChangedMeanwhile = "The file was changed by another program since it was read.";
+/// The reason given when a name that must be read does not name a regular file.
+inline constexpr std::string_view kNotRegularFile = "Not a regular file.";
 
-/// Reads a whole file as bytes. Throws TError "Cannot open file "%s". %s" with the system's reason.
+/// Which file a name led to and what it held when looked at: a replacement that expects a stamp goes
+/// ahead only while the file still has it. `Exists` false stands for "no file of that name".
+struct TFileStamp
+{
+    bool Exists = false;
+    dev_t Device = 0;
+    ino_t Inode = 0;
+    off_t Size = 0;
+    timespec Modified {};
+
+    bool operator==(const TFileStamp &other) const;
+};
+
+/// The stamp of what `path` leads to now (links followed); a missing file gives Exists false.
+TFileStamp StampOf(const std::string &path);
+
+/// Thrown by WriteFileReplacing when the file is no longer the one expected: it was not replaced.
+class TChangedMeanwhile : public TError
+{
+public:
+    using TError::TError;
+};
+
+/// Reads a whole regular file as bytes. Anything else (a folder, a pipe, a device) is refused without
+/// being read. Throws TError "Cannot open file "%s". %s" with the system's reason.
 std::string ReadFileBytes(const std::string &path);
 
 /// ReadFileBytes into the first bytes of `buffer`, which grows when the file needs more room and never
-/// shrinks, so that one buffer serves file after file. Returns the number of bytes read.
-std::size_t ReadFileInto(const std::string &path, std::string &buffer);
+/// shrinks, so that one buffer serves file after file. Returns the number of bytes read; `stamp`, when
+/// given, receives the file's stamp as it was read.
+std::size_t ReadFileInto(const std::string &path, std::string &buffer, TFileStamp *stamp = nullptr);
 
-/// Writes bytes to path by writing a new file beside it and renaming it over the old one, so a failed
-/// write (disk full, no permission) never loses or truncates the old file. The permission bits of an
-/// existing file are kept. Throws TError "Cannot create file "%s". %s" with the system's reason.
-void WriteFileReplacing(const std::string &path, std::string_view bytes);
+/// Replaces (or creates) the file `path` with `bytes`. The bytes go into a new file in the same folder
+/// (unnamed where the file system allows), which takes the old file's mode, owner, group, ACLs and
+/// extended attributes before it gets a hidden name and is renamed over `path`: at every moment `path`
+/// holds its old or its new text. A symbolic link stays a link: the file it leads to is replaced. When
+/// `expected` is given the file must still have that stamp (or still be absent), else TChangedMeanwhile.
+/// A file the user may not change (see CheckMayChange) is refused before anything is written.
+/// Throws TError "Cannot create file "%s". %s" with the system's reason.
+void WriteFileReplacing(const std::string &path, std::string_view bytes, const TFileStamp *expected = nullptr);
 
-/// While one of these is alive, WriteFileReplacing keeps the file each replacement displaces (hidden, in
-/// its folder) and reuses it for the next replacement in that folder, so a run over a tree does not make
-/// the file system allocate a new inode for every file. The last scope to end removes the kept file.
-class TSpareFileScope
-{
-public:
-    TSpareFileScope();
-    ~TSpareFileScope();
-    TSpareFileScope(const TSpareFileScope &) = delete;
-    TSpareFileScope &operator=(const TSpareFileScope &) = delete;
-};
+/// Throws TError "Cannot create file "%s". %s" naming `path` unless the running user may replace or
+/// remove the existing file (links followed) and keep its owner and group: its owner-write bit is set,
+/// the user may write it (ACLs counted; for root only the bit counts), the user owns it and belongs to
+/// its group (root excepted), and the user may write the folder it is in. A missing file passes when
+/// its folder may be written.
+void CheckMayChange(const std::string &path);
+
+/// Makes a new file `to` holding the bytes of the regular file `from`, with its mode, owner, group, ACLs
+/// and extended attributes; never replaces an existing `to`. Throws TError with the system's reason.
+void CopyFileNoReplace(const std::string &from, const std::string &to);
+
+/// The path a symbolic link finally leads to (the path itself when it is not a link). Throws TError
+/// "Cannot create file "%s". %s" for a dangling link or a loop.
+std::string ResolveLinks(const std::string &path);
+
+/// Forgets which folders were already swept of temporary files left by ended runs, so that the next
+/// replacement in each folder sweeps it again.
+void ForgetSweptFolders();
+
+/// Removes, from `folder`, the hidden temporary files that an earlier process of this program left
+/// when it was killed: only the running user's own, and only when that process has ended.
+void SweepStaleTemporaries(const std::string &folder);
 
 /// Renames a file without ever replacing an existing one. Returns false (errno set) on failure.
 bool RenameNoReplace(const std::string &from, const std::string &to);
@@ -46,5 +95,14 @@ bool DirectoryExists(const std::string &path);
 
 /// Deletes a file; returns false when it could not be deleted.
 bool DeleteFile(const std::string &path);
+
+/// The folder part of a path ("." for a bare name, "/" for a file in the root).
+std::string FolderOf(const std::string &path);
+
+/// The file name of a path: what follows its last "/".
+std::string_view NamePart(std::string_view path);
+
+/// Makes an over-limit write an ordinary write failure (EFBIG) instead of a signal that ends the process.
+void IgnoreFileSizeSignal();
 
 } // namespace qvc

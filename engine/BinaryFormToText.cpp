@@ -12,6 +12,9 @@ namespace {
 // Deeper than any real form (they stay below 30 levels). The text grows with the square of the depth,
 // and every level is a stack frame, so a stream must not choose it freely.
 constexpr int kMaxNestingLevel = 64;
+// Real forms give two to three bytes of text per byte of stream; beyond this many the text is refused.
+constexpr std::size_t kMostTextPerByte = 16;
+constexpr std::size_t kTextAllowance = 64 * 1024;
 
 // Longest run of string units written on one text line.
 constexpr std::size_t kLineLength = 64;
@@ -75,6 +78,8 @@ public:
         m_pos = 4;
         // Real forms give about twice their size in text; proportional to the bytes actually present.
         m_out.reserve(m_out.size() + 2 * m_size);
+        m_start = m_out.size();
+        m_limit = kMostTextPerByte * m_size + kTextAllowance;
         WriteObject();
     }
 
@@ -145,13 +150,28 @@ private:
 
     // --- writing ---
 
+    // Every line begins here, so a stream whose text would grow beyond all proportion (millions of
+    // nested empty items, say) is stopped before it takes the memory.
+    void CheckGrowth()
+    {
+        if (m_out.size() - m_start > m_limit)
+            Fail("its text form would be longer than " + std::to_string(kMostTextPerByte)
+                    + " times the size of the form",
+                m_pos);
+    }
+
     void NewLine()
     {
+        CheckGrowth();
         m_out += "\r\n";
         m_out.append(static_cast<std::size_t>(m_level) * 2, ' ');
     }
 
-    void Indent() { m_out.append(static_cast<std::size_t>(m_level) * 2, ' '); }
+    void Indent()
+    {
+        CheckGrowth();
+        m_out.append(static_cast<std::size_t>(m_level) * 2, ' ');
+    }
 
     void EnterLevel()
     {
@@ -498,6 +518,8 @@ private:
     std::size_t m_size;
     std::size_t m_pos = 0;
     int m_level = 0;
+    std::size_t m_start = 0;
+    std::size_t m_limit = 0;
     std::string &m_out;
 };
 

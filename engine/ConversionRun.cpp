@@ -28,8 +28,8 @@ std::size_t ParseRowNumber(const std::string &text)
 void RunConversion(TConversionView &view, const std::vector<std::string> &repositoryLines, int renameMode,
     TResultStore &store, const TDisplayLocale &locale)
 {
-    // Files the run replaces reuse the inodes of the files they displace; the last one kept goes at the end.
-    const TSpareFileScope spareFiles;
+    // Each folder the run writes to is swept once of temporary files that killed runs left behind.
+    ForgetSweptFolders();
     view.BeginRun();
     try {
         TSubstitutionPass pass(repositoryLines);

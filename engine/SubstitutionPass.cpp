@@ -18,23 +18,10 @@ namespace qvc {
 
 namespace {
 
-std::string_view NamePart(std::string_view path)
-{
-    const auto slash = path.rfind('/');
-    return slash == std::string_view::npos ? path : path.substr(slash + 1);
-}
-
 std::string_view FolderPart(std::string_view path)
 {
     const auto slash = path.rfind('/');
     return slash == std::string_view::npos ? std::string_view() : path.substr(0, slash + 1);
-}
-
-std::string ChangeExtension(std::string_view path, std::string_view extension)
-{
-    std::string out(path.substr(0, path.size() - FileExtension(path).size()));
-    out += extension;
-    return out;
 }
 
 bool IsFormExtension(std::string_view extension)
@@ -47,26 +34,7 @@ bool IsTextFormStart(unsigned char byte)
     return byte == 'I' || byte == 'O' || byte == 'i' || byte == 'o';
 }
 
-bool SameFile(const std::string &a, const std::string &b)
-{
-    struct stat sa
-    {
-    };
-    struct stat sb
-    {
-    };
-    return ::stat(a.c_str(), &sa) == 0 && ::stat(b.c_str(), &sb) == 0 && sa.st_dev == sb.st_dev
-        && sa.st_ino == sb.st_ino;
-}
-
 } // namespace
-
-std::string_view FileExtension(std::string_view path)
-{
-    const std::string_view name = NamePart(path);
-    const auto dot = name.rfind('.');
-    return dot == std::string_view::npos ? std::string_view() : name.substr(dot);
-}
 
 int ApplyPairToLine(std::string &line, std::string_view find, std::string_view findLower, std::string_view replace,
     std::string &scratch)
@@ -135,36 +103,14 @@ int ApplyPair(std::vector<std::string> &lines, std::string_view find, std::strin
     return count;
 }
 
-std::string BackupNameFor(const std::string &path)
-{
-    const std::size_t nameStart = path.size() - NamePart(path).size();
-    const std::size_t dot = path.find('.', nameStart);
-    std::string out = path;
-    if (dot == std::string::npos)
-        out.insert(nameStart, 1, '~');
-    else
-        out.insert(dot + 1, 1, '~');
-    return out;
-}
-
-std::string RenamedTarget(const std::string &fileName, int renameMode)
-{
-    const std::string_view extension = FileExtension(fileName);
-    if (renameMode == 0 && extension == ".dfm")
-        return ChangeExtension(fileName, ".xfm");
-    if (renameMode == 1 && extension == ".xfm")
-        return ChangeExtension(fileName, ".dfm");
-    return fileName;
-}
-
 namespace {
 
 // Reads a file and tells its kind; `text` views the text to be split into lines: the bytes as read,
 // or a binary form's text form (kept in `formText`). An unknown form gives no text.
-TFileKind ReadWorkingText(
-    const std::string &fileName, std::string &bytes, std::string &formText, std::string_view &text)
+TFileKind ReadWorkingText(const std::string &fileName, std::string &bytes, std::string &formText,
+    std::string_view &text, TFileStamp *stamp = nullptr)
 {
-    const std::size_t length = ReadFileInto(fileName, bytes);
+    const std::size_t length = ReadFileInto(fileName, bytes, stamp);
     text = std::string_view(bytes.data(), length);
     if (!IsFormExtension(FileExtension(fileName)))
         return TFileKind::Text;
@@ -194,44 +140,6 @@ TFileKind ReadWorkingLines(const std::string &fileName, std::vector<std::string>
     const TFileKind kind = ReadWorkingText(fileName, bytes, formText, text);
     lines = SplitLines(text);
     return kind;
-}
-
-void RenameCompanionFiles(const std::string &fileName, const std::string &newName, const std::string &backupName)
-{
-    namespace fs = std::filesystem;
-    const std::string folder(FolderPart(fileName));
-    const std::string_view ownName = NamePart(fileName);
-    const std::string base(ownName.substr(0, ownName.size() - FileExtension(ownName).size()));
-    const std::string ownLower = AsciiLower(ownName);
-    const std::string backupLower = AsciiLower(NamePart(backupName));
-    // Listed first and renamed afterwards, so a renamed file is never met again by the listing.
-    std::vector<std::string> companions;
-    std::error_code error;
-    fs::directory_iterator it(folder.empty() ? fs::path(".") : fs::path(folder), error);
-    if (error)
-        return;
-    for (const fs::directory_iterator end; it != end; it.increment(error)) {
-        if (error)
-            break;
-        const std::string name = it->path().filename().string();
-        if (name.empty() || name[0] == '.' || name.size() <= base.size() + 1 || name.compare(0, base.size(), base) != 0
-            || name[base.size()] != '.')
-            continue;
-        struct stat st
-        {
-        };
-        if (::lstat((folder + name).c_str(), &st) != 0 || !S_ISREG(st.st_mode))
-            continue;
-        // Like the read-only attribute: a file its owner may not write is left alone.
-        if ((st.st_mode & S_IWUSR) == 0)
-            continue;
-        const std::string lower = AsciiLower(name);
-        if (lower == ownLower || lower == backupLower)
-            continue;
-        companions.push_back(name);
-    }
-    for (const auto &name : companions)
-        (void)RenameNoReplace(folder + name, ChangeExtension(newName, FileExtension(name)));
 }
 
 TSubstitutionPass::TSubstitutionPass(const std::vector<std::string> &repositoryLines)
@@ -440,23 +348,37 @@ int TSubstitutionPass::ApplyPairAt(
     return count;
 }
 
+void TSubstitutionPass::ReleaseLargeBuffers()
+{
+    // The bytes of an unusually large file are not kept for the next one.
+    constexpr std::size_t kKeptBuffer = std::size_t(4) << 20;
+    for (std::string *buffer : { &m_bytes, &m_formText, &m_output })
+        if (buffer->capacity() > kKeptBuffer)
+            std::string().swap(*buffer);
+    m_text = {};
+}
+
 int TSubstitutionPass::ConvertFile(int row, const std::string &fileName, const TPassOptions &options,
     TConversionResult &results, TWindowServices &services, TPassReport &report)
 {
     report = TPassReport();
+    // The text viewed by m_text lives in these buffers until the file is written.
+    struct TRelease
+    {
+        TSubstitutionPass &Pass;
+        ~TRelease() { Pass.ReleaseLargeBuffers(); }
+    } release { *this };
     std::string targetName = fileName;
     std::string newName;
-    std::string backupName;
+    TFileStamp readStamp;
     int count = 0;
     TFastTimer untilFailure;
     untilFailure.Start();
     try {
         std::string_view text;
-        report.Kind = ReadWorkingText(fileName, m_bytes, m_formText, text);
+        report.Kind = ReadWorkingText(fileName, m_bytes, m_formText, text, &readStamp);
         if (report.Kind != TFileKind::Text)
             targetName = RenamedTarget(fileName, options.RenameMode);
-        if (options.Backup)
-            backupName = BackupNameFor(targetName);
         TFastTimer &timer = SharedTimer();
         timer.Start();
         const int n = static_cast<int>(m_pairs.size());
@@ -484,39 +406,28 @@ int TSubstitutionPass::ConvertFile(int row, const std::string &fileName, const T
         report.FailureReason = error.what();
         results.Clear();
     }
-    // The bytes of an unusually large file are not kept for the next one.
-    constexpr std::size_t kKeptBuffer = std::size_t(4) << 20;
-    if (m_bytes.capacity() > kKeptBuffer)
-        std::string().swap(m_bytes);
-    if (m_formText.capacity() > kKeptBuffer)
-        std::string().swap(m_formText);
     report.Count = count;
     services.AdvanceRowImage(row, count > 0 ? kImageChanged : count < 0 ? kImageFailed : kImageUnchanged, false);
 
     if (count > 0 && !options.Simulate) {
-        if (options.Backup && PathExists(targetName)) {
-            // A target that does not exist yet (a form written under its new extension) holds nothing
-            // to lose, so it needs no backup.
-            if (PathExists(backupName))
-                DeleteFile(backupName);
-            if (!RenameNoReplace(targetName, backupName))
-                throw TError(std::string(kUnableToBackupFile));
-            report.BackupName = backupName;
-        }
         JoinText(m_output);
-        if (m_output.capacity() > kKeptBuffer && m_output.size() < kKeptBuffer / 2)
-            m_output.shrink_to_fit();
-        if (!IsBlankText(newName)) {
-            WriteFileReplacing(newName, m_output);
-            report.WrittenName = newName;
-            // Removed only once the text stands under its new name, and never when both names
-            // lead to the same file.
-            if (PathExists(fileName) && !SameFile(fileName, newName))
-                DeleteFile(fileName);
-            RenameCompanionFiles(fileName, newName, backupName);
-        } else {
-            WriteFileReplacing(targetName, m_output);
-            report.WrittenName = targetName;
+        TWriteRequest request;
+        request.FileName = fileName;
+        request.ReadStamp = readStamp;
+        request.TargetName = targetName;
+        request.NewName = newName;
+        request.Backup = options.Backup;
+        try {
+            const TWriteOutcome outcome = WriteConvertedFile(request, m_output);
+            report.WrittenName = outcome.WrittenName;
+            report.BackupName = outcome.BackupName;
+        } catch (const TChangedMeanwhile &error) {
+            // Another program's text is kept: the file fails like one that could not be read.
+            count = -1;
+            report.Count = -1;
+            report.FailureReason = error.what();
+            results.Clear();
+            services.AdvanceRowImage(row, kImageFailed, false);
         }
     }
     return count;

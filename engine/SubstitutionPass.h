@@ -3,6 +3,7 @@
 // whole-word, ASCII-case-insensitive replacement, the replacements counted, the file written back.
 #include "common/TextLines.h"
 #include "engine/ConversionResult.h"
+#include "engine/FileSteps.h"
 #include "engine/PairMatcher.h"
 #include "engine/WindowServices.h"
 
@@ -13,8 +14,6 @@
 #include <vector>
 
 namespace qvc {
-
-inline constexpr std::string_view kUnableToBackupFile = "Unable to backup file.";
 
 /// How a file was read into lines.
 enum class TFileKind {
@@ -64,27 +63,10 @@ int ApplyPair(std::vector<std::string> &lines, std::string_view find, std::strin
 /// replace must not make a nameless hidden file, a "/" must not move the file to another folder).
 std::string NewNameFor(const std::string &targetName, std::string_view find, std::string_view replace);
 
-/// `path` with "~" after the first "." of its file name (Unit1.pas gives Unit1.~pas); a name without
-/// a "." gets the "~" in front of the name. Folders in the path are never changed.
-std::string BackupNameFor(const std::string &path);
-
-/// The extension of the file name of `path`: from its last ".", dot included; empty if it has none.
-std::string_view FileExtension(std::string_view path);
-
-/// The path a form file is written to under `renameMode`: ".dfm" becomes ".xfm" under 0, ".xfm"
-/// becomes ".dfm" under 1 (extensions compared exactly, letter case counting); anything else unchanged.
-std::string RenamedTarget(const std::string &fileName, int renameMode);
-
 /// Reads a file into lines split at CR LF, lone CR and lone LF, bytes unchanged (NUL included). Form
 /// files (".dfm"/".xfm", any letter case) are told apart by their first byte; a binary form is turned
 /// into its text form. Throws TError when the file cannot be read or a binary form is malformed.
 TFileKind ReadWorkingLines(const std::string &fileName, std::vector<std::string> &lines);
-
-/// After a file was written as `newName`: renames the regular files beside `fileName` that share its
-/// base name (any extension) to `newName`'s base name with their own extension. Skips hidden names,
-/// files without write permission, the file itself and the backup (names compared in ASCII lower case).
-/// Never overwrites; failures are ignored.
-void RenameCompanionFiles(const std::string &fileName, const std::string &newName, const std::string &backupName);
 
 /// The substitution list of a run, prepared once and applied to one file after the other.
 class TSubstitutionPass
@@ -184,6 +166,7 @@ private:
         return count;
     }
     bool FindCandidates(std::string_view text);
+    void ReleaseLargeBuffers();
     std::string &TextLine(std::uint32_t k);
     void JoinText(std::string &out) const;
     void MarkPattern(std::uint32_t line, std::uint32_t pattern, std::size_t afterPair);

@@ -423,6 +423,7 @@ TEST_F(ConvertFileTest, BackupKeepsTheOldTextBesideTheNewOne)
     EXPECT_EQ(Read("my.project/Unit1.pas"), "uses QForms;\r\n");
     EXPECT_EQ(Read("my.project/Unit1.~pas"), "uses Forms;\r\n");
     EXPECT_EQ(m_report.BackupName, Path("my.project/Unit1.~pas"));
+    EXPECT_EQ(Read("my.project/Unit1.~pas.~1~"), "an older backup");
 
     Write("my.project/Makefile", "Forms\n");
     EXPECT_EQ(Convert("my.project/Makefile", { "Forms=QForms" }, options), 1);

@@ -1,0 +1,58 @@
+#pragma once
+// The system calls through which the program writes, links, renames and removes files, with one seam in
+// front of them: a test can make a chosen call fail (or end the process there, as a kill would) and so
+// prove what every step leaves behind. Without a fault hook they are the plain system calls.
+#include <cstddef>
+#include <functional>
+#include <string_view>
+#include <sys/stat.h>
+#include <sys/types.h>
+
+namespace qvc {
+
+/// The calls that the seam can make fail.
+enum class TSysCall {
+    Create, ///< opening a new file (or an unnamed one) for writing
+    Write,
+    Close,
+    Truncate,
+    Chmod,
+    Chown,
+    SetXattr,
+    Link,
+    Rename,
+    Unlink,
+};
+
+/// A fault hook sees each call (with the path it concerns, empty when it works on an open file) and
+/// returns the errno value the call fails with, or 0 to let it run. It may also end the process.
+using TFaultHook = std::function<int(TSysCall call, std::string_view path)>;
+
+/// Installs a fault hook (tests only); an empty function removes it.
+void SetFaultHook(TFaultHook hook);
+
+namespace sys {
+
+/// open(2) of a new file; `path` is the folder for O_TMPFILE. Returns the descriptor or -1 (errno set).
+int OpenForWriting(const char *path, int flags, mode_t mode);
+/// write(2) of all `size` bytes, retrying after EINTR and short writes. False on failure (errno set).
+bool WriteAll(int fd, const void *data, std::size_t size);
+/// close(2). False on failure (errno set); the descriptor is closed either way.
+bool Close(int fd);
+/// ftruncate(2).
+int Truncate(int fd, off_t length);
+/// fchmod(2).
+int Chmod(int fd, mode_t mode);
+/// fchown(2).
+int Chown(int fd, uid_t user, gid_t group);
+/// fsetxattr(2).
+int SetXattr(int fd, const char *name, const void *value, std::size_t size);
+/// linkat(2).
+int Link(int fromDir, const char *from, int toDir, const char *to, int flags);
+/// rename(2), or renameat2(2) with `flags`.
+int Rename(const char *from, const char *to, unsigned flags = 0);
+/// unlink(2).
+int Unlink(const char *path);
+
+} // namespace sys
+} // namespace qvc

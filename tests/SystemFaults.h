@@ -1,0 +1,56 @@
+#pragma once
+// Test help for the system-call seam: make the n-th call that changes a file fail, or end the process
+// there as a kill would, and count how many such calls an operation makes.
+#include "common/SystemCalls.h"
+
+#include <cerrno>
+#include <functional>
+#include <optional>
+#include <sys/wait.h>
+#include <unistd.h>
+
+/// While alive, counts the seam's calls and makes the `failAt`-th one (1-based; 0: none) fail with
+/// `reason`. Only calls of `kind` count when a kind is given.
+class TFaultScope
+{
+public:
+    explicit TFaultScope(int failAt = 0, int reason = ENOSPC, std::optional<qvc::TSysCall> kind = std::nullopt)
+    {
+        qvc::SetFaultHook([this, failAt, reason, kind](qvc::TSysCall call, std::string_view) {
+            if (kind && call != *kind)
+                return 0;
+            return ++m_calls == failAt ? reason : 0;
+        });
+    }
+    ~TFaultScope() { qvc::SetFaultHook({}); }
+    TFaultScope(const TFaultScope &) = delete;
+    TFaultScope &operator=(const TFaultScope &) = delete;
+    int Calls() const { return m_calls; }
+
+private:
+    int m_calls = 0;
+};
+
+/// Runs `operation` in a child process that ends itself (as a kill would: no clean-up, no destructors)
+/// just before the `killAt`-th call of the seam. True when the child was ended so, false when the
+/// operation finished first (it may have thrown).
+inline bool RunKilledAt(int killAt, const std::function<void()> &operation)
+{
+    const pid_t child = ::fork();
+    if (child == 0) {
+        int calls = 0;
+        qvc::SetFaultHook([&calls, killAt](qvc::TSysCall, std::string_view) {
+            if (++calls == killAt)
+                ::_exit(77);
+            return 0;
+        });
+        try {
+            operation();
+        } catch (...) {
+        }
+        ::_exit(0);
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    return WIFEXITED(status) && WEXITSTATUS(status) == 77;
+}
