@@ -20,6 +20,7 @@ using namespace qvc;
 
 namespace {
 constexpr qint64 kFlushIntervalMs = 16;
+constexpr qint64 kEventIntervalMs = 1;
 }
 
 TWindowConversionView::TWindowConversionView(Tfrm_Main &window)
@@ -50,7 +51,12 @@ void TWindowConversionView::AdvanceRowImage(int row, int index, bool advance)
     }
     MarkRow(row);
     FlushIfDue();
+    // Between pairs the window is kept alive at most every millisecond, which it cannot tell from every
+    // pair; a row's first and last image always let it handle what is pending.
+    if (advance && m_sinceEvents.isValid() && m_sinceEvents.elapsed() < kEventIntervalMs)
+        return;
     QCoreApplication::processEvents();
+    m_sinceEvents.start();
 }
 
 void TWindowConversionView::SetRowImage(int row, int index)

@@ -42,6 +42,7 @@ private:
     // Rows, selection and progress bar reach the screen at most once per frame (kFlushIntervalMs) and at
     // the end of the run; pending events are still handled after every pair.
     QElapsedTimer m_sinceFlush;
+    QElapsedTimer m_sinceEvents; // since the window last handled its pending events
     int m_dirtyFirst = -1;
     int m_dirtyLast = -1;
     int m_progressMinimum = 0;

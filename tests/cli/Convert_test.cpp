@@ -222,7 +222,7 @@ TEST_F(ConvertCommand, WriteFailureEndsTheRunWithItsMessage)
             args.push_back("--json");
         const TRun run = Run(args);
         EXPECT_EQ(run.ExitCode, 2);
-        EXPECT_EQ(LastLine(run.Err), "qvconvert: Unable to backup file.") << run.Err;
+        EXPECT_EQ(run.Err, "qvconvert: " + second + ": Unable to backup file. Is a directory\n");
         if (json) {
             const auto parsed = nlohmann::json::parse(run.Out);
             ASSERT_EQ(parsed.size(), 1u);
