@@ -198,6 +198,8 @@ void TSubstitutionPass::MarkCandidates(std::uint32_t line, std::string_view text
 bool TSubstitutionPass::FindCandidates(std::string_view text)
 {
     m_text = text;
+    m_bounds.clear();
+    m_lineCopy.clear();
     m_copiesUsed = 0;
     for (auto &candidates : m_candidates)
         candidates.clear();
@@ -428,6 +430,20 @@ int TSubstitutionPass::ConvertFile(int row, const std::string &fileName, const T
             report.FailureReason = error.what();
             results.Clear();
             services.AdvanceRowImage(row, kImageFailed, false);
+        }
+    } else if (count == 0 && !options.Simulate && targetName != fileName
+        && (report.Kind == TFileKind::TextForm || report.Kind == TFileKind::BinaryForm)) {
+        // A form no pair changed is still wanted under its new extension, where the units of the run now
+        // look for it; a form already there may hold the porter's own edits and is left alone.
+        const TFileStamp absent;
+        if (!StampOf(targetName).Exists) {
+            JoinText(m_output);
+            try {
+                WriteFileReplacing(targetName, m_output, &absent);
+                report.WrittenName = targetName;
+            } catch (const TChangedMeanwhile &) {
+                // Made by someone else meanwhile: theirs stays.
+            }
         }
     }
     return count;

@@ -25,10 +25,7 @@ protected:
         qvc::WriteFileReplacing(Path(name), bytes);
         return Path(name);
     }
-    TQvconvertRun Run(std::vector<std::string> args) const
-    {
-        return RunQvconvert(args, m_dir.string());
-    }
+    TQvconvertRun Run(std::vector<std::string> args) const { return RunQvconvert(args, m_dir.string()); }
     static std::size_t LineCount(const std::string &text) { return std::count(text.begin(), text.end(), '\n'); }
 };
 
@@ -37,8 +34,8 @@ TEST_F(SafeConvertCommand, SpecialFilesAreRefusedWithoutBeingRead)
     ASSERT_EQ(::mkfifo(Path("pipe.pas").c_str(), 0600), 0);
     Put("unit.pas", "uses Forms;\r\n");
 
-    const auto converted
-        = Run({ "convert", "--json", "--repository", Path("pairs.dat"), Path("pipe.pas"), "/dev/zero", Path("unit.pas") });
+    const auto converted = Run(
+        { "convert", "--json", "--repository", Path("pairs.dat"), Path("pipe.pas"), "/dev/zero", Path("unit.pas") });
     EXPECT_EQ(converted.ExitCode, 1) << converted.Err;
     const auto records = nlohmann::json::parse(converted.Out);
     ASSERT_EQ(records.size(), 3u);

@@ -350,10 +350,48 @@ TEST_F(ConvertFileTest, RenameModeWritesFormUnderItsNewExtension)
             EXPECT_EQ(Read(c.File), form) << "the file that was read stays: " << c.File;
         }
     }
-    // Without a replacement nothing is created under the new extension.
-    Write("Plain.dfm", "object Form1\r\nend\r\n");
-    EXPECT_EQ(Convert("Plain.dfm", { "clBtnFace=clButton" }, { 0, false, false }), 0);
-    EXPECT_FALSE(Exists("Plain.xfm"));
+}
+
+TEST_F(ConvertFileTest, FormsNoPairChangedAreWrittenUnderTheirNewExtensionWhenNoneIsThere)
+{
+    const std::string binary = qvc::ReadFileBytes(QVC_SOURCE_DIR "/tests/engine/data/pass/O32ColEd.binary.dfm");
+    const std::string binaryText = qvc::ReadFileBytes(QVC_SOURCE_DIR "/tests/engine/data/pass/O32ColEd.text.dfm");
+    struct TCase
+    {
+        const char *name;
+        const char *file;
+        std::string bytes;
+        int mode;
+        const char *target;
+        std::string existing; // at the target before the run, empty for none
+        std::string expected; // at the target after the run, empty for no file
+        bool simulate = false;
+    };
+    const TCase cases[] = {
+        { "TextFormToKylix", "Plain.dfm", "object Form1\nend", 0, "Plain.xfm", "", "object Form1\r\nend\r\n" },
+        { "BinaryFormAsText", "Bin.dfm", binary, 0, "Bin.xfm", "", binaryText },
+        { "KylixFormToDelphi", "Back.xfm", "object Form1\r\nend\r\n", 1, "Back.dfm", "", "object Form1\r\nend\r\n" },
+        { "ThePortersOwnFormStays", "Own.dfm", "object Form1\r\nend\r\n", 0, "Own.xfm", "edited", "edited" },
+        { "NoRenameWritesNothing", "Stay.dfm", "object Form1\r\nend\r\n", 2, "Stay.xfm", "", "" },
+        { "UnknownFormIsNotWritten", "Odd.dfm", "garbage", 0, "Odd.xfm", "", "" },
+        { "SimulateWritesNothing", "Sim.dfm", "object Form1\r\nend\r\n", 0, "Sim.xfm", "", "", true },
+    };
+    for (const auto &c : cases) {
+        Write(c.file, c.bytes);
+        if (!c.existing.empty())
+            Write(c.target, c.existing);
+        EXPECT_EQ(Convert(c.file, { "clNothing=clButton" }, { c.mode, true, c.simulate }), 0) << c.name;
+        EXPECT_EQ(Image(), qvc::kImageUnchanged) << c.name;
+        EXPECT_TRUE(m_results.Empty()) << c.name;
+        EXPECT_EQ(Read(c.file), c.bytes) << c.name << ": the form read stays";
+        if (c.expected.empty()) {
+            EXPECT_FALSE(Exists(c.target)) << c.name;
+        } else {
+            EXPECT_EQ(Read(c.target), c.expected) << c.name;
+        }
+        EXPECT_EQ(m_report.WrittenName, c.existing.empty() && !c.expected.empty() ? Path(c.target) : "") << c.name;
+        EXPECT_FALSE(Exists(qvc::BackupNameFor(c.target))) << c.name;
+    }
 }
 
 TEST_F(ConvertFileTest, OwnUnitNameRenamesFileAndCompanions)
