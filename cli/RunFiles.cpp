@@ -1,8 +1,8 @@
 #include "cli/RunFiles.h"
 
-#include "common/AsciiCase.h"
 #include "common/Errors.h"
 #include "common/TextFormat.h"
+#include "filelist/ListedFileNames.h"
 #include "filelist/SearchFiles.h"
 
 #include <dirent.h>
@@ -10,7 +10,6 @@
 #include <memory>
 #include <optional>
 #include <unordered_map>
-#include <unordered_set>
 
 namespace qvc {
 
@@ -79,9 +78,10 @@ private:
 std::vector<std::string> CollectRunFiles(const std::vector<std::string> &names, std::string_view maskText)
 {
     std::vector<std::string> files;
-    std::unordered_set<std::string> listed;
+    // The window's rule for names already listed: spellings of one existing file count once.
+    TListedFileNames listed;
     const auto add = [&files, &listed](const std::string &name) {
-        if (listed.insert(AsciiLower(name)).second)
+        if (listed.Add(name))
             files.push_back(name);
     };
     TSearchFiles search;

@@ -37,6 +37,19 @@ const std::string &CellOfColumn(const TFileRow &row, int column)
     }
 }
 
+// A locale that leaves a part out takes the ASCII one for it.
+TListLocale WithAsciiDefaults(TListLocale locale)
+{
+    const TListLocale ascii = TListLocale::Ascii();
+    if (!locale.FoldCase)
+        locale.FoldCase = ascii.FoldCase;
+    if (!locale.Lower)
+        locale.Lower = ascii.Lower;
+    if (!locale.Collate)
+        locale.Collate = ascii.Collate;
+    return locale;
+}
+
 } // namespace
 
 TListLocale TListLocale::Ascii()
@@ -98,24 +111,15 @@ int CompareRowsByColumn(const TFileRow &a, const TFileRow &b, int column, const 
 
 TFileList::TFileList(TResultStore &store, TListLocale locale)
     : m_store(store)
-    , m_locale(std::move(locale))
+    , m_locale(WithAsciiDefaults(std::move(locale)))
+    , m_listedNames(m_locale.FoldCase)
 {
-    const TListLocale ascii = TListLocale::Ascii();
-    if (!m_locale.FoldCase)
-        m_locale.FoldCase = ascii.FoldCase;
-    if (!m_locale.Lower)
-        m_locale.Lower = ascii.Lower;
-    if (!m_locale.Collate)
-        m_locale.Collate = ascii.Collate;
 }
 
 bool TFileList::AddFileToList(const std::string &name)
 {
-    std::string key = m_locale.FoldCase(name);
-    if (m_listedByKey.contains(key))
+    if (!m_listedNames.Add(name))
         return false;
-    const auto listed = m_listedNames.insert(m_listedNames.end(), name);
-    m_listedByKey.emplace(std::move(key), listed);
 
     TFileRow row;
     row.Number = m_store.Count();
@@ -134,13 +138,8 @@ std::size_t TFileList::RemoveRows(std::vector<std::size_t> positions)
     positions.erase(std::lower_bound(positions.begin(), positions.end(), m_rows.size()), positions.end());
     if (positions.empty())
         return 0;
-    for (const std::size_t position : positions) {
-        const auto listed = m_listedByKey.find(m_locale.FoldCase(m_rows[position].FileName));
-        if (listed != m_listedByKey.end()) {
-            m_listedNames.erase(listed->second);
-            m_listedByKey.erase(listed);
-        }
-    }
+    for (const std::size_t position : positions)
+        m_listedNames.Remove(m_rows[position].FileName);
     std::vector<TFileRow> kept;
     kept.reserve(m_rows.size() - positions.size());
     auto next = positions.begin();
@@ -211,12 +210,12 @@ std::ptrdiff_t TFileList::PositionOfNumber(std::size_t number) const
 
 std::vector<std::string> TFileList::ListedFileNames() const
 {
-    return { m_listedNames.begin(), m_listedNames.end() };
+    return m_listedNames.Names();
 }
 
-bool TFileList::IsListed(std::string_view name) const
+bool TFileList::IsListed(const std::string &name) const
 {
-    return m_listedByKey.contains(m_locale.FoldCase(name));
+    return m_listedNames.Contains(name);
 }
 
 } // namespace qvc

@@ -2,14 +2,13 @@
 // The rows of the file list, the names already listed and the sort by a column. The window shows these
 // rows in its list view; every change to them goes through this class.
 #include "engine/ResultStore.h"
+#include "filelist/ListedFileNames.h"
 
 #include <array>
 #include <cstddef>
 #include <functional>
-#include <list>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 namespace qvc {
@@ -37,7 +36,8 @@ struct TFileRow
 /// The user's locale as far as the file list needs it; the window fills it from QLocale/QCollator.
 struct TListLocale
 {
-    /// Key under which names that differ only in letter case are equal (locale lower-casing or case folding).
+    /// Key under which names that differ only in letter case meet (locale lower-casing or case folding); such
+    /// names are one row only when they name the same existing file.
     std::function<std::string(std::string_view)> FoldCase;
     /// Lower-casing applied before the name and text columns are collated.
     std::function<std::string(std::string_view)> Lower;
@@ -70,12 +70,12 @@ public:
     /// The store gains one slot per row added; it must outlive the list.
     explicit TFileList(TResultStore &store, TListLocale locale = TListLocale::Ascii());
 
-    /// Adds a row unless the name is already listed (letter case ignored by the locale). The number is the
-    /// store's slot count, a new slot is appended, MaxFileNameLength grows. Returns true when a row was added.
+    /// Adds a row unless the name is already listed (see IsListed). The number is the store's slot count, a new
+    /// slot is appended, MaxFileNameLength grows. Returns true when a row was added.
     bool AddFileToList(const std::string &name);
 
     /// Removes the rows at these display positions (any order, duplicates and positions past the end
-    /// ignored), in display order; for each, the first listed name equal ignoring case is forgotten.
+    /// ignored), in display order; each row's own name is forgotten, other spellings of its file stay listed.
     /// Numbers and store slots stay. Returns how many rows were removed.
     std::size_t RemoveRows(std::vector<std::size_t> positions);
 
@@ -93,8 +93,9 @@ public:
 
     /// Every listed name, in the order added.
     std::vector<std::string> ListedFileNames() const;
-    /// True when the name is listed, letter case ignored by the locale.
-    bool IsListed(std::string_view name) const;
+    /// True when the same bytes are listed, or a name that differs only in letter case (by the locale's
+    /// folding) and names the same existing file.
+    bool IsListed(const std::string &name) const;
     /// Characters of the longest name ever added (counted as Windows-1252, as the report prints it).
     std::size_t MaxFileNameLength() const { return m_maxFileNameLength; }
 
@@ -106,10 +107,7 @@ private:
     TResultStore &m_store;
     TListLocale m_locale;
     std::vector<TFileRow> m_rows;
-    // ListedFileNames in the order added, with the folded key of each name: AddFileToList refuses a
-    // second name with the same key, so keys are unique and lookups need no scan of the list.
-    std::list<std::string> m_listedNames;
-    std::unordered_map<std::string, std::list<std::string>::iterator> m_listedByKey;
+    TListedFileNames m_listedNames;
     std::size_t m_maxFileNameLength = 0;
     std::array<int, kFileListColumns> m_headerPictures {};
 };

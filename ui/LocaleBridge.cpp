@@ -35,8 +35,9 @@ TListLocale MakeListLocale()
 {
     TListLocale locale;
     const QLocale system;
-    // Case folding does not depend on the locale, and in plain ASCII it is the ASCII lower case: names
-    // without other bytes need no detour through QString.
+    // The folded name only picks which listed names are compared on disk (same file or not). Case folding
+    // does not depend on the locale, and in plain ASCII it is the ASCII lower case: names without other
+    // bytes need no detour through QString.
     locale.FoldCase = [](std::string_view name) {
         return IsAscii(name) ? AsciiLower(name) : PathFromQ(PathToQ(std::string(name)).toCaseFolded());
     };

@@ -1,5 +1,5 @@
-// "qvconvert convert" with folder arguments: the folder search with its masks, the order found, each name
-// once with letter case ignored, and the numbers in order.
+// "qvconvert convert" with folder arguments: the folder search with its masks, the order found, each file
+// once however it is spelt, and the numbers in order.
 #include "common/FileIO.h"
 #include "filelist/FileParams.h"
 #include "filelist/SearchFiles.h"
@@ -53,10 +53,13 @@ protected:
         }
     }
 
-    // Runs "qvconvert convert --repository r.dat --simulate ARGS" and splits its lines.
-    TRun Convert(const std::vector<std::string> &args) const
+    // Runs "qvconvert convert --repository r.dat --simulate ARGS" (without --simulate when `simulate` is
+    // false) and splits its lines.
+    TRun Convert(const std::vector<std::string> &args, bool simulate = true) const
     {
-        std::vector<std::string> all = { "convert", "--repository", Path("r.dat"), "--simulate" };
+        std::vector<std::string> all = { "convert", "--repository", Path("r.dat") };
+        if (simulate)
+            all.push_back("--simulate");
         all.insert(all.end(), args.begin(), args.end());
         const TQvconvertRun spawned = RunQvconvert(all, m_dir.string());
         TRun run;
@@ -134,14 +137,17 @@ TEST_F(ConvertFolders, FolderJoinsInSearchOrderWithItsMasks)
     }
 }
 
-TEST_F(ConvertFolders, EachNameOnceIgnoringCaseInTheOrderMet)
+TEST_F(ConvertFolders, EachFileOnceInTheOrderMet)
 {
     Write({ "tree/a.pas", "tree/sub/b.pas", "other/c.pas", "tree2/x.pas" });
+    fs::create_directory_symlink(Path("tree"), Path("TREE"));
+    fs::create_directory_symlink(Path("other"), Path("Other"));
     qvc::WriteFileReplacing(Path("list.txt"), Path("other/c.pas") + "\n" + Path("tree2") + "\n");
-    // A file before its folder keeps its place; the same names in another letter case, or a folder twice
-    // (with a trailing "/"), add nothing; --files-from names come first and may be folders too.
-    const TRun run = Convert({ "--files-from", Path("list.txt"), Path("tree/a.pas"), Path("tree"), Path("TREE/A.PAS"),
-        Path("tree/"), Path("Other/C.pas") });
+    // A file before its folder keeps its place; the same file named again in another letter case (through
+    // links to its folder), or a folder twice (with a trailing "/"), adds nothing; --files-from names come
+    // first and may be folders too.
+    const TRun run = Convert({ "--files-from", Path("list.txt"), Path("tree/a.pas"), Path("tree"), Path("TREE/a.pas"),
+        Path("tree/"), Path("Other/c.pas") });
     EXPECT_EQ(run.ExitCode, 0) << run.Err;
     std::vector<std::string> expected = { Path("other/c.pas"), Path("tree2/x.pas"), Path("tree/a.pas") };
     for (const std::string &found : Found(Path("tree"), std::string(qvc::kDefaultFileMask)))
@@ -149,6 +155,24 @@ TEST_F(ConvertFolders, EachNameOnceIgnoringCaseInTheOrderMet)
             expected.push_back(found);
     EXPECT_EQ(run.Files, expected);
     EXPECT_EQ(run.Numbers, Counting(expected.size()));
+}
+
+TEST_F(ConvertFolders, NamesThatDifferOnlyInCaseAreTwoFiles)
+{
+    Write({ "case/Unit1.pas", "case/UNIT1.pas" });
+    fs::create_directory_symlink(Path("case"), Path("CASE"));
+    // The folder search finds both files; each named again, or reached through a link to the folder in
+    // another letter case, adds nothing. A name of no file is its own entry whatever its case.
+    const TRun run = Convert({ Path("case"), Path("case/UNIT1.pas"), Path("CASE/Unit1.pas"), Path("CASE/UNIT1.pas"),
+                                 Path("case/unit1.pas") },
+        false);
+    EXPECT_EQ(run.ExitCode, 1) << run.Err; // case/unit1.pas cannot be read
+    std::vector<std::string> expected = Found(Path("case"), "");
+    ASSERT_EQ(expected.size(), 2u);
+    expected.push_back(Path("case/unit1.pas"));
+    EXPECT_EQ(run.Files, expected);
+    EXPECT_EQ(qvc::ReadFileBytes(Path("case/Unit1.pas")), "uses QForms;\r\n");
+    EXPECT_EQ(qvc::ReadFileBytes(Path("case/UNIT1.pas")), "uses QForms;\r\n");
 }
 
 TEST_F(ConvertFolders, LinkToAFolderIsNotEntered)

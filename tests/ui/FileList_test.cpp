@@ -13,6 +13,7 @@
 #include <QCheckBox>
 #include <QDir>
 #include <QDropEvent>
+#include <QFile>
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QLineEdit>
@@ -149,7 +150,8 @@ private Q_SLOTS:
     void secondScanDuringAScanOnlyPicksAFolder();
     void closeDuringAScanEndsItAndCloses();
     void rowsAppearWhileTheScanGoesOn();
-    void addDedupesIgnoringCaseAndNumbersForGood();
+    void addDedupesOneFileAndNumbersForGood();
+    void namesDifferingOnlyInCaseAreTwoFiles();
     void openDialogRemembersFileTypeByPosition();
     void dropAddsInOrderWithoutSortOrPageChange();
     void removeSelectsTheFocusRow();
@@ -414,12 +416,15 @@ void FileListTest::rowsAppearWhileTheScanGoesOn()
     QCOMPARE(w.slSearchListSelectFiles->model()->rowCount(), 401);
 }
 
-void FileListTest::addDedupesIgnoringCaseAndNumbersForGood()
+void FileListTest::addDedupesOneFileAndNumbersForGood()
 {
     Tfrm_Main &w = Window();
     w.JvSearchFiles1.SetRootDirectory(PathFromQ(Folder(QStringLiteral("src/"))));
     const QString a = Folder(QStringLiteral("C.pas")), b = Folder(QStringLiteral("B.pas")),
                   c = Folder(QStringLiteral("A.pas")), d = Folder(QStringLiteral("D.pas"));
+    // "b.PAS" is the file "B.pas" under another spelling, as a case-insensitive file system would show it.
+    m_fixture->WriteFile(QStringLiteral("B.pas"), "unit");
+    QVERIFY(QFile::link(b, Folder(QStringLiteral("b.PAS"))));
     Dialogs().OpenAnswers = { { a, b, c }, { Folder(QStringLiteral("b.PAS")), a }, { d } };
     w.obOutlookBarOptionsButtonClick(2);
     Run(w.actAddFile);
@@ -435,7 +440,7 @@ void FileListTest::addDedupesIgnoringCaseAndNumbersForGood()
     QCOMPARE(Names(w), (QStringList { c, b, a }));
     QCOMPARE(ColumnTexts(w, 0), (QStringList { "2", "1", "0" }));
 
-    // Names listed already, in any letter case, add nothing.
+    // Names listed already, or another letter case of a listed file, add nothing.
     Run(w.actAddFile);
     QCOMPARE(Names(w).size(), 3);
     // Counted in characters, as the report prints names.
@@ -449,8 +454,34 @@ void FileListTest::addDedupesIgnoringCaseAndNumbersForGood()
     QCOMPARE(ColumnTexts(w, 0), (QStringList { "2", "0", "3" }));
     QCOMPARE(w.ResultStore().Count(), std::size_t(4));
     // A removed file can come back, with a new number.
-    QVERIFY(w.AddFileToList(b.toLower()));
+    QVERIFY(w.AddFileToList(Folder(QStringLiteral("b.PAS"))));
     QCOMPARE(ColumnTexts(w, 0).last(), QStringLiteral("4"));
+}
+
+void FileListTest::namesDifferingOnlyInCaseAreTwoFiles()
+{
+    Tfrm_Main &w = Window();
+    const QString lower = m_fixture->WriteFile(QStringLiteral("case/Unit1.pas"), "unit");
+    const QString upper = m_fixture->WriteFile(QStringLiteral("case/UNIT1.pas"), "unit");
+    QVERIFY(QFile::link(Folder(QStringLiteral("case")), Folder(QStringLiteral("CASE"))));
+    Dialogs().FolderAnswers = { Folder(QStringLiteral("case")) };
+    Run(w.actScanSubDirectory);
+    QStringList names = Names(w);
+    names.sort();
+    QCOMPARE(names, (QStringList { upper, lower }));
+
+    // Either file named again, or reached through the link to its folder in another letter case, adds nothing.
+    Drop(w, { upper, Folder(QStringLiteral("CASE/Unit1.pas")), Folder(QStringLiteral("CASE/UNIT1.pas")) });
+    QCOMPARE(Names(w).size(), 2);
+
+    // Removing one row forgets that row's name only: the other file stays listed.
+    SelectRow(w, int(Names(w).indexOf(upper)));
+    Run(w.actRemoveFile);
+    QCOMPARE(Names(w), QStringList { lower });
+    QCOMPARE(w.FileListModel().List().ListedFileNames(), std::vector<std::string> { PathFromQ(lower) });
+    QVERIFY(!w.AddFileToList(Folder(QStringLiteral("CASE/Unit1.pas"))));
+    QVERIFY(w.AddFileToList(Folder(QStringLiteral("CASE/UNIT1.pas"))));
+    QCOMPARE(ColumnTexts(w, 0).last(), QStringLiteral("2"));
 }
 
 void FileListTest::openDialogRemembersFileTypeByPosition()
@@ -476,7 +507,9 @@ void FileListTest::dropAddsInOrderWithoutSortOrPageChange()
     Tfrm_Main &w = Window();
     const QString folder = Folder(QStringLiteral("dropped"));
     QDir().mkpath(folder);
-    const QString z = Folder(QStringLiteral("z.pas")), a = Folder(QStringLiteral("a.txt"));
+    const QString z = m_fixture->WriteFile(QStringLiteral("z.pas"), "unit"), a = Folder(QStringLiteral("a.txt"));
+    // Another spelling of z.pas, as a case-insensitive file system would show it.
+    QVERIFY(QFile::link(z, Folder(QStringLiteral("Z.PAS"))));
     const QString longName = Folder(QString(300, QLatin1Char('n')) + QStringLiteral(".pas"));
     w.obOutlookBarOptionsButtonClick(2);
     Drop(w, { z, folder, a, Folder(QStringLiteral("Z.PAS")), longName });
@@ -513,7 +546,7 @@ void FileListTest::removeSelectsTheFocusRow()
     QCOMPARE(selection->currentIndex().row(), 1);
     QCOMPARE(SelectedRows(w), QList<int> { 1 });
     QCOMPARE(w.FileListModel().List().ListedFileNames().size(), std::size_t(3));
-    QVERIFY(!w.FileListModel().List().IsListed(PathFromQ(Folder("R1.PAS"))));
+    QVERIFY(!w.FileListModel().List().IsListed(PathFromQ(Folder("r1.pas"))));
 
     // With nothing selected the command is disabled and nothing changes.
     selection->clear();
