@@ -10,6 +10,7 @@
 #include "common/TextLines.h"
 #include "engine/ConversionRun.h"
 #include "engine/DisplayFormat.h"
+#include "engine/FileSteps.h"
 #include "filelist/FileParams.h"
 #include "repository/RepositoryFile.h"
 #include "results/ResultReport.h"
@@ -267,6 +268,11 @@ void RunConvert(const TConvertArguments &arguments)
         repository.RenameMode = 1;
     else if (arguments.Rename == "none")
         repository.RenameMode = 2;
+    else if (arguments.Rename == "delphi-to-lazarus") {
+        // Lazarus reads only text forms, written beside the Delphi ones; the units then point at them.
+        repository.RenameMode = kRenameDelphiToLazarus;
+        repository.Lines.emplace_back(kLazarusResourcePair);
+    }
 
     TConsoleView view(std::move(files), arguments);
     TResultStore store;
@@ -313,9 +319,10 @@ void AddConvertCommand(CLI::App &app)
     command->add_option("--repository", arguments->Repository, "The repository file (.dat) with the pairs")->required();
     command
         ->add_option("--rename", arguments->Rename,
-            "Rename form files: delphi-to-kylix (.dfm to .xfm), kylix-to-delphi (.xfm to .dfm) or none; "
+            "Rename form files: delphi-to-kylix (.dfm to .xfm), kylix-to-delphi (.xfm to .dfm), delphi-to-lazarus "
+            "(.dfm to a text .lfm, and {$R *.dfm} to {$R *.lfm} in the units) or none; "
             "default: the repository's marker")
-        ->check(CLI::IsMember({ "delphi-to-kylix", "kylix-to-delphi", "none" }));
+        ->check(CLI::IsMember({ "delphi-to-kylix", "kylix-to-delphi", "delphi-to-lazarus", "none" }));
     command->add_flag("--backup", arguments->Backup, "Back up every file before it is replaced (Unit1.~pas)");
     command->add_flag("--simulate", arguments->Simulate, "Count and report, but write no file");
     command->add_flag("--json", arguments->Json, "Print a JSON array with one object per file");

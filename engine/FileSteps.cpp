@@ -101,6 +101,8 @@ std::string RenamedTarget(const std::string &fileName, int renameMode)
         return ChangeExtension(fileName, ".xfm");
     if (renameMode == 1 && extension == ".xfm")
         return ChangeExtension(fileName, ".dfm");
+    if (renameMode == kRenameDelphiToLazarus && extension == ".dfm")
+        return ChangeExtension(fileName, ".lfm");
     return fileName;
 }
 

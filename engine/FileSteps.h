@@ -17,8 +17,15 @@ std::string BackupNameFor(const std::string &path);
 /// The extension of the file name of `path`: from its last ".", dot included; empty if it has none.
 std::string_view FileExtension(std::string_view path);
 
+/// The rename choice of the command line alone (never stored): Delphi forms written as Lazarus forms.
+inline constexpr int kRenameDelphiToLazarus = 3;
+
+/// The pair that points a Lazarus run's units at their forms, any letter case found.
+inline constexpr std::string_view kLazarusResourcePair = "{$R *.dfm}={$R *.lfm}";
+
 /// The path a form file is written to under `renameMode`: ".dfm" becomes ".xfm" under 0, ".xfm"
-/// becomes ".dfm" under 1 (extensions compared exactly, letter case counting); anything else unchanged.
+/// becomes ".dfm" under 1, ".dfm" becomes ".lfm" under kRenameDelphiToLazarus (extensions compared
+/// exactly, letter case counting); anything else unchanged.
 std::string RenamedTarget(const std::string &fileName, int renameMode);
 
 /// After a file was written as `newName`: renames the regular files beside `fileName` that share its

@@ -26,7 +26,7 @@ enum class TFileKind {
 /// The choices of a run that the pass reads for one file.
 struct TPassOptions
 {
-    int RenameMode = 2; ///< 0 ".dfm" written as ".xfm", 1 ".xfm" written as ".dfm", 2 no change
+    int RenameMode = 2; ///< 0 ".dfm" written as ".xfm", 1 ".xfm" written as ".dfm", 2 no change, 3 ".dfm" as ".lfm"
     bool Backup = false;
     bool Simulate = false;
 };
