@@ -24,6 +24,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
+#include <QShortcut>
 #include <QSplitter>
 #include <QStackedWidget>
 #include <QStatusBar>
@@ -379,6 +380,10 @@ QWidget *Tfrm_Main::CreatePageConvertFiles()
     slSearchListSelectFiles->setColumnWidth(2, 100);
     slSearchListSelectFiles->setColumnWidth(3, 53);
     slSearchListSelectFiles->setColumnWidth(4, 100);
+    // The name gives way before the fixed columns do.
+    header->setMinimumSectionSize(24);
+    slSearchListSelectFiles->viewport()->setMouseTracking(true);
+    connect(m_fileListModel, &QAbstractItemModel::rowsInserted, this, &Tfrm_Main::FitNumberColumn);
     layout->addWidget(slSearchListSelectFiles, 1);
 
     pStatusResult = new QFrame(page);
@@ -405,7 +410,26 @@ QWidget *Tfrm_Main::CreatePageConvertFiles()
     pProgressMessage->setFrameShape(QFrame::Panel);
     pProgressMessage->setFrameShadow(QFrame::Sunken);
     pProgressMessage->setAlignment(Qt::AlignCenter);
-    progressColumn->addWidget(pProgressMessage);
+    pRunFileCount = new QLabel(pStatusResult);
+    pRunFileCount->setObjectName(QStringLiteral("pRunFileCount"));
+    pRunFileCount->setFixedHeight(21);
+    pRunFileCount->setFrameShape(QFrame::Panel);
+    pRunFileCount->setFrameShadow(QFrame::Sunken);
+    pRunFileCount->setAlignment(Qt::AlignCenter);
+    pRunFileCount->setMinimumWidth(
+        pRunFileCount->fontMetrics().horizontalAdvance(QStringLiteral("Arquivo 00000 de 00000")) + 8);
+    // The run disables the whole strip, yet what it says while working must stay readable.
+    for (QLabel *label : { pProgressMessage, pRunFileCount }) {
+        QPalette palette = label->palette();
+        palette.setColor(
+            QPalette::Disabled, QPalette::WindowText, palette.color(QPalette::Active, QPalette::WindowText));
+        label->setPalette(palette);
+    }
+    auto *messageRow = new QHBoxLayout;
+    messageRow->setSpacing(4);
+    messageRow->addWidget(pProgressMessage, 1);
+    messageRow->addWidget(pRunFileCount);
+    progressColumn->addLayout(messageRow);
     ProgressBar1 = new QProgressBar(pStatusResult);
     ProgressBar1->setObjectName(QStringLiteral("ProgressBar1"));
     ProgressBar1->setTextVisible(false);
@@ -442,9 +466,9 @@ QWidget *Tfrm_Main::CreatePageRepository()
     vleUnits->setSelectionBehavior(QAbstractItemView::SelectItems);
     m_repositoryModel = new TRepositoryModel(m_repository, this);
     vleUnits->setModel(m_repositoryModel);
+    // 246 and 271 pixels at design size; the grid keeps that share of whatever width it gets.
     vleUnits->setColumnWidth(0, 246);
     vleUnits->setColumnWidth(1, 271);
-    vleUnits->horizontalHeader()->setStretchLastSection(true);
     layout->addWidget(vleUnits, 1);
 
     auto *strip = new QWidget(page);
@@ -630,7 +654,26 @@ void Tfrm_Main::CreateResultView()
     bbOk->setMinimumWidth(96);
     SetHint(bbOk, QStringLiteral("|Confirma a visualização do resultado da conversão do arquivo..."));
     connect(bbOk, &QPushButton::clicked, this, [this] { OnClickBitButtons(bbOk); });
+    // bbOk has the focus when the view opens: Enter confirms it as Space does, though the panel is no dialog.
+    bbOk->setAutoDefault(true);
+    for (const QKeySequence &key :
+        { QKeySequence(Qt::Key_Escape), QKeySequence(Qt::Key_Return), QKeySequence(Qt::Key_Enter) }) {
+        auto *shortcut = new QShortcut(key, pViewResult);
+        shortcut->setContext(Qt::WidgetWithChildrenShortcut);
+        connect(shortcut, &QShortcut::activated, bbOk, &QPushButton::click);
+    }
     bottomLayout->addWidget(bbOk);
     layout->addWidget(bottom);
     pViewResult->hide();
+}
+
+void Tfrm_Main::FitNumberColumn()
+{
+    // Wide enough for the largest number given so far, next to the state image and the row icon.
+    const std::size_t count = m_resultStore.Count();
+    const QString largest = QString::number(qulonglong(count == 0 ? 0 : count - 1));
+    const QFontMetrics metrics(slSearchListSelectFiles->font());
+    const int needed = slSearchListSelectFiles->iconSize().width() + metrics.horizontalAdvance(largest) + 20;
+    if (needed > slSearchListSelectFiles->columnWidth(0))
+        slSearchListSelectFiles->setColumnWidth(0, needed);
 }

@@ -28,8 +28,19 @@ void WhenModal(std::function<void(QWidget *)> act)
             WhenModal(act);
             return;
         }
+        QVERIFY(QTest::qWaitForWindowExposed(modal));
         act(modal);
     });
+}
+
+// Types into the open dialog's name field, as the user does once it has the focus, and confirms with Enter.
+void TypeAndConfirm(QWidget *modal, const QString &text)
+{
+    auto *dialog = qobject_cast<TOpenFileDialog *>(modal);
+    QVERIFY(dialog && dialog->FileNameEdit());
+    dialog->FileNameEdit()->setFocus();
+    QTest::keyClicks(dialog->FileNameEdit(), text);
+    QTest::keyClick(dialog->FileNameEdit(), Qt::Key_Return);
 }
 
 } // namespace
@@ -118,22 +129,12 @@ void QtDialogsTest::openDialogTakesTypedNames()
 void QtDialogsTest::openFilesThroughTheSeam()
 {
     qvc::TQtDialogSeam seam;
-    // Several existing files picked in the list, then a name typed instead: both come back as chosen.
+    // Several existing files typed at once, then a missing one: each comes back as chosen.
     qvc::TFileDialogRequest request = Request(true);
-    WhenModal([](QWidget *modal) {
-        auto *dialog = qobject_cast<TOpenFileDialog *>(modal);
-        QVERIFY(dialog);
-        QTest::keyClicks(dialog->FileNameEdit(), QStringLiteral("\"b.pas\" \"a.pas\""));
-        QTest::keyClick(dialog->FileNameEdit(), Qt::Key_Return);
-    });
+    WhenModal([](QWidget *modal) { TypeAndConfirm(modal, QStringLiteral("\"b.pas\" \"a.pas\"")); });
     QCOMPARE(seam.OpenFiles(nullptr, request),
         (QStringList { m_dir.path() + QStringLiteral("/b.pas"), m_dir.path() + QStringLiteral("/a.pas") }));
-    WhenModal([](QWidget *modal) {
-        auto *dialog = qobject_cast<TOpenFileDialog *>(modal);
-        QVERIFY(dialog);
-        QTest::keyClicks(dialog->FileNameEdit(), QStringLiteral("Unit9"));
-        QTest::keyClick(dialog->FileNameEdit(), Qt::Key_Return);
-    });
+    WhenModal([](QWidget *modal) { TypeAndConfirm(modal, QStringLiteral("Unit9")); });
     QCOMPARE(seam.OpenFiles(nullptr, request), QStringList { m_dir.path() + QStringLiteral("/Unit9.pas") });
     // Cancelled: nothing chosen.
     WhenModal([](QWidget *modal) { QTest::keyClick(modal, Qt::Key_Escape); });
