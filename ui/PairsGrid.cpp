@@ -63,7 +63,7 @@ TPairsGrid::TPairsGrid(QWidget *parent)
     // of sight; rows scroll by pixels, so a row made current at the bottom is shown whole.
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
-    horizontalHeader()->setStretchLastSection(true);
+    horizontalHeader()->setStretchLastSection(false);
     connect(horizontalHeader(), &QHeaderView::sectionResized, this, &TPairsGrid::FindColumnResized);
 }
 
@@ -83,7 +83,9 @@ void TPairsGrid::FitColumns()
         return;
     QScopedValueRollback fitting(m_fitting, true);
     const int minimum = std::min(40, width / 2);
-    setColumnWidth(0, std::clamp(int(width * m_findShare), minimum, std::max(minimum, width - 40)));
+    const int find = std::clamp(int(width * m_findShare), minimum, std::max(minimum, width - 40));
+    setColumnWidth(0, find);
+    setColumnWidth(1, std::max(1, width - find));
 }
 
 void TPairsGrid::FindColumnResized(int logicalIndex, int, int newSize)

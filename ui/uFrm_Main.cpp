@@ -24,6 +24,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
+#include <QScrollBar>
 #include <QShortcut>
 #include <QSplitter>
 #include <QStackedWidget>
@@ -380,8 +381,9 @@ QWidget *Tfrm_Main::CreatePageConvertFiles()
     slSearchListSelectFiles->setColumnWidth(2, 100);
     slSearchListSelectFiles->setColumnWidth(3, 53);
     slSearchListSelectFiles->setColumnWidth(4, 100);
-    // The name gives way before the fixed columns do.
+    // The name gives way before the fixed columns do, down to a width that still shows a name.
     header->setMinimumSectionSize(24);
+    FitFileListMinimumWidth();
     slSearchListSelectFiles->viewport()->setMouseTracking(true);
     connect(m_fileListModel, &QAbstractItemModel::rowsInserted, this, &Tfrm_Main::FitNumberColumn);
     layout->addWidget(slSearchListSelectFiles, 1);
@@ -410,14 +412,12 @@ QWidget *Tfrm_Main::CreatePageConvertFiles()
     pProgressMessage->setFrameShape(QFrame::Panel);
     pProgressMessage->setFrameShadow(QFrame::Sunken);
     pProgressMessage->setAlignment(Qt::AlignCenter);
+    // The message gives way to the strip's width instead of widening the window while a run shows it.
+    pProgressMessage->setMinimumWidth(1);
     pRunFileCount = new QLabel(pStatusResult);
     pRunFileCount->setObjectName(QStringLiteral("pRunFileCount"));
-    pRunFileCount->setFixedHeight(21);
-    pRunFileCount->setFrameShape(QFrame::Panel);
-    pRunFileCount->setFrameShadow(QFrame::Sunken);
-    pRunFileCount->setAlignment(Qt::AlignCenter);
-    pRunFileCount->setMinimumWidth(
-        pRunFileCount->fontMetrics().horizontalAdvance(QStringLiteral("Arquivo 00000 de 00000")) + 8);
+    pRunFileCount->setFixedHeight(14);
+    pRunFileCount->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     // The run disables the whole strip, yet what it says while working must stay readable.
     for (QLabel *label : { pProgressMessage, pRunFileCount }) {
         QPalette palette = label->palette();
@@ -425,18 +425,19 @@ QWidget *Tfrm_Main::CreatePageConvertFiles()
             QPalette::Disabled, QPalette::WindowText, palette.color(QPalette::Active, QPalette::WindowText));
         label->setPalette(palette);
     }
-    auto *messageRow = new QHBoxLayout;
-    messageRow->setSpacing(4);
-    messageRow->addWidget(pProgressMessage, 1);
-    messageRow->addWidget(pRunFileCount);
-    progressColumn->addLayout(messageRow);
+    progressColumn->addWidget(pProgressMessage);
     ProgressBar1 = new QProgressBar(pStatusResult);
     ProgressBar1->setObjectName(QStringLiteral("ProgressBar1"));
     ProgressBar1->setTextVisible(false);
     ProgressBar1->setFixedHeight(12);
     ProgressBar1->setRange(0, 100);
     ProgressBar1->setValue(0);
-    progressColumn->addWidget(ProgressBar1);
+    // The file count goes beside the bar, so the message keeps the strip's whole width.
+    auto *barRow = new QHBoxLayout;
+    barRow->setSpacing(6);
+    barRow->addWidget(ProgressBar1, 1);
+    barRow->addWidget(pRunFileCount);
+    progressColumn->addLayout(barRow);
     strip->addLayout(progressColumn, 1);
     Image2 = new QLabel(pStatusResult);
     Image2->setObjectName(QStringLiteral("Image2"));
@@ -564,6 +565,8 @@ void Tfrm_Main::CreateStatusBar()
     sbStatusBarHint->setFrameShape(QFrame::Panel);
     sbStatusBarHint->setFrameShadow(QFrame::Sunken);
     sbStatusBarHint->setTextFormat(Qt::PlainText);
+    // A long hint (a failed file's reason with its path) is cut at the window's edge, never widens the window.
+    sbStatusBarHint->setMinimumWidth(1);
     bar->addWidget(sbStatusBarVersion);
     bar->addWidget(sbStatusBarHint, 1);
 }
@@ -674,6 +677,19 @@ void Tfrm_Main::FitNumberColumn()
     const QString largest = QString::number(qulonglong(count == 0 ? 0 : count - 1));
     const QFontMetrics metrics(slSearchListSelectFiles->font());
     const int needed = slSearchListSelectFiles->iconSize().width() + metrics.horizontalAdvance(largest) + 20;
-    if (needed > slSearchListSelectFiles->columnWidth(0))
+    if (needed > slSearchListSelectFiles->columnWidth(0)) {
         slSearchListSelectFiles->setColumnWidth(0, needed);
+        FitFileListMinimumWidth();
+    }
+}
+
+void Tfrm_Main::FitFileListMinimumWidth()
+{
+    // Room for the fixed columns and a name that can still be read.
+    constexpr int kNameMinimum = 160;
+    int width = kNameMinimum + slSearchListSelectFiles->verticalScrollBar()->sizeHint().width()
+        + 2 * slSearchListSelectFiles->frameWidth();
+    for (int column : { 0, 2, 3, 4 })
+        width += slSearchListSelectFiles->columnWidth(column);
+    slSearchListSelectFiles->setMinimumWidth(width);
 }

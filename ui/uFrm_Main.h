@@ -202,6 +202,8 @@ public:
     void CloseAfterScan();
     /// Widens the " #" column so that the largest row number shows in full.
     void FitNumberColumn();
+    /// Keeps the file list at least as wide as its fixed columns and a readable name.
+    void FitFileListMinimumWidth();
     /// Connects the list's header, keys and the mask field to the handlers above (once, at creation).
     void CreateFileListHandlers();
 

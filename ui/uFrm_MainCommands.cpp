@@ -238,8 +238,10 @@ void Tfrm_Main::ShowProgressMessage(bool on)
 {
     pProgressMessage->setEnabled(on);
     pProgressMessage->setText(on ? ProgressMessageText : QString());
-    if (!on)
+    if (!on) {
         pRunFileCount->clear();
+        pRunFileCount->setMinimumWidth(0);
+    }
 }
 
 void Tfrm_Main::ShowReadyImage(bool ready)

@@ -39,6 +39,9 @@ void Tfrm_Main::RunConversion()
 
 void Tfrm_Main::ShowRunFileCount(int current, int total)
 {
+    // Room for the largest count of this run, so the bar does not shift from file to file.
+    const QString largest = QStringLiteral("Arquivo %1 de %1").arg(total);
+    pRunFileCount->setMinimumWidth(pRunFileCount->fontMetrics().horizontalAdvance(largest) + 4);
     pRunFileCount->setText(QStringLiteral("Arquivo %1 de %2").arg(current).arg(total));
 }
 

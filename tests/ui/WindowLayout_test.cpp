@@ -11,6 +11,7 @@
 #include <QApplication>
 #include <QFile>
 #include <QHeaderView>
+#include <QLabel>
 #include <QLineEdit>
 #include <QScrollBar>
 #include <QTableView>
@@ -42,6 +43,7 @@ private Q_SLOTS:
     void cleanup();
     void fileListColumnsStayReadable_data();
     void fileListColumnsStayReadable();
+    void longTextsNeverWidenTheWindow();
     void pairsGridFitsItsPane();
     void executePictureShowsItsState();
     void geometryKeptBesideTheSettings();
@@ -113,7 +115,25 @@ void WindowLayoutTest::fileListColumnsStayReadable()
         total += list->columnWidth(column);
     if (!minimumSize)
         QCOMPARE(total, list->viewport()->width());
-    QVERIFY(list->columnWidth(1) >= header->minimumSectionSize());
+    // Even at the minimum size a name keeps room to be read.
+    QVERIFY2(list->columnWidth(1) >= 150, qPrintable(QString::number(list->columnWidth(1))));
+}
+
+void WindowLayoutTest::longTextsNeverWidenTheWindow()
+{
+    Tfrm_Main &w = W();
+    Show();
+    QCOMPARE(w.size(), QSize(690, 480));
+    // The run's message and count, and a long hint line (a failed file's reason names its path), are cut at the
+    // window's edge: the design size stays possible.
+    w.ShowProgressMessage(true);
+    w.ShowRunFileCount(12345, 12345);
+    w.sbStatusBarHint->setText(
+        QStringLiteral(" Cannot open file \"%1\". No such file or directory").arg(QString(300, QLatin1Char('x'))));
+    SettleEvents();
+    QVERIFY2(w.minimumSizeHint().width() <= 690, qPrintable(QString::number(w.minimumSizeHint().width())));
+    QCOMPARE(w.size(), QSize(690, 480));
+    w.ShowProgressMessage(false);
 }
 
 void WindowLayoutTest::pairsGridFitsItsPane()
@@ -130,7 +150,11 @@ void WindowLayoutTest::pairsGridFitsItsPane()
     SettleEvents();
     auto &grid = *static_cast<TPairsGrid *>(w.vleUnits);
     // Both columns within the pane, in the design's share of it: no horizontal scrolling at all.
-    QVERIFY(grid.columnWidth(0) + grid.columnWidth(1) <= grid.viewport()->width());
+    QVERIFY2(grid.columnWidth(0) + grid.columnWidth(1) <= grid.viewport()->width(),
+        qPrintable(QStringLiteral("%1 + %2 in %3")
+                       .arg(grid.columnWidth(0))
+                       .arg(grid.columnWidth(1))
+                       .arg(grid.viewport()->width())));
     QVERIFY(qAbs(grid.columnWidth(0) - grid.viewport()->width() * 246 / 517) <= 1);
     QCOMPARE(grid.horizontalScrollBar()->maximum(), 0);
     // Editing the replace column keeps the find texts in sight.
