@@ -5,9 +5,11 @@
 #include "ui/DialogSeam.h"
 #include "ui/OpenFileDialog.h"
 
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QDialogButtonBox>
 #include <QFile>
+#include <QItemSelectionModel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
@@ -52,6 +54,7 @@ private Q_SLOTS:
     void initTestCase();
     void openDialogTakesTypedNames_data();
     void openDialogTakesTypedNames();
+    void openDialogChoosesSeveralListedFiles();
     void openFilesThroughTheSeam();
     void questionKeysAndButtons_data();
     void questionKeysAndButtons();
@@ -124,6 +127,36 @@ void QtDialogsTest::openDialogTakesTypedNames()
         expected << m_dir.path() + QLatin1Char('/') + name;
     QCOMPARE(dialog.ChosenFiles(), expected);
     QVERIFY(!QFile::exists(m_dir.path() + QStringLiteral("/novo.pas")));
+}
+
+void QtDialogsTest::openDialogChoosesSeveralListedFiles()
+{
+    TOpenFileDialog dialog;
+    qvc::PrepareOpenDialog(dialog, Request(true));
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    auto *list = dialog.findChild<QAbstractItemView *>(QStringLiteral("listView"));
+    QVERIFY(list);
+    // The folder is read in the background: wait for both files, then pick them as Ctrl+clicks would.
+    const auto indexOf = [list](const QString &name) {
+        const QModelIndex root = list->rootIndex();
+        for (int row = 0; row < list->model()->rowCount(root); ++row)
+            if (list->model()->index(row, 0, root).data().toString() == name)
+                return list->model()->index(row, 0, root);
+        return QModelIndex();
+    };
+    QTRY_VERIFY(indexOf(QStringLiteral("a.pas")).isValid() && indexOf(QStringLiteral("b.pas")).isValid());
+    list->setFocus();
+    list->selectionModel()->select(
+        indexOf(QStringLiteral("a.pas")), QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    list->selectionModel()->select(
+        indexOf(QStringLiteral("b.pas")), QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    dialog.accept();
+    QCOMPARE(dialog.result(), int(QDialog::Accepted));
+    QStringList chosen = dialog.ChosenFiles();
+    chosen.sort();
+    QCOMPARE(
+        chosen, (QStringList { m_dir.path() + QStringLiteral("/a.pas"), m_dir.path() + QStringLiteral("/b.pas") }));
 }
 
 void QtDialogsTest::openFilesThroughTheSeam()
