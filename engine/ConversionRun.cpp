@@ -46,6 +46,8 @@ void RunConversion(TConversionView &view, const std::vector<std::string> &reposi
         }
         view.ClearSelection();
         for (int row = 0; row < view.RowCount(); ++row) {
+            if (view.StopRequested())
+                break;
             scratch.Clear();
             view.SelectRow(row);
             TPassOptions options;

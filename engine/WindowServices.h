@@ -52,6 +52,10 @@ public:
     /// End of a run, also one ended by a failure: enables the menu bar, the tool bar, the side bar and
     /// pStatusResult again (not bbSaveResult) and sets the default cursor.
     virtual void EndRun() = 0;
+    /// Asked by the run before each file: true ends the run there, as if the file before were the last one
+    /// (rows not reached stay as the run's start left them). The window asks its user here, between two
+    /// files, so the waiting counts in no file's time. Nothing stops a run by default.
+    virtual bool StopRequested() { return false; }
 };
 
 } // namespace qvc

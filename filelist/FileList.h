@@ -28,6 +28,8 @@ struct TFileRow
     std::string Status { kNotProcessed };
     std::string Time { kNotProcessed };
     int StateImage = kNewRowImage;
+    /// Why the last run could not convert the file (its count is -1): the error's text, empty otherwise.
+    std::string FailureReason;
 
     /// The number as the " #" column shows it.
     std::string NumberText() const { return std::to_string(Number); }

@@ -42,7 +42,7 @@ TRepositoryCommandStates RepositoryCommandStates(
     states.OpenRepositoryData = free && !repositoryModified;
     states.CopyRepositoryData = free && !repositoryModified && states.InsertLine;
     states.NewRepositoryData = free && !repositoryModified && states.InsertLine;
-    states.SaveRepositoryData = free && repositoryModified && states.InsertLine && lineCount >= 1;
+    states.SaveRepositoryData = free && repositoryModified;
     return states;
 }
 
@@ -172,6 +172,12 @@ void TSubstitutionRepository::SetRenameMode(int renameMode)
 bool TSubstitutionRepository::RepositoryFileExists() const
 {
     return !m_repositoryFileName.empty() && FileExists(m_repositoryFileName);
+}
+
+const std::string &TSubstitutionRepository::RefreshWindowTitle()
+{
+    m_windowTitle = RepositoryFileExists() ? m_windowTitleText + " (" + m_repositoryFileName + ")" : m_windowTitleText;
+    return m_windowTitle;
 }
 
 std::string TSubstitutionRepository::RepositoryFolder() const

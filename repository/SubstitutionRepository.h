@@ -32,7 +32,7 @@ struct TRepositoryCommandStates
     bool OpenRepositoryData = false; ///< Tag 6, "&Abrir Repositório"
     bool CopyRepositoryData = false; ///< Tag 7, "&Copiar Repositório"
     bool NewRepositoryData = false; ///< Tag 8, "Novo &Repositório"
-    bool SaveRepositoryData = false; ///< Tag 9, "&Salvar Repositório"; also the new RepositoryModified
+    bool SaveRepositoryData = false; ///< Tag 9, "&Salvar Repositório": whenever RepositoryModified, pairs or not
 };
 
 /// The enabling rules of Tags 4 to 9 in their fixed order. `free`: no overlay panel is visible;
@@ -123,6 +123,9 @@ public:
     void SetWindowTitleText(std::string text) { m_windowTitleText = std::move(text); }
     /// The title the window shows now: WindowTitleText, plus " (" + path + ")" while the last named file exists.
     const std::string &WindowTitle() const { return m_windowTitle; }
+    /// Builds WindowTitle() again from WindowTitleText and RepositoryFileName, which stays as it is (the
+    /// language editor's Apply, after a new Form text). Returns the new WindowTitle().
+    const std::string &RefreshWindowTitle();
 
     const std::string &MessageQuestionText1() const { return m_messageQuestionText1; }
     const std::string &MessageQuestionText2() const { return m_messageQuestionText2; }

@@ -4,7 +4,7 @@ class QApplication;
 
 namespace qvc {
 
-/// Sets the application's title ("Conversão de Arquivos") and tooltips behaviour.
+/// Sets the application's title ("Conversão de Arquivos") and installs Qt's own Brazilian-Portuguese translation.
 void SetUpApplication(QApplication &app);
 
 } // namespace qvc

@@ -23,7 +23,13 @@ QIcon CommandPicture(int index)
         "cmd09-new-repository", "cmd10-select-all", "cmd11-save-repository", "cmd12-unused", "cmd13-copy-repository" };
     if (index < 0 || index >= int(std::size(names)))
         return {};
-    return QIcon(QStringLiteral(":/artwork/%1.png").arg(QLatin1String(names[index])));
+    QIcon icon(QStringLiteral(":/artwork/%1.png").arg(QLatin1String(names[index])));
+    if (index == 2) {
+        // The style's own greying of the green triangle looks much like it: "Executar" has a picture of its own
+        // for the state the user must tell apart, run or no run.
+        icon.addFile(QStringLiteral(":/artwork/cmd02-execute-disabled.png"), QSize(16, 16), QIcon::Disabled);
+    }
+    return icon;
 }
 
 QPixmap SideBarPicture(int index)

@@ -71,6 +71,8 @@ void TWindowConversionView::SetRowCell(int row, TRowCell cell, const std::string
     switch (cell) {
     case TRowCell::Updates:
         r.Updates = text;
+        // A reason belongs to the count -1 it explains; FileConverted gives it again.
+        r.FailureReason.clear();
         break;
     case TRowCell::Status:
         r.Status = text;
@@ -84,7 +86,9 @@ void TWindowConversionView::SetRowCell(int row, TRowCell cell, const std::string
 
 void TWindowConversionView::SelectRow(int row)
 {
+    // The run selects each row as it starts on its file.
     m_pendingSelection.push_back(row);
+    m_window.ShowRunFileCount(row + 1, RowCount());
 }
 
 void TWindowConversionView::ApplyPendingSelection()
@@ -154,6 +158,21 @@ void TWindowConversionView::EndRun()
 {
     Flush();
     m_window.EndRunLock();
+}
+
+bool TWindowConversionView::StopRequested()
+{
+    if (!m_window.IsStopPending())
+        return false;
+    // The user sees every row done so far while deciding.
+    Flush();
+    return m_window.AskStopRun();
+}
+
+void TWindowConversionView::FileConverted(int row, const TPassReport &report, const TConversionResult &)
+{
+    if (report.Count < 0)
+        m_window.FileListModel().List().Row(std::size_t(row)).FailureReason = report.FailureReason;
 }
 
 int TWindowConversionView::RowCount() const

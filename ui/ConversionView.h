@@ -23,6 +23,8 @@ public:
     void EnableSaveResult(bool enabled) override;
     void BeginRun() override;
     void EndRun() override;
+    bool StopRequested() override;
+    void FileConverted(int row, const qvc::TPassReport &report, const qvc::TConversionResult &result) override;
 
     int RowCount() const override;
     std::string RowFileName(int row) const override;

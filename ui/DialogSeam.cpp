@@ -1,5 +1,7 @@
 #include "ui/DialogSeam.h"
 
+#include "ui/OpenFileDialog.h"
+
 #include <QDialog>
 #include <QFileDialog>
 #include <QMessageBox>
@@ -52,14 +54,18 @@ void ReadBack(const QFileDialog &dialog, TFileDialogRequest &request)
 
 QStringList TQtDialogSeam::OpenFiles(QWidget *parent, TFileDialogRequest &request)
 {
-    QFileDialog dialog(parent);
-    Prepare(dialog, request);
-    dialog.setAcceptMode(QFileDialog::AcceptOpen);
-    dialog.setFileMode(request.MultipleFiles ? QFileDialog::ExistingFiles : QFileDialog::AnyFile);
+    TOpenFileDialog dialog(parent);
+    PrepareOpenDialog(dialog, request);
     if (dialog.exec() != QDialog::Accepted)
         return {};
     ReadBack(dialog, request);
-    return dialog.selectedFiles();
+    return dialog.ChosenFiles();
+}
+
+void PrepareOpenDialog(TOpenFileDialog &dialog, const TFileDialogRequest &request)
+{
+    dialog.SetMultipleFiles(request.MultipleFiles);
+    Prepare(dialog, request);
 }
 
 std::optional<QString> TQtDialogSeam::SaveFile(QWidget *parent, TFileDialogRequest &request)
@@ -96,6 +102,13 @@ TAnswer TQtDialogSeam::Question(QWidget *parent, const QString &caption, const Q
     if (button == QMessageBox::No)
         return TAnswer::No;
     return TAnswer::Cancel;
+}
+
+TAnswer TQtDialogSeam::YesNo(QWidget *parent, const QString &caption, const QString &text)
+{
+    const auto button
+        = QMessageBox::question(parent, caption, text, QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
+    return button == QMessageBox::Yes ? TAnswer::Yes : TAnswer::No;
 }
 
 void TQtDialogSeam::ShowError(QWidget *parent, const QString &text)
@@ -154,6 +167,18 @@ TAnswer TScriptedDialogSeam::Question(QWidget *, const QString &caption, const Q
         return TAnswer::Cancel;
     const TAnswer answer = QuestionAnswers.front();
     QuestionAnswers.pop_front();
+    return answer;
+}
+
+TAnswer TScriptedDialogSeam::YesNo(QWidget *, const QString &caption, const QString &text)
+{
+    Calls.push_back({ QStringLiteral("yesno"), text, caption, {}, {} });
+    if (OnYesNo)
+        OnYesNo();
+    if (YesNoAnswers.empty())
+        return TAnswer::No;
+    const TAnswer answer = YesNoAnswers.front();
+    YesNoAnswers.pop_front();
     return answer;
 }
 

@@ -10,6 +10,7 @@
 
 class QDialog;
 class QWidget;
+class TOpenFileDialog;
 
 namespace qvc {
 
@@ -39,6 +40,8 @@ public:
     virtual std::optional<QString> BrowseFolder(QWidget *parent, const QString &title, const QString &directory) = 0;
     /// Yes / No / Cancel question with the question icon.
     virtual TAnswer Question(QWidget *parent, const QString &caption, const QString &text) = 0;
+    /// Yes / No question with the question icon ("Sim" / "Não"); No is the default and Escape's answer.
+    virtual TAnswer YesNo(QWidget *parent, const QString &caption, const QString &text) = 0;
     /// The standard error box with an error's text.
     virtual void ShowError(QWidget *parent, const QString &text) = 0;
     /// A plain message box.
@@ -46,6 +49,10 @@ public:
     /// Shows a modal dialog and returns its result code.
     virtual int Exec(QDialog *dialog) = 0;
 };
+
+/// Sets up the open dialog for a request: title, folder, file types, default suffix, preset name, one or
+/// several files.
+void PrepareOpenDialog(TOpenFileDialog &dialog, const TFileDialogRequest &request);
 
 /// The real dialogs of the platform.
 class TQtDialogSeam : public TDialogSeam
@@ -55,6 +62,7 @@ public:
     std::optional<QString> SaveFile(QWidget *parent, TFileDialogRequest &request) override;
     std::optional<QString> BrowseFolder(QWidget *parent, const QString &title, const QString &directory) override;
     TAnswer Question(QWidget *parent, const QString &caption, const QString &text) override;
+    TAnswer YesNo(QWidget *parent, const QString &caption, const QString &text) override;
     void ShowError(QWidget *parent, const QString &text) override;
     void ShowMessage(QWidget *parent, const QString &text) override;
     int Exec(QDialog *dialog) override;
@@ -66,7 +74,7 @@ class TScriptedDialogSeam : public TDialogSeam
 public:
     struct TCall
     {
-        QString Kind; ///< "open", "save", "folder", "question", "error", "message", "exec"
+        QString Kind; ///< "open", "save", "folder", "question", "yesno", "error", "message", "exec"
         QString Text; ///< message text, question text or folder picker title
         QString Caption;
         TFileDialogRequest Request;
@@ -77,6 +85,9 @@ public:
     std::deque<QString> SaveAnswers; ///< an empty name cancels the dialog
     std::deque<QString> FolderAnswers; ///< an empty name cancels the picker
     std::deque<TAnswer> QuestionAnswers;
+    std::deque<TAnswer> YesNoAnswers; ///< No when empty
+    /// Called when a Yes / No question is asked, before it is answered (a test acts "while the box is open").
+    std::function<void()> OnYesNo;
     /// Called for a modal dialog; returns its result code (rejected when unset).
     std::function<int(QDialog *)> ExecHandler;
     std::vector<TCall> Calls;
@@ -85,6 +96,7 @@ public:
     std::optional<QString> SaveFile(QWidget *parent, TFileDialogRequest &request) override;
     std::optional<QString> BrowseFolder(QWidget *parent, const QString &title, const QString &directory) override;
     TAnswer Question(QWidget *parent, const QString &caption, const QString &text) override;
+    TAnswer YesNo(QWidget *parent, const QString &caption, const QString &text) override;
     void ShowError(QWidget *parent, const QString &text) override;
     void ShowMessage(QWidget *parent, const QString &text) override;
     int Exec(QDialog *dialog) override;

@@ -75,7 +75,17 @@ QVariant TFileListModel::data(const QModelIndex &index, int role) const
     }
     if (role == Qt::DecorationRole && index.column() == 0)
         return RowPicture(row.StateImage);
+    if (role == Qt::ToolTipRole && !row.FailureReason.empty())
+        return FailureReason(index.row());
     return {};
+}
+
+QString TFileListModel::FailureReason(int row) const
+{
+    if (row < 0 || row >= m_shownRows)
+        return {};
+    // The reason holds the file's name and the system's message, both in the system's encoding.
+    return QString::fromLocal8Bit(m_list.Rows()[std::size_t(row)].FailureReason);
 }
 
 QVariant TFileListModel::headerData(int section, Qt::Orientation orientation, int role) const

@@ -40,6 +40,9 @@ public:
     /// Tells the views that cells or images of rows first..last changed.
     void RowsChanged(int first, int last);
 
+    /// Why the last run could not convert the file of a row (its count is -1), empty otherwise.
+    QString FailureReason(int row) const;
+
     qvc::TFileList &List() { return m_list; }
 
 private:

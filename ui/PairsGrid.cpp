@@ -3,6 +3,7 @@
 #include "repository/SubstitutionRepository.h"
 #include "ui/RepositoryModel.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -58,6 +59,43 @@ TPairsGrid::TPairsGrid(QWidget *parent)
 {
     setItemDelegate(new TPairsGridDelegate(this));
     ApplyRowHeight();
+    // Both columns always fit the grid's width, so editing the replace text never scrolls the find texts out
+    // of sight; rows scroll by pixels, so a row made current at the bottom is shown whole.
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
+    horizontalHeader()->setStretchLastSection(false);
+    connect(horizontalHeader(), &QHeaderView::sectionResized, this, &TPairsGrid::FindColumnResized);
+}
+
+bool TPairsGrid::viewportEvent(QEvent *event)
+{
+    const bool result = QTableView::viewportEvent(event);
+    // The viewport also changes width when the vertical scroll bar comes or goes.
+    if (event->type() == QEvent::Resize)
+        FitColumns();
+    return result;
+}
+
+void TPairsGrid::FitColumns()
+{
+    const int width = viewport()->width();
+    if (width <= 0)
+        return;
+    QScopedValueRollback fitting(m_fitting, true);
+    const int minimum = std::min(40, width / 2);
+    const int find = std::clamp(int(width * m_findShare), minimum, std::max(minimum, width - 40));
+    setColumnWidth(0, find);
+    setColumnWidth(1, std::max(1, width - find));
+}
+
+void TPairsGrid::FindColumnResized(int logicalIndex, int, int newSize)
+{
+    // Only a drag of the border by the user sets a new share; the grid's own and the window's resizing do not.
+    if (logicalIndex != 0 || m_fitting || viewport()->width() <= 0 || !(QApplication::mouseButtons() & Qt::LeftButton))
+        return;
+    // The user dragged the border: keep the new share, within the grid.
+    m_findShare = std::clamp(double(newSize) / viewport()->width(), 0.1, 0.9);
+    FitColumns();
 }
 
 void TPairsGrid::ApplyRowHeight()
@@ -172,6 +210,7 @@ void TPairsGrid::SetCurrentCell(int row, int column)
         selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect);
     }
     OpenEditorOnCurrent();
+    scrollTo(index);
 }
 
 void TPairsGrid::MoveTo(const QModelIndex &index)
@@ -214,7 +253,7 @@ void TPairsGrid::currentChanged(const QModelIndex &current, const QModelIndex &p
     if (left >= 0 && !IsLocked() && m_model->IsEmptyLine(left)) {
         // An empty row does not survive the cursor leaving it.
         QScopedValueRollback placing(m_placing, true);
-        m_model->RemoveLine(left);
+        m_model->RemoveLine(left, false);
     }
     OpenEditorOnCurrent();
 }

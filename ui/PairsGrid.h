@@ -50,11 +50,14 @@ Q_SIGNALS:
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
+    bool viewportEvent(QEvent *event) override;
     void currentChanged(const QModelIndex &current, const QModelIndex &previous) override;
     void changeEvent(QEvent *event) override;
 
 private:
     bool IsLocked() const { return m_locked && m_locked(); }
+    void FitColumns();
+    void FindColumnResized(int logicalIndex, int oldSize, int newSize);
     void ApplyRowHeight();
     void AfterModelReset();
     void OpenEditorOnCurrent();
@@ -79,4 +82,7 @@ private:
     int m_lastColumn = 0;
     bool m_placing = false;
     bool m_forwarding = false;
+    /// The find column's share of the grid's width (246 of 517 pixels at design size); the user may drag it.
+    double m_findShare = 246.0 / 517.0;
+    bool m_fitting = false;
 };

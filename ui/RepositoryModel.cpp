@@ -53,8 +53,10 @@ bool TRepositoryModel::setData(const QModelIndex &index, const QVariant &value, 
             m_repository.AppendLine("=");
         }
         const bool changed = index.column() == 0 ? m_repository.SetFind(row, text) : m_repository.SetReplace(row, text);
-        if (changed)
+        if (changed) {
+            m_repository.SetRepositoryModified(true);
             Q_EMIT dataChanged(this->index(index.row(), 0), this->index(index.row(), 1));
+        }
         return changed;
     } catch (const TError &e) {
         Q_EMIT EditRefused(ToQ(e.what()));
@@ -111,6 +113,7 @@ void TRepositoryModel::RowChanged(int row)
 
 void TRepositoryModel::InsertLine(int row, const std::string &line)
 {
+    m_repository.SetRepositoryModified(true);
     if (m_repository.Count() == 0) {
         // The blank row on screen becomes the first line: the row count stays one.
         m_repository.InsertLine(0, line);
@@ -124,10 +127,12 @@ void TRepositoryModel::InsertLine(int row, const std::string &line)
     endInsertRows();
 }
 
-void TRepositoryModel::RemoveLine(int row)
+void TRepositoryModel::RemoveLine(int row, bool edit)
 {
     if (row < 0 || row >= LineCount())
         return;
+    if (edit)
+        m_repository.SetRepositoryModified(true);
     if (m_repository.Count() == 1) {
         // The last line goes, the blank row of an empty list stays.
         m_repository.DeleteLine(0);
@@ -146,5 +151,6 @@ void TRepositoryModel::SetLine(int row, const std::string &line)
         return;
     m_repository.DeleteLine(std::size_t(row));
     m_repository.InsertLine(std::size_t(row), line);
+    m_repository.SetRepositoryModified(true);
     RowChanged(row);
 }

@@ -27,7 +27,8 @@ public:
     void BeginChange() { beginResetModel(); }
     void EndChange() { endResetModel(); }
 
-    // --- Row edits of the grid, with the views told (rows are the grid's, 0-based) ---
+    // --- Row edits of the grid, with the views told (rows are the grid's, 0-based). Each one that changes a line
+    // is the user's edit and sets RepositoryModified, whatever key made it. ---
 
     /// Number of lines of the list (the blank row of an empty list is none).
     int LineCount() const { return int(m_repository.Count()); }
@@ -39,8 +40,9 @@ public:
     bool IsEmptyLine(int row) const;
     /// Inserts a line before `row` (row == LineCount() appends). Into an empty list the blank row becomes it.
     void InsertLine(int row, const std::string &line = "=");
-    /// Removes the line of a row; removing the only line leaves the blank row.
-    void RemoveLine(int row);
+    /// Removes the line of a row; removing the only line leaves the blank row. `edit` false: the row is dropped
+    /// because the cursor left it empty, which is no change of the user's and leaves RepositoryModified alone.
+    void RemoveLine(int row, bool edit = true);
     /// Puts a line back exactly as it was (Escape on an edited cell).
     void SetLine(int row, const std::string &line);
     /// True while rows are being inserted or removed: the views' current cell moves under them.

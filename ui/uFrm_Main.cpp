@@ -24,6 +24,8 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
+#include <QScrollBar>
+#include <QShortcut>
 #include <QSplitter>
 #include <QStackedWidget>
 #include <QStatusBar>
@@ -379,6 +381,11 @@ QWidget *Tfrm_Main::CreatePageConvertFiles()
     slSearchListSelectFiles->setColumnWidth(2, 100);
     slSearchListSelectFiles->setColumnWidth(3, 53);
     slSearchListSelectFiles->setColumnWidth(4, 100);
+    // The name gives way before the fixed columns do, down to a width that still shows a name.
+    header->setMinimumSectionSize(24);
+    FitFileListMinimumWidth();
+    slSearchListSelectFiles->viewport()->setMouseTracking(true);
+    connect(m_fileListModel, &QAbstractItemModel::rowsInserted, this, &Tfrm_Main::FitNumberColumn);
     layout->addWidget(slSearchListSelectFiles, 1);
 
     pStatusResult = new QFrame(page);
@@ -405,6 +412,19 @@ QWidget *Tfrm_Main::CreatePageConvertFiles()
     pProgressMessage->setFrameShape(QFrame::Panel);
     pProgressMessage->setFrameShadow(QFrame::Sunken);
     pProgressMessage->setAlignment(Qt::AlignCenter);
+    // The message gives way to the strip's width instead of widening the window while a run shows it.
+    pProgressMessage->setMinimumWidth(1);
+    pRunFileCount = new QLabel(pStatusResult);
+    pRunFileCount->setObjectName(QStringLiteral("pRunFileCount"));
+    pRunFileCount->setFixedHeight(14);
+    pRunFileCount->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    // The run disables the whole strip, yet what it says while working must stay readable.
+    for (QLabel *label : { pProgressMessage, pRunFileCount }) {
+        QPalette palette = label->palette();
+        palette.setColor(
+            QPalette::Disabled, QPalette::WindowText, palette.color(QPalette::Active, QPalette::WindowText));
+        label->setPalette(palette);
+    }
     progressColumn->addWidget(pProgressMessage);
     ProgressBar1 = new QProgressBar(pStatusResult);
     ProgressBar1->setObjectName(QStringLiteral("ProgressBar1"));
@@ -412,7 +432,12 @@ QWidget *Tfrm_Main::CreatePageConvertFiles()
     ProgressBar1->setFixedHeight(12);
     ProgressBar1->setRange(0, 100);
     ProgressBar1->setValue(0);
-    progressColumn->addWidget(ProgressBar1);
+    // The file count goes beside the bar, so the message keeps the strip's whole width.
+    auto *barRow = new QHBoxLayout;
+    barRow->setSpacing(6);
+    barRow->addWidget(ProgressBar1, 1);
+    barRow->addWidget(pRunFileCount);
+    progressColumn->addLayout(barRow);
     strip->addLayout(progressColumn, 1);
     Image2 = new QLabel(pStatusResult);
     Image2->setObjectName(QStringLiteral("Image2"));
@@ -442,9 +467,9 @@ QWidget *Tfrm_Main::CreatePageRepository()
     vleUnits->setSelectionBehavior(QAbstractItemView::SelectItems);
     m_repositoryModel = new TRepositoryModel(m_repository, this);
     vleUnits->setModel(m_repositoryModel);
+    // 246 and 271 pixels at design size; the grid keeps that share of whatever width it gets.
     vleUnits->setColumnWidth(0, 246);
     vleUnits->setColumnWidth(1, 271);
-    vleUnits->horizontalHeader()->setStretchLastSection(true);
     layout->addWidget(vleUnits, 1);
 
     auto *strip = new QWidget(page);
@@ -540,6 +565,8 @@ void Tfrm_Main::CreateStatusBar()
     sbStatusBarHint->setFrameShape(QFrame::Panel);
     sbStatusBarHint->setFrameShadow(QFrame::Sunken);
     sbStatusBarHint->setTextFormat(Qt::PlainText);
+    // A long hint (a failed file's reason with its path) is cut at the window's edge, never widens the window.
+    sbStatusBarHint->setMinimumWidth(1);
     bar->addWidget(sbStatusBarVersion);
     bar->addWidget(sbStatusBarHint, 1);
 }
@@ -630,7 +657,39 @@ void Tfrm_Main::CreateResultView()
     bbOk->setMinimumWidth(96);
     SetHint(bbOk, QStringLiteral("|Confirma a visualização do resultado da conversão do arquivo..."));
     connect(bbOk, &QPushButton::clicked, this, [this] { OnClickBitButtons(bbOk); });
+    // bbOk has the focus when the view opens: Enter confirms it as Space does, though the panel is no dialog.
+    bbOk->setAutoDefault(true);
+    for (const QKeySequence &key :
+        { QKeySequence(Qt::Key_Escape), QKeySequence(Qt::Key_Return), QKeySequence(Qt::Key_Enter) }) {
+        auto *shortcut = new QShortcut(key, pViewResult);
+        shortcut->setContext(Qt::WidgetWithChildrenShortcut);
+        connect(shortcut, &QShortcut::activated, bbOk, &QPushButton::click);
+    }
     bottomLayout->addWidget(bbOk);
     layout->addWidget(bottom);
     pViewResult->hide();
+}
+
+void Tfrm_Main::FitNumberColumn()
+{
+    // Wide enough for the largest number given so far, next to the state image and the row icon.
+    const std::size_t count = m_resultStore.Count();
+    const QString largest = QString::number(qulonglong(count == 0 ? 0 : count - 1));
+    const QFontMetrics metrics(slSearchListSelectFiles->font());
+    const int needed = slSearchListSelectFiles->iconSize().width() + metrics.horizontalAdvance(largest) + 20;
+    if (needed > slSearchListSelectFiles->columnWidth(0)) {
+        slSearchListSelectFiles->setColumnWidth(0, needed);
+        FitFileListMinimumWidth();
+    }
+}
+
+void Tfrm_Main::FitFileListMinimumWidth()
+{
+    // Room for the fixed columns and a name that can still be read.
+    constexpr int kNameMinimum = 160;
+    int width = kNameMinimum + slSearchListSelectFiles->verticalScrollBar()->sizeHint().width()
+        + 2 * slSearchListSelectFiles->frameWidth();
+    for (int column : { 0, 2, 3, 4 })
+        width += slSearchListSelectFiles->columnWidth(column);
+    slSearchListSelectFiles->setMinimumWidth(width);
 }

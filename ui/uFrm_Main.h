@@ -33,6 +33,9 @@ class QToolBar;
 class QToolButton;
 class TFileListModel;
 class TRepositoryModel;
+namespace qvc {
+class TProfileFile;
+}
 
 class Tfrm_Main : public QMainWindow
 {
@@ -81,6 +84,8 @@ public:
     QFrame *pStatusResult = nullptr;
     QPushButton *bbSaveResult = nullptr;
     QLabel *pProgressMessage = nullptr;
+    /// "Arquivo N de M" beside the progress message while a run goes on.
+    QLabel *pRunFileCount = nullptr;
     QProgressBar *ProgressBar1 = nullptr;
     QLabel *Image2 = nullptr;
 
@@ -137,7 +142,7 @@ public:
 
     /// Runs the command of a tagged action after a fresh enabling pass; a disabled command does nothing.
     void OnExecuteAction(QAction *sender);
-    /// Recomputes the enabled state of every tagged command, RepositoryModified and bbSaveResult.
+    /// Recomputes the enabled state of every tagged command and bbSaveResult; RepositoryModified is only read.
     void OnUpdateAction();
     /// Selects page `index` through the side bar: title caption, title picture, page, focus.
     void obOutlookBarOptionsButtonClick(int index);
@@ -159,6 +164,15 @@ public:
 
     // Conversion run (Tag 10).
     void RunConversion();
+    /// Shows "Arquivo N de M" while the run works on file N of M.
+    void ShowRunFileCount(int current, int total);
+    /// Escape, the close button or Alt+F4 during a run: the run asks whether to stop before its next file.
+    /// With `close`, the window closes once the run has ended (unless the user chose to go on).
+    void RequestStopRun(bool close);
+    /// True while a stop was asked for and not yet put to the user.
+    bool IsStopPending() const { return m_stopPending; }
+    /// Asks "Interromper a conversão?" between two files; true (Sim) ends the run there.
+    bool AskStopRun();
 
     // File list and folder search (uFrm_MainFileList.cpp).
     /// Title of the folder picker `JvBrowseFolder1` (the settings may replace it).
@@ -186,6 +200,10 @@ public:
     void SelectAll(); ///< Tag 3
     /// Called by the close request while a scan runs: ends the scan and closes once it has unwound.
     void CloseAfterScan();
+    /// Widens the " #" column so that the largest row number shows in full.
+    void FitNumberColumn();
+    /// Keeps the file list at least as wide as its fixed columns and a readable name.
+    void FitFileListMinimumWidth();
     /// Connects the list's header, keys and the mask field to the handlers above (once, at creation).
     void CreateFileListHandlers();
 
@@ -224,13 +242,22 @@ public:
     const QString &ExecutablePath() const { return m_executablePath; }
     /// The settings file: the executable's path with ".ini", beside it.
     QString SettingsFileName() const;
+    /// The window's size, position and maximized state: a file of its own beside the settings file, so the
+    /// settings file stays exactly as its format has it.
+    QString GeometryFileName() const;
+    void RestoreWindowGeometry();
+    void SaveWindowGeometry();
     /// LoadSettings; returns false when the repository it reopens at the end could not be read (shown).
     bool LoadSettingsAndRepository();
     /// Opens the language editor with the Captions and Hints sections of the settings file, in file order.
     void bbLanguageDefaultClick();
-    /// Apply (Tag 0): writes every row of both grids in one write, reloads the settings and closes the editor;
-    /// a failed write or repository reload leaves the editor open with the edits.
+    /// Apply (Tag 0): writes every row of both grids in one write, applies the file's captions and hints again
+    /// (options, mask, folder and repository stay as they are) and closes the editor; a failed write leaves the
+    /// editor open with the edits.
     void bbApplyClick();
+    /// Applies the Captions and Hints sections of the settings file: every text, the title text, the version panel,
+    /// the close question's texts and the result view's title.
+    void ApplyLanguage(const qvc::TProfileFile &profile);
     /// Connects bbLanguageDefault (once, at creation).
     void CreateSettingsHandlers();
 
@@ -278,6 +305,9 @@ private:
     QString m_executablePath;
     QTimer m_idleTimer;
     bool m_running = false;
+    bool m_stopPending = false; ///< a stop was asked for during the run, not yet put to the user
+    bool m_askingStop = false; ///< the stop question is open
+    bool m_closeAfterRun = false; ///< the window closes once the run has ended
     bool m_hintHandlerInstalled = false;
     bool m_closing = false;
     bool m_closeAfterScan = false; ///< a close request came during a scan (uFrm_MainFileList.cpp)

@@ -14,6 +14,7 @@
 #include <QCloseEvent>
 #include <QCursor>
 #include <QItemSelectionModel>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMenuBar>
 #include <QProgressBar>
@@ -51,6 +52,7 @@ void Tfrm_Main::FormCreate()
     m_repository.Clear();
     m_repositoryModel->EndChange();
     LoadSettings();
+    RestoreWindowGeometry();
     OnUpdateAction();
 }
 
@@ -62,7 +64,13 @@ void Tfrm_Main::closeEvent(QCloseEvent *event)
         event->ignore();
         return;
     }
-    if (m_running || !FormCloseQuery()) {
+    if (m_running) {
+        // The close comes once the run has ended, if the user chooses to stop it.
+        RequestStopRun(true);
+        event->ignore();
+        return;
+    }
+    if (!FormCloseQuery()) {
         event->ignore();
         return;
     }
@@ -84,6 +92,7 @@ void Tfrm_Main::FormDestroy()
     FormClose();
     setAcceptDrops(false);
     SaveSettings();
+    SaveWindowGeometry();
 }
 
 void Tfrm_Main::OnExecuteAction(QAction *sender)
@@ -164,7 +173,6 @@ void Tfrm_Main::OnUpdateAction()
     const TEnablingResult result = ComputeEnabling(snapshot);
     for (int tag = 0; tag < kTaggedActionCount; ++tag)
         ActionByTag(tag)->setEnabled(result.Enabled[tag]);
-    m_repository.SetRepositoryModified(result.RepositoryModified);
     if (!result.SaveResultEnabled)
         bbSaveResult->setEnabled(false);
 }
@@ -200,7 +208,17 @@ void Tfrm_Main::obOutlookBarOptionsButtonClick(int index)
 
 void Tfrm_Main::ShowApplicationHint()
 {
-    ShowHintOf(QApplication::widgetAt(QCursor::pos()));
+    QWidget *under = QApplication::widgetAt(QCursor::pos());
+    if (under && under == slSearchListSelectFiles->viewport()) {
+        // A file the last run could not convert says why.
+        const QModelIndex index = slSearchListSelectFiles->indexAt(under->mapFromGlobal(QCursor::pos()));
+        const QString reason = index.isValid() ? m_fileListModel->FailureReason(index.row()) : QString();
+        if (!reason.isEmpty()) {
+            sbStatusBarHint->setText(QLatin1Char(' ') + reason);
+            return;
+        }
+    }
+    ShowHintOf(under);
 }
 
 void Tfrm_Main::ShowHintOf(QObject *object)
@@ -220,6 +238,10 @@ void Tfrm_Main::ShowProgressMessage(bool on)
 {
     pProgressMessage->setEnabled(on);
     pProgressMessage->setText(on ? ProgressMessageText : QString());
+    if (!on) {
+        pRunFileCount->clear();
+        pRunFileCount->setMinimumWidth(0);
+    }
 }
 
 void Tfrm_Main::ShowReadyImage(bool ready)
@@ -290,7 +312,20 @@ bool Tfrm_Main::event(QEvent *event)
 
 bool Tfrm_Main::eventFilter(QObject *watched, QEvent *event)
 {
+    if (m_running && !m_askingStop && event->type() == QEvent::KeyPress
+        && static_cast<QKeyEvent *>(event)->key() == Qt::Key_Escape) {
+        if (const auto *widget = qobject_cast<QWidget *>(watched); widget && widget->window() == this) {
+            RequestStopRun(false);
+            return true;
+        }
+    }
     switch (event->type()) {
+    case QEvent::MouseMove:
+        // Rows of the file list may each have a hint of their own.
+        if (watched == slSearchListSelectFiles->viewport())
+            ShowApplicationHint();
+        ScheduleUpdate();
+        break;
     case QEvent::Enter:
     case QEvent::Leave:
         if (watched->isWidgetType())

@@ -6,6 +6,7 @@
 #include "ui/TextBridge.h"
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QButtonGroup>
 #include <QEvent>
 #include <QGroupBox>
@@ -149,7 +150,10 @@ void Tfrm_Main::rgRadioGroupFileExtensionClick(int index)
         return;
     }
     m_repository.SetRenameMode(index);
-    if (rgRadioGroupFileExtensionItems[std::size_t(index)]->hasFocus())
+    // An arrow key checks the next item before it moves the focus there: a focus anywhere in the group
+    // means the user chose, by mouse or by keyboard.
+    const QWidget *focus = QApplication::focusWidget();
+    if (focus && (focus == rgRadioGroupFileExtension || rgRadioGroupFileExtension->isAncestorOf(focus)))
         m_repository.SetRepositoryModified(true);
 }
 
@@ -266,14 +270,13 @@ QString Tfrm_Main::CloseQuestionText() const
 
 bool Tfrm_Main::FormCloseQuery()
 {
-    // The flag as the enabling pass leaves it, as it would be had the window gone idle before the request.
-    OnUpdateAction();
     if (!m_repository.RepositoryModified())
         return true;
     switch (Dialogs().Question(this, ToQ(m_repository.MessageQuestionCaption()), CloseQuestionText())) {
     case TAnswer::Yes:
-        // Closes also when the save dialog is cancelled; a save that failed keeps the window and its pairs.
-        return RunSaveRepositoryData() != TSaveOutcome::Failed;
+        // Only a save that was made lets the window close: a cancelled save dialog, like a failed save,
+        // returns to the window with the edits.
+        return RunSaveRepositoryData() == TSaveOutcome::Saved;
     case TAnswer::No:
         return true;
     default:

@@ -4,10 +4,13 @@
 #include "ui/TextBridge.h"
 #include "ui/uFrm_Main.h"
 
+#include "common/FileIO.h"
 #include "repository/SubstitutionRepository.h"
 #include "settings/SettingsFile.h"
 
 #include <QCheckBox>
+#include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -62,6 +65,37 @@ QString Tfrm_Main::SettingsFileName() const
     return PathToQ(qvc::SettingsFileName(PathFromQ(m_executablePath)));
 }
 
+QString Tfrm_Main::GeometryFileName() const
+{
+    const QFileInfo settings(SettingsFileName());
+    return settings.path() + QLatin1Char('/') + settings.completeBaseName() + QStringLiteral(".geometry");
+}
+
+void Tfrm_Main::RestoreWindowGeometry()
+{
+    // A small text file of its own: anything in it but what SaveWindowGeometry wrote leaves the design geometry.
+    constexpr qint64 kMaxBytes = 4096;
+    const QFileInfo info(GeometryFileName());
+    if (!info.isFile() || info.size() > kMaxBytes)
+        return;
+    QFile file(info.filePath());
+    if (!file.open(QIODevice::ReadOnly))
+        return;
+    const auto decoded
+        = QByteArray::fromBase64Encoding(file.read(kMaxBytes).trimmed(), QByteArray::AbortOnBase64DecodingErrors);
+    if (decoded)
+        restoreGeometry(*decoded);
+}
+
+void Tfrm_Main::SaveWindowGeometry()
+{
+    try {
+        WriteFileReplacing(PathFromQ(GeometryFileName()), (saveGeometry().toBase64() + '\n').toStdString());
+    } catch (const std::exception &) {
+        // The next start opens at the design size; nothing else depends on the file.
+    }
+}
+
 void Tfrm_Main::CreateSettingsHandlers()
 {
     connect(bbLanguageDefault, &QPushButton::clicked, this, [this] { bbLanguageDefaultClick(); });
@@ -81,7 +115,7 @@ bool Tfrm_Main::LoadSettingsAndRepository()
             // First start (or a file that cannot be read, which the save below refuses to replace): the defaults,
             // then a file with every key. The version panel keeps its text; the captions and hints keep theirs.
             JvSearchFiles1.SetRootDirectory({});
-            ldLabeledEditFileMask->setText(PathToQ(std::string(kSettingsDefaultMask)));
+            ldLabeledEditFileMask->setText(ToQ(std::string(kSettingsDefaultMask)));
             m_repository.AssignRepositoryFileName({});
             cbCheckBoxBackupFiles->setChecked(false);
             m_repository.SetWindowTitleText(std::string(InitialCaption("Form")));
@@ -90,36 +124,41 @@ bool Tfrm_Main::LoadSettingsAndRepository()
         } else {
             const TSettingsValues values = ReadSettingsValues(profile, cbCheckBoxSimulate->isChecked());
             JvSearchFiles1.SetRootDirectory(values.Path);
-            ldLabeledEditFileMask->setText(PathToQ(values.Mask));
+            // Like every value of the file, the mask is Windows-1252 text.
+            ldLabeledEditFileMask->setText(ToQ(values.Mask));
             m_repository.AssignRepositoryFileName(values.DATFile);
             cbCheckBoxBackupFiles->setChecked(values.BackupFiles);
             cbCheckBoxSimulate->setChecked(values.SimulateFiles);
-
-            const std::vector<TTextTarget> captions = CaptionTargets(*this);
-            for (std::string_view key : kCaptionReadOrder) {
-                const TTextTarget *target = FindTextTarget(captions, key);
-                target->Set(ToQ(ReadCaption(profile, key, FromQ(target->Get()))));
-                if (key == "LanguageColumn2") {
-                    ValueListEditor2->setHorizontalHeaderLabels({ ValueListEditor1->horizontalHeaderItem(0)->text(),
-                        ValueListEditor1->horizontalHeaderItem(1)->text() });
-                }
-            }
-            const std::vector<TTextTarget> hints = HintTargets(*this);
-            for (std::string_view key : kHintReadOrder) {
-                const TTextTarget *target = FindTextTarget(hints, key);
-                target->Set(ToQ(ReadHint(profile, key, FromQ(target->Get()))));
-            }
-            SetHint(ldLabeledEditFileMaskLabel, HintOf(ldLabeledEditFileMask));
-
-            sbStatusBarVersion->setText(VersionLabelText + QLatin1Char(' ') + QLatin1String(kProgramVersion));
-            ResultTitleText = pViewResultTitle->text();
+            ApplyLanguage(profile);
         }
         ApplyFileMask();
     } catch (const std::exception &e) {
         m_dialogs->ShowMessage(this, ErrorText(e));
     }
-    // Also after an error: the repository named so far is opened (at start-up) or reloaded (after Apply).
+    // Also after an error: the repository named so far is opened.
     return OpenRepositoryFile(PathToQ(m_repository.RepositoryFileName()));
+}
+
+void Tfrm_Main::ApplyLanguage(const TProfileFile &profile)
+{
+    const std::vector<TTextTarget> captions = CaptionTargets(*this);
+    for (std::string_view key : kCaptionReadOrder) {
+        const TTextTarget *target = FindTextTarget(captions, key);
+        target->Set(ToQ(ReadCaption(profile, key, FromQ(target->Get()))));
+        if (key == "LanguageColumn2") {
+            ValueListEditor2->setHorizontalHeaderLabels({ ValueListEditor1->horizontalHeaderItem(0)->text(),
+                ValueListEditor1->horizontalHeaderItem(1)->text() });
+        }
+    }
+    const std::vector<TTextTarget> hints = HintTargets(*this);
+    for (std::string_view key : kHintReadOrder) {
+        const TTextTarget *target = FindTextTarget(hints, key);
+        target->Set(ToQ(ReadHint(profile, key, FromQ(target->Get()))));
+    }
+    SetHint(ldLabeledEditFileMaskLabel, HintOf(ldLabeledEditFileMask));
+
+    sbStatusBarVersion->setText(VersionLabelText + QLatin1Char(' ') + QLatin1String(kProgramVersion));
+    ResultTitleText = pViewResultTitle->text();
 }
 
 void Tfrm_Main::SaveSettings()
@@ -128,7 +167,7 @@ void Tfrm_Main::SaveSettings()
         TProfileFile profile(PathFromQ(SettingsFileName()));
         TSettingsValues values;
         values.Path = JvSearchFiles1.RootDirectory();
-        values.Mask = PathFromQ(ldLabeledEditFileMask->text());
+        values.Mask = FromQ(ldLabeledEditFileMask->text());
         values.DATFile = m_repository.RepositoryFileExists() ? m_repository.RepositoryFileName() : std::string();
         values.BackupFiles = cbCheckBoxBackupFiles->isChecked();
         values.SimulateFiles = cbCheckBoxSimulate->isChecked();
@@ -177,8 +216,17 @@ void Tfrm_Main::bbApplyClick()
         m_dialogs->ShowMessage(this, ErrorText(e));
         return;
     }
-    // Errors of the settings are shown inside and do not stop Apply; a repository that cannot be reloaded does.
-    if (!LoadSettingsAndRepository())
-        return;
+    // Only the texts are taken back from the file: the options, the mask, the folder and the repository stay as
+    // the user has them now (the file holds them as they were at the last exit).
+    try {
+        ApplyLanguage(TProfileFile(PathFromQ(SettingsFileName())));
+    } catch (const std::exception &e) {
+        m_dialogs->ShowMessage(this, ErrorText(e));
+    }
+    // The title follows a new Form text where naming the repository would have shown it: with an existing file.
+    if (m_repository.RepositoryFileExists()) {
+        m_repository.RefreshWindowTitle();
+        ShowRepositoryTitle();
+    }
     OnClickBitButtons(bbCancel);
 }

@@ -22,10 +22,10 @@ TEnablingResult ComputeEnabling(const TEnablingSnapshot &s)
     e[tagOpenRepositoryData] = v && !modified;
     e[tagCopyRepositoryData] = v && !modified && e[tagInsertLine];
     e[tagNewRepositoryData] = v && !modified && e[tagInsertLine];
-    e[tagSaveRepositoryData] = v && modified && e[tagInsertLine] && pairs;
+    // With no pairs left a save writes the empty list the user made.
+    e[tagSaveRepositoryData] = v && modified;
     e[tagExecuteConversion] = v && !modified && files && pairs;
     e[tagAboutMe] = true;
-    r.RepositoryModified = e[tagSaveRepositoryData];
     r.SaveResultEnabled = s.SaveResultEnabled && files;
     return r;
 }

@@ -21,12 +21,12 @@ struct TEnablingSnapshot
 struct TEnablingResult
 {
     std::array<bool, kTaggedActionCount> Enabled {}; ///< indexed by Tag
-    bool RepositoryModified = false;
     bool SaveResultEnabled = false;
 };
 
-/// Applies the thirteen enabling rules in their fixed order; later rules read what earlier ones set.
-/// Rule 12 recomputes RepositoryModified; rule 13 may switch bbSaveResult off, never on.
+/// Applies the enabling rules in their fixed order; later rules read what earlier ones set. RepositoryModified
+/// is only read: the pass never lowers it, so an edit that emptied the list or an overlay shown meanwhile
+/// cannot hide unsaved changes from the close question. The last rule may switch bbSaveResult off, never on.
 TEnablingResult ComputeEnabling(const TEnablingSnapshot &snapshot);
 
 } // namespace qvc

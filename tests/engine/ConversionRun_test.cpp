@@ -132,6 +132,31 @@ TEST_F(ConversionRunTest, WriteFailureEndsTheRunAndKeepsEarlierRows)
     EXPECT_EQ(Read("c.pas"), "uses Forms;\r\n");
 }
 
+TEST_F(ConversionRunTest, StopBetweenFilesEndsTheRunNormally)
+{
+    Write("a.pas", "uses Forms;\r\n");
+    Write("b.pas", "uses Forms;\r\n");
+    Write("c.pas", "uses Forms;\r\n");
+    AddRow("a.pas");
+    AddRow("b.pas");
+    AddRow("c.pas");
+    m_view.StopAfterFiles = 2;
+    Run({ "Forms=QForms" });
+    // Asked before each file; the files done are kept, written and stored, and the run ends as usual.
+    EXPECT_EQ(m_view.StopQuestions, 3);
+    EXPECT_EQ(m_view.Calls, (Lines { "begin", "busy", "message on", "message off", "ready", "end" }));
+    EXPECT_EQ(Row(1).Updates, "1");
+    EXPECT_EQ(Read("b.pas"), "uses QForms;\r\n");
+    EXPECT_EQ(m_store.Get(1).Total(), 1);
+    EXPECT_EQ(Row(2).Updates, "-");
+    EXPECT_EQ(Row(2).Status, "-");
+    EXPECT_EQ(Row(2).Time, "-");
+    EXPECT_EQ(Row(2).Image, qvc::kImageUnchanged);
+    EXPECT_FALSE(Row(2).Selected);
+    EXPECT_EQ(Read("c.pas"), "uses Forms;\r\n");
+    EXPECT_TRUE(m_store.Get(2).Empty());
+}
+
 TEST_F(ConversionRunTest, SecondRunResetsRowsAndKeepsSlotsOfUnchangedOnes)
 {
     Write("a.pas", "uses Forms;\r\n");

@@ -89,5 +89,15 @@ public:
     {
         Reports[row] = report;
         Results[row] = result;
+        ++FilesDone;
+    }
+    /// StopRequested answers true once this many files are done (never when negative).
+    int StopAfterFiles = -1;
+    int FilesDone = 0;
+    int StopQuestions = 0;
+    bool StopRequested() override
+    {
+        ++StopQuestions;
+        return StopAfterFiles >= 0 && FilesDone >= StopAfterFiles;
     }
 };

@@ -372,7 +372,8 @@ TEST_P(CommandStatesTest, FollowTheEnablingRules)
 
 INSTANTIATE_TEST_SUITE_P(Cases, CommandStatesTest,
     ::testing::Values(TEnableCase { "EmptySaved", 0, false, true, true, { false, false, true, false, false, false } },
-        TEnableCase { "EmptyModifiedCannotSave", 0, true, true, true, { false, false, false, false, false, false } },
+        // Deleting the last pair is an edit too: the empty list can be saved.
+        TEnableCase { "EmptyModifiedCanSave", 0, true, true, true, { false, false, false, false, false, true } },
         TEnableCase { "LinesSavedOtherPage", 2, false, true, false, { true, false, true, true, true, false } },
         TEnableCase { "LinesModified", 2, true, true, true, { true, true, false, false, false, true } },
         TEnableCase { "OverlayShown", 2, true, false, true, { false, false, false, false, false, false } }),

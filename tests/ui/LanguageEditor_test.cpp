@@ -8,6 +8,7 @@
 #include "ui/TextBridge.h"
 
 #include <QAction>
+#include <QCheckBox>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -58,7 +59,8 @@ private Q_SLOTS:
     void applyForm();
     void applyWritesFirstRowOfRepeatedKey();
     void applyUnwritableKeepsEditorOpen();
-    void applyReloadsSettingsOfLastExit();
+    void applyKeepsTheOptionsInUse();
+    void maskIsWindows1252();
     void cancelDropsEdits();
 
 private:
@@ -185,7 +187,7 @@ void LanguageEditorTest::applyStatusBar()
 void LanguageEditorTest::applyForm_data()
 {
     QTest::addColumn<bool>("repository");
-    QTest::newRow("DATFile names a file: reloaded, title changes") << true;
+    QTest::newRow("the repository is a file: title changes") << true;
     QTest::newRow("no repository: title stays") << false;
 }
 
@@ -244,22 +246,53 @@ void LanguageEditorTest::applyUnwritableKeepsEditorOpen()
     QVERIFY(QDir(IniPath()).removeRecursively());
 }
 
-void LanguageEditorTest::applyReloadsSettingsOfLastExit()
+void LanguageEditorTest::applyKeepsTheOptionsInUse()
 {
-    // Apply reads the Settings section as the last exit left it, not the running program's state.
+    // Apply takes the texts back from the file, nothing else: the options, the mask, the folder and the repository
+    // stay as the user has them, not as the last exit wrote them.
     const QString dat = m_fixture->WriteFile(QStringLiteral("saved.dat"), "<|ChangeFileName=2|>\r\nx=y\r\n");
-    m_fixture->WriteFile(
-        QStringLiteral("qvConvertFiles.ini"), "[Settings]\r\nDATFile=" + dat.toUtf8() + "\r\nMask=*.pas\r\n");
+    m_fixture->WriteFile(QStringLiteral("qvConvertFiles.ini"),
+        "[Settings]\r\nPath=/old\r\nDATFile=" + dat.toUtf8()
+            + "\r\nMask=*.pas\r\nBackupFiles=0\r\n[Captions]\r\nOutlookBar=Op\xE7\xF5"
+              "es\r\n");
     Tfrm_Main &w = m_fixture->Create();
     const QString other = m_fixture->WriteFile(QStringLiteral("other.dat"), "<|ChangeFileName=0|>\r\nc=d\r\n");
     QVERIFY(w.OpenRepositoryFile(other));
     w.ldLabeledEditFileMask->setText(QStringLiteral("*.dfm"));
+    w.ApplyFileMask();
+    w.cbCheckBoxBackupFiles->setChecked(true);
+    w.JvSearchFiles1.SetRootDirectory("/new");
     Open();
+    Edit(w.ValueListEditor1, QStringLiteral("OutlookBar"), QStringLiteral("Escolhas"));
     Click(w.bbApply);
-    QCOMPARE(qvc::PathToQ(w.Repository().RepositoryFileName()), dat);
-    QCOMPARE(w.Repository().Lines(), std::vector<std::string>({ "x=y" }));
-    QCOMPARE(w.ldLabeledEditFileMask->text(), QStringLiteral("*.pas"));
-    QCOMPARE(w.JvSearchFiles1.FileParams().MaskText(), std::string("*.pas"));
+    QVERIFY(!w.pLanguageDefault->isVisible());
+    QCOMPARE(w.obOutlookBarOptionsTitle->text(), QStringLiteral("Escolhas"));
+    QCOMPARE(qvc::PathToQ(w.Repository().RepositoryFileName()), other);
+    QCOMPARE(w.Repository().Lines(), std::vector<std::string>({ "c=d" }));
+    QCOMPARE(w.Repository().RenameMode(), 0);
+    QVERIFY(w.cbCheckBoxBackupFiles->isChecked());
+    QCOMPARE(w.ldLabeledEditFileMask->text(), QStringLiteral("*.dfm"));
+    QCOMPARE(w.JvSearchFiles1.FileParams().MaskText(), std::string("*.dfm"));
+    QCOMPARE(w.JvSearchFiles1.RootDirectory(), std::string("/new"));
+    // The next save dialog offers the repository in use.
+    w.obOutlookBarOptionsButtonClick(1);
+    w.Repository().SetRepositoryModified(true);
+    w.OnUpdateAction();
+    w.actSaveRepositoryData->trigger();
+    const auto saves = m_fixture->Dialogs.CallsOf(QStringLiteral("save"));
+    QCOMPARE(saves.size(), std::size_t(1));
+    QCOMPARE(saves[0].Request.FileName, other);
+    w.Repository().SetRepositoryModified(false);
+}
+
+void LanguageEditorTest::maskIsWindows1252()
+{
+    // A mask written on Windows holds Windows-1252 bytes: shown as such and written back unchanged.
+    m_fixture->WriteFile(QStringLiteral("qvConvertFiles.ini"), "[Settings]\r\nMask=*.p\xE1s;*.d\xFCm\r\n");
+    Tfrm_Main &w = m_fixture->Create();
+    QCOMPARE(w.ldLabeledEditFileMask->text(), QStringLiteral("*.pás;*.düm"));
+    m_fixture->Destroy();
+    QCOMPARE(Ini().ReadString(qvc::kSettingsSection, "Mask", ""), std::string("*.p\xE1s;*.d\xFCm"));
 }
 
 void LanguageEditorTest::cancelDropsEdits()

@@ -152,18 +152,26 @@ void RepositoryTest::repositoryModifiedTable_data()
     QTest::newRow("letter typed") << "'x'" << false << true;
     QTest::newRow("Backspace typed") << "Backspace" << false << true;
     QTest::newRow("Escape typed") << "Esc" << false << true;
-    QTest::newRow("arrow") << "Down" << false << false;
-    QTest::newRow("Insert adds a row") << "Ins" << false << false;
-    QTest::newRow("Ctrl+Delete deletes a row") << "Ctrl+Del" << false << false;
+    // Every key that changes the list marks it, whether or not it types a character.
+    QTest::newRow("arrow moving the cursor") << "Down" << false << false;
+    QTest::newRow("Down on the last row adds a row") << "Ctrl+Down Down" << false << true;
+    QTest::newRow("Insert adds a row") << "Ins" << false << true;
+    QTest::newRow("Ctrl+Delete deletes a row") << "Ctrl+Del" << false << true;
+    QTest::newRow("Ctrl+Delete deletes the last pair") << "Ctrl+Del Ctrl+Del" << false << true;
+    QTest::newRow("Delete clears a cell") << "Del" << false << true;
+    QTest::newRow("Delete on an empty selection changes nothing") << "F2 Del" << false << false;
+    QTest::newRow("paste") << "F2 Ctrl+V" << false << true;
     QTest::newRow("user's rename choice") << "radioClick" << false << true;
+    QTest::newRow("rename choice by keyboard") << "Alt+N Up" << false << true;
     QTest::newRow("rename marker of an opened file") << "openMarker" << false << false;
     QTest::newRow("Abrir") << "open" << false << false;
     QTest::newRow("Novo") << "new" << false << false;
     QTest::newRow("Copiar confirmed") << "copy" << false << false;
     QTest::newRow("Salvar confirmed") << "save" << true << false;
     QTest::newRow("Salvar cancelled") << "saveCancelled" << true << true;
+    // The enabling pass only reads the flag.
     QTest::newRow("enabling pass, pairs left") << "update" << true << true;
-    QTest::newRow("enabling pass, no pairs") << "updateEmpty" << true << false;
+    QTest::newRow("enabling pass, no pairs") << "updateEmpty" << true << true;
 }
 
 void RepositoryTest::repositoryModifiedTable()
@@ -207,10 +215,21 @@ void RepositoryTest::repositoryModifiedTable()
         w.Repository().Clear();
         w.RepositoryModel().EndChange();
         w.OnUpdateAction();
-    } else
+    } else {
+        QApplication::clipboard()->setText(QStringLiteral("pasted"));
         Press(event);
+    }
+    // The window goes idle before the user can act again: the flag must survive the enabling pass.
+    w.OnUpdateAction();
     QCOMPARE(w.RepositoryModified(), after);
     QVERIFY(Dialogs().CallsOf(QStringLiteral("error")).empty());
+    if (after) {
+        // Whatever the edit left, pairs or none, it can be saved and the close question is asked.
+        QVERIFY(w.actSaveRepositoryData->isEnabled());
+        Dialogs().QuestionAnswers.push_back(TAnswer::Cancel);
+        QVERIFY(!w.close());
+        QCOMPARE(Dialogs().CallsOf(QStringLiteral("question")).size(), std::size_t(1));
+    }
 }
 
 void RepositoryTest::gridKeys_data()
@@ -334,7 +353,10 @@ void RepositoryTest::gridLayout()
     Load("a=1\r\n");
     QCOMPARE(w.vleUnits->model()->headerData(0, Qt::Horizontal).toString(), QStringLiteral("Localizar Texto"));
     QCOMPARE(w.vleUnits->model()->headerData(1, Qt::Horizontal).toString(), QStringLiteral("Trocar Para"));
-    QCOMPARE(w.vleUnits->columnWidth(0), 246);
+    // 246 of 517 pixels at design size: the find column keeps that share of the grid's width.
+    SettleEvents();
+    QVERIFY2(qAbs(w.vleUnits->columnWidth(0) - w.vleUnits->viewport()->width() * 246 / 517) <= 1,
+        qPrintable(QStringLiteral("%1 of %2").arg(w.vleUnits->columnWidth(0)).arg(w.vleUnits->viewport()->width())));
     QCOMPARE(w.vleUnits->rowHeight(0), 16);
     QVERIFY(w.vleUnits->horizontalHeader()->isVisible());
 }
@@ -501,7 +523,7 @@ void RepositoryTest::closeQuestion_data()
     QTest::addColumn<bool>("closed");
     QTest::addColumn<bool>("saved");
     QTest::newRow("not modified: no question") << -1 << QString() << true << false;
-    QTest::newRow("Yes, save dialog cancelled") << int(TAnswer::Yes) << QString() << true << false;
+    QTest::newRow("Yes, save dialog cancelled keeps the window") << int(TAnswer::Yes) << QString() << false << false;
     QTest::newRow("Yes, saved") << int(TAnswer::Yes) << "/pairs.dat" << true << true;
     QTest::newRow("Yes, save failed keeps the window") << int(TAnswer::Yes) << "/missing/x.dat" << false << false;
     QTest::newRow("No") << int(TAnswer::No) << QString() << true << false;
@@ -535,6 +557,11 @@ void RepositoryTest::closeQuestion()
         QStringLiteral("Foram feitas modificações no arquivo ") + path + QStringLiteral(" \nDeseja salva-lo (S/N) ?"));
     QCOMPARE(Dialogs().CallsOf(QStringLiteral("save")).size(), std::size_t(answer == int(TAnswer::Yes) ? 1 : 0));
     QCOMPARE(ReadAll(path), saved ? QByteArray("<|ChangeFileName=2|>\r\na=z\r\n") : QByteArray("a=1\r\n"));
+    if (!closed) {
+        // Back in the window with the edit, still to be saved.
+        QCOMPARE(Lines(), QStringList { "a=z" });
+        QVERIFY(w.RepositoryModified());
+    }
 }
 
 void RepositoryTest::runLockRefusesEdits()

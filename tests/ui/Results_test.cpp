@@ -16,6 +16,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QMenuBar>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QTableView>
 #include <QTableWidget>
@@ -40,6 +41,9 @@ private Q_SLOTS:
     void doubleClickOpensOnlyChangedRows();
     void secondOpeningShowsOnlyThatFileAndClosingRestores();
     void viewRefusedDuringARun();
+    void viewClosesWithKeys_data();
+    void viewClosesWithKeys();
+    void failedRowSaysWhy();
     void saveResult_data();
     void saveResult();
 
@@ -189,6 +193,69 @@ void ResultsTest::secondOpeningShowsOnlyThatFileAndClosingRestores()
     QVERIFY(w.ActionMainMenuBar1->isEnabled());
     QCOMPARE(w.pViewResultTitle->text(), title);
     QCOMPARE(QApplication::focusWidget(), static_cast<QWidget *>(w.slSearchListSelectFiles));
+}
+
+void ResultsTest::viewClosesWithKeys_data()
+{
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<bool>("fromList");
+    QTest::newRow("Enter") << "Return" << false;
+    QTest::newRow("keypad Enter") << "Enter" << false;
+    QTest::newRow("Space") << "Space" << false;
+    QTest::newRow("Escape") << "Esc" << false;
+    QTest::newRow("Escape in the list") << "Esc" << true;
+    QTest::newRow("Enter in the list") << "Return" << true;
+}
+
+void ResultsTest::viewClosesWithKeys()
+{
+    QFETCH(QString, key);
+    QFETCH(bool, fromList);
+    ConvertList();
+    Tfrm_Main &w = Window();
+    DoubleClickRow(rowMany);
+    QVERIFY(w.pViewResult->isVisible());
+    if (fromList)
+        w.vleUnitsResult->setFocus();
+    QWidget *target = QApplication::focusWidget();
+    QCOMPARE(target, fromList ? static_cast<QWidget *>(w.vleUnitsResult) : static_cast<QWidget *>(w.bbOk));
+    const QKeyCombination combination = QKeySequence(key)[0];
+    QTest::keyClick(target, combination.key(), combination.keyboardModifiers());
+    SettleEvents();
+    QVERIFY(!w.pViewResult->isVisible());
+    QCOMPARE(w.pViewResultTitle->text(), w.ResultTitleText);
+    QCOMPARE(QApplication::focusWidget(), static_cast<QWidget *>(w.slSearchListSelectFiles));
+}
+
+void ResultsTest::failedRowSaysWhy()
+{
+    ConvertList();
+    Tfrm_Main &w = Window();
+    QCOMPARE(Cell(rowMissing, 2), QStringLiteral("-1"));
+    QTableView *list = w.slSearchListSelectFiles;
+    // The file's own reason: the system's message about the missing file, naming it.
+    const QString reason = list->model()->index(rowMissing, 1).data(Qt::ToolTipRole).toString();
+    QVERIFY2(reason.contains(m_files[rowMissing]), qPrintable(reason));
+    QVERIFY(list->model()->index(rowMissing, 3).data(Qt::ToolTipRole).toString() == reason);
+    QVERIFY(list->model()->index(rowPlain, 1).data(Qt::ToolTipRole).isNull());
+    // Pointing at the row shows it in the hint line; pointing at another row shows the list's hint.
+    const auto pointAt = [list](int row) {
+        const QPoint pos = list->visualRect(list->model()->index(row, 2)).center();
+        QTest::mouseMove(list->viewport(), pos);
+        // The offscreen platform moves the pointer without telling the widgets: tell the list as the system would.
+        QMouseEvent move(QEvent::MouseMove, pos, list->viewport()->mapToGlobal(pos), Qt::NoButton, {}, {});
+        QApplication::sendEvent(list->viewport(), &move);
+        SettleEvents();
+    };
+    pointAt(rowMissing);
+    QCOMPARE(w.sbStatusBarHint->text(), QLatin1Char(' ') + reason);
+    pointAt(rowPlain);
+    QCOMPARE(w.sbStatusBarHint->text(), QStringLiteral(" Lista dos arquivos a serem processados..."));
+    // The next run that converts the file drops the reason.
+    m_fixture->WriteFile(QStringLiteral("src/Missing.pas"), "uses Forms;\r\n");
+    w.actExecuteConversion->trigger();
+    QCOMPARE(Cell(rowMissing, 2), QStringLiteral("1"));
+    QVERIFY(list->model()->index(rowMissing, 1).data(Qt::ToolTipRole).isNull());
 }
 
 void ResultsTest::viewRefusedDuringARun()

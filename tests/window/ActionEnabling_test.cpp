@@ -7,13 +7,12 @@ using namespace qvc;
 
 namespace {
 
-// Expected states as a string of 12 flags by Tag ("1" enabled), then RepositoryModified and bbSaveResult.
+// Expected states as a string of 12 flags by Tag ("1" enabled), then bbSaveResult.
 struct TCase
 {
     const char *name;
     TEnablingSnapshot snapshot;
     const char *enabled; // Tags 0..11
-    bool repositoryModified;
     bool saveResult;
 };
 
@@ -46,25 +45,23 @@ TEST_P(EnablingTest, AppliesTheRulesInOrder)
     for (bool b : r.Enabled)
         got += b ? '1' : '0';
     EXPECT_EQ(got, c.enabled);
-    EXPECT_EQ(r.RepositoryModified, c.repositoryModified);
     EXPECT_EQ(r.SaveResultEnabled, c.saveResult);
 }
 
 // Tags:                                                         0123456789AB
 INSTANTIATE_TEST_SUITE_P(Rules, EnablingTest,
-    ::testing::Values(TCase { "EmptyStart", Snap(0, 0, false, 0, false), "110000100001", false, false },
-        TCase { "FilesAndPairsOnPage0", Snap(0, 3, false, 2, false), "110110111011", false, false },
-        TCase { "SelectionEnablesRemoveOnPage0", Snap(0, 3, true, 2, false), "111110111011", false, false },
-        TCase { "RemoveAndSelectAllOnlyOnPage0", Snap(1, 3, true, 2, false), "110011111011", false, false },
-        TCase { "DeleteLinesOnlyOnPage1", Snap(2, 3, true, 2, false), "110010111011", false, false },
-        TCase { "ModifiedBlocksOpenCopyNewExecute", Snap(1, 3, false, 2, true), "110011000101", true, false },
-        // Rule 12 reads rule 10: with no pairs Save is off, so the modified flag falls back to false.
-        TCase { "ModifiedWithoutPairsFallsBack", Snap(1, 3, false, 0, true), "110000000001", false, false },
+    ::testing::Values(TCase { "EmptyStart", Snap(0, 0, false, 0, false), "110000100001", false },
+        TCase { "FilesAndPairsOnPage0", Snap(0, 3, false, 2, false), "110110111011", false },
+        TCase { "SelectionEnablesRemoveOnPage0", Snap(0, 3, true, 2, false), "111110111011", false },
+        TCase { "RemoveAndSelectAllOnlyOnPage0", Snap(1, 3, true, 2, false), "110011111011", false },
+        TCase { "DeleteLinesOnlyOnPage1", Snap(2, 3, true, 2, false), "110010111011", false },
+        TCase { "ModifiedBlocksOpenCopyNewExecute", Snap(1, 3, false, 2, true), "110011000101", false },
+        // Deleting the last pair leaves changes to save: Save stays on without pairs.
+        TCase { "ModifiedWithoutPairsCanSave", Snap(1, 3, false, 0, true), "110000000101", false },
+        TCase { "LanguageEditorDisablesAllButAbout", Snap(0, 3, true, 2, true, true, true), "000000000001", true },
         TCase {
-            "LanguageEditorDisablesAllButAbout", Snap(0, 3, true, 2, true, true, true), "000000000001", false, true },
-        TCase { "ResultViewDisablesAllButAbout", Snap(0, 3, true, 2, false, false, false, true), "000000000001", false,
-            false },
-        TCase { "SaveResultStaysOnWithFiles", Snap(0, 1, false, 0, false, true), "110100100001", false, true },
-        TCase { "SaveResultSwitchedOffWithoutFiles", Snap(0, 0, false, 1, false, true), "110010111001", false, false },
-        TCase { "SaveResultNeverSwitchedOn", Snap(0, 5, false, 1, false, false), "110110111011", false, false }),
+            "ResultViewDisablesAllButAbout", Snap(0, 3, true, 2, false, false, false, true), "000000000001", false },
+        TCase { "SaveResultStaysOnWithFiles", Snap(0, 1, false, 0, false, true), "110100100001", true },
+        TCase { "SaveResultSwitchedOffWithoutFiles", Snap(0, 0, false, 1, false, true), "110010111001", false },
+        TCase { "SaveResultNeverSwitchedOn", Snap(0, 5, false, 1, false, false), "110110111011", false }),
     [](const auto &info) { return std::string(info.param.name); });
