@@ -25,19 +25,19 @@ struct TCorpus
     std::size_t Bytes = 0;
 };
 
-// A generated tree of 300 units with the 76 pairs of the shared repository, made once.
+// A generated tree of 300 units with the pairs of the Delphi-to-Kylix example repository, made once.
 const TCorpus &Corpus()
 {
     static const TCorpus corpus = [] {
         TCorpus c;
-        const std::string shared = QVC_SHARED_DIR;
+        const std::string source = QVC_SOURCE_DIR;
         const std::string dir
             = std::filesystem::temp_directory_path().string() + "/qvc-substitution-bench-" + std::to_string(::getpid());
         const std::string command
-            = "python3 '" + shared + "/bench/gen_corpus.py' --units 300 --seed 5 --out '" + dir + "' > /dev/null";
+            = "python3 '" + source + "/bench/gen_tree.py' --units 300 --seed 5 --out '" + dir + "' > /dev/null";
         if (std::system(command.c_str()) != 0)
             return c;
-        c.Pairs = qvc::SplitLines(qvc::ReadFileBytes(shared + "/bench/vcl2clx.dat"));
+        c.Pairs = qvc::SplitLines(qvc::ReadFileBytes(source + "/examples/delphi-to-kylix.dat"));
         c.Pairs.erase(c.Pairs.begin()); // the RenameMode marker
         for (const auto &entry : std::filesystem::recursive_directory_iterator(dir)) {
             if (!entry.is_regular_file())

@@ -1,6 +1,6 @@
 // A conversion run through the window (offscreen, with its event handling and screen updates) against the
 // same run through the core with a view that does nothing (what qvconvert does, without its terminal
-// output): a generated Delphi tree with the 76 pairs of the shared vcl2clx.dat. The "Write" variants
+// output): a tree from bench/gen_tree.py with the pairs of examples/delphi-to-kylix.dat. The "Write" variants
 // convert a fresh copy of the tree in every iteration (the copy is not timed); the "Simulate" variants
 // write nothing.
 #include "SilentServices.h"
@@ -23,7 +23,7 @@
 
 namespace {
 
-const std::string kTree = "/tmp/qvc-windowrun-bench";
+const std::string kTree = "/tmp/qvc-windowrun-bench-tree";
 
 struct TWorkload
 {
@@ -39,7 +39,7 @@ const TWorkload &Workload()
         TWorkload w;
         if (!std::filesystem::exists(kTree + "/done")) {
             std::filesystem::remove_all(kTree);
-            const std::string command = "python3 '" QVC_SHARED_DIR "/bench/gen_corpus.py' --units 400 --seed 7 --out '"
+            const std::string command = "python3 '" QVC_SOURCE_DIR "/bench/gen_tree.py' --units 400 --seed 7 --out '"
                 + kTree + "/tree' >/dev/null";
             if (std::system(command.c_str()) != 0)
                 std::abort();
@@ -52,7 +52,8 @@ const TWorkload &Workload()
         search.Search();
         for (const auto &file : w.Files)
             w.CopyFiles.push_back(kTree + "/copy" + file.substr((kTree + "/tree").size()));
-        const auto content = qvc::ParseRepositoryBytes(qvc::ReadFileBytes(QVC_SHARED_DIR "/bench/vcl2clx.dat"), 2);
+        const auto content
+            = qvc::ParseRepositoryBytes(qvc::ReadFileBytes(QVC_SOURCE_DIR "/examples/delphi-to-kylix.dat"), 2);
         w.Lines = content.Lines;
         return w;
     }();

@@ -312,9 +312,22 @@ void RunConvert(const TConvertArguments &arguments)
 
 void AddConvertCommand(CLI::App &app)
 {
-    CLI::App *command = app.add_subcommand("convert",
-        "Convert files with the pairs of a repository (.dat) file, as the window's \"Executar\" does, and "
-        "print one line per file (number, count, status, time, path) or, with --json, a JSON array");
+    CLI::App *command = app.add_subcommand(
+        "convert", "Convert files with the pairs of a repository (.dat) file, as the window's \"Executar\" does");
+    command->footer("Prints one line per file (number, count, status, time, path, separated by tabs), then a "
+                    "summary line;\nwith --json, a JSON array with one object per file instead.\n"
+                    "\n"
+                    "Examples:\n"
+                    "  qvconvert convert --repository delphi-to-kylix.dat --backup ~/projetos/vendas\n"
+                    "  qvconvert convert --repository pairs.dat --rename none --simulate --json src/ > run.json\n"
+                    "  qvconvert convert --repository pairs.dat --report Result.txt --mask '*.pas;*.dpr' src/\n"
+                    "  find . -name '*.pas' | qvconvert convert --repository pairs.dat --files-from -\n"
+                    "\n"
+                    "Exit status:\n"
+                    "  0  every file was converted (a file without a match counts as converted)\n"
+                    "  1  a file failed (its count is -1) or the report could not be written\n"
+                    "  2  a write failure ended the run, the repository or the names to convert could not be read,\n"
+                    "     or the command line is wrong");
     auto arguments = std::make_shared<TConvertArguments>();
     command->add_option("--repository", arguments->Repository, "The repository file (.dat) with the pairs")->required();
     command

@@ -64,8 +64,16 @@ void RunFormToText(const std::string &file)
 void AddFormToTextCommand(CLI::App &app)
 {
     CLI::App *command = app.add_subcommand("form-to-text",
-        "Write the text form of a form file (.dfm, .xfm) to standard output; a binary form is converted, "
-        "a text form is written unchanged");
+        "Print the text form of a form file (.dfm, .xfm): a binary form converted, a text form as it is");
+    command->footer("Examples:\n"
+                    "  qvconvert form-to-text Unit1.dfm\n"
+                    "  qvconvert form-to-text Unit1.dfm > Unit1.txt && diff Unit1.txt Unit1.old.txt\n"
+                    "\n"
+                    "Exit status:\n"
+                    "  0  the text was written\n"
+                    "  1  the file could not be read, is no form file, its binary form is damaged, or standard "
+                    "output\n     could not be written (one line on standard error says which)\n"
+                    "  2  the command line is wrong");
     auto file = std::make_shared<std::string>();
     command->add_option("FILE", *file, "The form file")->required();
     command->callback([file] { RunFormToText(*file); });

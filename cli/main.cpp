@@ -42,7 +42,11 @@ void EndCommand(int exitCode)
 int main(int argc, char **argv)
 {
     qvc::IgnoreFileSizeSignal();
-    CLI::App app("Converts Delphi and Kylix source files from the command line.", "qvconvert");
+    CLI::App app("qvconvert " QVC_VERSION "\n"
+                 "Carries Delphi and Kylix source files across: whole-word find/replace pairs from a repository "
+                 "(.dat) file,\nbinary forms to text, .dfm/.xfm renames, backups and reports, with the core of the "
+                 "qvConvertFiles window.\n",
+        "qvconvert");
     app.set_version_flag("--version", std::string("qvconvert ") + QVC_VERSION, "Print the version and exit");
     app.require_subcommand(1);
     app.failure_message([](const CLI::App *, const CLI::Error &error) {
@@ -52,6 +56,22 @@ int main(int argc, char **argv)
 
     qvc::AddFormToTextCommand(app);
     qvc::AddConvertCommand(app);
+    // Set after the sub-commands, which would otherwise take this footer as their own.
+    app.footer("Examples:\n"
+               "  Convert a project folder with the Delphi-to-Kylix pairs, backing up every changed file:\n"
+               "    qvconvert convert --repository /usr/share/qvconvertfiles/examples/delphi-to-kylix.dat \\\n"
+               "        --backup ~/projetos/vendas\n"
+               "  See what a run would change, as JSON, without writing a file:\n"
+               "    qvconvert convert --repository pairs.dat --simulate --json src/\n"
+               "  Print the text of a binary form:\n"
+               "    qvconvert form-to-text Unit1.dfm\n"
+               "\n"
+               "Exit status:\n"
+               "  0  the command did all it was asked (help and --version included)\n"
+               "  1  a file could not be read, converted or written, or a report could not be written\n"
+               "  2  a write failure ended the run, the input could not be read, or the command line is wrong\n"
+               "\n"
+               "Run 'qvconvert SUBCOMMAND --help' for the options of one sub-command.");
 
     try {
         app.parse(argc, argv);

@@ -1,6 +1,7 @@
 #include "ui/Application.h"
 
 #include <QApplication>
+#include <QIcon>
 #include <QLibraryInfo>
 #include <QTranslator>
 
@@ -10,6 +11,14 @@ void SetUpApplication(QApplication &app)
 {
     QApplication::setApplicationName(QStringLiteral("Conversão de Arquivos"));
     QApplication::setOrganizationName(QStringLiteral("qvConvertFiles"));
+    // The package version, the one qvconvert --version prints (the window keeps its own version texts).
+    QApplication::setApplicationVersion(QStringLiteral(QVC_VERSION));
+    // The installed menu entry, so desktops match the window to it, and the icon the entry shows.
+    QGuiApplication::setDesktopFileName(QStringLiteral("qvconvertfiles"));
+    QIcon icon;
+    for (const int size : { 16, 32, 48, 256 })
+        icon.addFile(QStringLiteral(":/artwork/icon-%1.png").arg(size), QSize(size, size));
+    QApplication::setWindowIcon(icon);
     app.setQuitOnLastWindowClosed(true);
     // Qt's own buttons, dialogs and messages speak the program's language ("Sim", "Não", "Cancelar"): the close
     // question's "(S/N)" then names its buttons' keys. Without the translation installed they stay in English.

@@ -99,8 +99,9 @@ Tfrm_Main::Tfrm_Main(TDialogSeam *dialogs, const QString &executablePath, QWidge
     : QMainWindow(parent)
     , m_dialogs(dialogs)
     , m_executablePath(executablePath)
+    , m_settingsBase(SettingsBaseFor(executablePath))
     , m_fileList(m_resultStore, MakeListLocale())
-    , m_repository(PathFromQ(executablePath))
+    , m_repository(PathFromQ(m_settingsBase))
 {
     InitArtwork();
     setObjectName(QStringLiteral("frm_Main"));

@@ -240,13 +240,16 @@ public:
     // Settings and the language editor (uFrm_MainSettings.cpp).
     qvc::TDialogSeam &Dialogs() const { return *m_dialogs; }
     const QString &ExecutablePath() const { return m_executablePath; }
-    /// The settings file: the executable's path with ".ini", beside it.
+    /// The settings file: the settings base path with ".ini" (beside the executable unless installed).
     QString SettingsFileName() const;
     /// The window's size, position and maximized state: a file of its own beside the settings file, so the
     /// settings file stays exactly as its format has it.
     QString GeometryFileName() const;
     void RestoreWindowGeometry();
     void SaveWindowGeometry();
+    /// Where the settings file and the default repository live, by the executable path and the environment;
+    /// makes the user's configuration folder when it is the one chosen.
+    static QString SettingsBaseFor(const QString &executablePath);
     /// LoadSettings; returns false when the repository it reopens at the end could not be read (shown).
     bool LoadSettingsAndRepository();
     /// Opens the language editor with the Captions and Hints sections of the settings file, in file order.
@@ -303,6 +306,7 @@ private:
 
     qvc::TDialogSeam *m_dialogs;
     QString m_executablePath;
+    QString m_settingsBase; ///< replaced extension gives the settings file (".ini") and default repository (".dat")
     QTimer m_idleTimer;
     bool m_running = false;
     bool m_stopPending = false; ///< a stop was asked for during the run, not yet put to the user

@@ -7,8 +7,10 @@
 #include "common/FileIO.h"
 #include "repository/SubstitutionRepository.h"
 #include "settings/SettingsFile.h"
+#include "settings/SettingsLocation.h"
 
 #include <QCheckBox>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QLabel>
@@ -62,7 +64,19 @@ std::vector<std::pair<std::string, std::string>> LanguageGridRows(QTableWidget *
 
 QString Tfrm_Main::SettingsFileName() const
 {
-    return PathToQ(qvc::SettingsFileName(PathFromQ(m_executablePath)));
+    return PathToQ(qvc::SettingsFileName(PathFromQ(m_settingsBase)));
+}
+
+QString Tfrm_Main::SettingsBaseFor(const QString &executablePath)
+{
+    const qvc::TSettingsEnvironment environment { PathFromQ(qEnvironmentVariable("XDG_CONFIG_HOME")),
+        PathFromQ(qEnvironmentVariable("HOME")) };
+    const auto exists = [](const std::string &path) { return QFileInfo::exists(PathToQ(path)); };
+    const QString base = PathToQ(qvc::SettingsBasePath(PathFromQ(executablePath), exists, environment));
+    // The folder is made once here; when it cannot be, writing the settings says so as it does beside the program.
+    if (base != executablePath)
+        QDir().mkpath(PathToQ(qvc::SettingsFolder(PathFromQ(base))));
+    return base;
 }
 
 QString Tfrm_Main::GeometryFileName() const

@@ -5,6 +5,7 @@
 #include "common/TextLines.h"
 #include "engine/SubstitutionPass.h"
 
+#include "GeneratedTree.h"
 #include "QvconvertRunner.h"
 
 #include <gtest/gtest.h>
@@ -86,13 +87,10 @@ protected:
 
 TEST_F(ConvertCommand, ConvertsATreeLikeTheEngine)
 {
-    const std::string generator = QVC_SHARED_DIR "/bench/gen_corpus.py";
-    const std::string dat = QVC_SHARED_DIR "/bench/vcl2clx.dat";
-    if (std::system("python3 --version > /dev/null 2>&1") != 0)
-        GTEST_SKIP() << "python3 is missing";
-    const std::string command
-        = "python3 '" + generator + "' --units 20 --seed 3 --out '" + Path("tree") + "' > /dev/null";
-    ASSERT_EQ(std::system(command.c_str()), 0);
+    const std::string dat = kExampleRepository;
+    if (!CanGenerateTrees())
+        GTEST_SKIP() << "skipped: python3, which runs the tree generator, is missing";
+    ASSERT_EQ(GenerateTree(Path("tree"), 20, 3), 0);
     std::vector<std::string> files;
     for (const auto &entry : fs::recursive_directory_iterator(Path("tree")))
         if (entry.is_regular_file() && entry.path().extension() == ".pas")

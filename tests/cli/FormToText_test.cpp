@@ -99,7 +99,7 @@ TEST_F(FormToText, RealBinaryFormGivesItsTextTwin)
     const fs::path sample
         = fs::path(QVC_SHARED_DIR) / "corpus/forms/binary/graphics32/Examples/General/Pan & Zoom/UnitMain.dfm";
     if (!fs::is_regular_file(sample))
-        GTEST_SKIP() << "no form corpus";
+        GTEST_SKIP() << "skipped: the real form corpus " << QVC_SHARED_DIR "/corpus/forms is absent";
     const std::string path = Write("Pan & Zoom.dfm", qvc::ReadFileBytes(sample.string()));
     const TRun run = Run({ "form-to-text", path });
     EXPECT_EQ(run.exitCode, 0);
@@ -152,7 +152,7 @@ TEST_F(FormToText, VersionAndHelp)
 {
     const TRun version = Run({ "--version" });
     EXPECT_EQ(version.exitCode, 0);
-    EXPECT_EQ(version.out, "qvconvert 2.02\n");
+    EXPECT_EQ(version.out, "qvconvert " QVC_VERSION "\n"); // the project's version, as the package has it
 
     const TRun help = Run({ "--help" });
     EXPECT_EQ(help.exitCode, 0);
@@ -162,6 +162,30 @@ TEST_F(FormToText, VersionAndHelp)
     const TRun commandHelp = Run({ "form-to-text", "--help" });
     EXPECT_EQ(commandHelp.exitCode, 0);
     EXPECT_NE(commandHelp.out.find("FILE"), std::string::npos) << commandHelp.out;
+}
+
+TEST_F(FormToText, EveryHelpHasUsageExamplesAndExitStatuses)
+{
+    const std::vector<std::string> commandLines[]
+        = { { "--help" }, { "convert", "--help" }, { "form-to-text", "--help" }, { "form-to-text", "-h" } };
+    for (const std::vector<std::string> &args : commandLines) {
+        const TRun run = Run(args);
+        const std::string what = testing::PrintToString(args) + "\n" + run.out;
+        EXPECT_EQ(run.exitCode, 0) << what;
+        EXPECT_EQ(run.err, "") << what;
+        // A one-line summary first, then the usage, the examples (each a qvconvert command) and the exit statuses.
+        const std::size_t usage = run.out.find("Usage: qvconvert");
+        const std::size_t examples = run.out.find("\nExamples:\n");
+        const std::size_t statuses = run.out.find("\nExit status:\n");
+        ASSERT_NE(usage, std::string::npos) << what;
+        EXPECT_GT(run.out.find('\n'), 0u) << what;
+        EXPECT_LT(usage, examples) << what;
+        EXPECT_LT(examples, statuses) << what;
+        EXPECT_NE(run.out.find("  qvconvert ", examples), std::string::npos) << what;
+        ASSERT_NE(statuses, std::string::npos) << what;
+        for (const char *status : { "\n  0  ", "\n  1  ", "\n  2  " })
+            EXPECT_NE(run.out.find(status, statuses), std::string::npos) << status << " in " << what;
+    }
 }
 
 TEST_F(FormToText, UsageErrorsExitTwo)

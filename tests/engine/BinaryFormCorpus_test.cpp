@@ -1,4 +1,8 @@
-// Every real binary form of the shared corpus must give exactly the text stored beside it.
+// Every real binary form of the shared corpus, and every binary form of a generated tree, must give exactly the
+// text stored beside it.
+#include "EngineFixture.h"
+#include "GeneratedTree.h"
+
 #include "common/Errors.h"
 #include "common/FileIO.h"
 #include "engine/BinaryFormToText.h"
@@ -56,7 +60,7 @@ std::size_t CheckSet(const TCorpusSet &set, std::vector<std::string> &mismatches
 TEST(BinaryFormCorpus, EveryBinaryGivesItsTextTwin)
 {
     if (!fs::is_directory(kCorpus))
-        GTEST_SKIP() << "no form corpus at " << kCorpus;
+        GTEST_SKIP() << "skipped: the real form corpus " << kCorpus.string() << " is absent";
     const TCorpusSet sets[] = { { "binary", "text" }, { "delphi/binary", "delphi/text" } };
     std::vector<std::string> mismatches;
     std::size_t checked = 0;
@@ -67,6 +71,30 @@ TEST(BinaryFormCorpus, EveryBinaryGivesItsTextTwin)
     for (const std::string &path : mismatches)
         list += path + "\n";
     EXPECT_TRUE(mismatches.empty()) << mismatches.size() << " of " << checked << " files differ:\n" << list;
+}
+
+class GeneratedForms : public TEngineFolderTest
+{
+};
+
+TEST_F(GeneratedForms, EveryBinaryGivesItsTextTwin)
+{
+    if (!CanGenerateTrees())
+        GTEST_SKIP() << "skipped: python3, which runs the tree generator, is missing";
+    ASSERT_EQ(GenerateTree(Path("tree"), 120, 23, "--forms-ratio 0.8 --twins '" + Path("twins") + "'"), 0);
+    std::size_t checked = 0;
+    for (const auto &entry : fs::recursive_directory_iterator(Path("twins"))) {
+        if (!entry.is_regular_file())
+            continue;
+        const fs::path binary = Path("tree") / fs::relative(entry.path(), Path("twins"));
+        const std::string bytes = qvc::ReadFileBytes(binary.string());
+        ASSERT_EQ(static_cast<unsigned char>(bytes.at(0)), 0xFF) << binary;
+        std::string text;
+        ASSERT_NO_THROW(qvc::BinaryFormToText(qvc::SkipResourceHeader(bytes), text)) << binary;
+        EXPECT_EQ(text, qvc::ReadFileBytes(entry.path().string())) << binary;
+        ++checked;
+    }
+    EXPECT_GT(checked, 20u);
 }
 
 } // namespace

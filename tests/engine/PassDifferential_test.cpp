@@ -2,6 +2,7 @@
 // counts, result entries and new names, over a generated source tree and over random adversarial text.
 #include "EngineFixture.h"
 #include "FakeConversionView.h"
+#include "GeneratedTree.h"
 #include "LiteralPass.h"
 
 #include "common/AsciiCase.h"
@@ -39,13 +40,10 @@ class PassDifferentialTest : public TEngineFolderTest
 
 TEST_F(PassDifferentialTest, GeneratedTreeGivesIdenticalFiles)
 {
-    const std::string generator = QVC_SHARED_DIR "/bench/gen_corpus.py";
-    const std::string dat = QVC_SHARED_DIR "/bench/vcl2clx.dat";
-    if (!std::filesystem::exists(generator) || std::system("python3 --version > /dev/null 2>&1") != 0)
-        GTEST_SKIP() << "python3 or the generator is missing";
-    const std::string command = "python3 '" + generator + "' --units 200 --seed 11 --dat '" + dat + "' --out '"
-        + Path("tree") + "' > /dev/null";
-    ASSERT_EQ(std::system(command.c_str()), 0);
+    const std::string dat = kExampleRepository;
+    if (!CanGenerateTrees())
+        GTEST_SKIP() << "skipped: python3, which runs the tree generator, is missing";
+    ASSERT_EQ(GenerateTree(Path("tree"), 200, 11, "--dat '" + dat + "'"), 0);
 
     Lines pairs = qvc::SplitLines(qvc::ReadFileBytes(dat));
     pairs.erase(pairs.begin()); // the RenameMode marker

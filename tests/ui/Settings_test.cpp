@@ -109,6 +109,7 @@ private Q_SLOTS:
     void init();
     void cleanup();
     void firstStartCreatesTheFile();
+    void installedProgramUsesTheConfigurationFolder();
     void secondStartShowsTheVersion();
     void captionsWithOnlyForm();
     void captionTargets_data();
@@ -160,6 +161,27 @@ void SettingsTest::cleanup()
 {
     delete m_fixture;
     m_fixture = nullptr;
+}
+
+void SettingsTest::installedProgramUsesTheConfigurationFolder()
+{
+    if (QFileInfo::exists(QStringLiteral("/usr/bin/qvConvertFiles.ini")))
+        QSKIP("a settings file beside /usr/bin/qvConvertFiles is used as it is");
+    const QByteArray saved = qgetenv("XDG_CONFIG_HOME");
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_fixture->Dir() + QStringLiteral("/config")));
+    const QString folder = m_fixture->Dir() + QStringLiteral("/config/qvConvertFiles");
+    QCOMPARE(Tfrm_Main::SettingsBaseFor(QStringLiteral("/usr/bin/qvConvertFiles")),
+        folder + QStringLiteral("/qvConvertFiles"));
+    QVERIFY(QFileInfo(folder).isDir());
+    // A copy outside /usr keeps everything beside itself and makes no folder.
+    const QString portable = m_fixture->ExecutablePath();
+    QDir(folder).removeRecursively();
+    QCOMPARE(Tfrm_Main::SettingsBaseFor(portable), portable);
+    QVERIFY(!QFileInfo::exists(folder));
+    if (saved.isNull())
+        qunsetenv("XDG_CONFIG_HOME");
+    else
+        qputenv("XDG_CONFIG_HOME", saved);
 }
 
 void SettingsTest::firstStartCreatesTheFile()
