@@ -52,6 +52,7 @@ int main(int argc, char **argv)
 
     qvc::AddFormToTextCommand(app);
     qvc::AddConvertCommand(app);
+    qvc::AddUndoCommand(app);
 
     try {
         app.parse(argc, argv);
