@@ -57,6 +57,8 @@ public:
     QAction *actExecuteConversion = nullptr;
     QAction *actAboutMe = nullptr;
     QAction *actFileExit = nullptr;
+    /// "Desfazer a Última Conversão": takes the last run back from its journal.
+    QAction *actUndoLastRun = nullptr;
     /// The tagged command with this Tag, or null.
     QAction *ActionByTag(int tag) const;
 
@@ -159,6 +161,10 @@ public:
 
     // Conversion run (Tag 10).
     void RunConversion();
+    /// Takes the last conversion run back, after a question that names how many files it restores.
+    void UndoLastRun();
+    /// The folder of the run journals.
+    std::string RunJournalFolder() const;
 
     // File list and folder search (uFrm_MainFileList.cpp).
     /// Title of the folder picker `JvBrowseFolder1` (the settings may replace it).
