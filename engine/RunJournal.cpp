@@ -232,9 +232,7 @@ void TRunJournal::WriteLine(const std::string &line)
 
 void TRunJournal::Record(const TJournalStep &step)
 {
-    if (m_fd < 0 && m_failure.empty())
-        Open();
-    if (m_fd < 0)
+    if (!m_failure.empty())
         return;
     TJson line { { "row", step.Row }, { "step", StepName(step.Kind) }, { "file", PathJson(step.Path) } };
     switch (step.Kind) {
@@ -255,6 +253,21 @@ void TRunJournal::Record(const TJournalStep &step)
     case TStepKind::Remove:
         line["sum"] = SumJson(step.Before);
         break;
+    }
+    // Files read are kept back until the run changes a file, so a run that changes none leaves no journal.
+    if (m_fd < 0 && step.Kind == TStepKind::Read) {
+        m_pending += line.dump() + "\n";
+        return;
+    }
+    if (m_fd < 0) {
+        Open();
+        if (m_fd < 0)
+            return;
+        if (!m_pending.empty()) {
+            m_pending.pop_back();
+            WriteLine(m_pending);
+            std::string().swap(m_pending);
+        }
     }
     WriteLine(line.dump());
 }

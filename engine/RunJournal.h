@@ -35,10 +35,10 @@ struct TJournal
     bool Undone = false; ///< an undo has already taken the run back
 };
 
-/// The journal of one run, written to a new file in `folder` on the first step (so a run that changes
-/// nothing leaves no journal). The file is made 0600, its folder 0700; each line goes to the system
-/// as one write before the step is taken. A journal that cannot be written never stops the run:
-/// Failure() tells why, and the steps after it are not journaled.
+/// The journal of one run, written to a new file in `folder` on the first step that changes a file (so
+/// a run that changes nothing leaves no journal; the files read before it are written then). The file is made 0600, its
+/// folder 0700; each line goes to the system as one write before the step is taken. A journal that cannot be written
+/// never stops the run: Failure() tells why, and the steps after it are not journaled.
 class TRunJournal
 {
 public:
@@ -63,6 +63,7 @@ private:
     std::string m_folder;
     std::string m_fileName;
     std::string m_failure;
+    std::string m_pending; // lines of files read before the first change
     int m_fd = -1;
 };
 
