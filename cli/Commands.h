@@ -1,6 +1,7 @@
 #pragma once
 // The sub-commands of qvconvert. Each lives in its own file and registers itself on the application;
 // main() calls every Add...Command below.
+#include <string>
 #include <string_view>
 
 namespace CLI {
@@ -21,6 +22,12 @@ void AddFormToTextCommand(CLI::App &app);
 /// Adds "convert --repository FILE.dat [--rename ...] [--backup] [--simulate] [--json] FILE...": the
 /// conversion run of the window over the given files.
 void AddConvertCommand(CLI::App &app);
+
+/// Adds "undo [JOURNAL] [--force]": takes a conversion run back from its journal.
+void AddUndoCommand(CLI::App &app);
+
+/// The folder of the run journals for this user.
+std::string JournalFolder();
 
 /// Writes the one failure line "qvconvert: SUBJECT: REASON" to standard error.
 void ReportFailure(std::string_view subject, std::string_view reason);

@@ -11,6 +11,7 @@
 #include "engine/ConversionRun.h"
 #include "engine/DisplayFormat.h"
 #include "engine/FileSteps.h"
+#include "engine/RunJournal.h"
 #include "filelist/FileParams.h"
 #include "repository/RepositoryFile.h"
 #include "results/ResultReport.h"
@@ -39,6 +40,7 @@ struct TConvertArguments
     std::string Mask { kDefaultFileMask };
     std::string Report;
     std::vector<std::string> Files;
+    bool NoJournal = false;
 };
 
 std::string ReadStandardInput()
@@ -105,6 +107,22 @@ nlohmann::ordered_json PathJson(const std::string &path)
     if (path.empty())
         return nullptr;
     return IsValidUtf8(path) ? path : Cp1252ToUtf8(path);
+}
+
+// The file steps of a row, for a simulated run what a real one would do: the name written, the backup,
+// the companions renamed and the existing files overwritten.
+void AddPlanFields(nlohmann::ordered_json &record, const TWritePlan &plan)
+{
+    record["written"] = PathJson(plan.WrittenName);
+    record["backup"] = PathJson(plan.BackupName());
+    nlohmann::ordered_json renamed = nlohmann::ordered_json::array();
+    for (const auto &[from, to] : plan.Renamed)
+        renamed.push_back({ { "from", PathJson(from) }, { "to", PathJson(to) } });
+    record["renamed"] = std::move(renamed);
+    nlohmann::ordered_json overwrites = nlohmann::ordered_json::array();
+    for (const auto &file : plan.Overwrites)
+        overwrites.push_back(PathJson(file));
+    record["overwrites"] = std::move(overwrites);
 }
 
 // The window as a terminal shows it: rows are the files, the cells become one line per file.
@@ -177,6 +195,7 @@ public:
                     { "backup", PathJson(report.BackupName) }, { "entries", std::move(entries) } });
             if (report.Count < 0)
                 m_records.back()["error"] = PathJson(report.FailureReason);
+            AddPlanFields(m_records.back(), report.Plan);
         } else {
             ClearProgress();
             const std::string line
@@ -279,13 +298,17 @@ void RunConvert(const TConvertArguments &arguments)
     for (int row = 0; row < view.RowCount(); ++row)
         store.Append();
     std::string stopped;
+    TRunJournal journal(JournalFolder());
     try {
-        RunConversion(view, repository.Lines, repository.RenameMode, store, ConsoleLocale());
+        RunConversion(view, repository.Lines, repository.RenameMode, store, ConsoleLocale(),
+            arguments.NoJournal ? nullptr : &journal);
     } catch (const TError &error) {
         stopped = StopMessage(error);
     } catch (const std::exception &error) {
         stopped = error.what();
     }
+    if (!journal.Failure().empty())
+        ReportFailure("journal", journal.Failure() + " (this run cannot be undone)");
     bool reportFailed = false;
     if (!arguments.Report.empty()) {
         // The name column is as wide as the longest name given, counted as the report prints it.
@@ -345,6 +368,8 @@ void AddConvertCommand(CLI::App &app)
         "Also write the framed result report of the converted files to this file, as \"Salvar Resultado\" does");
     command->add_option("--mask", arguments->Mask,
         "File masks a folder's files must match, separated by \";\" (default: *.pas;*.dfm;*.xfm;*.dpr;*.dpk)");
+    command->add_flag("--no-journal", arguments->NoJournal,
+        "Keep no journal of the run (it cannot be undone with \"qvconvert undo\" then)");
     command->add_option("FILE", arguments->Files,
         "The files to convert, in order; a folder stands for the files its search finds (see --mask); each "
         "name is converted once, letter case ignored");

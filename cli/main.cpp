@@ -56,6 +56,7 @@ int main(int argc, char **argv)
 
     qvc::AddFormToTextCommand(app);
     qvc::AddConvertCommand(app);
+    qvc::AddUndoCommand(app);
     // Set after the sub-commands, which would otherwise take this footer as their own.
     app.footer("Examples:\n"
                "  Convert a project folder with the Delphi-to-Kylix pairs, backing up every changed file:\n"
@@ -63,6 +64,8 @@ int main(int argc, char **argv)
                "        --backup ~/projetos/vendas\n"
                "  See what a run would change, as JSON, without writing a file:\n"
                "    qvconvert convert --repository pairs.dat --simulate --json src/\n"
+               "  Take the last run back, from the backups it made:\n"
+               "    qvconvert undo\n"
                "  Print the text of a binary form:\n"
                "    qvconvert form-to-text Unit1.dfm\n"
                "\n"

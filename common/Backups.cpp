@@ -57,6 +57,15 @@ bool LinkUnsupported(int reason)
 
 } // namespace
 
+std::string NextNumberedBackupNameAmong(const std::string &backupName, const std::vector<std::string> &names)
+{
+    const std::string_view name = NamePart(backupName);
+    unsigned long highest = 0;
+    for (const auto &entry : names)
+        highest = std::max(highest, NumberAfter(entry, name));
+    return backupName + ".~" + std::to_string(highest + 1) + "~";
+}
+
 std::string NextNumberedBackupName(const std::string &backupName)
 {
     const std::string_view name = NamePart(backupName);
@@ -92,7 +101,7 @@ TBackup &TBackup::operator=(TBackup &&other) noexcept
     return *this;
 }
 
-TBackup TBackup::Make(const std::string &file, const std::string &backupName)
+TBackup TBackup::Make(const std::string &file, const std::string &backupName, const std::string &olderName)
 {
     const std::string source = ResolveLinks(file);
     TBackup backup;
@@ -105,6 +114,14 @@ TBackup TBackup::Make(const std::string &file, const std::string &backupName)
             ThrowBackupFailure(backupName, EISDIR);
         // Another run may take the same number meanwhile: the next one is tried then.
         bool moved = false;
+        if (!olderName.empty()) {
+            if (RenameNoReplace(backupName, olderName)) {
+                backup.m_olderMovedTo = olderName;
+                moved = true;
+            } else if (errno != EEXIST) {
+                ThrowBackupFailure(backupName, errno);
+            }
+        }
         for (int attempt = 0; attempt < 16 && !moved; ++attempt) {
             std::string older = NextNumberedBackupName(backupName);
             if (RenameNoReplace(backupName, older)) {

@@ -3,12 +3,16 @@
 // name, and an older backup of that name moves to the next numbered name instead of being lost.
 #include <string>
 #include <sys/types.h>
+#include <vector>
 
 namespace qvc {
 
 /// The numbered name an older backup moves to: `backupName` + ".~N~" with N one above the highest
 /// number already present in its folder (1 when there is none), as GNU numbered backups are named.
 std::string NextNumberedBackupName(const std::string &backupName);
+
+/// The same among the file names `names` of its folder (as a plan sees the folder, not as it is).
+std::string NextNumberedBackupNameAmong(const std::string &backupName, const std::vector<std::string> &names);
 
 /// True when the file name `name` (no folder) is a backup: its extension begins with "~" (Unit1.~pas)
 /// or it ends in a numbered backup suffix (Unit1.~pas.~2~).
@@ -28,9 +32,9 @@ public:
 
     /// Makes `backupName` hold the bytes of `file` (the file a symbolic link leads to): a hard link to
     /// it where the file system allows, a copy with its metadata otherwise; the file itself is never
-    /// moved. An older file of the backup name first moves to NextNumberedBackupName. Throws TError
-    /// with the system's reason; nothing is left changed then.
-    static TBackup Make(const std::string &file, const std::string &backupName);
+    /// moved. An older file of the backup name first moves to `olderName` when given and still free,
+    /// else to NextNumberedBackupName. Throws TError with the system's reason; nothing is left changed then.
+    static TBackup Make(const std::string &file, const std::string &backupName, const std::string &olderName = {});
 
     /// Removes the backup made (if it is still the one made) and moves the older backup back to its
     /// name. Best effort: never throws.
@@ -38,6 +42,8 @@ public:
 
     /// The backup's name, empty when none was made.
     const std::string &Name() const { return m_name; }
+    /// Where the older backup of that name was moved, empty when there was none.
+    const std::string &OlderMovedTo() const { return m_olderMovedTo; }
 
 private:
     std::string m_name;

@@ -26,13 +26,14 @@ std::size_t ParseRowNumber(const std::string &text)
 }
 
 void RunConversion(TConversionView &view, const std::vector<std::string> &repositoryLines, int renameMode,
-    TResultStore &store, const TDisplayLocale &locale)
+    TResultStore &store, const TDisplayLocale &locale, TRunJournal *journal)
 {
     // Each folder the run writes to is swept once of temporary files that killed runs left behind.
     ForgetSweptFolders();
     view.BeginRun();
     try {
         TSubstitutionPass pass(repositoryLines);
+        pass.SetJournal(journal);
         TConversionResult scratch;
         TPassReport report;
         view.ShowReadyImage(false);

@@ -42,8 +42,9 @@ public:
 /// `locale`, and replaces the `store` slot of every row whose count is above 0. A failure while a
 /// file is written ends the run: the window is unlocked (EndRun) and the TError is thrown on for the
 /// caller to show; earlier rows keep what they produced.
+/// With a `journal`, every step a real run takes on a file is journaled before it is taken.
 void RunConversion(TConversionView &view, const std::vector<std::string> &repositoryLines, int renameMode,
-    TResultStore &store, const TDisplayLocale &locale);
+    TResultStore &store, const TDisplayLocale &locale, TRunJournal *journal = nullptr);
 
 /// The row number of a " #" cell (decimal, blanks around it allowed). Throws TError
 /// "'%s' is not a valid integer value" for anything else.

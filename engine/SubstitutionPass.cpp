@@ -6,6 +6,7 @@
 #include "engine/BinaryFormToText.h"
 #include "engine/DisplayFormat.h"
 #include "engine/FastTime.h"
+#include "engine/RunJournal.h"
 #include "engine/Separator.h"
 #include "repository/PairView.h"
 
@@ -108,9 +109,10 @@ namespace {
 // Reads a file and tells its kind; `text` views the text to be split into lines: the bytes as read,
 // or a binary form's text form (kept in `formText`). An unknown form gives no text.
 TFileKind ReadWorkingText(const std::string &fileName, std::string &bytes, std::string &formText,
-    std::string_view &text, TFileStamp *stamp = nullptr)
+    std::string_view &text, TFileStamp *stamp = nullptr, const TRunOverlay *overlay = nullptr)
 {
-    const std::size_t length = ReadFileInto(fileName, bytes, stamp);
+    const std::size_t length
+        = overlay != nullptr ? overlay->ReadInto(fileName, bytes, stamp) : ReadFileInto(fileName, bytes, stamp);
     text = std::string_view(bytes.data(), length);
     if (!IsFormExtension(FileExtension(fileName)))
         return TFileKind::Text;
@@ -373,12 +375,18 @@ int TSubstitutionPass::ConvertFile(int row, const std::string &fileName, const T
     std::string targetName = fileName;
     std::string newName;
     TFileStamp readStamp;
+    TContentSum readSum;
     int count = 0;
     TFastTimer untilFailure;
     untilFailure.Start();
     try {
         std::string_view text;
-        report.Kind = ReadWorkingText(fileName, m_bytes, m_formText, text, &readStamp);
+        report.Kind
+            = ReadWorkingText(fileName, m_bytes, m_formText, text, &readStamp, options.Simulate ? &m_overlay : nullptr);
+        if (m_journal != nullptr && !options.Simulate) {
+            readSum = SumOf(std::string_view(m_bytes.data(), static_cast<std::size_t>(readStamp.Size)));
+            m_journal->Record({ TStepKind::Read, row, fileName, {}, {}, readSum, {} });
+        }
         if (report.Kind != TFileKind::Text)
             targetName = RenamedTarget(fileName, options.RenameMode);
         TFastTimer &timer = SharedTimer();
@@ -411,7 +419,7 @@ int TSubstitutionPass::ConvertFile(int row, const std::string &fileName, const T
     report.Count = count;
     services.AdvanceRowImage(row, count > 0 ? kImageChanged : count < 0 ? kImageFailed : kImageUnchanged, false);
 
-    if (count > 0 && !options.Simulate) {
+    if (count > 0) {
         JoinText(m_output);
         TWriteRequest request;
         request.FileName = fileName;
@@ -419,8 +427,15 @@ int TSubstitutionPass::ConvertFile(int row, const std::string &fileName, const T
         request.TargetName = targetName;
         request.NewName = newName;
         request.Backup = options.Backup;
+        if (options.Simulate) {
+            report.Plan = PlanConvertedFile(request, m_overlay);
+            m_overlay.Apply(report.Plan, fileName, m_output);
+            return count;
+        }
         try {
-            const TWriteOutcome outcome = WriteConvertedFile(request, m_output);
+            report.Plan = PlanConvertedFile(request, TFileView());
+            const TWriteOutcome outcome
+                = ExecuteWritePlan(request, report.Plan, m_output, m_journal, row, m_journal ? &readSum : nullptr);
             report.WrittenName = outcome.WrittenName;
             report.BackupName = outcome.BackupName;
         } catch (const TChangedMeanwhile &error) {
@@ -428,19 +443,30 @@ int TSubstitutionPass::ConvertFile(int row, const std::string &fileName, const T
             count = -1;
             report.Count = -1;
             report.FailureReason = error.what();
+            report.Plan = TWritePlan();
             results.Clear();
             services.AdvanceRowImage(row, kImageFailed, false);
         }
-    } else if (count == 0 && !options.Simulate && targetName != fileName
+    } else if (count == 0 && targetName != fileName
         && (report.Kind == TFileKind::TextForm || report.Kind == TFileKind::BinaryForm)) {
         // A form no pair changed is still wanted under its new extension, where the units of the run now
         // look for it; a form already there may hold the porter's own edits and is left alone.
         const TFileStamp absent;
-        if (!StampOf(targetName).Exists) {
+        const TFileView fileSystem;
+        const TFileView &view = options.Simulate ? static_cast<const TFileView &>(m_overlay) : fileSystem;
+        if (!view.Stamp(targetName).Exists) {
             JoinText(m_output);
+            if (options.Simulate) {
+                report.Plan.WrittenName = targetName;
+                m_overlay.Created(targetName, m_output);
+                return count;
+            }
             try {
+                if (m_journal != nullptr)
+                    m_journal->Record({ TStepKind::Write, row, targetName, {}, {}, std::nullopt, SumOf(m_output) });
                 WriteFileReplacing(targetName, m_output, &absent);
                 report.WrittenName = targetName;
+                report.Plan.WrittenName = targetName;
             } catch (const TChangedMeanwhile &) {
                 // Made by someone else meanwhile: theirs stays.
             }

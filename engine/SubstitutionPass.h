@@ -44,6 +44,9 @@ struct TPassReport
     std::string BackupName; ///< the backup made, empty when none was made
     std::string FailureReason; ///< why the file failed (the error's text), empty otherwise
     TFileKind Kind = TFileKind::Text;
+    /// The file steps of a changed file: for a simulated run what a real run would do, taking the
+    /// earlier rows of the run into account; for a real run what it did. Empty when nothing is written.
+    TWritePlan Plan;
 };
 
 /// Applies one pair to one line by the pass's exact rules and returns the replacements made. `find` must
@@ -74,6 +77,9 @@ class TSubstitutionPass
 public:
     /// Takes the repository lines (each viewed as find text before its first "=", replace text after).
     explicit TSubstitutionPass(const std::vector<std::string> &repositoryLines);
+
+    /// Journals every step of the real runs of this pass before it is taken; null: no journal.
+    void SetJournal(TRunJournal *journal) { m_journal = journal; }
 
     /// The number of pairs (n), blank ones included.
     std::size_t PairCount() const { return m_pairs.size(); }
@@ -199,6 +205,9 @@ private:
     };
     std::array<std::vector<THit>, TPairMatcher::kPieces> m_hits;
     std::string m_output;
+    TRunJournal *m_journal = nullptr;
+    // What the simulated rows of this run would have done to the files so far.
+    TRunOverlay m_overlay;
 };
 
 } // namespace qvc

@@ -1,6 +1,7 @@
 #include "ui/ConversionView.h"
 
 #include "ui/FileListModel.h"
+#include "ui/TextBridge.h"
 #include "ui/uFrm_Main.h"
 
 #include <QApplication>
@@ -151,7 +152,21 @@ void TWindowConversionView::EnableSaveResult(bool enabled)
 
 void TWindowConversionView::BeginRun()
 {
+    m_window.FileListModel().ClearWarnings();
     m_window.BeginRunLock();
+}
+
+void TWindowConversionView::FileConverted(int row, const TPassReport &report, const TConversionResult &)
+{
+    // A row whose run replaces a file it did not read (a form of the other extension, a unit of the new
+    // name) is marked, simulated or not, so the porter sees it before anything is lost.
+    if (report.Plan.Overwrites.empty())
+        return;
+    QStringList files;
+    for (const auto &file : report.Plan.Overwrites)
+        files << PathToQ(file);
+    m_window.FileListModel().SetRowWarning(m_window.FileListModel().List().Rows().at(std::size_t(row)).Number,
+        QStringLiteral("Esta conversão sobrescreve um arquivo que não leu: %1").arg(files.join(QStringLiteral(", "))));
 }
 
 void TWindowConversionView::EndRun()

@@ -1,5 +1,8 @@
 #include "ui/FileListModel.h"
 
+#include <QApplication>
+#include <QStyle>
+
 #include "ui/Artwork.h"
 #include "ui/TextBridge.h"
 
@@ -77,6 +80,13 @@ QVariant TFileListModel::data(const QModelIndex &index, int role) const
         return RowPicture(row.StateImage);
     if (role == Qt::ToolTipRole && !row.FailureReason.empty())
         return FailureReason(index.row());
+    if ((role == Qt::DecorationRole || role == Qt::ToolTipRole) && index.column() == 1) {
+        const auto warning = m_warnings.find(row.Number);
+        if (warning != m_warnings.end())
+            return role == Qt::ToolTipRole
+                ? QVariant(warning->second)
+                : QVariant(QApplication::style()->standardIcon(QStyle::SP_MessageBoxWarning));
+    }
     return {};
 }
 
@@ -86,6 +96,23 @@ QString TFileListModel::FailureReason(int row) const
         return {};
     // The reason holds the file's name and the system's message, both in the system's encoding.
     return QString::fromLocal8Bit(m_list.Rows()[std::size_t(row)].FailureReason);
+}
+
+void TFileListModel::SetRowWarning(std::size_t number, const QString &text)
+{
+    m_warnings[number] = text;
+    for (int r = 0; r < m_shownRows; ++r)
+        if (m_list.Rows()[std::size_t(r)].Number == number)
+            Q_EMIT dataChanged(index(r, 1), index(r, 1));
+}
+
+void TFileListModel::ClearWarnings()
+{
+    if (m_warnings.empty())
+        return;
+    m_warnings.clear();
+    if (m_shownRows > 0)
+        Q_EMIT dataChanged(index(0, 1), index(m_shownRows - 1, 1));
 }
 
 QVariant TFileListModel::headerData(int section, Qt::Orientation orientation, int role) const

@@ -6,6 +6,7 @@
 #include <QAbstractTableModel>
 #include <QStringList>
 #include <QTimer>
+#include <map>
 #include <vector>
 
 class TFileListModel : public QAbstractTableModel
@@ -45,10 +46,16 @@ public:
 
     qvc::TFileList &List() { return m_list; }
 
+    /// Marks the row numbered `number` with a warning picture and `text` as its name's tooltip.
+    void SetRowWarning(std::size_t number, const QString &text);
+    /// Takes every row's warning away.
+    void ClearWarnings();
+
 private:
     qvc::TFileList &m_list;
     QStringList m_captions;
     // Rows the views know of: the list's first m_shownRows rows (the others are waiting for ShowPendingRows).
     int m_shownRows = 0;
     QTimer m_showTimer;
+    std::map<std::size_t, QString> m_warnings; // by row number
 };

@@ -184,6 +184,9 @@ void Tfrm_Main::CreateActions()
     actFileExit = NewAction("actFileExit", -1, QStringLiteral("&Sair..."),
         QStringLiteral("Sair...|Sair desta aplicação..."), 4, QKeySequence(Qt::ALT | Qt::Key_F4));
     connect(actFileExit, &QAction::triggered, this, &QWidget::close);
+    actUndoLastRun = new QAction(QStringLiteral("Desfazer a Última Conversão"), this);
+    actUndoLastRun->setObjectName(QStringLiteral("actUndoLastRun"));
+    connect(actUndoLastRun, &QAction::triggered, this, &Tfrm_Main::UndoLastRun);
 }
 
 QAction *Tfrm_Main::ActionByTag(int tag) const
@@ -243,6 +246,7 @@ void Tfrm_Main::CreateMenusAndToolBar()
     MainMenuBarItems[2]->addActions({ actNewRepositoryData, actSaveRepositoryData });
     MainMenuBarItems[2]->addSeparator();
     MainMenuBarItems[2]->addAction(actExecuteConversion);
+    MainMenuBarItems[2]->addAction(actUndoLastRun);
     MainMenuBarItems[3]->addAction(actAboutMe);
 
     ActionToolBar1 = new QToolBar(this);

@@ -60,6 +60,8 @@ public:
     QAction *actExecuteConversion = nullptr;
     QAction *actAboutMe = nullptr;
     QAction *actFileExit = nullptr;
+    /// "Desfazer a Última Conversão": takes the last run back from its journal.
+    QAction *actUndoLastRun = nullptr;
     /// The tagged command with this Tag, or null.
     QAction *ActionByTag(int tag) const;
 
@@ -173,6 +175,10 @@ public:
     bool IsStopPending() const { return m_stopPending; }
     /// Asks "Interromper a conversão?" between two files; true (Sim) ends the run there.
     bool AskStopRun();
+    /// Takes the last conversion run back, after a question that names how many files it restores.
+    void UndoLastRun();
+    /// The folder of the run journals.
+    std::string RunJournalFolder() const;
 
     // File list and folder search (uFrm_MainFileList.cpp).
     /// Title of the folder picker `JvBrowseFolder1` (the settings may replace it).

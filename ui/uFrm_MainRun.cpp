@@ -6,6 +6,11 @@
 #include "ui/uFrm_Main.h"
 
 #include "common/Errors.h"
+#include "engine/RunJournal.h"
+#include "engine/UndoRun.h"
+
+#include <QFileInfo>
+#include <cstdlib>
 
 #include <QApplication>
 #include <QFrame>
@@ -25,8 +30,10 @@ void Tfrm_Main::RunConversion()
     m_stopPending = false;
     m_closeAfterRun = false;
     TWindowConversionView view(*this);
+    TRunJournal journal(RunJournalFolder());
     try {
-        qvc::RunConversion(view, m_repository.Lines(), m_repository.RenameMode(), m_resultStore, MakeDisplayLocale());
+        qvc::RunConversion(
+            view, m_repository.Lines(), m_repository.RenameMode(), m_resultStore, MakeDisplayLocale(), &journal);
     } catch (const std::exception &e) {
         view.Flush();
         m_dialogs->ShowError(this, ToQ(e.what()));
@@ -69,6 +76,58 @@ bool Tfrm_Main::AskStopRun()
     return false;
 }
 
+std::string Tfrm_Main::RunJournalFolder() const
+{
+    return qvc::RunJournalFolder(
+        PathFromQ(QFileInfo(m_executablePath).absolutePath()), [](const char *name) { return std::getenv(name); });
+}
+
+void Tfrm_Main::UndoLastRun()
+{
+    if (m_running)
+        return;
+    const auto listOf = [](const std::vector<std::string> &files) {
+        QString text;
+        for (const auto &file : files)
+            text += QStringLiteral("\n") + PathToQ(file);
+        return text;
+    };
+    try {
+        const std::string path = NewestJournal(RunJournalFolder());
+        if (path.empty()) {
+            m_dialogs->ShowMessage(this, QStringLiteral("Nenhuma conversão para desfazer."));
+            return;
+        }
+        const TJournal journal = ReadJournal(path);
+        const TUndoPlan plan = PlanUndo(journal, false);
+        if (journal.Undone || plan.Actions.empty()) {
+            m_dialogs->ShowMessage(this, QStringLiteral("A última conversão não tem o que desfazer."));
+            return;
+        }
+        if (!plan.NotKept.empty()) {
+            m_dialogs->ShowError(this,
+                QStringLiteral("A última conversão não guardou cópia destes arquivos e não pode ser desfeita; "
+                               "nada foi restaurado:")
+                    + listOf(plan.NotKept));
+            return;
+        }
+        if (!plan.Changed.empty()) {
+            m_dialogs->ShowError(this,
+                QStringLiteral("Estes arquivos foram alterados depois da conversão; nada foi restaurado:")
+                    + listOf(plan.Changed));
+            return;
+        }
+        const QString question = QStringLiteral("Desfazer a última conversão? %1 arquivo(s) serão restaurados.")
+                                     .arg(qulonglong(plan.FileCount()));
+        if (m_dialogs->Question(this, QStringLiteral("Desfazer a Última Conversão"), question) != TAnswer::Yes)
+            return;
+        ExecuteUndo(plan);
+        MarkJournalUndone(path);
+    } catch (const std::exception &e) {
+        m_dialogs->ShowError(this, ToQ(e.what()));
+    }
+}
+
 void Tfrm_Main::BeginRunLock()
 {
     obOutlookBarOptionsButtonClick(pageConvertFiles);
@@ -78,6 +137,7 @@ void Tfrm_Main::BeginRunLock()
     ActionToolBar1->setEnabled(false);
     obOutlookBarOptions->setEnabled(false);
     pStatusResult->setEnabled(false);
+    actUndoLastRun->setEnabled(false);
     m_running = true;
     OnUpdateAction();
 }
@@ -88,6 +148,7 @@ void Tfrm_Main::EndRunLock()
     ActionToolBar1->setEnabled(true);
     obOutlookBarOptions->setEnabled(true);
     pStatusResult->setEnabled(true);
+    actUndoLastRun->setEnabled(true);
     QApplication::restoreOverrideCursor();
     m_running = false;
     ScheduleUpdate();

@@ -129,7 +129,7 @@ void MainWindowTest::menusAndToolBar()
         QStringList({ "actSelectAll", "-", "actInsertLine", "actDeleteLines" }));
     QCOMPARE(names(w.MainMenuBarItems[2]->actions()),
         QStringList({ "actOpenRepositoryData", "actCopyRepositoryData", "-", "actNewRepositoryData",
-            "actSaveRepositoryData", "-", "actExecuteConversion" }));
+            "actSaveRepositoryData", "-", "actExecuteConversion", "actUndoLastRun" }));
     QCOMPARE(names(w.MainMenuBarItems[3]->actions()), QStringList({ "actAboutMe" }));
     QCOMPARE(names(w.ActionToolBar1->actions()),
         QStringList({ "actFileExit", "actScanSubDirectory", "actAddFile", "actRemoveFile", "actSelectAll",

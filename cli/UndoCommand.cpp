@@ -1,0 +1,112 @@
+// "qvconvert undo [JOURNAL]": takes a conversion run back from its journal (the last run by default).
+#include "cli/Commands.h"
+#include "cli/RunFiles.h"
+
+#include "common/Errors.h"
+#include "engine/RunJournal.h"
+#include "engine/UndoRun.h"
+
+#include <CLI/CLI.hpp>
+
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+
+namespace qvc {
+namespace {
+
+struct TUndoArguments
+{
+    std::string Journal;
+    bool Force = false;
+};
+
+void PrintLine(const std::string &line)
+{
+    const std::string out = line + "\n";
+    if (!WriteStandardOutput(out))
+        throw TError("Cannot write to standard output.");
+}
+
+void RunUndo(const TUndoArguments &arguments)
+{
+    std::string path = arguments.Journal;
+    if (path.empty()) {
+        path = NewestJournal(JournalFolder());
+        if (path.empty()) {
+            ReportFailure("undo", "no run journal found in " + JournalFolder());
+            EndCommand(kExitFailure);
+        }
+    }
+    try {
+        const TJournal journal = ReadJournal(path);
+        if (journal.Undone) {
+            ReportFailure(path, "this run was already undone");
+            EndCommand(kExitFailure);
+        }
+        const TUndoPlan plan = PlanUndo(journal, arguments.Force);
+        if (!plan.NotKept.empty()) {
+            std::string message
+                = "the run kept no backup of these files, so it cannot be undone; nothing was restored:";
+            for (const auto &file : plan.NotKept)
+                message += "\n  " + file;
+            ReportFailure(path, message);
+            EndCommand(kExitFailure);
+        }
+        if (!plan.Changed.empty()) {
+            std::string message
+                = "these files were changed since the run; nothing was restored (--force restores them anyway):";
+            for (const auto &file : plan.Changed)
+                message += "\n  " + file;
+            ReportFailure(path, message);
+            EndCommand(kExitFailure);
+        }
+        ExecuteUndo(plan);
+        MarkJournalUndone(path);
+        for (const auto &action : plan.Actions) {
+            switch (action.Kind) {
+            case TUndoAction::TKind::Restore:
+            case TUndoAction::TKind::LinkBack:
+                PrintLine("restored\t" + action.Path);
+                break;
+            case TUndoAction::TKind::Remove:
+                PrintLine("removed\t" + action.Path);
+                break;
+            case TUndoAction::TKind::RenameBack:
+                PrintLine("renamed\t" + action.From + "\t" + action.Path);
+                break;
+            case TUndoAction::TKind::DropBackup:
+                PrintLine("dropped backup\t" + action.Path);
+                break;
+            case TUndoAction::TKind::MoveOlderBack:
+                PrintLine("moved back\t" + action.From + "\t" + action.Path);
+                break;
+            }
+        }
+        PrintLine("undone: " + std::to_string(plan.FileCount()) + " file(s) of " + path);
+    } catch (const TError &error) {
+        ReportFailure(path, error.what());
+        EndCommand(kExitFailure);
+    }
+}
+
+} // namespace
+
+std::string JournalFolder()
+{
+    return RunJournalFolder({}, [](const char *name) { return std::getenv(name); });
+}
+
+void AddUndoCommand(CLI::App &app)
+{
+    CLI::App *command = app.add_subcommand("undo",
+        "Take a conversion run back from its journal: every file gets back the bytes it held before the run "
+        "(from the run's backups), files the run made are removed, renamed files get their names back; "
+        "all or nothing");
+    auto arguments = std::make_shared<TUndoArguments>();
+    command->add_option("JOURNAL", arguments->Journal, "The run's journal (default: the last run's)");
+    command->add_flag("--force", arguments->Force, "Restore files changed since the run as well");
+    command->callback([arguments] { RunUndo(*arguments); });
+}
+
+} // namespace qvc

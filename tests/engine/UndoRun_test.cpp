@@ -1,0 +1,309 @@
+// The plan of a simulated run against what the real run then does, and taking runs back from their
+// journals: after every rename choice, over older backups, after a failed write or a kill, and refusals.
+#include "EngineFixture.h"
+#include "FakeConversionView.h"
+#include "SystemFaults.h"
+
+#include "engine/ConversionRun.h"
+#include "engine/RunJournal.h"
+#include "engine/UndoRun.h"
+
+#include <map>
+#include <set>
+
+namespace {
+
+using Folder = std::map<std::string, std::string>; // name (relative) -> bytes
+
+const std::vector<std::string> kPairs = { "Forms=QForms", "Alpha=NewAlpha", "Beta=Gamma", "Graphics=QGraphics" };
+
+class UndoRunTest : public TEngineFolderTest
+{
+protected:
+    void SetUp() override
+    {
+        TEngineFolderTest::SetUp();
+        m_state = m_dir.string() + "-state";
+        std::filesystem::remove_all(m_state);
+    }
+    void TearDown() override
+    {
+        qvc::SetFaultHook({});
+        std::filesystem::remove_all(m_state);
+        TEngineFolderTest::TearDown();
+    }
+    void Lay(const Folder &files)
+    {
+        for (const auto &entry : std::filesystem::directory_iterator(m_dir))
+            std::filesystem::remove_all(entry.path());
+        for (const auto &[name, bytes] : files)
+            Write(name, bytes);
+    }
+    // Every file of the folder; hidden temporary files a kill leaves are a later run's to sweep.
+    Folder Contents(bool hidden = false) const
+    {
+        Folder out;
+        for (const auto &entry : std::filesystem::directory_iterator(m_dir)) {
+            const std::string name = entry.path().filename().string();
+            if (entry.is_regular_file() && (hidden || name[0] != '.'))
+                out[name] = qvc::ReadFileBytes(entry.path().string());
+        }
+        return out;
+    }
+    // Runs every file of the folder (in name order) as one run; returns the view with its reports.
+    TFakeConversionView Run(int renameMode, bool backup, bool simulate, qvc::TRunJournal *journal,
+        const std::vector<std::string> &pairs = kPairs)
+    {
+        TFakeConversionView view;
+        for (const auto &[name, bytes] : Contents())
+            if (name.find('~') == std::string::npos)
+                view.Rows.push_back(TFakeRow { Path(name), std::to_string(view.Rows.size()) });
+        view.Backup = backup;
+        view.Simulate = simulate;
+        qvc::TResultStore store;
+        for (std::size_t i = 0; i < view.Rows.size(); ++i)
+            store.Append();
+        qvc::RunConversion(view, pairs, renameMode, store, { ".", ":" }, journal);
+        return view;
+    }
+    qvc::TUndoPlan UndoLast(bool force = false)
+    {
+        const std::string journal = qvc::NewestJournal(m_state);
+        EXPECT_FALSE(journal.empty());
+        qvc::TUndoPlan plan = qvc::PlanUndo(qvc::ReadJournal(journal), force);
+        if (plan.Possible())
+            qvc::ExecuteUndo(plan);
+        return plan;
+    }
+    std::string m_state;
+};
+
+// A tree where forms of both extensions collide, a unit is renamed onto an existing one and companions follow.
+const Folder kTree = {
+    { "Alpha.pas", "unit Alpha;\r\nuses Forms;\r\n" },
+    { "Alpha.dfm", "object Alpha: TForm\r\nend\r\n" },
+    { "Alpha.res", "resource" },
+    { "Beta.pas", "unit Beta;\r\nuses Graphics;\r\n" },
+    { "Beta.dfm", "object Beta: TForm\r\n  Font = Graphics\r\nend\r\n" },
+    { "Gamma.pas", "unit Gamma; // the porter's\r\n" },
+    { "Unit1.dfm", "object F\r\n  C = Forms\r\nend\r\n" },
+    { "Unit1.xfm", "object F\r\n  C = porter's Forms\r\nend\r\n" },
+    { "Unit2.xfm", "object G\r\n  C = Graphics\r\nend\r\n" },
+    { "Unit2.dfm", "object G\r\n  C = Delphi's\r\nend\r\n" },
+    { "Unit3.pas", "uses Forms, Graphics;" },
+    { "Unit3.~pas", "older backup" },
+};
+
+struct TModeCase
+{
+    const char *name;
+    int renameMode;
+    bool backup;
+};
+
+class PlanTest : public UndoRunTest, public ::testing::WithParamInterface<TModeCase>
+{
+};
+
+TEST_P(PlanTest, SimulatedPlanIsWhatTheRealRunDoes)
+{
+    Lay(kTree);
+    const TFakeConversionView simulated = Run(GetParam().renameMode, GetParam().backup, true, nullptr);
+    ASSERT_EQ(Contents(true), kTree);
+    const TFakeConversionView real = Run(GetParam().renameMode, GetParam().backup, false, nullptr);
+    // The names the plans say exist after the run, from the names before it.
+    std::set<std::string> expected;
+    for (const auto &[name, bytes] : kTree)
+        expected.insert(Path(name));
+    bool overwrites = false;
+    for (const auto &[row, report] : simulated.Reports) {
+        const qvc::TPassReport &done = real.Reports.at(row);
+        SCOPED_TRACE(simulated.Rows[std::size_t(row)].FileName);
+        EXPECT_EQ(report.Count, done.Count);
+        EXPECT_EQ(report.Plan.WrittenName, done.Plan.WrittenName);
+        EXPECT_EQ(report.Plan.WrittenName, done.WrittenName);
+        EXPECT_EQ(report.Plan.BackupName(), done.BackupName);
+        EXPECT_EQ(report.Plan.Renamed, done.Plan.Renamed);
+        EXPECT_EQ(report.Plan.Overwrites, done.Plan.Overwrites);
+        overwrites = overwrites || !report.Plan.Overwrites.empty();
+        for (const auto &backup : report.Plan.Backups) {
+            if (!backup.OlderMovedTo.empty())
+                expected.insert(backup.OlderMovedTo);
+            expected.insert(backup.Name);
+        }
+        if (!report.Plan.WrittenName.empty())
+            expected.insert(report.Plan.WrittenName);
+        if (!report.Plan.RemovedName.empty())
+            expected.erase(report.Plan.RemovedName);
+        for (const auto &[from, to] : report.Plan.Renamed) {
+            expected.erase(from);
+            expected.insert(to);
+        }
+    }
+    EXPECT_TRUE(overwrites || GetParam().renameMode == 2);
+    std::set<std::string> present;
+    for (const auto &[name, bytes] : Contents())
+        present.insert(Path(name));
+    EXPECT_EQ(present, expected);
+}
+
+const TModeCase kModeCases[] = {
+    { "DelphiToKylixWithBackup", 0, true },
+    { "DelphiToKylixWithoutBackup", 0, false },
+    { "KylixToDelphiWithBackup", 1, true },
+    { "NoRenameWithBackup", 2, true },
+};
+INSTANTIATE_TEST_SUITE_P(, PlanTest, ::testing::ValuesIn(kModeCases), [](const auto &info) { return info.param.name; });
+
+TEST_F(UndoRunTest, ARowRenamedAwayByAnEarlierRowFailsInTheSimulationAsInTheRun)
+{
+    Lay({ { "Alpha.pas", "unit Alpha;\r\n" }, { "Alpha.xfm", "object Alpha: TForm\r\nend\r\n" } });
+    const TFakeConversionView simulated = Run(2, false, true, nullptr);
+    const TFakeConversionView real = Run(2, false, false, nullptr);
+    ASSERT_EQ(real.Reports.at(1).Count, -1); // Alpha.xfm became NewAlpha.xfm with the unit
+    EXPECT_EQ(simulated.Reports.at(1).Count, -1);
+    EXPECT_EQ(simulated.Reports.at(0).Plan.Renamed, real.Reports.at(0).Plan.Renamed);
+}
+
+class UndoModeTest : public UndoRunTest, public ::testing::WithParamInterface<TModeCase>
+{
+};
+
+TEST_P(UndoModeTest, UndoGivesEveryFileItsBytesBack)
+{
+    Lay(kTree);
+    qvc::TRunJournal journal(m_state);
+    Run(GetParam().renameMode, true, false, &journal);
+    ASSERT_NE(Contents(), kTree);
+    const qvc::TUndoPlan plan = UndoLast();
+    EXPECT_TRUE(plan.Possible());
+    EXPECT_EQ(Contents(true), kTree);
+}
+
+INSTANTIATE_TEST_SUITE_P(, UndoModeTest, ::testing::Values(kModeCases[0], kModeCases[2], kModeCases[3]),
+    [](const auto &info) { return info.param.name; });
+
+TEST_F(UndoRunTest, UndoOfASecondRunOverNumberedBackupsGivesTheFirstRunsTreeBack)
+{
+    Lay(kTree);
+    {
+        qvc::TRunJournal journal(m_state);
+        Run(0, true, false, &journal);
+    }
+    const Folder afterFirst = Contents(true);
+    qvc::TRunJournal journal(m_state);
+    // The second run meets the backups of the first: they move to numbered names.
+    Run(1, true, false, &journal, { "QForms=XForms", "QGraphics=XGraphics" });
+    ASSERT_TRUE(std::filesystem::exists(Path("Unit3.~pas.~2~")));
+    UndoLast();
+    EXPECT_EQ(Contents(true), afterFirst);
+    qvc::MarkJournalUndone(qvc::NewestJournal(m_state));
+    // The first run's journal is the older one.
+    std::vector<std::string> journals;
+    for (const auto &entry : std::filesystem::directory_iterator(m_state))
+        journals.push_back(entry.path().string());
+    std::sort(journals.begin(), journals.end());
+    const qvc::TUndoPlan plan = qvc::PlanUndo(qvc::ReadJournal(journals.front()), false);
+    ASSERT_TRUE(plan.Possible());
+    qvc::ExecuteUndo(plan);
+    EXPECT_EQ(Contents(true), kTree);
+}
+
+TEST_F(UndoRunTest, UndoAfterARunEndedByAFailedCallAtEveryStep)
+{
+    for (int failAt = 1;; ++failAt) {
+        SCOPED_TRACE(failAt);
+        Lay(kTree);
+        std::filesystem::remove_all(m_state);
+        qvc::TRunJournal journal(m_state);
+        bool failed = false;
+        {
+            TFaultScope fault(failAt, EIO);
+            try {
+                Run(0, true, false, &journal);
+            } catch (const qvc::TError &) {
+                failed = true;
+            }
+        }
+        UndoLast();
+        EXPECT_EQ(Contents(true), kTree);
+        if (!failed || HasFailure())
+            break;
+    }
+}
+
+TEST_F(UndoRunTest, UndoAfterARunEndedByAKillAtEveryStep)
+{
+    for (int killAt = 1;; ++killAt) {
+        SCOPED_TRACE(killAt);
+        Lay(kTree);
+        std::filesystem::remove_all(m_state);
+        const bool killed = RunKilledAt(killAt, [&] {
+            qvc::TRunJournal journal(m_state);
+            Run(0, true, false, &journal);
+        });
+        UndoLast();
+        EXPECT_EQ(Contents(), kTree);
+        if (!killed || HasFailure())
+            break;
+    }
+}
+
+TEST_F(UndoRunTest, AFileChangedSinceTheRunStopsTheUndoUnlessForced)
+{
+    Lay(kTree);
+    qvc::TRunJournal journal(m_state);
+    Run(2, true, false, &journal);
+    Write("Unit3.pas", "the porter's later edit");
+    const Folder before = Contents(true);
+    const qvc::TUndoPlan refused = UndoLast();
+    EXPECT_EQ(refused.Changed, std::vector<std::string> { Path("Unit3.pas") });
+    EXPECT_EQ(Contents(true), before);
+    UndoLast(true);
+    EXPECT_EQ(Contents(true), kTree);
+}
+
+TEST_F(UndoRunTest, ARunWithoutBackupsNamesTheFilesItCannotRestoreAndRestoresNothing)
+{
+    Lay(kTree);
+    qvc::TRunJournal journal(m_state);
+    Run(0, false, false, &journal);
+    const Folder before = Contents(true);
+    const qvc::TUndoPlan refused = UndoLast();
+    EXPECT_FALSE(refused.NotKept.empty());
+    EXPECT_NE(std::find(refused.NotKept.begin(), refused.NotKept.end(), Path("Unit3.pas")), refused.NotKept.end());
+    EXPECT_EQ(Contents(true), before);
+}
+
+TEST_F(UndoRunTest, AFailedStepOfTheUndoTakesBackWhatTheUndoDid)
+{
+    Lay(kTree);
+    qvc::TRunJournal journal(m_state);
+    Run(0, true, false, &journal);
+    const Folder before = Contents(true);
+    const qvc::TUndoPlan plan = qvc::PlanUndo(qvc::ReadJournal(qvc::NewestJournal(m_state)), false);
+    ASSERT_TRUE(plan.Possible());
+    for (int failAt = 1;; ++failAt) {
+        SCOPED_TRACE(failAt);
+        Lay(before);
+        bool failed = false;
+        {
+            TFaultScope fault(failAt, EIO);
+            try {
+                qvc::ExecuteUndo(plan);
+            } catch (const qvc::TError &) {
+                failed = true;
+            }
+        }
+        if (!failed) {
+            // A failed clean-up at the very end may leave a hidden file moved aside; every file is back.
+            EXPECT_EQ(Contents(), kTree);
+            break;
+        }
+        EXPECT_EQ(Contents(), before);
+        if (HasFailure())
+            break;
+    }
+}
+
+} // namespace
