@@ -158,6 +158,8 @@ void TWindowConversionView::BeginRun()
 
 void TWindowConversionView::FileConverted(int row, const TPassReport &report, const TConversionResult &)
 {
+    if (report.Count < 0)
+        m_window.FileListModel().List().Row(std::size_t(row)).FailureReason = report.FailureReason;
     // A row whose run replaces a file it did not read (a form of the other extension, a unit of the new
     // name) is marked, simulated or not, so the porter sees it before anything is lost.
     if (report.Plan.Overwrites.empty())
@@ -182,12 +184,6 @@ bool TWindowConversionView::StopRequested()
     // The user sees every row done so far while deciding.
     Flush();
     return m_window.AskStopRun();
-}
-
-void TWindowConversionView::FileConverted(int row, const TPassReport &report, const TConversionResult &)
-{
-    if (report.Count < 0)
-        m_window.FileListModel().List().Row(std::size_t(row)).FailureReason = report.FailureReason;
 }
 
 int TWindowConversionView::RowCount() const

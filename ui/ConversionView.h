@@ -31,7 +31,6 @@ public:
     std::string RowNumberText(int row) const override;
     bool BackupChecked() const override;
     bool SimulateChecked() const override;
-    void FileConverted(int row, const qvc::TPassReport &report, const qvc::TConversionResult &result) override;
 
     /// Pushes the rows and the progress bar to the screen now.
     void Flush();
