@@ -91,6 +91,16 @@ TUndoPlan PlanUndo(const TJournal &journal, bool force)
         if (std::find(list.begin(), list.end(), path) == list.end())
             list.push_back(path);
     };
+    // Puts back the bytes a step found, from the backup its row made of them.
+    const auto restoreBefore = [&](const TJournalStep &step, const TSum &now) {
+        const std::string backup = backupHolding(step, step.Before);
+        if (backup.empty()) {
+            note(plan.NotKept, step.Path);
+            return;
+        }
+        plan.Actions.push_back({ now ? TKind::Restore : TKind::LinkBack, step.Path, backup });
+        state.Set(step.Path, step.Before);
+    };
     for (auto it = journal.Steps.rbegin(); it != journal.Steps.rend(); ++it) {
         const TJournalStep &step = *it;
         switch (step.Kind) {
@@ -118,13 +128,7 @@ TUndoPlan PlanUndo(const TJournal &journal, bool force)
                 note(plan.Changed, step.Path);
                 break;
             }
-            const std::string backup = backupHolding(step, step.Before);
-            if (backup.empty()) {
-                note(plan.NotKept, step.Path);
-                break;
-            }
-            plan.Actions.push_back({ now ? TKind::Restore : TKind::LinkBack, step.Path, backup });
-            state.Set(step.Path, step.Before);
+            restoreBefore(step, now);
             break;
         }
         case TStepKind::Write: {
@@ -144,13 +148,7 @@ TUndoPlan PlanUndo(const TJournal &journal, bool force)
                 }
                 break;
             }
-            const std::string backup = backupHolding(step, step.Before);
-            if (backup.empty()) {
-                note(plan.NotKept, step.Path);
-                break;
-            }
-            plan.Actions.push_back({ now ? TKind::Restore : TKind::LinkBack, step.Path, backup });
-            state.Set(step.Path, step.Before);
+            restoreBefore(step, now);
             break;
         }
         case TStepKind::Backup: {

@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <map>
 #include <string>
 #include <unistd.h>
 
@@ -32,6 +33,14 @@ protected:
         return path;
     }
     std::string Read(const std::string &name) const { return qvc::ReadFileBytes(Path(name)); }
+    /// Empties the folder and writes `files` (name relative to it, bytes) into it.
+    void Lay(const std::map<std::string, std::string> &files) const
+    {
+        for (const auto &entry : std::filesystem::directory_iterator(m_dir))
+            std::filesystem::remove_all(entry.path());
+        for (const auto &[name, bytes] : files)
+            Write(name, bytes);
+    }
     bool Exists(const std::string &name) const { return std::filesystem::exists(Path(name)); }
     std::size_t EntryCount() const
     {

@@ -27,13 +27,6 @@ protected:
         qvc::SetFaultHook({});
         TEngineFolderTest::TearDown();
     }
-    void Lay(const Folder &files)
-    {
-        for (const auto &entry : std::filesystem::directory_iterator(m_dir))
-            std::filesystem::remove_all(entry.path());
-        for (const auto &[name, bytes] : files)
-            Write(name, bytes);
-    }
     // Every regular file under the folder, hidden ones included.
     Folder Contents() const
     {
@@ -148,8 +141,9 @@ TEST_F(FileSafetyTest, AFailedCallAtAnyStepEndsTheRunWithNothingChangedOrComplet
             }
             // Only a companion rename or the removal of the old name may have failed, which loses nothing.
             for (const auto &[name, bytes] : c.after) {
-                if (now.count(name) != 0)
+                if (now.count(name) != 0) {
                     EXPECT_EQ(now.at(name), bytes) << c.name << ", failed call " << failAt << ": " << name;
+                }
             }
             for (const auto &[name, bytes] : now)
                 EXPECT_TRUE(c.after.count(name) != 0 || c.before.count(name) != 0)

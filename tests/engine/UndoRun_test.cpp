@@ -32,13 +32,6 @@ protected:
         std::filesystem::remove_all(m_state);
         TEngineFolderTest::TearDown();
     }
-    void Lay(const Folder &files)
-    {
-        for (const auto &entry : std::filesystem::directory_iterator(m_dir))
-            std::filesystem::remove_all(entry.path());
-        for (const auto &[name, bytes] : files)
-            Write(name, bytes);
-    }
     // Every file of the folder; hidden temporary files a kill leaves are a later run's to sweep.
     Folder Contents(bool hidden = false) const
     {
