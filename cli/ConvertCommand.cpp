@@ -13,6 +13,7 @@
 #include "filelist/FileParams.h"
 #include "repository/RepositoryFile.h"
 #include "results/ResultReport.h"
+#include "results/UnifiedDiff.h"
 
 #include <CLI/CLI.hpp>
 #include <nlohmann/json.hpp>
@@ -21,6 +22,7 @@
 #include <chrono>
 #include <clocale>
 #include <cstdio>
+#include <filesystem>
 #include <memory>
 #include <unistd.h>
 
@@ -38,6 +40,8 @@ struct TConvertArguments
     std::string Mask { kDefaultFileMask };
     std::string Report;
     std::vector<std::string> Files;
+    bool Missed = false;
+    bool Diff = false;
 };
 
 std::string ReadStandardInput()
@@ -151,6 +155,10 @@ public:
     std::string RowNumberText(int row) const override { return std::to_string(row); }
     bool BackupChecked() const override { return m_arguments.Backup; }
     bool SimulateChecked() const override { return m_arguments.Simulate; }
+    bool WantsTexts() const override { return m_arguments.Diff; }
+
+    /// The misses of every file printed so far.
+    std::size_t TotalMissed() const { return m_totalMissed; }
 
     void FileConverted(int row, const TPassReport &report, const TConversionResult &result) override
     {
@@ -176,19 +184,58 @@ public:
                     { "backup", PathJson(report.BackupName) }, { "entries", std::move(entries) } });
             if (report.Count < 0)
                 m_records.back()["error"] = PathJson(report.FailureReason);
+            m_records.back()["missed"] = MissedJson(report.Missed);
+        } else if (m_arguments.Diff) {
+            ClearProgress();
+            WriteDiff(file, report);
         } else {
             ClearProgress();
-            const std::string line
-                = std::to_string(row) + '\t' + m_updates + '\t' + m_status + '\t' + m_time + '\t' + file + '\n';
+            std::string line = std::to_string(row) + '\t' + m_updates + '\t' + m_status + '\t' + m_time + '\t' + file;
+            if (m_arguments.Missed)
+                line += '\t' + std::to_string(report.Missed.size());
+            line += '\n';
             // Lines go out as they come when someone watches; otherwise the buffer saves a call per file.
             if (std::fwrite(line.data(), 1, line.size(), stdout) != line.size()
                 || (m_stdoutIsTerminal && std::fflush(stdout) != 0))
                 throw TError("Cannot write to standard output.");
         }
+        m_totalMissed += report.Missed.size();
         DrawProgress(row + 1 == RowCount());
     }
 
 private:
+    static nlohmann::ordered_json MissedJson(const std::vector<TMissedOccurrence> &missed)
+    {
+        nlohmann::ordered_json list = nlohmann::ordered_json::array();
+        for (const TMissedOccurrence &miss : missed)
+            list.push_back({ { "line", miss.Line }, { "find", Cp1252ToUtf8(miss.Find) },
+                { "reason", std::string(MissReasonText(miss.Reason)) } });
+        return list;
+    }
+
+    // The git-style diff of one file the run wrote, or would write.
+    void WriteDiff(const std::string &file, const TPassReport &report)
+    {
+        if (report.ConvertedName.empty())
+            return;
+        if (m_currentFolder.empty()) {
+            std::error_code error;
+            m_currentFolder = std::filesystem::current_path(error).string();
+        }
+        TDiffFile names;
+        names.OldPath = DiffPathOf(file, m_currentFolder);
+        names.NewPath = DiffPathOf(report.ConvertedName, m_currentFolder);
+        names.Change = report.ConvertedName == file ? TDiffChange::Modified
+            : report.ReadFileRemoved                ? TDiffChange::Renamed
+                                                    : TDiffChange::Copied;
+        names.Binary = report.Kind == TFileKind::BinaryForm;
+        std::string diff;
+        AppendUnifiedDiff(diff, names, report.ReadBytes, report.ConvertedText);
+        if (std::fwrite(diff.data(), 1, diff.size(), stdout) != diff.size()
+            || (m_stdoutIsTerminal && std::fflush(stdout) != 0))
+            throw TError("Cannot write to standard output.");
+    }
+
     void DrawProgress(bool force)
     {
         if (!m_showProgress || m_files.empty())
@@ -226,6 +273,8 @@ private:
     int m_failed = 0;
     nlohmann::ordered_json m_records = nlohmann::ordered_json::array();
     std::vector<TReportRow> m_reportRows;
+    std::size_t m_totalMissed = 0;
+    std::string m_currentFolder;
 };
 
 [[noreturn]] void EndWithMessage(const std::string &message)
@@ -293,7 +342,9 @@ void RunConvert(const TConvertArguments &arguments)
             reportFailed = true;
         }
     }
-    const std::string text = arguments.Json ? view.Records().dump(2) + "\n" : std::string();
+    std::string text = arguments.Json ? view.Records().dump(2) + "\n" : std::string();
+    if (arguments.Missed && !arguments.Json && !arguments.Diff)
+        text = "total\t\t\t\t\t" + std::to_string(view.TotalMissed()) + "\n";
     if (!WriteStandardOutput(text) && stopped.empty())
         stopped = "Cannot write to standard output.";
     if (!stopped.empty())
@@ -318,7 +369,16 @@ void AddConvertCommand(CLI::App &app)
         ->check(CLI::IsMember({ "delphi-to-kylix", "kylix-to-delphi", "none" }));
     command->add_flag("--backup", arguments->Backup, "Back up every file before it is replaced (Unit1.~pas)");
     command->add_flag("--simulate", arguments->Simulate, "Count and report, but write no file");
-    command->add_flag("--json", arguments->Json, "Print a JSON array with one object per file");
+    CLI::Option *json = command->add_flag(
+        "--json", arguments->Json, "Print a JSON array with one object per file (its misses as \"missed\")");
+    command->add_flag("--missed", arguments->Missed,
+        "Add a sixth column to each line, the number of occurrences the pairs left in place (see --json for "
+        "each one and its reason), and a last line \"total\" with their sum in that column");
+    command
+        ->add_flag("--diff", arguments->Diff,
+            "Print a git-style unified diff of every file written (or that would be written, with --simulate) "
+            "instead of one line per file; paths relative to the current folder")
+        ->excludes(json);
     command->add_option("--files-from", arguments->FilesFrom,
         "Also convert the files listed in this file, one path per line (- reads standard input)");
     command->add_option("--report", arguments->Report,
