@@ -1,10 +1,15 @@
 #include "ui/FileListModel.h"
 
 #include "ui/Artwork.h"
+#include "ui/LocaleBridge.h"
 #include "ui/TextBridge.h"
 
+#include "results/ResultView.h"
+
+#include <QApplication>
 #include <QPainter>
 #include <QPixmap>
+#include <QStyle>
 #include <algorithm>
 #include <unordered_map>
 
@@ -75,7 +80,22 @@ QVariant TFileListModel::data(const QModelIndex &index, int role) const
     }
     if (role == Qt::DecorationRole && index.column() == 0)
         return RowPicture(row.StateImage);
+    if (role == Qt::DecorationRole && index.column() == 2 && MissedCount(row) > 0)
+        return QApplication::style()->standardIcon(QStyle::SP_MessageBoxWarning).pixmap(15, 15);
+    if (role == Qt::ToolTipRole) {
+        const std::size_t missed = MissedCount(row);
+        if (missed > 0)
+            return ToQ(MissedMarkHint(missed, MakeDisplayLocale().ThousandsSeparator));
+    }
     return {};
+}
+
+std::size_t TFileListModel::MissedCount(const TFileRow &row) const
+{
+    // Details stay in the store from an earlier run; only a row this run converted shows them.
+    if (m_store == nullptr || row.Number >= m_store->Count() || row.Updates == kNotProcessed)
+        return 0;
+    return m_store->Details(row.Number).Missed.size();
 }
 
 QVariant TFileListModel::headerData(int section, Qt::Orientation orientation, int role) const
