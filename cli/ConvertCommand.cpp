@@ -359,7 +359,8 @@ void AddConvertCommand(CLI::App &app)
 {
     CLI::App *command = app.add_subcommand("convert",
         "Convert files with the pairs of a repository (.dat) file, as the window's \"Executar\" does, and "
-        "print one line per file (number, count, status, time, path) or, with --json, a JSON array");
+        "print one line per file (number, count, status, time, path) or, with --json, a JSON array, or, with "
+        "--diff, a unified diff");
     auto arguments = std::make_shared<TConvertArguments>();
     command->add_option("--repository", arguments->Repository, "The repository file (.dat) with the pairs")->required();
     command
