@@ -15,6 +15,7 @@
 #include "filelist/FileParams.h"
 #include "repository/RepositoryFile.h"
 #include "results/ResultReport.h"
+#include "results/UnifiedDiff.h"
 
 #include <CLI/CLI.hpp>
 #include <nlohmann/json.hpp>
@@ -23,6 +24,7 @@
 #include <chrono>
 #include <clocale>
 #include <cstdio>
+#include <filesystem>
 #include <memory>
 #include <unistd.h>
 
@@ -41,6 +43,8 @@ struct TConvertArguments
     std::string Report;
     std::vector<std::string> Files;
     bool NoJournal = false;
+    bool Missed = false;
+    bool Diff = false;
 };
 
 std::string ReadStandardInput()
@@ -170,6 +174,10 @@ public:
     std::string RowNumberText(int row) const override { return std::to_string(row); }
     bool BackupChecked() const override { return m_arguments.Backup; }
     bool SimulateChecked() const override { return m_arguments.Simulate; }
+    bool WantsTexts() const override { return m_arguments.Diff; }
+
+    /// The misses of every file printed so far.
+    std::size_t TotalMissed() const { return m_totalMissed; }
 
     void FileConverted(int row, const TPassReport &report, const TConversionResult &result) override
     {
@@ -196,19 +204,58 @@ public:
             if (report.Count < 0)
                 m_records.back()["error"] = PathJson(report.FailureReason);
             AddPlanFields(m_records.back(), report.Plan);
+            m_records.back()["missed"] = MissedJson(report.Missed);
+        } else if (m_arguments.Diff) {
+            ClearProgress();
+            WriteDiff(file, report);
         } else {
             ClearProgress();
-            const std::string line
-                = std::to_string(row) + '\t' + m_updates + '\t' + m_status + '\t' + m_time + '\t' + file + '\n';
+            std::string line = std::to_string(row) + '\t' + m_updates + '\t' + m_status + '\t' + m_time + '\t' + file;
+            if (m_arguments.Missed)
+                line += '\t' + std::to_string(report.Missed.size());
+            line += '\n';
             // Lines go out as they come when someone watches; otherwise the buffer saves a call per file.
             if (std::fwrite(line.data(), 1, line.size(), stdout) != line.size()
                 || (m_stdoutIsTerminal && std::fflush(stdout) != 0))
                 throw TError("Cannot write to standard output.");
         }
+        m_totalMissed += report.Missed.size();
         DrawProgress(row + 1 == RowCount());
     }
 
 private:
+    static nlohmann::ordered_json MissedJson(const std::vector<TMissedOccurrence> &missed)
+    {
+        nlohmann::ordered_json list = nlohmann::ordered_json::array();
+        for (const TMissedOccurrence &miss : missed)
+            list.push_back({ { "line", miss.Line }, { "find", Cp1252ToUtf8(miss.Find) },
+                { "reason", std::string(MissReasonText(miss.Reason)) } });
+        return list;
+    }
+
+    // The git-style diff of one file the run wrote, or would write.
+    void WriteDiff(const std::string &file, const TPassReport &report)
+    {
+        if (report.ConvertedName.empty())
+            return;
+        if (m_currentFolder.empty()) {
+            std::error_code error;
+            m_currentFolder = std::filesystem::current_path(error).string();
+        }
+        TDiffFile names;
+        names.OldPath = DiffPathOf(file, m_currentFolder);
+        names.NewPath = DiffPathOf(report.ConvertedName, m_currentFolder);
+        names.Change = report.ConvertedName == file ? TDiffChange::Modified
+            : report.ReadFileRemoved                ? TDiffChange::Renamed
+                                                    : TDiffChange::Copied;
+        names.Binary = report.Kind == TFileKind::BinaryForm;
+        std::string diff;
+        AppendUnifiedDiff(diff, names, report.ReadBytes, report.ConvertedText);
+        if (std::fwrite(diff.data(), 1, diff.size(), stdout) != diff.size()
+            || (m_stdoutIsTerminal && std::fflush(stdout) != 0))
+            throw TError("Cannot write to standard output.");
+    }
+
     void DrawProgress(bool force)
     {
         if (!m_showProgress || m_files.empty())
@@ -246,6 +293,8 @@ private:
     int m_failed = 0;
     nlohmann::ordered_json m_records = nlohmann::ordered_json::array();
     std::vector<TReportRow> m_reportRows;
+    std::size_t m_totalMissed = 0;
+    std::string m_currentFolder;
 };
 
 [[noreturn]] void EndWithMessage(const std::string &message)
@@ -322,7 +371,9 @@ void RunConvert(const TConvertArguments &arguments)
             reportFailed = true;
         }
     }
-    const std::string text = arguments.Json ? view.Records().dump(2) + "\n" : std::string();
+    std::string text = arguments.Json ? view.Records().dump(2) + "\n" : std::string();
+    if (arguments.Missed && !arguments.Json && !arguments.Diff)
+        text = "total\t\t\t\t\t" + std::to_string(view.TotalMissed()) + "\n";
     if (!WriteStandardOutput(text) && stopped.empty())
         stopped = "Cannot write to standard output.";
     if (!stopped.empty())
@@ -337,20 +388,21 @@ void AddConvertCommand(CLI::App &app)
 {
     CLI::App *command = app.add_subcommand(
         "convert", "Convert files with the pairs of a repository (.dat) file, as the window's \"Executar\" does");
-    command->footer("Prints one line per file (number, count, status, time, path, separated by tabs), then a "
-                    "summary line;\nwith --json, a JSON array with one object per file instead.\n"
-                    "\n"
-                    "Examples:\n"
-                    "  qvconvert convert --repository delphi-to-kylix.dat --backup ~/projetos/vendas\n"
-                    "  qvconvert convert --repository pairs.dat --rename none --simulate --json src/ > run.json\n"
-                    "  qvconvert convert --repository pairs.dat --report Result.txt --mask '*.pas;*.dpr' src/\n"
-                    "  find . -name '*.pas' | qvconvert convert --repository pairs.dat --files-from -\n"
-                    "\n"
-                    "Exit status:\n"
-                    "  0  every file was converted (a file without a match counts as converted)\n"
-                    "  1  a file failed (its count is -1) or the report could not be written\n"
-                    "  2  a write failure ended the run, the repository or the names to convert could not be read,\n"
-                    "     or the command line is wrong");
+    command->footer(
+        "Prints one line per file (number, count, status, time, path, separated by tabs), then a "
+        "summary line;\nwith --json, a JSON array with one object per file instead; with --diff, a unified diff.\n"
+        "\n"
+        "Examples:\n"
+        "  qvconvert convert --repository delphi-to-kylix.dat --backup ~/projetos/vendas\n"
+        "  qvconvert convert --repository pairs.dat --rename none --simulate --json src/ > run.json\n"
+        "  qvconvert convert --repository pairs.dat --report Result.txt --mask '*.pas;*.dpr' src/\n"
+        "  find . -name '*.pas' | qvconvert convert --repository pairs.dat --files-from -\n"
+        "\n"
+        "Exit status:\n"
+        "  0  every file was converted (a file without a match counts as converted)\n"
+        "  1  a file failed (its count is -1) or the report could not be written\n"
+        "  2  a write failure ended the run, the repository or the names to convert could not be read,\n"
+        "     or the command line is wrong");
     auto arguments = std::make_shared<TConvertArguments>();
     command->add_option("--repository", arguments->Repository, "The repository file (.dat) with the pairs")->required();
     command
@@ -361,7 +413,16 @@ void AddConvertCommand(CLI::App &app)
         ->check(CLI::IsMember({ "delphi-to-kylix", "kylix-to-delphi", "delphi-to-lazarus", "none" }));
     command->add_flag("--backup", arguments->Backup, "Back up every file before it is replaced (Unit1.~pas)");
     command->add_flag("--simulate", arguments->Simulate, "Count and report, but write no file");
-    command->add_flag("--json", arguments->Json, "Print a JSON array with one object per file");
+    CLI::Option *json = command->add_flag(
+        "--json", arguments->Json, "Print a JSON array with one object per file (its misses as \"missed\")");
+    command->add_flag("--missed", arguments->Missed,
+        "Add a sixth column to each line, the number of occurrences the pairs left in place (see --json for "
+        "each one and its reason), and a last line \"total\" with their sum in that column");
+    command
+        ->add_flag("--diff", arguments->Diff,
+            "Print a git-style unified diff of every file written (or that would be written, with --simulate) "
+            "instead of one line per file; paths relative to the current folder")
+        ->excludes(json);
     command->add_option("--files-from", arguments->FilesFrom,
         "Also convert the files listed in this file, one path per line (- reads standard input)");
     command->add_option("--report", arguments->Report,

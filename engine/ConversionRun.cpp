@@ -25,6 +25,19 @@ std::size_t ParseRowNumber(const std::string &text)
     return value;
 }
 
+namespace {
+
+void StoreDetails(TResultStore &store, std::size_t slot, TPassReport &report)
+{
+    TRowDetails details;
+    details.Missed = std::move(report.Missed);
+    details.ChangedLines = std::move(report.ChangedLines);
+    details.ChangedLineTotal = report.ChangedLineTotal;
+    store.ReplaceDetails(slot, std::move(details));
+}
+
+} // namespace
+
 void RunConversion(TConversionView &view, const std::vector<std::string> &repositoryLines, int renameMode,
     TResultStore &store, const TDisplayLocale &locale, TRunJournal *journal)
 {
@@ -55,6 +68,8 @@ void RunConversion(TConversionView &view, const std::vector<std::string> &reposi
             options.RenameMode = renameMode;
             options.Backup = view.BackupChecked();
             options.Simulate = view.SimulateChecked();
+            options.KeepTexts = view.WantsTexts();
+            options.KeepChangedLines = view.WantsChangedLines();
             const int count = pass.ConvertFile(row, view.RowFileName(row), options, scratch, view, report);
             view.SetRowCell(row, TRowCell::Updates, FormatCount(count, locale.ThousandsSeparator));
             view.SetRowCell(row, TRowCell::Time, FormatElapsed(report.Seconds, locale.TimeSeparator));
@@ -63,6 +78,7 @@ void RunConversion(TConversionView &view, const std::vector<std::string> &reposi
                 store.Replace(ParseRowNumber(view.RowNumberText(row)), scratch);
             }
             view.FileConverted(row, report, scratch);
+            StoreDetails(store, ParseRowNumber(view.RowNumberText(row)), report);
         }
         view.SetProgress(0, -1, -1);
         view.ShowProgressMessage(false);

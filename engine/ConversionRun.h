@@ -27,6 +27,10 @@ public:
     virtual bool BackupChecked() const = 0;
     /// Whether cbCheckBoxSimulate is checked (read anew for every file).
     virtual bool SimulateChecked() const = 0;
+    /// Whether the pass keeps the bytes read and the text written of each file for FileConverted (a diff).
+    virtual bool WantsTexts() const { return false; }
+    /// Whether the pass keeps the lines it changed, which the run then stores with the row's details.
+    virtual bool WantsChangedLines() const { return false; }
     /// Called after a row's file was converted and its cells written (not for a row whose writing
     /// failed). The window needs nothing here; the command-line tool reports each file from it.
     virtual void FileConverted(int row, const TPassReport &report, const TConversionResult &result)
@@ -39,7 +43,8 @@ public:
 
 /// Runs the conversion over every row of `view` with the pairs of `repositoryLines` (find text before the
 /// first "=", replace text after it) and `renameMode` (0, 1, 2), formatting counts and times with
-/// `locale`, and replaces the `store` slot of every row whose count is above 0. A failure while a
+/// `locale`, and replaces the `store` slot of every row whose count is above 0 and the details (misses,
+/// changed lines) of every row converted. A failure while a
 /// file is written ends the run: the window is unlocked (EndRun) and the TError is thrown on for the
 /// caller to show; earlier rows keep what they produced.
 /// With a `journal`, every step a real run takes on a file is journaled before it is taken.

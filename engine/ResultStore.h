@@ -1,11 +1,21 @@
 #pragma once
 // One ConversionResult slot per file row ever added; a row's number is the index of its slot.
 #include "engine/ConversionResult.h"
+#include "engine/PassDetails.h"
 
 #include <cstddef>
 #include <vector>
 
 namespace qvc {
+
+/// What a row's last conversion found besides its result: the occurrences it left in place and the
+/// lines it changed (the first kKeptChangedLines of ChangedLineTotal).
+struct TRowDetails
+{
+    std::vector<TMissedOccurrence> Missed;
+    std::vector<TChangedLine> ChangedLines;
+    std::size_t ChangedLineTotal = 0;
+};
 
 class TResultStore
 {
@@ -17,9 +27,15 @@ public:
     /// The result of slot k. Throws TError for an index that has no slot.
     const TConversionResult &Get(std::size_t k) const;
     std::size_t Count() const { return m_slots.size(); }
+    /// Sets the details of slot k (kept beside its result, which they never change). Throws TError for an
+    /// index that has no slot.
+    void ReplaceDetails(std::size_t k, TRowDetails details);
+    /// The details of slot k; empty until a run converted its row. Throws TError for an index that has no slot.
+    const TRowDetails &Details(std::size_t k) const;
 
 private:
     std::vector<TConversionResult> m_slots;
+    std::vector<TRowDetails> m_details;
 };
 
 } // namespace qvc

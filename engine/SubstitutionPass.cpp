@@ -10,14 +10,25 @@
 #include "engine/Separator.h"
 #include "repository/PairView.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <filesystem>
 #include <map>
 #include <sys/stat.h>
+#include <tuple>
 
 namespace qvc {
 
 namespace {
+
+void KeepTexts(TPassReport &report, std::string_view readBytes, std::string_view text, const std::string &name,
+    bool readFileRemoved)
+{
+    report.ReadBytes.assign(readBytes);
+    report.ConvertedText.assign(text);
+    report.ConvertedName = name;
+    report.ReadFileRemoved = readFileRemoved;
+}
 
 std::string_view FolderPart(std::string_view path)
 {
@@ -109,11 +120,14 @@ namespace {
 // Reads a file and tells its kind; `text` views the text to be split into lines: the bytes as read,
 // or a binary form's text form (kept in `formText`). An unknown form gives no text.
 TFileKind ReadWorkingText(const std::string &fileName, std::string &bytes, std::string &formText,
-    std::string_view &text, TFileStamp *stamp = nullptr, const TRunOverlay *overlay = nullptr)
+    std::string_view &text, TFileStamp *stamp = nullptr, const TRunOverlay *overlay = nullptr,
+    std::string_view *raw = nullptr)
 {
     const std::size_t length
         = overlay != nullptr ? overlay->ReadInto(fileName, bytes, stamp) : ReadFileInto(fileName, bytes, stamp);
     text = std::string_view(bytes.data(), length);
+    if (raw != nullptr)
+        *raw = text;
     if (!IsFormExtension(FileExtension(fileName)))
         return TFileKind::Text;
     const auto first = text.empty() ? 0 : static_cast<unsigned char>(text[0]);
@@ -199,6 +213,7 @@ void TSubstitutionPass::MarkCandidates(std::uint32_t line, std::string_view text
 
 bool TSubstitutionPass::FindCandidates(std::string_view text)
 {
+    BeginMisses(0, true);
     m_text = text;
     m_bounds.clear();
     m_lineCopy.clear();
@@ -213,6 +228,7 @@ bool TSubstitutionPass::FindCandidates(std::string_view text)
             if (!m_pairs[i].Blank)
                 for (std::uint32_t k = 0; k < m_bounds.size(); ++k)
                     m_candidates[i].push_back(k);
+        m_missHead.assign(m_bounds.size(), -1);
         return true;
     }
     // One scan of the whole text instead of one per line: an occurrence of a find text lies within one
@@ -251,6 +267,7 @@ bool TSubstitutionPass::FindCandidates(std::string_view text)
         }
     }
     m_lineCopy.assign(m_bounds.size(), -1);
+    m_missHead.assign(m_bounds.size(), -1);
     return true;
 }
 
@@ -306,6 +323,7 @@ void TSubstitutionPass::JoinText(std::string &out) const
 
 void TSubstitutionPass::BeginLines(const std::vector<std::string> &lines)
 {
+    BeginMisses(lines.size(), false);
     for (auto &candidates : m_candidates)
         candidates.clear();
     if (!m_matcher.Usable()) {
@@ -334,6 +352,7 @@ int TSubstitutionPass::ApplyPairAt(
         const std::uint32_t k = candidates[c];
         std::string &line = lines.At(lines.Lines, k);
         const int made = ApplyPairToLine(line, pair.Find, pair.FindLower, pair.Replace, m_scratch);
+        NoteMisses(i, k, line, made > 0);
         if (made > 0) {
             count += made;
             // The changed line may now hold find texts of later pairs, or no longer hold some.
@@ -350,6 +369,124 @@ int TSubstitutionPass::ApplyPairAt(
         }
     }
     return count;
+}
+
+void TSubstitutionPass::BeginMisses(std::size_t lineCount, bool fromText)
+{
+    m_missRecords.clear();
+    m_missHead.assign(lineCount, -1);
+    m_missLinesFromText = fromText;
+}
+
+void TSubstitutionPass::NoteMisses(std::size_t i, std::uint32_t k, const std::string &line, bool replaced)
+{
+    // Every line a pair visits holds its find text or held it once; a miss needs it still there.
+    const TPair &pair = m_pairs[i];
+    const std::string_view lowerLine = m_scratch; // ApplyPairToLine leaves the line in lower case here
+    const std::size_t first = lowerLine.find(pair.FindLower);
+    std::int32_t &head = m_missHead[k];
+    if (first == std::string_view::npos && head < 0)
+        return;
+    const auto pattern = static_cast<std::uint32_t>(pair.Pattern);
+    const auto pairIndex = static_cast<std::uint32_t>(i);
+    if (head >= 0) {
+        // A line listed twice for this pair is visited again unchanged: what the first visit noted stands.
+        for (std::int32_t r = head; r >= 0; r = m_missRecords[std::size_t(r)].Next)
+            if (!m_missRecords[std::size_t(r)].Dropped && m_missRecords[std::size_t(r)].Pair == pairIndex)
+                return;
+        for (std::int32_t r = head; r >= 0; r = m_missRecords[std::size_t(r)].Next) {
+            TMissRecord &record = m_missRecords[std::size_t(r)];
+            if (record.Pattern == pattern)
+                record.Dropped = true;
+        }
+    }
+    if (first == std::string_view::npos)
+        return;
+    const bool holdsReplace = !replaced && !pair.Replace.empty() && line.find(pair.Replace) != std::string::npos;
+    const TMissReason reason = MissReasonOf(pair.Replace.empty(), replaced, holdsReplace);
+    ForEachStandaloneOccurrence(line, lowerLine, pair.FindLower, pair.Replace, first, [&](std::size_t q) {
+        m_missRecords.push_back({ k, pattern, pairIndex, static_cast<std::uint32_t>(q + 1), head, reason, false });
+        head = static_cast<std::int32_t>(m_missRecords.size() - 1);
+    });
+}
+
+std::vector<std::uint32_t> TSubstitutionPass::LineNumbersOf(const std::vector<std::uint32_t> &ascending) const
+{
+    // Looked-at lines of a text are numbered by the line breaks before them (CR LF, lone CR, lone LF).
+    std::vector<std::uint32_t> numbers;
+    numbers.reserve(ascending.size());
+    std::size_t position = 0;
+    std::uint32_t line = 1;
+    for (const std::uint32_t k : ascending) {
+        if (!m_missLinesFromText) {
+            numbers.push_back(k + 1);
+            continue;
+        }
+        const std::size_t start = m_bounds[k].Start;
+        for (; position < start; ++position) {
+            const char c = m_text[position];
+            if (c == '\n') {
+                ++line;
+            } else if (c == '\r') {
+                ++line;
+                if (position + 1 < m_text.size() && m_text[position + 1] == '\n')
+                    ++position;
+            }
+        }
+        numbers.push_back(line);
+    }
+    return numbers;
+}
+
+std::vector<TMissedOccurrence> TSubstitutionPass::MissedOccurrences() const
+{
+    std::vector<const TMissRecord *> kept;
+    for (const TMissRecord &record : m_missRecords)
+        if (!record.Dropped)
+            kept.push_back(&record);
+    if (kept.empty())
+        return {};
+    std::sort(kept.begin(), kept.end(), [](const TMissRecord *a, const TMissRecord *b) {
+        return std::tie(a->K, a->Column, a->Pair) < std::tie(b->K, b->Column, b->Pair);
+    });
+    std::vector<std::uint32_t> lines;
+    for (const TMissRecord *record : kept)
+        if (lines.empty() || lines.back() != record->K)
+            lines.push_back(record->K);
+    const std::vector<std::uint32_t> numbers = LineNumbersOf(lines);
+    std::vector<TMissedOccurrence> missed;
+    missed.reserve(kept.size());
+    std::size_t n = 0;
+    for (const TMissRecord *record : kept) {
+        while (lines[n] != record->K)
+            ++n;
+        missed.push_back({ numbers[n], record->Column, m_pairs[record->Pair].Find, record->Reason });
+    }
+    return missed;
+}
+
+void TSubstitutionPass::CollectChangedLines(TPassReport &report) const
+{
+    // A line a pair changed has a copy; the copy may still read as before (an empty replace text with a
+    // find text that put itself back), which is no change.
+    std::vector<std::uint32_t> changed;
+    for (std::uint32_t k = 0; k < m_lineCopy.size(); ++k) {
+        if (m_lineCopy[k] < 0)
+            continue;
+        const TLineBounds &bounds = m_bounds[k];
+        if (m_copies[std::size_t(m_lineCopy[k])] == m_text.substr(bounds.Start, bounds.End - bounds.Start))
+            continue;
+        ++report.ChangedLineTotal;
+        if (changed.size() < kKeptChangedLines)
+            changed.push_back(k);
+    }
+    const std::vector<std::uint32_t> numbers = LineNumbersOf(changed);
+    report.ChangedLines.reserve(changed.size());
+    for (std::size_t n = 0; n < changed.size(); ++n) {
+        const TLineBounds &bounds = m_bounds[changed[n]];
+        report.ChangedLines.push_back({ numbers[n], std::string(m_text.substr(bounds.Start, bounds.End - bounds.Start)),
+            m_copies[std::size_t(m_lineCopy[changed[n]])] });
+    }
 }
 
 void TSubstitutionPass::ReleaseLargeBuffers()
@@ -376,13 +513,15 @@ int TSubstitutionPass::ConvertFile(int row, const std::string &fileName, const T
     std::string newName;
     TFileStamp readStamp;
     TContentSum readSum;
+    std::string_view rawBytes;
+    std::string_view readBytes; // the bytes read, once the pairs ran without a failure
     int count = 0;
     TFastTimer untilFailure;
     untilFailure.Start();
     try {
         std::string_view text;
-        report.Kind
-            = ReadWorkingText(fileName, m_bytes, m_formText, text, &readStamp, options.Simulate ? &m_overlay : nullptr);
+        report.Kind = ReadWorkingText(
+            fileName, m_bytes, m_formText, text, &readStamp, options.Simulate ? &m_overlay : nullptr, &rawBytes);
         if (m_journal != nullptr && !options.Simulate) {
             readSum = SumOf(std::string_view(m_bytes.data(), static_cast<std::size_t>(readStamp.Size)));
             m_journal->Record({ TStepKind::Read, row, fileName, {}, {}, readSum, {} });
@@ -409,12 +548,19 @@ int TSubstitutionPass::ConvertFile(int row, const std::string &fileName, const T
             report.Status = *shown;
         timer.Stop();
         report.Seconds = timer.ElapsedSeconds();
+        report.Missed = MissedOccurrences();
+        if (options.KeepChangedLines && count > 0)
+            CollectChangedLines(report);
+        readBytes = rawBytes;
     } catch (const std::exception &error) {
         untilFailure.Stop();
         count = -1;
         report.Seconds = untilFailure.ElapsedSeconds();
         report.FailureReason = error.what();
         results.Clear();
+        report.Missed.clear();
+        report.ChangedLines.clear();
+        report.ChangedLineTotal = 0;
     }
     report.Count = count;
     services.AdvanceRowImage(row, count > 0 ? kImageChanged : count < 0 ? kImageFailed : kImageUnchanged, false);
@@ -430,6 +576,10 @@ int TSubstitutionPass::ConvertFile(int row, const std::string &fileName, const T
         if (options.Simulate) {
             report.Plan = PlanConvertedFile(request, m_overlay);
             m_overlay.Apply(report.Plan, fileName, m_output);
+            if (options.KeepTexts) {
+                const bool renamed = !IsBlankText(newName);
+                KeepTexts(report, readBytes, m_output, renamed ? newName : targetName, renamed);
+            }
             return count;
         }
         try {
@@ -438,12 +588,17 @@ int TSubstitutionPass::ConvertFile(int row, const std::string &fileName, const T
                 = ExecuteWritePlan(request, report.Plan, m_output, m_journal, row, m_journal ? &readSum : nullptr);
             report.WrittenName = outcome.WrittenName;
             report.BackupName = outcome.BackupName;
+            if (options.KeepTexts)
+                KeepTexts(report, readBytes, m_output, outcome.WrittenName, !IsBlankText(newName));
         } catch (const TChangedMeanwhile &error) {
             // Another program's text is kept: the file fails like one that could not be read.
             count = -1;
             report.Count = -1;
             report.FailureReason = error.what();
             report.Plan = TWritePlan();
+            report.Missed.clear();
+            report.ChangedLines.clear();
+            report.ChangedLineTotal = 0;
             results.Clear();
             services.AdvanceRowImage(row, kImageFailed, false);
         }
@@ -459,6 +614,8 @@ int TSubstitutionPass::ConvertFile(int row, const std::string &fileName, const T
             if (options.Simulate) {
                 report.Plan.WrittenName = targetName;
                 m_overlay.Created(targetName, m_output);
+                if (options.KeepTexts)
+                    KeepTexts(report, readBytes, m_output, targetName, false);
                 return count;
             }
             try {
@@ -467,6 +624,8 @@ int TSubstitutionPass::ConvertFile(int row, const std::string &fileName, const T
                 WriteFileReplacing(targetName, m_output, &absent);
                 report.WrittenName = targetName;
                 report.Plan.WrittenName = targetName;
+                if (options.KeepTexts)
+                    KeepTexts(report, readBytes, m_output, targetName, false);
             } catch (const TChangedMeanwhile &) {
                 // Made by someone else meanwhile: theirs stays.
             }

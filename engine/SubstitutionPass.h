@@ -5,6 +5,7 @@
 #include "engine/ConversionResult.h"
 #include "engine/FileSteps.h"
 #include "engine/PairMatcher.h"
+#include "engine/PassDetails.h"
 #include "engine/WindowServices.h"
 
 #include <array>
@@ -29,6 +30,10 @@ struct TPassOptions
     int RenameMode = 2; ///< 0 ".dfm" written as ".xfm", 1 ".xfm" written as ".dfm", 2 no change, 3 ".dfm" as ".lfm"
     bool Backup = false;
     bool Simulate = false;
+    /// Keep the bytes read and the text written (or that would be written) in the report, for a diff.
+    bool KeepTexts = false;
+    /// Keep the lines the pairs changed (the first kKeptChangedLines) in the report, for display.
+    bool KeepChangedLines = false;
 };
 
 /// What the pass did with one file, beyond the count it returns.
@@ -47,10 +52,23 @@ struct TPassReport
     /// The file steps of a changed file: for a simulated run what a real run would do, taking the
     /// earlier rows of the run into account; for a real run what it did. Empty when nothing is written.
     TWritePlan Plan;
+    /// The occurrences the pairs left in place, by line, column and pair (empty for a failed file).
+    std::vector<TMissedOccurrence> Missed;
+    /// With KeepChangedLines: the first kKeptChangedLines lines whose text the pairs changed, and how many
+    /// lines changed in all.
+    std::vector<TChangedLine> ChangedLines;
+    std::size_t ChangedLineTotal = 0;
+    /// With KeepTexts, when a text is written (or would be, simulating): the bytes read, the text and the
+    /// name it goes to, and whether the file read is removed (a unit written under its new name).
+    std::string ReadBytes;
+    std::string ConvertedText;
+    std::string ConvertedName;
+    bool ReadFileRemoved = false;
 };
 
 /// Applies one pair to one line by the pass's exact rules and returns the replacements made. `find` must
-/// not be blank; `findLower` is `find` in ASCII lower case; `scratch` is working space.
+/// not be blank; `findLower` is `find` in ASCII lower case; `scratch` is working space, left holding the
+/// line as the pair leaves it, in ASCII lower case.
 int ApplyPairToLine(std::string &line, std::string_view find, std::string_view findLower, std::string_view replace,
     std::string &scratch);
 
@@ -118,6 +136,11 @@ public:
         return count;
     }
 
+    /// The occurrences the pairs left in place in the last file or lines converted: for each line and each
+    /// find text (letter case ignored), those the last pair with that find text left as whole words, outside
+    /// its replace text. Ordered by line, column and pair.
+    std::vector<TMissedOccurrence> MissedOccurrences() const;
+
     /// ApplyAll without a callback.
     int ApplyAll(std::vector<std::string> &lines, const std::string &targetName, std::string &newName,
         TConversionResult &results)
@@ -179,6 +202,10 @@ private:
     int ApplyPairAt(std::size_t i, TLineAccess lines, const std::string &targetName, std::string &newName,
         TConversionResult &results);
     void MarkCandidates(std::uint32_t line, std::string_view text, std::size_t afterPair);
+    void BeginMisses(std::size_t lineCount, bool fromText);
+    void NoteMisses(std::size_t i, std::uint32_t k, const std::string &line, bool replaced);
+    std::vector<std::uint32_t> LineNumbersOf(const std::vector<std::uint32_t> &ascending) const;
+    void CollectChangedLines(TPassReport &report) const;
 
     std::vector<TPair> m_pairs;
     std::vector<std::vector<std::uint32_t>> m_pairsOfPattern;
@@ -208,6 +235,21 @@ private:
     TRunJournal *m_journal = nullptr;
     // What the simulated rows of this run would have done to the files so far.
     TRunOverlay m_overlay;
+    // Per file: the misses noted so far, per looked-at line a list (m_missHead, -1 for none, then Next)
+    // so that a later pair with the same find text replaces what an earlier one noted on that line.
+    struct TMissRecord
+    {
+        std::uint32_t K;
+        std::uint32_t Pattern;
+        std::uint32_t Pair;
+        std::uint32_t Column;
+        std::int32_t Next;
+        TMissReason Reason;
+        bool Dropped;
+    };
+    std::vector<TMissRecord> m_missRecords;
+    std::vector<std::int32_t> m_missHead;
+    bool m_missLinesFromText = false; // lines are m_bounds (a file's text) rather than a vector
 };
 
 } // namespace qvc

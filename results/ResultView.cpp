@@ -38,6 +38,44 @@ bool ResultViewOpens(std::string_view updatesText, std::string_view thousandsSep
     return ReadCountText(updatesText, thousandsSeparator) > 0;
 }
 
+bool ResultViewOpensFor(std::string_view updatesText, std::string_view thousandsSeparator, std::size_t missed)
+{
+    if (ResultViewOpens(updatesText, thousandsSeparator))
+        return true;
+    const auto isSpaceOrControl = [](char c) { return static_cast<unsigned char>(c) <= 32; };
+    while (!updatesText.empty() && isSpaceOrControl(updatesText.front()))
+        updatesText.remove_prefix(1);
+    while (!updatesText.empty() && isSpaceOrControl(updatesText.back()))
+        updatesText.remove_suffix(1);
+    // "0" and not "-" (not converted), which also reads as 0.
+    return missed > 0 && updatesText == "0";
+}
+
+std::vector<TMissedViewRow> MissedViewRowsOf(
+    const std::vector<TMissedOccurrence> &missed, std::string_view thousandsSeparator)
+{
+    std::vector<TMissedViewRow> rows;
+    rows.reserve(missed.size());
+    for (const TMissedOccurrence &miss : missed)
+        rows.push_back({ FormatCount(static_cast<long long>(miss.Line), thousandsSeparator), miss.Find,
+            std::string(MissReasonText(miss.Reason)) });
+    return rows;
+}
+
+std::string ChangedLinesCaption(std::size_t shown, std::size_t total, std::string_view thousandsSeparator)
+{
+    const std::string all = FormatCount(static_cast<long long>(total), thousandsSeparator);
+    if (shown >= total)
+        return "Linhas alteradas: " + all;
+    return "Linhas alteradas: " + all + " (mostrando as primeiras "
+        + FormatCount(static_cast<long long>(shown), thousandsSeparator) + ")";
+}
+
+std::string MissedMarkHint(std::size_t missed, std::string_view thousandsSeparator)
+{
+    return FormatCount(static_cast<long long>(missed), thousandsSeparator) + " ocorr\xEAncia(s) n\xE3o trocada(s)";
+}
+
 std::string ResultViewTitle(std::string_view titleText, std::string_view fileName)
 {
     return FormatTemplate("%s (%s)", { titleText, fileName });

@@ -2,6 +2,7 @@
 // What the result view (`pViewResult`) shows for one file, without the widgets.
 #include "engine/ConversionResult.h"
 #include "engine/DisplayFormat.h" // FormatCount
+#include "engine/PassDetails.h"
 
 #include <string>
 #include <string_view>
@@ -26,6 +27,27 @@ std::vector<TResultViewRow> ResultViewRowsOf(const TConversionResult &result, st
 /// True when a double click on a row with this "Atualizações" text opens the view: the text, trimmed of
 /// blanks and control characters, is not "-" and reads (separators ignored) as a number greater than 0.
 bool ResultViewOpens(std::string_view updatesText, std::string_view thousandsSeparator);
+
+/// ResultViewOpens, or a converted row whose count is 0 and whose file has `missed` occurrences left.
+bool ResultViewOpensFor(std::string_view updatesText, std::string_view thousandsSeparator, std::size_t missed);
+
+/// One line of the list of missed occurrences (Windows-1252 texts).
+struct TMissedViewRow
+{
+    std::string Line; ///< "Linha": the line number formatted "###,###,##0"
+    std::string Find; ///< "Texto Localizado"
+    std::string Reason; ///< "Motivo"
+};
+
+/// The view's lines of missed occurrences, in stored order.
+std::vector<TMissedViewRow> MissedViewRowsOf(
+    const std::vector<TMissedOccurrence> &missed, std::string_view thousandsSeparator);
+
+/// The caption above the changed lines: how many there are, and how many of them are shown.
+std::string ChangedLinesCaption(std::size_t shown, std::size_t total, std::string_view thousandsSeparator);
+
+/// The caption of a row's mark in the file list: how many occurrences the run left in place.
+std::string MissedMarkHint(std::size_t missed, std::string_view thousandsSeparator);
 
 /// The title while the view is open: "%s (%s)" with the title text and the file name.
 std::string ResultViewTitle(std::string_view titleText, std::string_view fileName);

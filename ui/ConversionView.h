@@ -31,6 +31,7 @@ public:
     std::string RowNumberText(int row) const override;
     bool BackupChecked() const override;
     bool SimulateChecked() const override;
+    bool WantsChangedLines() const override { return true; }
 
     /// Pushes the rows and the progress bar to the screen now.
     void Flush();

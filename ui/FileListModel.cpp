@@ -4,10 +4,15 @@
 #include <QStyle>
 
 #include "ui/Artwork.h"
+#include "ui/LocaleBridge.h"
 #include "ui/TextBridge.h"
 
+#include "results/ResultView.h"
+
+#include <QApplication>
 #include <QPainter>
 #include <QPixmap>
+#include <QStyle>
 #include <algorithm>
 #include <unordered_map>
 
@@ -87,6 +92,13 @@ QVariant TFileListModel::data(const QModelIndex &index, int role) const
                 ? QVariant(warning->second)
                 : QVariant(QApplication::style()->standardIcon(QStyle::SP_MessageBoxWarning));
     }
+    if (role == Qt::DecorationRole && index.column() == 2 && MissedCount(row) > 0)
+        return QApplication::style()->standardIcon(QStyle::SP_MessageBoxWarning).pixmap(15, 15);
+    if (role == Qt::ToolTipRole) {
+        const std::size_t missed = MissedCount(row);
+        if (missed > 0)
+            return ToQ(MissedMarkHint(missed, MakeDisplayLocale().ThousandsSeparator));
+    }
     return {};
 }
 
@@ -113,6 +125,14 @@ void TFileListModel::ClearWarnings()
     m_warnings.clear();
     if (m_shownRows > 0)
         Q_EMIT dataChanged(index(0, 1), index(m_shownRows - 1, 1));
+}
+
+std::size_t TFileListModel::MissedCount(const TFileRow &row) const
+{
+    // Details stay in the store from an earlier run; only a row this run converted shows them.
+    if (m_store == nullptr || row.Number >= m_store->Count() || row.Updates == kNotProcessed)
+        return 0;
+    return m_store->Details(row.Number).Missed.size();
 }
 
 QVariant TFileListModel::headerData(int section, Qt::Orientation orientation, int role) const

@@ -45,6 +45,10 @@ public:
     QString FailureReason(int row) const;
 
     qvc::TFileList &List() { return m_list; }
+    /// Where the rows' details are kept: a converted row whose file had misses gets a mark and a tooltip.
+    void SetResultStore(const qvc::TResultStore *store) { m_store = store; }
+    /// How many occurrences the last run left in place in the row's file (0 for a row not converted).
+    std::size_t MissedCount(const qvc::TFileRow &row) const;
 
     /// Marks the row numbered `number` with a warning picture and `text` as its name's tooltip.
     void SetRowWarning(std::size_t number, const QString &text);
@@ -53,6 +57,7 @@ public:
 
 private:
     qvc::TFileList &m_list;
+    const qvc::TResultStore *m_store = nullptr;
     QStringList m_captions;
     // Rows the views know of: the list's first m_shownRows rows (the others are waiting for ShowPendingRows).
     int m_shownRows = 0;

@@ -31,6 +31,7 @@
 #include <QStatusBar>
 #include <QTableView>
 #include <QTableWidget>
+#include <QTextBrowser>
 #include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -377,6 +378,7 @@ QWidget *Tfrm_Main::CreatePageConvertFiles()
     slSearchListSelectFiles->horizontalHeader()->setHighlightSections(false);
     slSearchListSelectFiles->horizontalHeader()->setSectionsClickable(true);
     m_fileListModel = new TFileListModel(m_fileList, this);
+    m_fileListModel->SetResultStore(&m_resultStore);
     slSearchListSelectFiles->setModel(m_fileListModel);
     connect(slSearchListSelectFiles, &QTableView::doubleClicked, this, [this] { slSearchListSelectFilesDblClick(); });
     auto *header = slSearchListSelectFiles->horizontalHeader();
@@ -649,7 +651,32 @@ void Tfrm_Main::CreateResultView()
     vleUnitsResult->setColumnWidth(0, 300);
     vleUnitsResult->setColumnWidth(2, 76);
     vleUnitsResult->horizontalHeader()->setSectionResizeMode(1, QHeaderView::Stretch);
-    layout->addWidget(vleUnitsResult, 1);
+    layout->addWidget(vleUnitsResult, 2);
+    stMissedResult = new QLabel(QStringLiteral("Ocorrências não trocadas"), pViewResult);
+    stMissedResult->setObjectName(QStringLiteral("stMissedResult"));
+    layout->addWidget(stMissedResult);
+    vleMissedResult = new QTableWidget(0, 3, pViewResult);
+    vleMissedResult->setObjectName(QStringLiteral("vleMissedResult"));
+    vleMissedResult->setHorizontalHeaderLabels(
+        { QStringLiteral("Linha"), QStringLiteral("Texto Localizado"), QStringLiteral("Motivo") });
+    vleMissedResult->setShowGrid(true);
+    vleMissedResult->setSelectionBehavior(QAbstractItemView::SelectRows);
+    vleMissedResult->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    vleMissedResult->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    vleMissedResult->verticalHeader()->hide();
+    vleMissedResult->verticalHeader()->setDefaultSectionSize(19);
+    vleMissedResult->setColumnWidth(0, 76);
+    vleMissedResult->setColumnWidth(1, 300);
+    vleMissedResult->horizontalHeader()->setSectionResizeMode(2, QHeaderView::Stretch);
+    layout->addWidget(vleMissedResult, 1);
+    stChangedLines = new QLabel(pViewResult);
+    stChangedLines->setObjectName(QStringLiteral("stChangedLines"));
+    layout->addWidget(stChangedLines);
+    memChangedLines = new QTextBrowser(pViewResult);
+    memChangedLines->setObjectName(QStringLiteral("memChangedLines"));
+    memChangedLines->setOpenLinks(false);
+    memChangedLines->setLineWrapMode(QTextEdit::NoWrap);
+    layout->addWidget(memChangedLines, 3);
     auto *bottom = new QWidget(pViewResult);
     bottom->setObjectName(QStringLiteral("pViewResultButtons"));
     bottom->setFixedHeight(39);

@@ -29,6 +29,7 @@ class QSplitter;
 class QStackedWidget;
 class QTableView;
 class QTableWidget;
+class QTextBrowser;
 class QToolBar;
 class QToolButton;
 class TFileListModel;
@@ -122,6 +123,11 @@ public:
     QFrame *pViewResult = nullptr;
     QLabel *pViewResultTitle = nullptr;
     QTableWidget *vleUnitsResult = nullptr;
+    // Below the pairs: the occurrences the run left in place, and the changed lines side by side.
+    QLabel *stMissedResult = nullptr;
+    QTableWidget *vleMissedResult = nullptr;
+    QLabel *stChangedLines = nullptr;
+    QTextBrowser *memChangedLines = nullptr;
     QPushButton *bbOk = nullptr;
 
     // State held by the window. RepositoryModified, WindowTitleText, RepositoryFileName and the close
@@ -242,6 +248,11 @@ public:
     void slSearchListSelectFilesDblClick();
     /// "Salvar Resultado": asks for a file name and writes the framed report of every row.
     void bbSaveResultClick();
+    /// Fills the result view's parts below the pairs: the missed occurrences and the changed lines.
+    void ShowResultDetails(const qvc::TRowDetails &details, const std::string &separator);
+    /// Background colours of the changed words in the old and the new line.
+    static constexpr const char *kChangedOldColour = "#ffc8c8";
+    static constexpr const char *kChangedNewColour = "#c8f0c8";
 
     // Settings and the language editor (uFrm_MainSettings.cpp).
     qvc::TDialogSeam &Dialogs() const { return *m_dialogs; }

@@ -7,6 +7,7 @@
 
 #include "results/ResultReport.h"
 #include "results/ResultView.h"
+#include "results/UnifiedDiff.h"
 
 #include <QDate>
 #include <QItemSelectionModel>
@@ -14,6 +15,7 @@
 #include <QPushButton>
 #include <QTableView>
 #include <QTableWidget>
+#include <QTextBrowser>
 #include <exception>
 
 using namespace qvc;
@@ -72,10 +74,14 @@ void Tfrm_Main::slSearchListSelectFilesDblClick()
         return;
     const TFileRow &row = list.Rows()[std::size_t(position)];
     const std::string separator = MakeDisplayLocale().ThousandsSeparator;
-    if (!ResultViewOpens(row.Updates, separator))
+    if (!ResultViewOpensFor(row.Updates, separator, m_fileListModel->MissedCount(row)))
         return;
     try {
-        const std::vector<TResultViewRow> lines = ResultViewRowsOf(m_resultStore.Get(row.Number), separator);
+        // A row with count 0 shows no pairs: its slot may still hold an earlier run's result.
+        const bool changed = ResultViewOpens(row.Updates, separator);
+        const std::vector<TResultViewRow> lines
+            = changed ? ResultViewRowsOf(m_resultStore.Get(row.Number), separator) : std::vector<TResultViewRow>();
+        const TRowDetails &details = m_resultStore.Details(row.Number);
         pViewResultTitle->setText(QStringLiteral("%1 (%2)").arg(pViewResultTitle->text(), PathToQ(row.FileName)));
         vleUnitsResult->setRowCount(0);
         vleUnitsResult->setRowCount(int(lines.size()));
@@ -85,12 +91,57 @@ void Tfrm_Main::slSearchListSelectFilesDblClick()
             vleUnitsResult->setItem(i, 1, new QTableWidgetItem(ToQ(line.ReplacedText)));
             vleUnitsResult->setItem(i, 2, new QTableWidgetItem(ToQ(line.Count)));
         }
+        ShowResultDetails(details, separator);
     } catch (const std::exception &e) {
         m_dialogs->ShowError(this, ToQ(e.what()));
         return;
     }
     ShowOverlayPanel(pViewResult, true);
     bbOk->setFocus(Qt::OtherFocusReason);
+}
+
+void Tfrm_Main::ShowResultDetails(const TRowDetails &details, const std::string &separator)
+{
+    const std::vector<TMissedViewRow> missed = MissedViewRowsOf(details.Missed, separator);
+    vleMissedResult->setRowCount(0);
+    vleMissedResult->setRowCount(int(missed.size()));
+    for (int i = 0; i < int(missed.size()); ++i) {
+        const TMissedViewRow &line = missed[std::size_t(i)];
+        vleMissedResult->setItem(i, 0, new QTableWidgetItem(ToQ(line.Line)));
+        vleMissedResult->setItem(i, 1, new QTableWidgetItem(ToQ(line.Find)));
+        vleMissedResult->setItem(i, 2, new QTableWidgetItem(ToQ(line.Reason)));
+    }
+    stMissedResult->setVisible(!missed.empty());
+    vleMissedResult->setVisible(!missed.empty());
+
+    // Old and new side by side, the words that changed marked in each.
+    const auto marked = [](const std::string &line, const std::vector<std::pair<std::size_t, std::size_t>> &ranges,
+                            const char *colour) {
+        QString html;
+        std::size_t at = 0;
+        for (const auto &[from, to] : ranges) {
+            html += ToQ(line.substr(at, from - at)).toHtmlEscaped();
+            html += QStringLiteral("<span style=\"background-color:%1\">").arg(QLatin1String(colour));
+            html += ToQ(line.substr(from, to - from)).toHtmlEscaped();
+            html += QStringLiteral("</span>");
+            at = to;
+        }
+        html += ToQ(line.substr(at)).toHtmlEscaped();
+        return html;
+    };
+    QString html
+        = QStringLiteral("<table cellspacing=\"0\" cellpadding=\"2\" width=\"100%\" style=\"white-space:pre\">");
+    for (const TChangedLine &line : details.ChangedLines) {
+        const TChangedWords words = ChangedWordsOf(line.Old, line.New);
+        html += QStringLiteral("<tr><td align=\"right\">%1</td><td>%2</td><td>%3</td></tr>")
+                    .arg(ToQ(FormatCount(static_cast<long long>(line.Line), separator)),
+                        marked(line.Old, words.Old, kChangedOldColour), marked(line.New, words.New, kChangedNewColour));
+    }
+    html += QStringLiteral("</table>");
+    memChangedLines->setHtml(html);
+    stChangedLines->setText(ToQ(ChangedLinesCaption(details.ChangedLines.size(), details.ChangedLineTotal, separator)));
+    stChangedLines->setVisible(details.ChangedLineTotal > 0);
+    memChangedLines->setVisible(details.ChangedLineTotal > 0);
 }
 
 void Tfrm_Main::bbSaveResultClick()

@@ -3,9 +3,14 @@
 // differential tests of the optimised pass.
 #include "common/AsciiCase.h"
 #include "engine/ConversionResult.h"
+#include "engine/PassDetails.h"
 
+#include <algorithm>
 #include <cctype>
+#include <map>
 #include <string>
+#include <tuple>
+#include <utility>
 #include <vector>
 
 inline bool LiteralSeparator(char c)
@@ -21,20 +26,83 @@ inline bool LiteralBlank(const std::string &text)
     return true;
 }
 
+struct TLiteralMiss
+{
+    std::size_t Column = 0; // from 0
+    std::size_t Pair = 0;
+    std::string Find;
+    qvc::TMissReason Reason = qvc::TMissReason::InsideLongerWord;
+};
+
 struct TLiteralState
 {
     std::vector<std::string> Text;
     std::string TargetName;
     std::string NewName;
     qvc::TConversionResult Results;
+    // The misses per line (from 0) and find text in lower case, as the last pair with that find text left them.
+    std::map<std::pair<std::size_t, std::string>, std::vector<TLiteralMiss>> Misses = {};
+    std::size_t Pair = 0; // the pair being applied, counting from 0
 };
+
+// Every occurrence of `find` in `line`, overlapping ones included, that is a word by itself and does not
+// lie within an occurrence of `replace`, with the reason the rules give.
+inline std::vector<TLiteralMiss> LiteralMisses(const std::string &line, const std::string &find,
+    const std::string &replace, bool replacedOnLine, bool heldReplace, std::size_t pair)
+{
+    std::vector<TLiteralMiss> misses;
+    const std::string lowerLine = qvc::AsciiLower(line);
+    const std::string lowerFind = qvc::AsciiLower(find);
+    for (std::size_t q = 0; q + find.size() <= line.size(); ++q) {
+        if (lowerLine.compare(q, find.size(), lowerFind) != 0)
+            continue;
+        const bool before = q == 0 || LiteralSeparator(line[q - 1]);
+        const std::size_t after = q + find.size();
+        const bool behind = after == line.size() || LiteralSeparator(line[after]) || find.back() == '_';
+        bool covered = false;
+        for (std::size_t r = 0; !replace.empty() && r + replace.size() <= line.size(); ++r)
+            if (line.compare(r, replace.size(), replace) == 0 && r <= q && after <= r + replace.size())
+                covered = true;
+        if (!before || !behind || covered)
+            continue;
+        qvc::TMissReason reason = qvc::TMissReason::InsideLongerWord;
+        if (!replace.empty() && replacedOnLine)
+            reason = qvc::TMissReason::SecondOccurrence;
+        else if (!replace.empty() && heldReplace)
+            reason = qvc::TMissReason::HoldsReplaceText;
+        misses.push_back({ q, pair, find, reason });
+    }
+    return misses;
+}
+
+// The misses of a state in the order the pass reports them: by line, column and pair; lines from 1.
+inline std::vector<qvc::TMissedOccurrence> LiteralMissed(const TLiteralState &state)
+{
+    std::vector<std::tuple<std::size_t, std::size_t, std::size_t, std::string, qvc::TMissReason>> all;
+    for (const auto &[key, misses] : state.Misses)
+        for (const auto &miss : misses)
+            all.emplace_back(key.first, miss.Column, miss.Pair, miss.Find, miss.Reason);
+    std::sort(all.begin(), all.end(), [](const auto &a, const auto &b) {
+        return std::tie(std::get<0>(a), std::get<1>(a), std::get<2>(a))
+            < std::tie(std::get<0>(b), std::get<1>(b), std::get<2>(b));
+    });
+    std::vector<qvc::TMissedOccurrence> out;
+    for (const auto &[line, column, pair, find, reason] : all)
+        out.push_back({ static_cast<std::uint32_t>(line + 1), static_cast<std::uint32_t>(column + 1), find, reason });
+    return out;
+}
 
 inline int LiteralApplyPair(TLiteralState &state, const std::string &find, const std::string &replace)
 {
     if (LiteralBlank(find))
         return 0;
     int count = 0;
-    for (auto &line : state.Text) {
+    for (std::size_t index = 0; index < state.Text.size(); ++index) {
+        auto &line = state.Text[index];
+        const bool heldReplace = !replace.empty() && line.find(replace) != std::string::npos;
+        bool replacedOnLine = false;
+        const std::pair<std::size_t, std::string> key { index, qvc::AsciiLower(find) };
+        state.Misses.erase(key);
         if (LiteralBlank(line))
             continue;
         for (;;) {
@@ -53,6 +121,7 @@ inline int LiteralApplyPair(TLiteralState &state, const std::string &find, const
                 break;
             line = line.substr(0, found) + replace + line.substr(after);
             ++count;
+            replacedOnLine = true;
             state.Results.Record(find + "=" + replace);
             const std::size_t slash = state.TargetName.rfind('/');
             const std::string folder = state.TargetName.substr(0, slash + 1);
@@ -66,6 +135,9 @@ inline int LiteralApplyPair(TLiteralState &state, const std::string &find, const
             if (LiteralBlank(state.NewName) && name == find + extension && !braces && usable)
                 state.NewName = folder + replace + extension;
         }
+        auto misses = LiteralMisses(line, find, replace, replacedOnLine, heldReplace && !replacedOnLine, state.Pair);
+        if (!misses.empty())
+            state.Misses[key] = std::move(misses);
     }
     return count;
 }
@@ -78,6 +150,7 @@ inline int LiteralApplyAll(TLiteralState &state, const std::vector<std::string> 
         const std::string find = eq == std::string::npos ? "" : line.substr(0, eq);
         const std::string replace = eq == std::string::npos ? line : line.substr(eq + 1);
         count += LiteralApplyPair(state, find, replace);
+        ++state.Pair;
     }
     return count;
 }

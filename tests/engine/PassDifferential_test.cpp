@@ -12,6 +12,14 @@
 #include <cstdlib>
 #include <random>
 
+namespace qvc {
+// Readable failures: the misses as "line:column find (reason)".
+inline void PrintTo(const TMissedOccurrence &miss, std::ostream *out)
+{
+    *out << miss.Line << ':' << miss.Column << ' ' << miss.Find << " (" << MissReasonText(miss.Reason) << ')';
+}
+} // namespace qvc
+
 namespace {
 
 using Lines = std::vector<std::string>;
@@ -29,6 +37,7 @@ int ExpectSameAsLiteral(const Lines &pairs, const Lines &input, const std::strin
     EXPECT_EQ(lines, literal.Text) << what;
     EXPECT_EQ(results, literal.Results) << what;
     EXPECT_EQ(newName, literal.NewName) << what;
+    EXPECT_EQ(pass.MissedOccurrences(), LiteralMissed(literal)) << what;
     return literalCount;
 }
 
@@ -74,6 +83,7 @@ TEST_F(PassDifferentialTest, GeneratedTreeGivesIdenticalFiles)
     view.Rows.assign(1, TFakeRow {});
     qvc::TPassReport report;
     int compared = 0;
+    std::size_t missed = 0;
     for (const auto &entry : std::filesystem::recursive_directory_iterator(Path("tree"))) {
         const std::string path = entry.path().string();
         if (!entry.is_regular_file() || path.size() < 4 || path.compare(path.size() - 4, 4, ".pas") != 0)
@@ -83,12 +93,15 @@ TEST_F(PassDifferentialTest, GeneratedTreeGivesIdenticalFiles)
         qvc::TConversionResult results;
         const int count = pass.ConvertFile(0, path, { 2, false, false }, results, view, report);
         ASSERT_EQ(count, literalCount) << path;
+        ASSERT_EQ(report.Missed, LiteralMissed(literal)) << path;
+        missed += report.Missed.size();
         if (count > 0 && literal.NewName.empty()) {
             ASSERT_EQ(qvc::ReadFileBytes(path), qvc::JoinLinesCrLf(literal.Text)) << path;
         }
         if (++compared == 100)
             break;
     }
+    EXPECT_GT(missed, 0u) << "the tree should exercise the misses";
 }
 
 TEST(PassDifferential, RandomAdversarialLinesGiveIdenticalResults)
@@ -167,6 +180,7 @@ TEST_F(PassDifferentialTest, WholeFilesWithAnyLineEndsGiveIdenticalFiles)
     view.Rows.assign(1, TFakeRow {});
     qvc::TPassReport report;
     int changedFiles = 0;
+    int filesWithMisses = 0;
     for (int round = 0; round < 1500; ++round) {
         Lines pairs;
         const int pairCount = 1 + static_cast<int>(random() % 6);
@@ -194,6 +208,9 @@ TEST_F(PassDifferentialTest, WholeFilesWithAnyLineEndsGiveIdenticalFiles)
         const int count = pass.ConvertFile(0, path, { 2, false, false }, results, view, report);
         ASSERT_EQ(count, literalCount) << "round " << round;
         ASSERT_EQ(results, literal.Results) << "round " << round;
+        // Lines counted in the file's text, whatever its line ends.
+        ASSERT_EQ(report.Missed, LiteralMissed(literal)) << "round " << round;
+        filesWithMisses += report.Missed.empty() ? 0 : 1;
         if (count == 0) {
             ASSERT_EQ(qvc::ReadFileBytes(path), text) << "round " << round;
             continue;
@@ -206,6 +223,7 @@ TEST_F(PassDifferentialTest, WholeFilesWithAnyLineEndsGiveIdenticalFiles)
             std::filesystem::remove(written);
     }
     EXPECT_GT(changedFiles, 300);
+    EXPECT_GT(filesWithMisses, 100);
 }
 
 TEST_F(PassDifferentialTest, ListTooLargeForTheNarrowTableGivesIdenticalFiles)
@@ -230,6 +248,7 @@ TEST_F(PassDifferentialTest, ListTooLargeForTheNarrowTableGivesIdenticalFiles)
     ASSERT_EQ(pass.ConvertFile(0, path, { 2, false, false }, results, view, report), literalCount);
     EXPECT_GT(literalCount, 1000);
     EXPECT_EQ(results, literal.Results);
+    EXPECT_EQ(report.Missed, LiteralMissed(literal));
     EXPECT_EQ(qvc::ReadFileBytes(path), qvc::JoinLinesCrLf(literal.Text));
 }
 

@@ -72,6 +72,47 @@ INSTANTIATE_TEST_SUITE_P(Cases, ResultViewOpensTest,
         TOpensCase { "Grouped", "1.234", true }, TOpensCase { "Padded", "\n 12 ", true }),
     [](const auto &info) { return std::string(info.param.name); });
 
+struct TOpensWithMissesCase
+{
+    const char *name;
+    std::string updates;
+    std::size_t missed;
+    bool opens;
+};
+
+class ResultViewOpensForTest : public ::testing::TestWithParam<TOpensWithMissesCase>
+{
+};
+
+TEST_P(ResultViewOpensForTest, CountsAboveZeroOrZeroWithMisses)
+{
+    EXPECT_EQ(qvc::ResultViewOpensFor(GetParam().updates, ".", GetParam().missed), GetParam().opens);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, ResultViewOpensForTest,
+    ::testing::Values(TOpensWithMissesCase { "ZeroWithMisses", "0", 2, true },
+        TOpensWithMissesCase { "ZeroPaddedWithMisses", " 0\t", 1, true },
+        TOpensWithMissesCase { "ZeroWithoutMisses", "0", 0, false },
+        TOpensWithMissesCase { "NotRunWithMisses", "-", 3, false },
+        TOpensWithMissesCase { "FailedWithMisses", "-1", 3, false },
+        TOpensWithMissesCase { "ChangedWithoutMisses", "1.234", 0, true }),
+    [](const auto &info) { return std::string(info.param.name); });
+
+TEST(ResultView, MissedRowsAndCaptions)
+{
+    const auto rows = qvc::MissedViewRowsOf(
+        { { 1234, 7, "Forms", qvc::TMissReason::HoldsReplaceText }, { 2, 1, "A", qvc::TMissReason::SecondOccurrence } },
+        ".");
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_EQ(rows[0].Line, "1.234");
+    EXPECT_EQ(rows[0].Find, "Forms");
+    EXPECT_EQ(rows[0].Reason, "the line already holds the replace text");
+    EXPECT_EQ(rows[1].Reason, "second occurrence on the line");
+    EXPECT_EQ(qvc::ChangedLinesCaption(3, 3, "."), "Linhas alteradas: 3");
+    EXPECT_EQ(qvc::ChangedLinesCaption(1000, 2345, "."), "Linhas alteradas: 2.345 (mostrando as primeiras 1.000)");
+    EXPECT_EQ(qvc::MissedMarkHint(1, "."), "1 ocorr\xEAncia(s) n\xE3o trocada(s)");
+}
+
 TEST(ResultView, TitleNamesTheFile)
 {
     EXPECT_EQ(qvc::ResultViewTitle("Resultado da convers\xE3o.", "/src/Unit1.pas"),
