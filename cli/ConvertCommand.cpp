@@ -251,6 +251,14 @@ private:
         names.Binary = report.Kind == TFileKind::BinaryForm;
         std::string diff;
         AppendUnifiedDiff(diff, names, report.ReadBytes, report.ConvertedText);
+        // The files renamed with a unit keep their bytes: a rename of its own each.
+        for (const auto &[from, to] : report.Plan.Renamed) {
+            TDiffFile companion;
+            companion.OldPath = DiffPathOf(from, m_currentFolder);
+            companion.NewPath = DiffPathOf(to, m_currentFolder);
+            companion.Change = TDiffChange::Renamed;
+            AppendUnifiedDiff(diff, companion, {}, {});
+        }
         if (std::fwrite(diff.data(), 1, diff.size(), stdout) != diff.size()
             || (m_stdoutIsTerminal && std::fflush(stdout) != 0))
             throw TError("Cannot write to standard output.");

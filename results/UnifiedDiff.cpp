@@ -250,6 +250,8 @@ void AppendUnifiedDiff(
         out += "copy from " + QuotedName("", file.OldPath) + "\n";
         out += "copy to " + QuotedName("", file.NewPath) + "\n";
     } else if (file.Change == TDiffChange::Renamed) {
+        if (oldBytes == newBytes)
+            out += "similarity index 100%\n";
         out += "rename from " + QuotedName("", file.OldPath) + "\n";
         out += "rename to " + QuotedName("", file.NewPath) + "\n";
     }

@@ -171,8 +171,10 @@ TEST_F(MissedAndDiff, MissedOptionAddsALastColumnAndATotalLine)
 TEST_F(MissedAndDiff, DiffOfARealRunTakenBackRestoresTheTree)
 {
     Write("r.dat", "Forms=QForms\r\nDialogs=QDialogs\r\nLegacy=LegacyClx\r\nGraphics=QGraphics\r\n");
-    const TTree original = GeneratedTree(7, 24);
-    WriteTree("tree", original);
+    WriteTree("tree", GeneratedTree(7, 24));
+    // A companion of the unit that gets a new name: it is renamed with it, and the diff says so.
+    Write("tree/Legacy.txt", "notes on the Legacy unit\n");
+    const TTree original = ReadTree("tree");
 
     // The diff a simulated run shows is the diff of the real run.
     ASSERT_EQ(Qvconvert("tree", "--repository ../r.dat --simulate --diff .", "simulated.diff"), 0);
@@ -183,6 +185,8 @@ TEST_F(MissedAndDiff, DiffOfARealRunTakenBackRestoresTheTree)
     const TTree converted = ReadTree("tree");
     ASSERT_NE(converted, original);
     EXPECT_NE(diff.find("rename from Legacy.pas\nrename to LegacyClx.pas\n"), std::string::npos) << diff;
+    EXPECT_NE(diff.find("similarity index 100%\nrename from Legacy.txt\nrename to LegacyClx.txt\n"), std::string::npos)
+        << diff;
     EXPECT_NE(diff.find("\r"), std::string::npos) << "CR bytes stay in the diff";
     EXPECT_EQ(diff.find("unchanged.pas"), std::string::npos) << "files not written are not in the diff";
 

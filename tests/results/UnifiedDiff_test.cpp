@@ -98,6 +98,7 @@ TEST(UnifiedDiff, NamesAsGitWritesThem)
         out, { "my unit.pas", "na\xEFve\t\"x\".pas", qvc::TDiffChange::Renamed, false }, "a\n", "a\n");
     EXPECT_EQ(out,
         "diff --git a/my unit.pas \"b/na\\357ve\\t\\\"x\\\".pas\"\n"
+        "similarity index 100%\n"
         "rename from my unit.pas\n"
         "rename to \"na\\357ve\\t\\\"x\\\".pas\"\n");
     out.clear();
