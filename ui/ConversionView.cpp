@@ -52,9 +52,10 @@ void TWindowConversionView::AdvanceRowImage(int row, int index, bool advance)
     }
     MarkRow(row);
     FlushIfDue();
-    // Between pairs the window is kept alive at most every millisecond, which it cannot tell from every
-    // pair; a row's first and last image always let it handle what is pending.
-    if (advance && m_sinceEvents.isValid() && m_sinceEvents.elapsed() < kEventIntervalMs)
+    // While a file is converted the window is kept alive at most every millisecond, which it cannot tell
+    // from every pair; a row's final image (changed, failed, unchanged) always lets it handle what is pending.
+    const bool finalImage = !advance && index >= kImageChanged;
+    if (!finalImage && m_sinceEvents.isValid() && m_sinceEvents.elapsed() < kEventIntervalMs)
         return;
     QCoreApplication::processEvents();
     m_sinceEvents.start();
