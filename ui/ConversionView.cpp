@@ -90,7 +90,8 @@ void TWindowConversionView::SelectRow(int row)
 {
     // The run selects each row as it starts on its file.
     m_pendingSelection.push_back(row);
-    m_window.ShowRunFileCount(row + 1, RowCount());
+    // Shown with the next flush: a text changed for every file would repaint the window for every file.
+    m_pendingFileNumber = row + 1;
 }
 
 void TWindowConversionView::ApplyPendingSelection()
@@ -138,6 +139,9 @@ void TWindowConversionView::ClearSelection()
 
 void TWindowConversionView::ShowProgressMessage(bool show)
 {
+    // The file count goes with the message.
+    if (!show)
+        m_pendingFileNumber = 0;
     m_window.ShowProgressMessage(show);
 }
 
@@ -227,6 +231,10 @@ void TWindowConversionView::FlushIfDue()
 void TWindowConversionView::Flush()
 {
     ApplyPendingSelection();
+    if (m_pendingFileNumber > 0) {
+        m_window.ShowRunFileCount(m_pendingFileNumber, RowCount());
+        m_pendingFileNumber = 0;
+    }
     if (m_dirtyFirst >= 0) {
         m_window.FileListModel().RowsChanged(m_dirtyFirst, m_dirtyLast);
         m_dirtyFirst = m_dirtyLast = -1;

@@ -46,6 +46,7 @@ private:
     // the end of the run; pending events are still handled after every pair.
     QElapsedTimer m_sinceFlush;
     QElapsedTimer m_sinceEvents; // since the window last handled its pending events
+    int m_pendingFileNumber = 0; // "Arquivo N de M" still to be shown, 0 for none
     int m_dirtyFirst = -1;
     int m_dirtyLast = -1;
     int m_progressMinimum = 0;

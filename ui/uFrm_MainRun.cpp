@@ -48,7 +48,9 @@ void Tfrm_Main::ShowRunFileCount(int current, int total)
 {
     // Room for the largest count of this run, so the bar does not shift from file to file.
     const QString largest = QStringLiteral("Arquivo %1 de %1").arg(total);
-    pRunFileCount->setMinimumWidth(pRunFileCount->fontMetrics().horizontalAdvance(largest) + 4);
+    const int width = pRunFileCount->fontMetrics().horizontalAdvance(largest) + 4;
+    if (pRunFileCount->minimumWidth() != width)
+        pRunFileCount->setMinimumWidth(width);
     pRunFileCount->setText(QStringLiteral("Arquivo %1 de %2").arg(current).arg(total));
 }
 
