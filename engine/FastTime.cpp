@@ -8,8 +8,12 @@ namespace {
 
 using TClock = std::chrono::steady_clock;
 
+std::int64_t (*g_counterSource)() = nullptr;
+
 std::int64_t CounterNow()
 {
+    if (g_counterSource != nullptr)
+        return g_counterSource();
     return static_cast<std::int64_t>(TClock::now().time_since_epoch().count());
 }
 
@@ -18,6 +22,11 @@ std::int64_t CounterNow()
 std::int64_t CounterFrequency()
 {
     return static_cast<std::int64_t>(TClock::period::den / TClock::period::num);
+}
+
+void SetCounterSource(std::int64_t (*source)())
+{
+    g_counterSource = source;
 }
 
 void TFastTimer::Start()

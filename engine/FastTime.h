@@ -7,6 +7,10 @@ namespace qvc {
 /// Ticks per second of the counter behind TFastTimer (a monotonic clock).
 std::int64_t CounterFrequency();
 
+/// Replaces the counter behind TFastTimer with `source` (ticks at CounterFrequency), so that tests move
+/// time themselves; nullptr restores the monotonic clock.
+void SetCounterSource(std::int64_t (*source)());
+
 class TFastTimer
 {
 public:
