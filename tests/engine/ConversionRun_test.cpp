@@ -5,7 +5,6 @@
 #include "common/Errors.h"
 #include "engine/ConversionRun.h"
 
-
 namespace {
 
 using Lines = std::vector<std::string>;
