@@ -15,6 +15,18 @@
 namespace qvc {
 namespace {
 
+// Ends the command when `files` is not empty, with `message` and the files one per line.
+void RefuseForFiles(const std::string &journal, const std::vector<std::string> &files, const std::string &message)
+{
+    if (files.empty())
+        return;
+    std::string text = message;
+    for (const auto &file : files)
+        text += "\n  " + file;
+    ReportFailure(journal, text);
+    EndCommand(kExitFailure);
+}
+
 struct TUndoArguments
 {
     std::string Journal;
@@ -45,22 +57,10 @@ void RunUndo(const TUndoArguments &arguments)
             EndCommand(kExitFailure);
         }
         const TUndoPlan plan = PlanUndo(journal, arguments.Force);
-        if (!plan.NotKept.empty()) {
-            std::string message
-                = "the run kept no backup of these files, so it cannot be undone; nothing was restored:";
-            for (const auto &file : plan.NotKept)
-                message += "\n  " + file;
-            ReportFailure(path, message);
-            EndCommand(kExitFailure);
-        }
-        if (!plan.Changed.empty()) {
-            std::string message
-                = "these files were changed since the run; nothing was restored (--force restores them anyway):";
-            for (const auto &file : plan.Changed)
-                message += "\n  " + file;
-            ReportFailure(path, message);
-            EndCommand(kExitFailure);
-        }
+        RefuseForFiles(
+            path, plan.NotKept, "the run kept no backup of these files, so it cannot be undone; nothing was restored:");
+        RefuseForFiles(path, plan.Changed,
+            "these files were changed since the run; nothing was restored (--force restores them anyway):");
         ExecuteUndo(plan);
         MarkJournalUndone(path);
         for (const auto &action : plan.Actions) {

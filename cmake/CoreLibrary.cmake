@@ -1,15 +1,10 @@
-# qvc_core_library(NAME FOLDER DEPS...): a Qt-free static library from every .cpp in FOLDER.
-# A folder without sources yet becomes an interface library, so the graph stays the same.
+# qvc_core_library(NAME FOLDER SOURCES file.cpp... [DEPS lib...]): a Qt-free static library of FOLDER's
+# sources, named one by one.
 function(qvc_core_library name folder)
-  file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/${folder}/*.cpp)
-  if(sources)
-    add_library(${name} STATIC ${sources})
-    target_include_directories(${name} PUBLIC ${CMAKE_SOURCE_DIR})
-    target_link_libraries(${name} PUBLIC ${ARGN})
-    qvc_warnings(${name})
-  else()
-    add_library(${name} INTERFACE)
-    target_include_directories(${name} INTERFACE ${CMAKE_SOURCE_DIR})
-    target_link_libraries(${name} INTERFACE ${ARGN})
-  endif()
+  cmake_parse_arguments(PARSE_ARGV 2 arg "" "" "SOURCES;DEPS")
+  list(TRANSFORM arg_SOURCES PREPEND ${CMAKE_SOURCE_DIR}/${folder}/)
+  add_library(${name} STATIC ${arg_SOURCES})
+  target_include_directories(${name} PUBLIC ${CMAKE_SOURCE_DIR})
+  target_link_libraries(${name} PUBLIC ${arg_DEPS})
+  qvc_warnings(${name})
 endfunction()

@@ -94,6 +94,17 @@ QTableWidget *KeyValueGrid(const QString &name, const QString &column1, const QS
     return grid;
 }
 
+// A read-only table of the result view: whole rows selected, no row numbers, rows of the design height.
+void SetUpResultTable(QTableWidget *table)
+{
+    table->setShowGrid(true);
+    table->setSelectionBehavior(QAbstractItemView::SelectRows);
+    table->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    table->verticalHeader()->hide();
+    table->verticalHeader()->setDefaultSectionSize(19);
+}
+
 } // namespace
 
 Tfrm_Main::Tfrm_Main(TDialogSeam *dialogs, const QString &executablePath, QWidget *parent)
@@ -642,12 +653,7 @@ void Tfrm_Main::CreateResultView()
     vleUnitsResult->setHorizontalHeaderLabels(
         { QStringLiteral("Texto Localizado"), QStringLiteral("Troca Efetuada"), QStringLiteral("Qtde.") });
     SetHint(vleUnitsResult, QStringLiteral("|Lista dos itens convertidos..."));
-    vleUnitsResult->setShowGrid(true);
-    vleUnitsResult->setSelectionBehavior(QAbstractItemView::SelectRows);
-    vleUnitsResult->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    vleUnitsResult->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    vleUnitsResult->verticalHeader()->hide();
-    vleUnitsResult->verticalHeader()->setDefaultSectionSize(19);
+    SetUpResultTable(vleUnitsResult);
     vleUnitsResult->setColumnWidth(0, 300);
     vleUnitsResult->setColumnWidth(2, 76);
     vleUnitsResult->horizontalHeader()->setSectionResizeMode(1, QHeaderView::Stretch);
@@ -659,12 +665,7 @@ void Tfrm_Main::CreateResultView()
     vleMissedResult->setObjectName(QStringLiteral("vleMissedResult"));
     vleMissedResult->setHorizontalHeaderLabels(
         { QStringLiteral("Linha"), QStringLiteral("Texto Localizado"), QStringLiteral("Motivo") });
-    vleMissedResult->setShowGrid(true);
-    vleMissedResult->setSelectionBehavior(QAbstractItemView::SelectRows);
-    vleMissedResult->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    vleMissedResult->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    vleMissedResult->verticalHeader()->hide();
-    vleMissedResult->verticalHeader()->setDefaultSectionSize(19);
+    SetUpResultTable(vleMissedResult);
     vleMissedResult->setColumnWidth(0, 76);
     vleMissedResult->setColumnWidth(1, 300);
     vleMissedResult->horizontalHeader()->setSectionResizeMode(2, QHeaderView::Stretch);
