@@ -1,6 +1,6 @@
 // Walks the real window through a first port for the README's pictures: opens a repository, scans a project,
 // runs the conversion and shows each page and the result view, taking a picture of the screen at each step.
-//   qvc_screenshot_tour PROJECT_FOLDER REPOSITORY.dat OUTPUT_FOLDER
+//   qvc_screenshot_tour PROJECT_FOLDER REPOSITORY.dat OUTPUT_FOLDER [--all]
 // Runs on an X display (scripts/screenshots starts one under Xvfb); the pictures are taken with ImageMagick's
 // "import -window root". Dialogs are answered through the dialog seam; settings go to a temporary folder.
 #include "ui/Application.h"
@@ -9,7 +9,10 @@
 
 #include <QAbstractItemModel>
 #include <QApplication>
+#include <QAction>
 #include <QCheckBox>
+#include <QDialog>
+#include <QPushButton>
 #include <QItemSelectionModel>
 #include <QProcess>
 #include <QTableView>
@@ -45,10 +48,12 @@ int main(int argc, char **argv)
     QApplication app(argc, argv);
     qvc::SetUpApplication(app);
     const QStringList args = QCoreApplication::arguments();
-    if (args.size() != 4) {
-        std::fprintf(stderr, "usage: qvc_screenshot_tour PROJECT_FOLDER REPOSITORY.dat OUTPUT_FOLDER\n");
+    if (args.size() != 4 && !(args.size() == 5 && args[4] == QLatin1String("--all"))) {
+        std::fprintf(stderr, "usage: qvc_screenshot_tour PROJECT_FOLDER REPOSITORY.dat OUTPUT_FOLDER [--all]\n");
         return 2;
     }
+    // --all also shows the language editor and the about box, for comparing the window's look between versions.
+    const bool extra = args.size() == 5;
     const QString project = args[1];
     const QString repository = args[2];
     const QString output = args[3];
@@ -63,18 +68,23 @@ int main(int argc, char **argv)
     window.show();
     Settle();
 
+    // Everything is found by object name, so the tour drives any shape of the window.
+    const auto action = [&window](const char *name) { return window.findChild<QAction *>(QLatin1String(name)); };
+    const auto side = [&window](int i) {
+        return window.findChild<QToolButton *>(QStringLiteral("obOutlookBarOptionsButton%1").arg(i));
+    };
     bool ok = true;
     dialogs.OpenAnswers.push_back({ repository });
-    window.actOpenRepositoryData->trigger();
+    action("actOpenRepositoryData")->trigger();
     dialogs.FolderAnswers.push_back(project);
-    window.actScanSubDirectory->trigger();
+    action("actScanSubDirectory")->trigger();
     Settle();
-    window.cbCheckBoxBackupFiles->setChecked(true);
-    window.actExecuteConversion->trigger();
+    window.findChild<QCheckBox *>(QStringLiteral("cbCheckBoxBackupFiles"))->setChecked(true);
+    action("actExecuteConversion")->trigger();
     Settle();
 
     // The unit with the most replacements selected, the way a user looks at the list before opening its results.
-    QTableView *list = window.slSearchListSelectFiles;
+    auto *list = window.findChild<QTableView *>(QStringLiteral("slSearchListSelectFiles"));
     const QAbstractItemModel *model = list->model();
     int changed = -1;
     int most = 0;
@@ -89,17 +99,29 @@ int main(int argc, char **argv)
         list->selectionModel()->select(
             model->index(changed, 0), QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
     ok = Shoot(output, QStringLiteral("page-files")) && ok;
-    window.obOutlookBarOptionsButtons[1]->click();
+    side(1)->click();
     ok = Shoot(output, QStringLiteral("page-repository")) && ok;
-    window.obOutlookBarOptionsButtons[2]->click();
+    side(2)->click();
     ok = Shoot(output, QStringLiteral("page-settings")) && ok;
-    window.obOutlookBarOptionsButtons[0]->click();
+    if (extra) {
+        window.findChild<QPushButton *>(QStringLiteral("bbLanguageDefault"))->click();
+        ok = Shoot(output, QStringLiteral("language-editor")) && ok;
+        window.findChild<QPushButton *>(QStringLiteral("bbCancel"))->click();
+        dialogs.ExecHandler = [&](QDialog *box) {
+            box->show();
+            ok = Shoot(output, QStringLiteral("about-box")) && ok;
+            box->hide();
+            return int(QDialog::Accepted);
+        };
+        action("actAboutMe")->trigger();
+    }
+    side(0)->click();
     Settle();
     if (changed < 0) {
         std::fprintf(stderr, "no file was changed by the run; no result view to show\n");
         return 1;
     }
-    window.slSearchListSelectFilesDblClick();
+    Q_EMIT list->doubleClicked(model->index(changed, 1));
     ok = Shoot(output, QStringLiteral("result-view")) && ok;
     for (const auto &call : dialogs.Calls)
         if (call.Kind == QLatin1String("error") || call.Kind == QLatin1String("message"))
