@@ -1,18 +1,12 @@
 #include "ui/ConversionView.h"
 
+#include "ui/ConversionRunner.h"
 #include "ui/FileListModel.h"
+#include "ui/FileListPage.h"
+#include "ui/SettingsPage.h"
 #include "ui/TextBridge.h"
-#include "ui/uFrm_Main.h"
 
-#include <QApplication>
-#include <QCheckBox>
-#include <QFrame>
-#include <QItemSelectionModel>
-#include <QMenuBar>
-#include <QProgressBar>
-#include <QPushButton>
-#include <QTableView>
-#include <QToolBar>
+#include <QCoreApplication>
 #include <algorithm>
 #include <utility>
 #include <vector>
@@ -24,8 +18,12 @@ constexpr qint64 kFlushIntervalMs = 16;
 constexpr qint64 kEventIntervalMs = 1;
 }
 
-TWindowConversionView::TWindowConversionView(Tfrm_Main &window)
-    : m_window(window)
+TWindowConversionView::TWindowConversionView(
+    TFileListPage &files, const TSettingsPage &settings, TRunLock &lock, TConversionRunner &runner)
+    : m_files(files)
+    , m_settings(settings)
+    , m_lock(lock)
+    , m_runner(runner)
 {
     m_sinceFlush.start();
 }
@@ -42,7 +40,7 @@ void TWindowConversionView::SetProgress(int position, int minimum, int maximum)
 
 void TWindowConversionView::AdvanceRowImage(int row, int index, bool advance)
 {
-    TFileRow &r = m_window.FileListModel().List().Row(std::size_t(row));
+    TFileRow &r = m_files.Model().List().Row(std::size_t(row));
     if (advance) {
         r.StateImage += 1;
         if (r.StateImage >= 5)
@@ -63,13 +61,13 @@ void TWindowConversionView::AdvanceRowImage(int row, int index, bool advance)
 
 void TWindowConversionView::SetRowImage(int row, int index)
 {
-    m_window.FileListModel().List().Row(std::size_t(row)).StateImage = index;
+    m_files.Model().List().Row(std::size_t(row)).StateImage = index;
     MarkRow(row);
 }
 
 void TWindowConversionView::SetRowCell(int row, TRowCell cell, const std::string &text)
 {
-    TFileRow &r = m_window.FileListModel().List().Row(std::size_t(row));
+    TFileRow &r = m_files.Model().List().Row(std::size_t(row));
     switch (cell) {
     case TRowCell::Updates:
         r.Updates = text;
@@ -98,43 +96,14 @@ void TWindowConversionView::ApplyPendingSelection()
 {
     if (m_pendingSelection.empty())
         return;
-    auto *view = m_window.slSearchListSelectFiles;
-    auto *model = view->model();
-    auto *selection = view->selectionModel();
-    // Rows selected one by one would each stay a range of their own, and every repaint of the list walks
-    // all of them: keep the selection as few merged ranges instead.
-    std::vector<std::pair<int, int>> ranges;
-    for (const int row : m_pendingSelection)
-        ranges.emplace_back(row, row);
-    for (const QItemSelectionRange &range : selection->selection())
-        ranges.emplace_back(range.top(), range.bottom());
-    std::sort(ranges.begin(), ranges.end());
-    QItemSelection merged;
-    int top = ranges.front().first;
-    int bottom = ranges.front().second;
-    const int lastColumn = model->columnCount() - 1;
-    for (std::size_t i = 1; i <= ranges.size(); ++i) {
-        if (i < ranges.size() && ranges[i].first <= bottom + 1) {
-            bottom = std::max(bottom, ranges[i].second);
-            continue;
-        }
-        merged.select(model->index(top, 0), model->index(bottom, lastColumn));
-        if (i < ranges.size()) {
-            top = ranges[i].first;
-            bottom = ranges[i].second;
-        }
-    }
-    selection->select(merged, QItemSelectionModel::ClearAndSelect);
-    const QModelIndex index = model->index(m_pendingSelection.back(), 0);
-    selection->setCurrentIndex(index, QItemSelectionModel::NoUpdate);
-    view->scrollTo(index);
+    m_files.SelectRunRows(m_pendingSelection);
     m_pendingSelection.clear();
 }
 
 void TWindowConversionView::ClearSelection()
 {
     m_pendingSelection.clear();
-    m_window.slSearchListSelectFiles->selectionModel()->clearSelection();
+    m_files.ClearRowSelection();
 }
 
 void TWindowConversionView::ShowProgressMessage(bool show)
@@ -142,29 +111,29 @@ void TWindowConversionView::ShowProgressMessage(bool show)
     // The file count goes with the message.
     if (!show)
         m_pendingFileNumber = 0;
-    m_window.ShowProgressMessage(show);
+    m_files.ShowProgressMessage(show);
 }
 
 void TWindowConversionView::ShowReadyImage(bool ready)
 {
-    m_window.ShowReadyImage(ready);
+    m_files.ShowReadyImage(ready);
 }
 
 void TWindowConversionView::EnableSaveResult(bool enabled)
 {
-    m_window.bbSaveResult->setEnabled(enabled);
+    m_files.EnableSaveResult(enabled);
 }
 
 void TWindowConversionView::BeginRun()
 {
-    m_window.FileListModel().ClearWarnings();
-    m_window.BeginRunLock();
+    m_files.Model().ClearWarnings();
+    m_hold.emplace(m_lock);
 }
 
 void TWindowConversionView::FileConverted(int row, const TPassReport &report, const TConversionResult &)
 {
     if (report.Count < 0)
-        m_window.FileListModel().List().Row(std::size_t(row)).FailureReason = report.FailureReason;
+        m_files.Model().List().Row(std::size_t(row)).FailureReason = report.FailureReason;
     // A row whose run replaces a file it did not read (a form of the other extension, a unit of the new
     // name) is marked, simulated or not, so the porter sees it before anything is lost.
     if (report.Plan.Overwrites.empty())
@@ -172,48 +141,48 @@ void TWindowConversionView::FileConverted(int row, const TPassReport &report, co
     QStringList files;
     for (const auto &file : report.Plan.Overwrites)
         files << PathToQ(file);
-    m_window.FileListModel().SetRowWarning(m_window.FileListModel().List().Rows().at(std::size_t(row)).Number,
+    m_files.Model().SetRowWarning(m_files.Model().List().Rows().at(std::size_t(row)).Number,
         QStringLiteral("Esta conversão sobrescreve um arquivo que não leu: %1").arg(files.join(QStringLiteral(", "))));
 }
 
 void TWindowConversionView::EndRun()
 {
     Flush();
-    m_window.EndRunLock();
+    m_hold.reset();
 }
 
 bool TWindowConversionView::StopRequested()
 {
-    if (!m_window.IsStopPending())
+    if (!m_runner.StopPending())
         return false;
     // The user sees every row done so far while deciding.
     Flush();
-    return m_window.AskStopRun();
+    return m_runner.AskStop();
 }
 
 int TWindowConversionView::RowCount() const
 {
-    return int(m_window.FileListModel().List().RowCount());
+    return int(m_files.Model().List().RowCount());
 }
 
 std::string TWindowConversionView::RowFileName(int row) const
 {
-    return m_window.FileListModel().List().Rows().at(std::size_t(row)).FileName;
+    return m_files.Model().List().Rows().at(std::size_t(row)).FileName;
 }
 
 std::string TWindowConversionView::RowNumberText(int row) const
 {
-    return m_window.FileListModel().List().Rows().at(std::size_t(row)).NumberText();
+    return m_files.Model().List().Rows().at(std::size_t(row)).NumberText();
 }
 
 bool TWindowConversionView::BackupChecked() const
 {
-    return m_window.cbCheckBoxBackupFiles->isChecked();
+    return m_settings.BackupChecked();
 }
 
 bool TWindowConversionView::SimulateChecked() const
 {
-    return m_window.cbCheckBoxSimulate->isChecked();
+    return m_settings.SimulateChecked();
 }
 
 void TWindowConversionView::MarkRow(int row)
@@ -232,18 +201,15 @@ void TWindowConversionView::Flush()
 {
     ApplyPendingSelection();
     if (m_pendingFileNumber > 0) {
-        m_window.ShowRunFileCount(m_pendingFileNumber, RowCount());
+        m_files.ShowRunFileCount(m_pendingFileNumber, RowCount());
         m_pendingFileNumber = 0;
     }
     if (m_dirtyFirst >= 0) {
-        m_window.FileListModel().RowsChanged(m_dirtyFirst, m_dirtyLast);
+        m_files.Model().RowsChanged(m_dirtyFirst, m_dirtyLast);
         m_dirtyFirst = m_dirtyLast = -1;
     }
     if (m_progressDirty) {
-        QProgressBar *bar = m_window.ProgressBar1;
-        if (bar->minimum() != m_progressMinimum || bar->maximum() != m_progressMaximum)
-            bar->setRange(m_progressMinimum, std::max(m_progressMinimum, m_progressMaximum));
-        bar->setValue(m_progressPosition);
+        m_files.SetProgress(m_progressPosition, m_progressMinimum, m_progressMaximum);
         m_progressDirty = false;
     }
     m_sinceFlush.restart();

@@ -1,16 +1,25 @@
 #pragma once
-// The main window as a conversion run sees it: rows, cells, images, progress and the lock of the run.
+// The window as a conversion run sees it: the file list page's rows, cells, images and progress, the options of the
+// settings page, and the run lock.
 #include "engine/ConversionRun.h"
 
+#include "ui/RunLock.h"
+
 #include <QElapsedTimer>
+#include <optional>
 #include <vector>
 
-class Tfrm_Main;
+namespace qvc {
+class TConversionRunner;
+class TFileListPage;
+class TSettingsPage;
+}
 
 class TWindowConversionView : public qvc::TConversionView
 {
 public:
-    explicit TWindowConversionView(Tfrm_Main &window);
+    TWindowConversionView(qvc::TFileListPage &files, const qvc::TSettingsPage &settings, qvc::TRunLock &lock,
+        qvc::TConversionRunner &runner);
 
     void SetProgress(int position, int minimum, int maximum) override;
     void AdvanceRowImage(int row, int index, bool advance) override;
@@ -41,7 +50,11 @@ private:
     void ApplyPendingSelection();
     void FlushIfDue();
 
-    Tfrm_Main &m_window;
+    qvc::TFileListPage &m_files;
+    const qvc::TSettingsPage &m_settings;
+    qvc::TRunLock &m_lock;
+    qvc::TConversionRunner &m_runner;
+    std::optional<qvc::TRunLock::THold> m_hold; // from BeginRun to EndRun, or until the run unwinds
     // Rows, selection and progress bar reach the screen at most once per frame (kFlushIntervalMs) and at
     // the end of the run; pending events are still handled after every pair.
     QElapsedTimer m_sinceFlush;

@@ -1,5 +1,7 @@
 #include "ui/FileListModel.h"
 
+#include "ui/KeyTexts.h"
+
 #include <QApplication>
 #include <QStyle>
 
@@ -42,8 +44,8 @@ const QPixmap &RowPicture(int stateImage)
 TFileListModel::TFileListModel(TFileList &list, QObject *parent)
     : QAbstractTableModel(parent)
     , m_list(list)
-    , m_captions({ QStringLiteral(" #"), QStringLiteral("Nome dos Arquivos"), QStringLiteral("Atualizações"),
-          QStringLiteral("Status"), QStringLiteral("Tempo") })
+    , m_captions({ QStringLiteral(" #"), CaptionText("SelectFilesColumn1"), CaptionText("SelectFilesColumn2"),
+          CaptionText("SelectFilesColumn3"), CaptionText("SelectFilesColumn4") })
 {
     m_showTimer.setSingleShot(true);
     m_showTimer.setInterval(kShowDelayMs);

@@ -2,6 +2,7 @@
 // The substitution grid `vleUnits` as a Qt model over the core repository: one row per line, find text and
 // replace text as the two columns, and one blank row while the list is empty.
 #include "repository/SubstitutionRepository.h"
+#include "ui/KeyTexts.h"
 
 #include <QAbstractTableModel>
 #include <optional>
@@ -58,7 +59,7 @@ private:
     void RowChanged(int row);
 
     qvc::TSubstitutionRepository &m_repository;
-    QString m_find = QStringLiteral("Localizar Texto");
-    QString m_replace = QStringLiteral("Trocar Para");
+    QString m_find = qvc::CaptionText("ConvertStringsColumn1");
+    QString m_replace = qvc::CaptionText("ConvertStringsColumn2");
     bool m_changingRows = false;
 };

@@ -1,103 +1,43 @@
-// Dispatch, the enabling pass, page selection, the hint line, the overlays, start-up and shut-down.
-#include "ui/Artwork.h"
-#include "ui/HintText.h"
-#include "ui/uFrm_About.h"
+// Dispatch by Tag, the enabling pass, the run lock's look, page selection, the hint line, the overlays, drops
+// and the window's events.
 #include "ui/uFrm_Main.h"
 
-#include "common/Errors.h"
-
+#include "ui/Artwork.h"
+#include "ui/ConversionRunner.h"
 #include "ui/FileListModel.h"
-#include "ui/RepositoryModel.h"
+#include "ui/FileListPage.h"
+#include "ui/HintText.h"
+#include "ui/LanguageEditor.h"
+#include "ui/RepositoryPage.h"
+#include "ui/ResultView.h"
+#include "ui/TextBridge.h"
+#include "ui/uFrm_About.h"
+
+#include "window/ActionEnabling.h"
+#include "window/ActionTags.h"
+
 #include <QAction>
 #include <QApplication>
-#include <QCheckBox>
 #include <QCloseEvent>
 #include <QCursor>
-#include <QItemSelectionModel>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenuBar>
-#include <QProgressBar>
-#include <QPushButton>
+#include <QMimeData>
 #include <QStackedWidget>
-#include <QTableView>
-#include <QTableWidget>
+#include <QToolBar>
 #include <QToolButton>
+#include <QUrl>
 #include <exception>
 
 using namespace qvc;
 
-Tfrm_Main::~Tfrm_Main()
-{
-    FormDestroy();
-}
-
-void Tfrm_Main::FormCreate()
-{
-    setAcceptDrops(true);
-    m_repository.SetMessageQuestionText1(std::string(kDefaultMessageQuestionText1));
-    m_repository.SetMessageQuestionText2(std::string(kDefaultMessageQuestionText2));
-    m_repository.SetMessageQuestionCaption(std::string(kDefaultMessageQuestionCaption));
-    VersionLabelText = QStringLiteral("Versão : ");
-    qApp->installEventFilter(this);
-    m_hintHandlerInstalled = true;
-    m_repository.SetRepositoryModified(false);
-    ProgressMessageText = pProgressMessage->text();
-    ResultTitleText = pViewResultTitle->text();
-    ShowProgressMessage(false);
-    ShowReadyImage(true);
-    obOutlookBarOptionsButtonClick(pageConvertFiles);
-    m_fileListModel->Clear();
-    m_repositoryModel->BeginChange();
-    m_repository.Clear();
-    m_repositoryModel->EndChange();
-    LoadSettings();
-    RestoreWindowGeometry();
-    OnUpdateAction();
-}
-
-void Tfrm_Main::closeEvent(QCloseEvent *event)
-{
-    if (JvSearchFiles1.InProgress()) {
-        // The scan's frames are still on the stack: end it first, then close.
-        CloseAfterScan();
-        event->ignore();
-        return;
-    }
-    if (m_running) {
-        // The close comes once the run has ended, if the user chooses to stop it.
-        RequestStopRun(true);
-        event->ignore();
-        return;
-    }
-    if (!FormCloseQuery()) {
-        event->ignore();
-        return;
-    }
-    FormClose();
-    event->accept();
-}
-
-void Tfrm_Main::FormClose()
-{
-    if (m_hintHandlerInstalled) {
-        qApp->removeEventFilter(this);
-        m_hintHandlerInstalled = false;
-    }
-    m_idleTimer.stop();
-}
-
-void Tfrm_Main::FormDestroy()
-{
-    FormClose();
-    setAcceptDrops(false);
-    SaveSettings();
-    SaveWindowGeometry();
-}
-
 void Tfrm_Main::OnExecuteAction(QAction *sender)
 {
-    if (!sender || m_running)
+    // The run lock's one gate for commands: menus, tool bar, shortcuts and the Delete key all come through here.
+    if (!sender || m_runLock.Held())
         return;
     const int tag = sender->property("Tag").toInt();
     if (!IsActionTag(tag))
@@ -108,37 +48,37 @@ void Tfrm_Main::OnExecuteAction(QAction *sender)
     try {
         switch (tag) {
         case tagScanSubDirectory:
-            ScanSubDirectory();
+            m_fileListPage->ScanSubDirectory();
             break;
         case tagAddFile:
-            AddFile();
+            m_fileListPage->AddFile();
             break;
         case tagRemoveFile:
-            RemoveFile();
+            m_fileListPage->RemoveFile();
             break;
         case tagSelectAll:
-            SelectAll();
+            m_fileListPage->SelectAll();
             break;
         case tagInsertLine:
-            InsertLine();
+            m_repositoryPage->InsertLine();
             break;
         case tagDeleteLines:
-            DeleteLines();
+            m_repositoryPage->DeleteLines();
             break;
         case tagOpenRepositoryData:
-            OpenRepositoryData();
+            m_repositoryPage->OpenRepositoryData();
             break;
         case tagCopyRepositoryData:
-            CopyRepositoryData();
+            m_repositoryPage->CopyRepositoryData();
             break;
         case tagNewRepositoryData:
-            NewRepositoryData();
+            m_repositoryPage->NewRepositoryData();
             break;
         case tagSaveRepositoryData:
-            SaveRepositoryData();
+            m_repositoryPage->SaveRepositoryData();
             break;
         case tagExecuteConversion:
-            RunConversion();
+            m_runner->RunConversion();
             break;
         case tagAboutMe:
             AboutMe();
@@ -154,69 +94,76 @@ void Tfrm_Main::OnExecuteAction(QAction *sender)
 
 void Tfrm_Main::OnUpdateAction()
 {
-    if (m_running) {
+    if (m_runLock.Held()) {
         // A run handles pending events but never lets the window go idle: keep every command locked.
-        for (int tag = 0; tag < kTaggedActionCount; ++tag)
-            ActionByTag(tag)->setEnabled(false);
+        for (QAction *action : m_taggedActions)
+            action->setEnabled(false);
         return;
     }
     TEnablingSnapshot snapshot;
-    snapshot.LanguageEditorVisible = pLanguageDefault->isVisible();
-    snapshot.ResultViewVisible = pViewResult->isVisible();
+    snapshot.LanguageEditorVisible = m_languageEditor->isVisible();
+    snapshot.ResultViewVisible = m_resultView->isVisible();
     snapshot.Page = Notebook1->currentIndex();
-    snapshot.Files = int(slSearchListSelectFiles->model()->rowCount());
-    const auto *selection = slSearchListSelectFiles->selectionModel();
-    snapshot.AnyFileSelected = selection && selection->hasSelection();
-    snapshot.Pairs = int(m_repository.Count());
-    snapshot.RepositoryModified = m_repository.RepositoryModified();
-    snapshot.SaveResultEnabled = bbSaveResult->isEnabled();
+    snapshot.Files = m_fileListPage->RowCount();
+    snapshot.AnyFileSelected = m_fileListPage->AnyFileSelected();
+    snapshot.Pairs = int(m_repositoryPage->Repository().Count());
+    snapshot.RepositoryModified = m_repositoryPage->Repository().RepositoryModified();
+    snapshot.SaveResultEnabled = m_fileListPage->SaveResultEnabled();
     const TEnablingResult result = ComputeEnabling(snapshot);
     for (int tag = 0; tag < kTaggedActionCount; ++tag)
         ActionByTag(tag)->setEnabled(result.Enabled[tag]);
     if (!result.SaveResultEnabled)
-        bbSaveResult->setEnabled(false);
-}
-
-int Tfrm_Main::MaxFileNameLength() const
-{
-    return int(m_fileList.MaxFileNameLength());
+        m_fileListPage->EnableSaveResult(false);
 }
 
 void Tfrm_Main::ScheduleUpdate()
 {
     // A run keeps every command locked itself; no idle pass is needed until it ends.
-    if (!m_running && !m_idleTimer.isActive())
+    if (!m_runLock.Held() && !m_idleTimer.isActive())
         m_idleTimer.start();
+}
+
+void Tfrm_Main::RunLockChanged(bool held)
+{
+    if (held) {
+        obOutlookBarOptionsButtonClick(pageConvertFiles);
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+    }
+    ActionMainMenuBar1->setEnabled(!held);
+    ActionToolBar1->setEnabled(!held);
+    obOutlookBarOptions->setEnabled(!held);
+    actUndoLastRun->setEnabled(!held);
+    if (held) {
+        OnUpdateAction();
+    } else {
+        QApplication::restoreOverrideCursor();
+        ScheduleUpdate();
+    }
 }
 
 void Tfrm_Main::obOutlookBarOptionsButtonClick(int index)
 {
     if (index < 0 || index > 2)
         return;
-    Panel3->setText(obOutlookBarOptionsButtons[index]->text());
+    Panel3->setText(obOutlookBarOptionsButtons[std::size_t(index)]->text());
     Image1->clear();
     Image1->setPixmap(SideBarPicture(index));
     Notebook1->setCurrentIndex(index);
-    if (isActiveWindow()) {
-        QWidget *first = index == pageConvertFiles ? static_cast<QWidget *>(slSearchListSelectFiles)
-            : index == pageRepository              ? static_cast<QWidget *>(vleUnits)
-                                                   : static_cast<QWidget *>(cbCheckBoxBackupFiles);
-        first->setFocus(Qt::OtherFocusReason);
-    }
+    // Each page hands the focus to its first control.
+    if (isActiveWindow())
+        Notebook1->currentWidget()->setFocus(Qt::OtherFocusReason);
     ScheduleUpdate();
 }
 
 void Tfrm_Main::ShowApplicationHint()
 {
-    QWidget *under = QApplication::widgetAt(QCursor::pos());
-    if (under && under == slSearchListSelectFiles->viewport()) {
-        // A file the last run could not convert says why.
-        const QModelIndex index = slSearchListSelectFiles->indexAt(under->mapFromGlobal(QCursor::pos()));
-        const QString reason = index.isValid() ? m_fileListModel->FailureReason(index.row()) : QString();
-        if (!reason.isEmpty()) {
-            sbStatusBarHint->setText(QLatin1Char(' ') + reason);
-            return;
-        }
+    const QPoint position = QCursor::pos();
+    QWidget *under = QApplication::widgetAt(position);
+    // A file the last run could not convert says why.
+    const QString reason = m_fileListPage->FailureReasonAt(under, position);
+    if (!reason.isEmpty()) {
+        sbStatusBarHint->setText(QLatin1Char(' ') + reason);
+        return;
     }
     ShowHintOf(under);
 }
@@ -232,22 +179,6 @@ void Tfrm_Main::ShowHintOf(QObject *object)
         }
     }
     sbStatusBarHint->setText(QLatin1Char(' ') + LongHint(hint));
-}
-
-void Tfrm_Main::ShowProgressMessage(bool on)
-{
-    pProgressMessage->setEnabled(on);
-    pProgressMessage->setText(on ? ProgressMessageText : QString());
-    if (!on) {
-        pRunFileCount->clear();
-        pRunFileCount->setMinimumWidth(0);
-    }
-}
-
-void Tfrm_Main::ShowReadyImage(bool ready)
-{
-    Image2->clear();
-    Image2->setPixmap(ReadyBusyPicture(ready ? 0 : 1));
 }
 
 void Tfrm_Main::LayoutOverlay(QWidget *panel)
@@ -270,29 +201,31 @@ void Tfrm_Main::ShowOverlayPanel(QWidget *panel, bool show)
 void Tfrm_Main::resizeEvent(QResizeEvent *event)
 {
     QMainWindow::resizeEvent(event);
-    for (QWidget *panel : { static_cast<QWidget *>(pLanguageDefault), static_cast<QWidget *>(pViewResult) })
+    for (QWidget *panel : { static_cast<QWidget *>(m_languageEditor), static_cast<QWidget *>(m_resultView) })
         if (panel->isVisible())
             LayoutOverlay(panel);
 }
 
-void Tfrm_Main::OnClickBitButtons(QObject *sender)
+void Tfrm_Main::ShowResultOfSelectedRow()
 {
-    switch (sender->property("Tag").toInt()) {
-    case 0:
-        bbApplyClick();
-        break;
-    case 1:
-        ShowOverlayPanel(pLanguageDefault, false);
-        bbLanguageDefault->setFocus(Qt::OtherFocusReason);
-        break;
-    case 2:
-        ShowOverlayPanel(pViewResult, false);
-        slSearchListSelectFiles->setFocus(Qt::OtherFocusReason);
-        pViewResultTitle->setText(ResultTitleText);
-        break;
-    default:
-        break;
+    // A run keeps the bars and the work area locked until it ends; closing the view would unlock them.
+    // An overlay already open would stack a second file name onto the title.
+    if (m_runLock.Held() || m_resultView->isVisible() || m_languageEditor->isVisible())
+        return;
+    const std::optional<int> position = m_fileListPage->FirstSelectedRow();
+    if (!position)
+        return;
+    TFileListModel &model = m_fileListPage->Model();
+    const TFileRow &row = model.List().Rows()[std::size_t(*position)];
+    try {
+        if (!m_resultView->Fill(row, model.MissedCount(row), m_fileListPage->ResultStore()))
+            return;
+    } catch (const std::exception &e) {
+        m_dialogs->ShowError(this, ToQ(e.what()));
+        return;
     }
+    ShowOverlayPanel(m_resultView, true);
+    m_resultView->FocusOk();
 }
 
 void Tfrm_Main::AboutMe()
@@ -300,6 +233,44 @@ void Tfrm_Main::AboutMe()
     TfrmQVAbout box(nullptr);
     box.setWindowModality(Qt::ApplicationModal);
     m_dialogs->Exec(&box);
+}
+
+void Tfrm_Main::closeEvent(QCloseEvent *event)
+{
+    if (m_fileListPage->ScanInProgress()) {
+        // The scan's frames are still on the stack: end it first, then close.
+        m_fileListPage->CloseAfterScan();
+        event->ignore();
+        return;
+    }
+    if (m_runLock.Held()) {
+        // The close comes once the run has ended, if the user chooses to stop it.
+        m_runner->RequestStop(true);
+        event->ignore();
+        return;
+    }
+    if (!FormCloseQuery()) {
+        event->ignore();
+        return;
+    }
+    FormClose();
+    event->accept();
+}
+
+void Tfrm_Main::dragEnterEvent(QDragEnterEvent *event)
+{
+    if (!m_runLock.Held() && event->mimeData()->hasUrls())
+        event->acceptProposedAction();
+}
+
+void Tfrm_Main::dropEvent(QDropEvent *event)
+{
+    QStringList names;
+    for (const QUrl &url : event->mimeData()->urls())
+        if (url.isLocalFile())
+            names << url.toLocalFile();
+    m_fileListPage->HandleDroppedFiles(names);
+    event->acceptProposedAction();
 }
 
 bool Tfrm_Main::event(QEvent *event)
@@ -312,40 +283,27 @@ bool Tfrm_Main::event(QEvent *event)
 
 bool Tfrm_Main::eventFilter(QObject *watched, QEvent *event)
 {
-    if (m_running && !m_askingStop && event->type() == QEvent::KeyPress
-        && static_cast<QKeyEvent *>(event)->key() == Qt::Key_Escape) {
-        if (const auto *widget = qobject_cast<QWidget *>(watched); widget && widget->window() == this) {
-            RequestStopRun(false);
-            return true;
-        }
-    }
     switch (event->type()) {
+    case QEvent::KeyPress:
+        if (m_runLock.Held() && !m_runner->AskingStop()
+            && static_cast<QKeyEvent *>(event)->key() == Qt::Key_Escape) {
+            if (const auto *widget = qobject_cast<QWidget *>(watched); widget && widget->window() == this) {
+                m_runner->RequestStop(false);
+                return true;
+            }
+        }
+        break;
     case QEvent::MouseMove:
         // Rows of the file list may each have a hint of their own.
-        if (watched == slSearchListSelectFiles->viewport())
+        if (m_fileListPage->IsListViewport(watched))
             ShowApplicationHint();
-        ScheduleUpdate();
         break;
     case QEvent::Enter:
     case QEvent::Leave:
         if (watched->isWidgetType())
             ShowApplicationHint();
-        ScheduleUpdate();
-        break;
-    case QEvent::Timer:
-    case QEvent::Paint:
-    case QEvent::UpdateRequest:
-    case QEvent::MetaCall:
-    case QEvent::LayoutRequest:
-    case QEvent::Polish:
-    case QEvent::PolishRequest:
-    case QEvent::ChildAdded:
-    case QEvent::ChildPolished:
-    case QEvent::ChildRemoved:
-    case QEvent::DeferredDelete:
         break;
     default:
-        ScheduleUpdate();
         break;
     }
     return QMainWindow::eventFilter(watched, event);

@@ -1,26 +1,28 @@
-// The settings file (LoadSettings, SaveSettings) and the interface language editor.
-#include "ui/HintText.h"
-#include "ui/SettingsTargets.h"
-#include "ui/TextBridge.h"
+// Start-up and shut-down: the settings file (LoadSettings, SaveSettings), the window's geometry, the close
+// question, and the language editor's texts taken back into the window.
 #include "ui/uFrm_Main.h"
 
+#include "ui/FileListPage.h"
+#include "ui/KeyTexts.h"
+#include "ui/LanguageEditor.h"
+#include "ui/RepositoryPage.h"
+#include "ui/ResultView.h"
+#include "ui/SettingsPage.h"
+#include "ui/TextBridge.h"
+#include "ui/TextTargets.h"
+
 #include "common/FileIO.h"
-#include "repository/SubstitutionRepository.h"
 #include "settings/SettingsFile.h"
 #include "settings/SettingsLocation.h"
+#include "window/ActionTags.h"
 
-#include <QCheckBox>
+#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QLabel>
-#include <QLineEdit>
-#include <QPushButton>
-#include <QTableWidget>
 #include <exception>
 #include <string>
-#include <utility>
-#include <vector>
 
 using namespace qvc;
 
@@ -32,35 +34,46 @@ QString ErrorText(const std::exception &e)
     return QString::fromLocal8Bit(e.what());
 }
 
-// One section's rows shown in a language grid: the key fixed, the value edited in place.
-void FillLanguageGrid(QTableWidget *grid, const std::vector<std::pair<std::string, std::string>> &rows)
-{
-    grid->setRowCount(0);
-    grid->setRowCount(int(rows.size()));
-    for (int row = 0; row < int(rows.size()); ++row) {
-        auto *key = new QTableWidgetItem(ToQ(rows[std::size_t(row)].first));
-        key->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
-        grid->setItem(row, 0, key);
-        auto *value = new QTableWidgetItem(ToQ(rows[std::size_t(row)].second));
-        value->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsEditable);
-        grid->setItem(row, 1, value);
-    }
-}
-
-std::vector<std::pair<std::string, std::string>> LanguageGridRows(QTableWidget *grid)
-{
-    // A value still in its cell editor is taken into the grid first (Apply by its access key keeps the focus there).
-    grid->setCurrentIndex(QModelIndex());
-    std::vector<std::pair<std::string, std::string>> rows;
-    for (int row = 0; row < grid->rowCount(); ++row) {
-        const QTableWidgetItem *key = grid->item(row, 0);
-        const QTableWidgetItem *value = grid->item(row, 1);
-        rows.emplace_back(FromQ(key ? key->text() : QString()), FromQ(value ? value->text() : QString()));
-    }
-    return rows;
-}
-
 } // namespace
+
+void Tfrm_Main::FormCreate()
+{
+    setAcceptDrops(true);
+    m_versionLabelText = CaptionText("StatusBar");
+    qApp->installEventFilter(this);
+    m_hintHandlerInstalled = true;
+    obOutlookBarOptionsButtonClick(pageConvertFiles);
+    LoadSettings();
+    RestoreWindowGeometry();
+    OnUpdateAction();
+}
+
+Tfrm_Main::~Tfrm_Main()
+{
+    FormDestroy();
+}
+
+bool Tfrm_Main::FormCloseQuery()
+{
+    return m_repositoryPage->CloseQuery();
+}
+
+void Tfrm_Main::FormClose()
+{
+    if (m_hintHandlerInstalled) {
+        qApp->removeEventFilter(this);
+        m_hintHandlerInstalled = false;
+    }
+    m_idleTimer.stop();
+}
+
+void Tfrm_Main::FormDestroy()
+{
+    FormClose();
+    setAcceptDrops(false);
+    SaveSettings();
+    SaveWindowGeometry();
+}
 
 QString Tfrm_Main::SettingsFileName() const
 {
@@ -110,90 +123,68 @@ void Tfrm_Main::SaveWindowGeometry()
     }
 }
 
-void Tfrm_Main::CreateSettingsHandlers()
-{
-    connect(bbLanguageDefault, &QPushButton::clicked, this, [this] { bbLanguageDefaultClick(); });
-}
-
 void Tfrm_Main::LoadSettings()
 {
-    LoadSettingsAndRepository();
-}
-
-bool Tfrm_Main::LoadSettingsAndRepository()
-{
     const std::string fileName = PathFromQ(SettingsFileName());
+    TSubstitutionRepository &repository = m_repositoryPage->Repository();
     try {
         const TProfileFile profile(fileName);
         if (!profile.Existed()) {
             // First start (or a file that cannot be read, which the save below refuses to replace): the defaults,
             // then a file with every key. The version panel keeps its text; the captions and hints keep theirs.
-            JvSearchFiles1.SetRootDirectory({});
-            ldLabeledEditFileMask->setText(ToQ(std::string(kSettingsDefaultMask)));
-            m_repository.AssignRepositoryFileName({});
-            cbCheckBoxBackupFiles->setChecked(false);
-            m_repository.SetWindowTitleText(std::string(InitialCaption("Form")));
-            VersionLabelText = ToQ(std::string(InitialCaption("StatusBar")));
+            m_fileListPage->Search().SetRootDirectory({});
+            m_settingsPage->SetMaskText(ToQ(std::string(kSettingsDefaultMask)));
+            repository.AssignRepositoryFileName({});
+            m_settingsPage->SetBackupChecked(false);
+            repository.SetWindowTitleText(std::string(InitialCaption("Form")));
+            m_versionLabelText = CaptionText("StatusBar");
             SaveSettings();
         } else {
-            const TSettingsValues values = ReadSettingsValues(profile, cbCheckBoxSimulate->isChecked());
-            JvSearchFiles1.SetRootDirectory(values.Path);
+            const TSettingsValues values = ReadSettingsValues(profile, m_settingsPage->SimulateChecked());
+            m_fileListPage->Search().SetRootDirectory(values.Path);
             // Like every value of the file, the mask is Windows-1252 text.
-            ldLabeledEditFileMask->setText(ToQ(values.Mask));
-            m_repository.AssignRepositoryFileName(values.DATFile);
-            cbCheckBoxBackupFiles->setChecked(values.BackupFiles);
-            cbCheckBoxSimulate->setChecked(values.SimulateFiles);
+            m_settingsPage->SetMaskText(ToQ(values.Mask));
+            repository.AssignRepositoryFileName(values.DATFile);
+            m_settingsPage->SetBackupChecked(values.BackupFiles);
+            m_settingsPage->SetSimulateChecked(values.SimulateFiles);
             ApplyLanguage(profile);
         }
-        ApplyFileMask();
+        m_fileListPage->ApplyFileMask(m_settingsPage->MaskText());
     } catch (const std::exception &e) {
         m_dialogs->ShowMessage(this, ErrorText(e));
     }
     // Also after an error: the repository named so far is opened.
-    return OpenRepositoryFile(PathToQ(m_repository.RepositoryFileName()));
+    m_repositoryPage->OpenRepositoryFile(PathToQ(repository.RepositoryFileName()));
 }
 
 void Tfrm_Main::ApplyLanguage(const TProfileFile &profile)
 {
-    const std::vector<TTextTarget> captions = CaptionTargets(*this);
+    const TTextTargets targets = TextTargets();
     for (std::string_view key : kCaptionReadOrder) {
-        const TTextTarget *target = FindTextTarget(captions, key);
-        target->Set(ToQ(ReadCaption(profile, key, FromQ(target->Get()))));
-        if (key == "LanguageColumn2") {
-            ValueListEditor2->setHorizontalHeaderLabels({ ValueListEditor1->horizontalHeaderItem(0)->text(),
-                ValueListEditor1->horizontalHeaderItem(1)->text() });
-        }
+        const TTextTarget &target = TextTargetOf(targets.Captions, key);
+        target.Set(ToQ(ReadCaption(profile, key, FromQ(target.Get()))));
     }
-    const std::vector<TTextTarget> hints = HintTargets(*this);
     for (std::string_view key : kHintReadOrder) {
-        const TTextTarget *target = FindTextTarget(hints, key);
-        target->Set(ToQ(ReadHint(profile, key, FromQ(target->Get()))));
+        const TTextTarget &target = TextTargetOf(targets.Hints, key);
+        target.Set(ToQ(ReadHint(profile, key, FromQ(target.Get()))));
     }
-    SetHint(ldLabeledEditFileMaskLabel, HintOf(ldLabeledEditFileMask));
-
-    sbStatusBarVersion->setText(VersionLabelText + QLatin1Char(' ') + QLatin1String(kProgramVersion));
-    ResultTitleText = pViewResultTitle->text();
+    sbStatusBarVersion->setText(m_versionLabelText + QLatin1Char(' ') + QLatin1String(kProgramVersion));
 }
 
 void Tfrm_Main::SaveSettings()
 {
     try {
         TProfileFile profile(PathFromQ(SettingsFileName()));
+        const TSubstitutionRepository &repository = m_repositoryPage->Repository();
         TSettingsValues values;
-        values.Path = JvSearchFiles1.RootDirectory();
-        values.Mask = FromQ(ldLabeledEditFileMask->text());
-        values.DATFile = m_repository.RepositoryFileExists() ? m_repository.RepositoryFileName() : std::string();
-        values.BackupFiles = cbCheckBoxBackupFiles->isChecked();
-        values.SimulateFiles = cbCheckBoxSimulate->isChecked();
-        const std::vector<TTextTarget> captions = CaptionTargets(*this);
-        const std::vector<TTextTarget> hints = HintTargets(*this);
-        const auto captionOf = [&](std::string_view key) {
-            // The result view's title panel may show a file's name; the base title is what is kept.
-            if (key == "ViewResultTitle")
-                return FromQ(ResultTitleText);
-            return FromQ(FindTextTarget(captions, key)->Get());
-        };
-        const auto hintOf = [&](std::string_view key) { return FromQ(FindTextTarget(hints, key)->Get()); };
+        values.Path = m_fileListPage->Search().RootDirectory();
+        values.Mask = FromQ(m_settingsPage->MaskText());
+        values.DATFile = repository.RepositoryFileExists() ? repository.RepositoryFileName() : std::string();
+        values.BackupFiles = m_settingsPage->BackupChecked();
+        values.SimulateFiles = m_settingsPage->SimulateChecked();
+        const TTextTargets targets = TextTargets();
+        const auto captionOf = [&](std::string_view key) { return FromQ(TextTargetOf(targets.Captions, key).Get()); };
+        const auto hintOf = [&](std::string_view key) { return FromQ(TextTargetOf(targets.Hints, key).Get()); };
         WriteSettings(profile, values, captionOf, hintOf);
         profile.Commit();
     } catch (const std::exception &e) {
@@ -201,35 +192,18 @@ void Tfrm_Main::SaveSettings()
     }
 }
 
-void Tfrm_Main::bbLanguageDefaultClick()
+void Tfrm_Main::OpenLanguageEditor()
 {
-    if (IsRunning())
-        return;
-    ValueListEditor1->setRowCount(0);
-    ValueListEditor2->setRowCount(0);
-    try {
-        // A missing file or section gives empty grids.
-        const TProfileFile profile(PathFromQ(SettingsFileName()));
-        FillLanguageGrid(ValueListEditor1, profile.ReadSectionRows(kCaptionsSection));
-        FillLanguageGrid(ValueListEditor2, profile.ReadSectionRows(kHintsSection));
-    } catch (const std::exception &e) {
-        m_dialogs->ShowMessage(this, ErrorText(e));
-    }
-    ShowOverlayPanel(pLanguageDefault, true);
-    bbCancel->setFocus(Qt::OtherFocusReason);
+    m_languageEditor->Load(PathFromQ(SettingsFileName()));
+    ShowOverlayPanel(m_languageEditor, true);
+    m_languageEditor->FocusCancel();
 }
 
-void Tfrm_Main::bbApplyClick()
+void Tfrm_Main::ApplyLanguageEditor()
 {
-    try {
-        TProfileFile profile(PathFromQ(SettingsFileName()));
-        profile.WriteSectionRows(kCaptionsSection, LanguageGridRows(ValueListEditor1));
-        profile.WriteSectionRows(kHintsSection, LanguageGridRows(ValueListEditor2));
-        profile.Commit();
-    } catch (const std::exception &e) {
-        m_dialogs->ShowMessage(this, ErrorText(e));
+    // A failed write leaves the editor open with the edits.
+    if (!m_languageEditor->Save(PathFromQ(SettingsFileName())))
         return;
-    }
     // Only the texts are taken back from the file: the options, the mask, the folder and the repository stay as
     // the user has them now (the file holds them as they were at the last exit).
     try {
@@ -238,9 +212,7 @@ void Tfrm_Main::bbApplyClick()
         m_dialogs->ShowMessage(this, ErrorText(e));
     }
     // The title follows a new Form text where naming the repository would have shown it: with an existing file.
-    if (m_repository.RepositoryFileExists()) {
-        m_repository.RefreshWindowTitle();
-        ShowRepositoryTitle();
-    }
-    OnClickBitButtons(bbCancel);
+    m_repositoryPage->FormTextChanged();
+    ShowOverlayPanel(m_languageEditor, false);
+    m_settingsPage->FocusLanguageButton();
 }

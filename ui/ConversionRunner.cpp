@@ -1,0 +1,134 @@
+#include "ui/ConversionRunner.h"
+
+#include "ui/ConversionView.h"
+#include "ui/FileListPage.h"
+#include "ui/LocaleBridge.h"
+#include "ui/RunLock.h"
+#include "ui/TextBridge.h"
+
+#include "engine/RunJournal.h"
+#include "engine/UndoRun.h"
+#include "repository/SubstitutionRepository.h"
+
+#include <QApplication>
+#include <QFileInfo>
+#include <QWidget>
+#include <QScopedValueRollback>
+#include <cstdlib>
+#include <exception>
+#include <utility>
+
+namespace qvc {
+
+TConversionRunner::TConversionRunner(TDialogSeam &dialogs, TRunLock &lock, TFileListPage &files,
+    const TSettingsPage &settings, const TSubstitutionRepository &repository, const QString &executablePath,
+    QWidget *window)
+    : QObject(window)
+    , m_dialogs(dialogs)
+    , m_lock(lock)
+    , m_files(files)
+    , m_settings(settings)
+    , m_repository(repository)
+    , m_executablePath(executablePath)
+    , m_window(window)
+{
+}
+
+void TConversionRunner::RunConversion()
+{
+    if (m_lock.Held())
+        return;
+    m_stopPending = false;
+    m_closeAfterRun = false;
+    TWindowConversionView view(m_files, m_settings, m_lock, *this);
+    TRunJournal journal(RunJournalFolder());
+    try {
+        qvc::RunConversion(view, m_repository.Lines(), m_repository.RenameMode(), m_files.ResultStore(),
+            MakeDisplayLocale(), &journal);
+    } catch (const std::exception &e) {
+        view.Flush();
+        m_dialogs.ShowError(m_window, ToQ(e.what()));
+    }
+    // A stop asked for during the last file found nothing left to stop; a close asked for still closes.
+    m_stopPending = false;
+    if (std::exchange(m_closeAfterRun, false))
+        Q_EMIT CloseWanted();
+}
+
+void TConversionRunner::RequestStop(bool close)
+{
+    if (!m_lock.Held() || m_askingStop)
+        return;
+    m_stopPending = true;
+    if (close)
+        m_closeAfterRun = true;
+}
+
+bool TConversionRunner::AskStop()
+{
+    m_stopPending = false;
+    QScopedValueRollback asking(m_askingStop, true);
+    // The hourglass belongs to the run, not to the question.
+    QApplication::setOverrideCursor(Qt::ArrowCursor);
+    const TAnswer answer
+        = m_dialogs.YesNo(m_window, QApplication::applicationName(), QStringLiteral("Interromper a conversão?"));
+    QApplication::restoreOverrideCursor();
+    if (answer == TAnswer::Yes)
+        return true;
+    m_closeAfterRun = false;
+    return false;
+}
+
+std::string TConversionRunner::RunJournalFolder() const
+{
+    return qvc::RunJournalFolder(
+        PathFromQ(QFileInfo(m_executablePath).absolutePath()), [](const char *name) { return std::getenv(name); });
+}
+
+void TConversionRunner::UndoLastRun()
+{
+    if (m_lock.Held())
+        return;
+    const auto listOf = [](const std::vector<std::string> &files) {
+        QString text;
+        for (const auto &file : files)
+            text += QStringLiteral("\n") + PathToQ(file);
+        return text;
+    };
+    try {
+        const std::string path = NewestJournal(RunJournalFolder());
+        if (path.empty()) {
+            m_dialogs.ShowMessage(m_window, QStringLiteral("Nenhuma conversão para desfazer."));
+            return;
+        }
+        const TJournal journal = ReadJournal(path);
+        const TUndoPlan plan = PlanUndo(journal, false);
+        if (journal.Undone || plan.Actions.empty()) {
+            m_dialogs.ShowMessage(m_window, QStringLiteral("A última conversão não tem o que desfazer."));
+            return;
+        }
+        if (!plan.NotKept.empty()) {
+            m_dialogs.ShowError(m_window,
+                QStringLiteral("A última conversão não guardou cópia destes arquivos e não pode ser desfeita; "
+                               "nada foi restaurado:")
+                    + listOf(plan.NotKept));
+            return;
+        }
+        if (!plan.Changed.empty()) {
+            m_dialogs.ShowError(m_window,
+                QStringLiteral("Estes arquivos foram alterados depois da conversão; nada foi restaurado:")
+                    + listOf(plan.Changed));
+            return;
+        }
+        const QString question = QStringLiteral("Desfazer a última conversão? %1 arquivo(s) serão restaurados.")
+                                     .arg(qulonglong(plan.FileCount()));
+        if (m_dialogs.Question(m_window, QStringLiteral("Desfazer a Última Conversão"), question) != TAnswer::Yes)
+            return;
+        ExecuteUndo(plan);
+        MarkJournalUndone(path);
+    } catch (const std::exception &e) {
+        m_dialogs.ShowError(m_window, ToQ(e.what()));
+    }
+}
+
+} // namespace qvc

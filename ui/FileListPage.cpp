@@ -1,0 +1,566 @@
+#include "ui/FileListPage.h"
+
+#include "ui/Artwork.h"
+#include "ui/FileListModel.h"
+#include "ui/HintText.h"
+#include "ui/KeyTexts.h"
+#include "ui/LocaleBridge.h"
+#include "ui/RunLock.h"
+#include "ui/TextBridge.h"
+#include "ui/TextTargets.h"
+
+#include "common/TextFormat.h"
+#include "results/ResultReport.h"
+#include "settings/SettingsKeys.h"
+#include "window/ActionTags.h"
+
+#include <QCoreApplication>
+#include <QDate>
+#include <QFrame>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QItemSelectionModel>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTableView>
+#include <QTimer>
+#include <QVBoxLayout>
+#include <algorithm>
+#include <exception>
+#include <utility>
+
+namespace qvc {
+
+namespace {
+
+// Thrown from the search's per-entry hook to end a scan that a close request interrupted.
+struct TScanStopped
+{
+};
+
+// The folder handed to a dialog: no trailing separator, except for the root folder itself.
+QString FolderWithoutSeparator(QString folder)
+{
+    while (folder.size() > 1 && folder.endsWith(QLatin1Char('/')))
+        folder.chop(1);
+    return folder;
+}
+
+// Fills the "%s" of a program text, in order, with texts that may hold any character.
+QString FillTemplate(QString text, const QStringList &arguments)
+{
+    qsizetype from = 0;
+    for (const QString &argument : arguments) {
+        const qsizetype at = text.indexOf(QLatin1String("%s"), from);
+        if (at < 0)
+            break;
+        text.replace(at, 2, argument);
+        from = at + argument.size();
+    }
+    return text;
+}
+
+// The Captions keys of the columns after the row number.
+constexpr std::string_view kColumnKeys[4]
+    = { "SelectFilesColumn1", "SelectFilesColumn2", "SelectFilesColumn3", "SelectFilesColumn4" };
+
+QString OpenDialogFilter(const QString &mask)
+{
+    return mask + QLatin1Char('|') + mask + QStringLiteral("|(*.*)|*.*");
+}
+
+// The report borrows the repository's save dialog for one call: whatever happens, the repository commands
+// find their own default extension and filter again. The folder and the name it sets are meant to stay.
+class TBorrowedSaveDialog
+{
+public:
+    explicit TBorrowedSaveDialog(TFileDialogRequest &request)
+        : m_request(request)
+        , m_saved(request)
+    {
+    }
+    ~TBorrowedSaveDialog()
+    {
+        m_request.DefaultSuffix = m_saved.DefaultSuffix;
+        m_request.Filter = m_saved.Filter;
+        m_request.FilterIndex = m_saved.FilterIndex;
+        m_request.ConfirmOverwrite = m_saved.ConfirmOverwrite;
+    }
+    TBorrowedSaveDialog(const TBorrowedSaveDialog &) = delete;
+    TBorrowedSaveDialog &operator=(const TBorrowedSaveDialog &) = delete;
+
+private:
+    TFileDialogRequest &m_request;
+    const TFileDialogRequest m_saved;
+};
+
+} // namespace
+
+TFileListPage::TFileListPage(
+    TDialogSeam &dialogs, const TRunLock &lock, TFileDialogRequest &saveDialog, QWidget *parent)
+    : QWidget(parent)
+    , m_dialogs(dialogs)
+    , m_lock(lock)
+    , m_saveDialog(saveDialog)
+    , m_fileList(m_resultStore, MakeListLocale())
+    , m_browseFolderTitle(CaptionText("BrowseFolder"))
+{
+    setObjectName(QStringLiteral("Notebook1Page0"));
+    CreateControls();
+    m_progressMessageText = pProgressMessage->text();
+    ShowProgressMessage(false);
+    ShowReadyImage(true);
+
+    // The open dialog's design values; ApplyFileMask gives it its file types.
+    m_openDialog.DefaultSuffix = QStringLiteral("pas");
+    m_openDialog.MultipleFiles = true;
+    m_openDialog.Filter = OpenDialogFilter(ToQ(std::string(kSettingsDefaultMask)));
+
+    m_search.SetOnFindFile([this](const std::string &name) { FoundFile(name); });
+    m_search.SetOnPendingEvent([this] {
+        QCoreApplication::processEvents();
+        if (m_closeAfterScan)
+            throw TScanStopped {};
+    });
+    connect(&lock, &TRunLock::Changed, this, &TFileListPage::RunLockChanged);
+}
+
+void TFileListPage::CreateControls()
+{
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+
+    slSearchListSelectFiles = new QTableView(this);
+    slSearchListSelectFiles->setObjectName(QStringLiteral("slSearchListSelectFiles"));
+    SetHint(slSearchListSelectFiles, HintText("SelectFiles"));
+    slSearchListSelectFiles->setShowGrid(true);
+    slSearchListSelectFiles->setSelectionBehavior(QAbstractItemView::SelectRows);
+    slSearchListSelectFiles->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    slSearchListSelectFiles->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    slSearchListSelectFiles->setWordWrap(false);
+    // Long paths keep their start and their file name; the middle gives way.
+    slSearchListSelectFiles->setTextElideMode(Qt::ElideMiddle);
+    slSearchListSelectFiles->setIconSize(QSize(45, 15));
+    slSearchListSelectFiles->verticalHeader()->hide();
+    slSearchListSelectFiles->verticalHeader()->setDefaultSectionSize(19);
+    slSearchListSelectFiles->horizontalHeader()->setHighlightSections(false);
+    slSearchListSelectFiles->horizontalHeader()->setSectionsClickable(true);
+    m_model = new TFileListModel(m_fileList, this);
+    m_model->SetResultStore(&m_resultStore);
+    slSearchListSelectFiles->setModel(m_model);
+    connect(slSearchListSelectFiles, &QTableView::doubleClicked, this, &TFileListPage::RowActivated);
+    auto *header = slSearchListSelectFiles->horizontalHeader();
+    header->setSectionResizeMode(1, QHeaderView::Stretch);
+    // The number column also carries the state image and the row icon in front of the number.
+    slSearchListSelectFiles->setColumnWidth(0, 34 + 45);
+    slSearchListSelectFiles->setColumnWidth(2, 100);
+    slSearchListSelectFiles->setColumnWidth(3, 53);
+    slSearchListSelectFiles->setColumnWidth(4, 100);
+    // The name gives way before the fixed columns do, down to a width that still shows a name.
+    header->setMinimumSectionSize(24);
+    FitFileListMinimumWidth();
+    slSearchListSelectFiles->viewport()->setMouseTracking(true);
+    connect(m_model, &QAbstractItemModel::rowsInserted, this, &TFileListPage::FitNumberColumn);
+    for (const auto signal : { &QAbstractItemModel::rowsInserted, &QAbstractItemModel::rowsRemoved })
+        connect(m_model, signal, this, &TFileListPage::StateChanged);
+    connect(m_model, &QAbstractItemModel::modelReset, this, &TFileListPage::StateChanged);
+    connect(slSearchListSelectFiles->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+        &TFileListPage::StateChanged);
+    connect(header, &QHeaderView::sectionClicked, this, &TFileListPage::SortByColumnClick);
+    slSearchListSelectFiles->installEventFilter(this);
+    layout->addWidget(slSearchListSelectFiles, 1);
+
+    pStatusResult = new QFrame(this);
+    pStatusResult->setObjectName(QStringLiteral("pStatusResult"));
+    pStatusResult->setFixedHeight(41);
+    auto *strip = new QHBoxLayout(pStatusResult);
+    strip->setContentsMargins(2, 2, 2, 2);
+    strip->setSpacing(4);
+    bbSaveResult = new QPushButton(CaptionText("ButtonSaveResult"), pStatusResult);
+    bbSaveResult->setObjectName(QStringLiteral("bbSaveResult"));
+    SetHint(bbSaveResult, HintText("ButtonSaveResult"));
+    bbSaveResult->setIcon(CommandPicture(11));
+    bbSaveResult->setEnabled(false);
+    bbSaveResult->setFixedHeight(37);
+    bbSaveResult->setMinimumWidth(128);
+    connect(bbSaveResult, &QPushButton::clicked, this, &TFileListPage::SaveResult);
+    strip->addWidget(bbSaveResult);
+    auto *progressColumn = new QVBoxLayout;
+    progressColumn->setSpacing(2);
+    pProgressMessage = new QLabel(CaptionText("ProgressMessage"), pStatusResult);
+    pProgressMessage->setObjectName(QStringLiteral("pProgressMessage"));
+    SetHint(pProgressMessage, HintText("ProgressMessage"));
+    pProgressMessage->setFixedHeight(21);
+    pProgressMessage->setFrameShape(QFrame::Panel);
+    pProgressMessage->setFrameShadow(QFrame::Sunken);
+    pProgressMessage->setAlignment(Qt::AlignCenter);
+    // The message gives way to the strip's width instead of widening the window while a run shows it.
+    pProgressMessage->setMinimumWidth(1);
+    pRunFileCount = new QLabel(pStatusResult);
+    pRunFileCount->setObjectName(QStringLiteral("pRunFileCount"));
+    pRunFileCount->setFixedHeight(14);
+    pRunFileCount->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    // The run disables the whole strip, yet what it says while working must stay readable.
+    for (QLabel *label : { pProgressMessage, pRunFileCount }) {
+        QPalette palette = label->palette();
+        palette.setColor(
+            QPalette::Disabled, QPalette::WindowText, palette.color(QPalette::Active, QPalette::WindowText));
+        label->setPalette(palette);
+    }
+    progressColumn->addWidget(pProgressMessage);
+    ProgressBar1 = new QProgressBar(pStatusResult);
+    ProgressBar1->setObjectName(QStringLiteral("ProgressBar1"));
+    ProgressBar1->setTextVisible(false);
+    ProgressBar1->setFixedHeight(12);
+    ProgressBar1->setRange(0, 100);
+    ProgressBar1->setValue(0);
+    // The file count goes beside the bar, so the message keeps the strip's whole width.
+    auto *barRow = new QHBoxLayout;
+    barRow->setSpacing(6);
+    barRow->addWidget(ProgressBar1, 1);
+    barRow->addWidget(pRunFileCount);
+    progressColumn->addLayout(barRow);
+    strip->addLayout(progressColumn, 1);
+    Image2 = new QLabel(pStatusResult);
+    Image2->setObjectName(QStringLiteral("Image2"));
+    Image2->setFixedSize(20, 37);
+    Image2->setAlignment(Qt::AlignCenter);
+    strip->addWidget(Image2);
+    layout->addWidget(pStatusResult);
+    setFocusProxy(slSearchListSelectFiles);
+}
+
+void TFileListPage::AddTextTargets(TTextTargets &targets)
+{
+    for (int i = 0; i < 4; ++i) {
+        // The first column, the row number, keeps its caption: the keys start at the file name column.
+        const int column = i + 1;
+        targets.Captions.push_back({ kColumnKeys[i], [this, column] { return m_model->Caption(column); },
+            [this, column](const QString &text) { m_model->SetCaption(column, text); } });
+    }
+    targets.Captions.push_back({ "BrowseFolder", [this] { return m_browseFolderTitle; },
+        [this](const QString &text) { m_browseFolderTitle = text; } });
+    targets.Captions.push_back(TextOf("ButtonSaveResult", bbSaveResult));
+    targets.Captions.push_back({ "ProgressMessage", [this] { return m_progressMessageText; },
+        [this](const QString &text) { m_progressMessageText = text; } });
+    targets.Hints.push_back(HintTargetOf("SelectFiles", static_cast<QWidget *>(slSearchListSelectFiles)));
+    targets.Hints.push_back(HintTargetOf("ButtonSaveResult", static_cast<QWidget *>(bbSaveResult)));
+    targets.Hints.push_back(HintTargetOf("ProgressMessage", static_cast<QWidget *>(pProgressMessage)));
+}
+
+bool TFileListPage::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == slSearchListSelectFiles && event->type() == QEvent::KeyRelease) {
+        const auto *key = static_cast<QKeyEvent *>(event);
+        // A held key repeats its press, but it is released once. Shift, Ctrl and Alt make no difference.
+        if (!key->isAutoRepeat() && key->key() == Qt::Key_Delete && !m_lock.Held())
+            Q_EMIT RemoveKeyReleased();
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void TFileListPage::RunLockChanged(bool held)
+{
+    if (held)
+        bbSaveResult->setEnabled(false);
+    pStatusResult->setEnabled(!held);
+}
+
+void TFileListPage::FitNumberColumn()
+{
+    // Wide enough for the largest number given so far, next to the state image and the row icon.
+    const std::size_t count = m_resultStore.Count();
+    const QString largest = QString::number(qulonglong(count == 0 ? 0 : count - 1));
+    const QFontMetrics metrics(slSearchListSelectFiles->font());
+    const int needed = slSearchListSelectFiles->iconSize().width() + metrics.horizontalAdvance(largest) + 20;
+    if (needed > slSearchListSelectFiles->columnWidth(0)) {
+        slSearchListSelectFiles->setColumnWidth(0, needed);
+        FitFileListMinimumWidth();
+    }
+}
+
+void TFileListPage::FitFileListMinimumWidth()
+{
+    // Room for the fixed columns and a name that can still be read.
+    constexpr int kNameMinimum = 160;
+    int width = kNameMinimum + slSearchListSelectFiles->verticalScrollBar()->sizeHint().width()
+        + 2 * slSearchListSelectFiles->frameWidth();
+    for (int column : { 0, 2, 3, 4 })
+        width += slSearchListSelectFiles->columnWidth(column);
+    slSearchListSelectFiles->setMinimumWidth(width);
+}
+
+bool TFileListPage::AddFileToList(const QString &name)
+{
+    return m_model->AddFile(PathFromQ(name));
+}
+
+void TFileListPage::FoundFile(const std::string &name)
+{
+    // The row is listed at once (a later duplicate is refused); the view shows new rows a few times a second.
+    m_model->AddFileLater(name);
+}
+
+void TFileListPage::HandleDroppedFiles(const QStringList &names)
+{
+    if (m_lock.Held())
+        return;
+    // Names are taken whole: cutting a long path at 260 characters would name another file, or one that
+    // exists under that shorter name and would then be converted in place of the dropped one.
+    for (const QString &name : names)
+        AddFileToList(name);
+}
+
+void TFileListPage::ApplyFileMask(const QString &mask)
+{
+    // The entry chosen last (FilterIndex) is kept by position across new file types.
+    m_openDialog.Filter = OpenDialogFilter(mask);
+    // The masks are matched against the file system's bytes, so they take the same encoding.
+    m_search.FileParams().SetMaskText(PathFromQ(mask));
+}
+
+void TFileListPage::SortByColumnClick(int column)
+{
+    if (m_lock.Held() || column < 1 || column >= kFileListColumns)
+        return;
+    m_model->SortByColumn(column);
+}
+
+void TFileListPage::ScanSubDirectory()
+{
+    const bool listWasEmpty = m_fileList.RowCount() == 0;
+    const std::optional<QString> folder = m_dialogs.BrowseFolder(
+        window(), m_browseFolderTitle, FolderWithoutSeparator(PathToQ(m_search.RootDirectory())));
+    if (!folder)
+        return;
+    m_search.SetRootDirectory(PathFromQ(*folder));
+    m_search.FileParams().FallBackToDefaultMask();
+    // A scan started from inside a running one chooses a folder, but its search returns at once.
+    const bool nested = m_search.InProgress();
+    bool completed = false;
+    try {
+        completed = m_search.Search();
+    } catch (const TScanStopped &) {
+        m_model->ShowPendingRows();
+        m_closeAfterScan = false;
+        QTimer::singleShot(0, this, &TFileListPage::CloseWanted);
+        return;
+    }
+    if (!nested)
+        m_model->ShowPendingRows();
+    if (!nested && !completed && m_search.FailedErrorNumber() != 0) {
+        // The rows found before the folder that stopped the search stay; the user learns where and why.
+        m_dialogs.ShowError(window(),
+            FillTemplate(ToQ(std::string(kCannotReadFolder)),
+                { PathToQ(m_search.FailedFolder()),
+                    QString::fromLocal8Bit(SystemReason(m_search.FailedErrorNumber())) }));
+    }
+    Q_EMIT PageWanted();
+    if (listWasEmpty)
+        SortByColumnClick(1);
+}
+
+void TFileListPage::AddFile()
+{
+    m_openDialog.Directory = FolderWithoutSeparator(PathToQ(m_search.RootDirectory()));
+    const QStringList names = m_dialogs.OpenFiles(window(), m_openDialog);
+    if (names.isEmpty())
+        return;
+    const bool listWasEmpty = m_fileList.RowCount() == 0;
+    for (const QString &name : names)
+        AddFileToList(name);
+    Q_EMIT PageWanted();
+    if (listWasEmpty)
+        SortByColumnClick(1);
+}
+
+void TFileListPage::RemoveFile()
+{
+    QItemSelectionModel *selection = slSearchListSelectFiles->selectionModel();
+    std::vector<int> rows;
+    for (const QItemSelectionRange &range : selection->selection())
+        for (int row = range.top(); row <= range.bottom(); ++row)
+            rows.push_back(row);
+    m_model->RemoveRows(std::move(rows));
+    Q_EMIT PageWanted();
+    const QModelIndex focused = selection->currentIndex();
+    if (focused.isValid())
+        selection->select(focused, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+}
+
+void TFileListPage::SelectAll()
+{
+    slSearchListSelectFiles->selectAll();
+    Q_EMIT PageWanted();
+}
+
+void TFileListPage::SaveResult()
+{
+    if (m_lock.Held() || !bbSaveResult->isEnabled())
+        return;
+    std::optional<QString> chosen;
+    {
+        TBorrowedSaveDialog borrowed(m_saveDialog);
+        const QDate today = QDate::currentDate();
+        m_saveDialog.DefaultSuffix = QStringLiteral("txt");
+        m_saveDialog.Filter = QStringLiteral("*.txt|*.txt");
+        m_saveDialog.FilterIndex = 0;
+        m_saveDialog.ConfirmOverwrite = true;
+        m_saveDialog.Directory = FolderWithoutSeparator(PathToQ(m_search.RootDirectory()));
+        m_saveDialog.FileName
+            = ToQ(ProposedReportFileName(today.year(), unsigned(today.month()), unsigned(today.day())));
+        chosen = m_dialogs.SaveFile(window(), m_saveDialog);
+        if (chosen)
+            m_saveDialog.FileName = *chosen;
+    }
+    if (!chosen)
+        return;
+    try {
+        TReportCaptions captions;
+        captions.FileName = FromQ(m_model->Caption(1));
+        captions.Updates = FromQ(m_model->Caption(2));
+        captions.Status = FromQ(m_model->Caption(3));
+        captions.Time = FromQ(m_model->Caption(4));
+        WriteResultReport(
+            PathFromQ(*chosen), ReportRowsOf(m_model->List()), std::size_t(MaxFileNameLength()), captions);
+    } catch (const std::exception &e) {
+        // The file system's message names the file as the file system spells it.
+        m_dialogs.ShowError(window(), PathToQ(e.what()));
+        return;
+    }
+    bbSaveResult->setEnabled(false);
+    Q_EMIT StateChanged();
+}
+
+int TFileListPage::RowCount() const
+{
+    return m_model->rowCount();
+}
+
+bool TFileListPage::AnyFileSelected() const
+{
+    const auto *selection = slSearchListSelectFiles->selectionModel();
+    return selection && selection->hasSelection();
+}
+
+bool TFileListPage::SaveResultEnabled() const
+{
+    return bbSaveResult->isEnabled();
+}
+
+void TFileListPage::EnableSaveResult(bool enabled)
+{
+    bbSaveResult->setEnabled(enabled);
+}
+
+int TFileListPage::MaxFileNameLength() const
+{
+    return int(m_fileList.MaxFileNameLength());
+}
+
+std::optional<int> TFileListPage::FirstSelectedRow() const
+{
+    const QItemSelectionModel *selection = slSearchListSelectFiles->selectionModel();
+    if (!selection)
+        return std::nullopt;
+    int position = -1;
+    for (const QModelIndex &index : selection->selectedRows())
+        if (position < 0 || index.row() < position)
+            position = index.row();
+    if (position < 0 || std::size_t(position) >= m_fileList.RowCount())
+        return std::nullopt;
+    return position;
+}
+
+bool TFileListPage::IsListViewport(const QObject *object) const
+{
+    return object == slSearchListSelectFiles->viewport();
+}
+
+QString TFileListPage::FailureReasonAt(const QObject *under, const QPoint &globalPosition) const
+{
+    if (!IsListViewport(under))
+        return {};
+    const QModelIndex index
+        = slSearchListSelectFiles->indexAt(slSearchListSelectFiles->viewport()->mapFromGlobal(globalPosition));
+    return index.isValid() ? m_model->FailureReason(index.row()) : QString();
+}
+
+void TFileListPage::ShowProgressMessage(bool on)
+{
+    pProgressMessage->setEnabled(on);
+    pProgressMessage->setText(on ? m_progressMessageText : QString());
+    if (!on) {
+        pRunFileCount->clear();
+        pRunFileCount->setMinimumWidth(0);
+    }
+}
+
+void TFileListPage::ShowReadyImage(bool ready)
+{
+    Image2->clear();
+    Image2->setPixmap(ReadyBusyPicture(ready ? 0 : 1));
+}
+
+void TFileListPage::ShowRunFileCount(int current, int total)
+{
+    // Room for the largest count of this run, so the bar does not shift from file to file.
+    const QString largest = QStringLiteral("Arquivo %1 de %1").arg(total);
+    const int width = pRunFileCount->fontMetrics().horizontalAdvance(largest) + 4;
+    if (pRunFileCount->minimumWidth() != width)
+        pRunFileCount->setMinimumWidth(width);
+    pRunFileCount->setText(QStringLiteral("Arquivo %1 de %2").arg(current).arg(total));
+}
+
+void TFileListPage::SetProgress(int position, int minimum, int maximum)
+{
+    if (ProgressBar1->minimum() != minimum || ProgressBar1->maximum() != maximum)
+        ProgressBar1->setRange(minimum, std::max(minimum, maximum));
+    ProgressBar1->setValue(position);
+}
+
+void TFileListPage::SelectRunRows(const std::vector<int> &rows)
+{
+    if (rows.empty())
+        return;
+    auto *model = slSearchListSelectFiles->model();
+    auto *selection = slSearchListSelectFiles->selectionModel();
+    // Rows selected one by one would each stay a range of their own, and every repaint of the list walks
+    // all of them: keep the selection as few merged ranges instead.
+    std::vector<std::pair<int, int>> ranges;
+    for (const int row : rows)
+        ranges.emplace_back(row, row);
+    for (const QItemSelectionRange &range : selection->selection())
+        ranges.emplace_back(range.top(), range.bottom());
+    std::sort(ranges.begin(), ranges.end());
+    QItemSelection merged;
+    int top = ranges.front().first;
+    int bottom = ranges.front().second;
+    const int lastColumn = model->columnCount() - 1;
+    for (std::size_t i = 1; i <= ranges.size(); ++i) {
+        if (i < ranges.size() && ranges[i].first <= bottom + 1) {
+            bottom = std::max(bottom, ranges[i].second);
+            continue;
+        }
+        merged.select(model->index(top, 0), model->index(bottom, lastColumn));
+        if (i < ranges.size()) {
+            top = ranges[i].first;
+            bottom = ranges[i].second;
+        }
+    }
+    selection->select(merged, QItemSelectionModel::ClearAndSelect);
+    const QModelIndex index = model->index(rows.back(), 0);
+    selection->setCurrentIndex(index, QItemSelectionModel::NoUpdate);
+    slSearchListSelectFiles->scrollTo(index);
+}
+
+void TFileListPage::ClearRowSelection()
+{
+    slSearchListSelectFiles->selectionModel()->clearSelection();
+}
+
+} // namespace qvc

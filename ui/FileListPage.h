@@ -1,0 +1,129 @@
+#pragma once
+// Page 0, "Converter Arquivo(s)": the file list `slSearchListSelectFiles` with the folder search and the open
+// dialog that fill it, and the status strip below it (report button, progress message, bar, ready picture) that
+// a conversion run writes to.
+#include "engine/ResultStore.h"
+#include "filelist/FileList.h"
+#include "filelist/SearchFiles.h"
+#include "ui/DialogSeam.h"
+
+#include <QWidget>
+#include <optional>
+#include <string>
+#include <vector>
+
+class QFrame;
+class QLabel;
+class QProgressBar;
+class QPushButton;
+class QTableView;
+class TFileListModel;
+
+namespace qvc {
+
+class TRunLock;
+struct TTextTargets;
+
+class TFileListPage : public QWidget
+{
+    Q_OBJECT
+public:
+    /// `saveDialog` is the window's save dialog, which the report borrows from the repository commands.
+    TFileListPage(TDialogSeam &dialogs, const TRunLock &lock, TFileDialogRequest &saveDialog, QWidget *parent);
+
+    void ScanSubDirectory(); ///< Tag 0
+    void AddFile(); ///< Tag 1
+    void RemoveFile(); ///< Tag 2
+    void SelectAll(); ///< Tag 3
+    /// Adds one row for a file name unless it is listed already.
+    bool AddFileToList(const QString &name);
+    /// Files dropped on the window, in the order the drop delivers them; refused during a run.
+    void HandleDroppedFiles(const QStringList &names);
+    /// Takes the mask field's text, as typed, into the open dialog's file types and the search's masks.
+    void ApplyFileMask(const QString &mask);
+    /// A click on a column header: sorts by columns 1 to 4; refused during a run.
+    void SortByColumnClick(int column);
+    /// "Salvar Resultado": asks for a file name and writes the framed report of every row.
+    void SaveResult();
+    /// True while a folder scan runs (its frames are on the stack).
+    bool ScanInProgress() const { return m_search.InProgress(); }
+    /// Ends a running scan; CloseWanted follows once it has unwound.
+    void CloseAfterScan() { m_closeAfterScan = true; }
+
+    int RowCount() const;
+    bool AnyFileSelected() const;
+    bool SaveResultEnabled() const;
+    void EnableSaveResult(bool enabled);
+    /// The longest file name listed, in bytes, as the report frames it.
+    int MaxFileNameLength() const;
+    /// The first selected row, if any.
+    std::optional<int> FirstSelectedRow() const;
+    /// Why the file of the row under `globalPosition` failed, when the list's viewport is `under`; empty otherwise.
+    QString FailureReasonAt(const QObject *under, const QPoint &globalPosition) const;
+    /// True for the list's viewport, whose rows have hints of their own.
+    bool IsListViewport(const QObject *object) const;
+
+    // The conversion run's view of the page.
+    void ShowProgressMessage(bool on);
+    void ShowReadyImage(bool ready);
+    /// Shows "Arquivo N de M" while the run works on file N of M.
+    void ShowRunFileCount(int current, int total);
+    void SetProgress(int position, int minimum, int maximum);
+    /// Selects these rows (the run's files so far) as few merged ranges and makes the last one current.
+    void SelectRunRows(const std::vector<int> &rows);
+    void ClearRowSelection();
+
+    /// The Captions and Hints keys of the page's controls, the progress message and the folder picker's title.
+    void AddTextTargets(TTextTargets &targets);
+
+    TSearchFiles &Search() { return m_search; }
+    TFileListModel &Model() { return *m_model; }
+    TResultStore &ResultStore() { return m_resultStore; }
+    const TFileDialogRequest &OpenDialog() const { return m_openDialog; }
+    const QString &BrowseFolderTitle() const { return m_browseFolderTitle; }
+    const QString &ProgressMessageText() const { return m_progressMessageText; }
+
+Q_SIGNALS:
+    /// A command wants this page shown.
+    void PageWanted();
+    /// Rows or the selection changed: the commands' enabled states may follow.
+    void StateChanged();
+    /// Delete was released on the list.
+    void RemoveKeyReleased();
+    /// A row was double-clicked.
+    void RowActivated();
+    /// A scan interrupted by a close request has unwound: the window may close now.
+    void CloseWanted();
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void CreateControls();
+    void FitNumberColumn();
+    void FitFileListMinimumWidth();
+    void FoundFile(const std::string &name);
+    void RunLockChanged(bool held);
+
+    TDialogSeam &m_dialogs;
+    const TRunLock &m_lock;
+    TFileDialogRequest &m_saveDialog;
+    TResultStore m_resultStore;
+    TFileList m_fileList;
+    TSearchFiles m_search; ///< `JvSearchFiles1`: RootDirectory and the file masks
+    TFileDialogRequest m_openDialog; ///< `OpenDialog`: file types from the mask, the entry chosen last
+    QString m_browseFolderTitle; ///< title of the folder picker `JvBrowseFolder1`
+    QString m_progressMessageText;
+    bool m_closeAfterScan = false;
+
+    TFileListModel *m_model = nullptr;
+    QTableView *slSearchListSelectFiles = nullptr;
+    QFrame *pStatusResult = nullptr;
+    QPushButton *bbSaveResult = nullptr;
+    QLabel *pProgressMessage = nullptr;
+    QLabel *pRunFileCount = nullptr;
+    QProgressBar *ProgressBar1 = nullptr;
+    QLabel *Image2 = nullptr;
+};
+
+} // namespace qvc

@@ -1,0 +1,54 @@
+#pragma once
+// Page 2, "Configurações": the backup and simulate options, the file mask field and the button that opens the
+// language editor.
+#include <QWidget>
+
+class QCheckBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+namespace qvc {
+
+class TRunLock;
+struct TTextTargets;
+
+class TSettingsPage : public QWidget
+{
+    Q_OBJECT
+public:
+    TSettingsPage(const TRunLock &lock, QWidget *parent);
+
+    bool BackupChecked() const;
+    bool SimulateChecked() const;
+    void SetBackupChecked(bool checked);
+    void SetSimulateChecked(bool checked);
+    /// The mask field's text, as typed.
+    QString MaskText() const;
+    void SetMaskText(const QString &mask);
+
+    /// Gives the focus back to bbLanguageDefault (the language editor closed).
+    void FocusLanguageButton();
+
+    /// The Captions and Hints keys of the page's controls.
+    void AddTextTargets(TTextTargets &targets);
+
+Q_SIGNALS:
+    /// The mask field lost the focus to another control of the window: its text is the new mask.
+    void MaskLeft(const QString &mask);
+    /// "Editar a limguagem padão..." was clicked (never during a run).
+    void LanguageEditorWanted();
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    const TRunLock &m_lock;
+    QCheckBox *cbCheckBoxBackupFiles = nullptr;
+    QCheckBox *cbCheckBoxSimulate = nullptr;
+    QLabel *ldLabeledEditFileMaskLabel = nullptr;
+    QLineEdit *ldLabeledEditFileMask = nullptr;
+    QPushButton *bbLanguageDefault = nullptr;
+};
+
+} // namespace qvc
