@@ -11,6 +11,9 @@
 #include "repository/RepositoryFile.h"
 #include "ui/DialogSeam.h"
 #include "ui/RepositoryModel.h"
+#include "ui/ConversionRunner.h"
+#include "ui/FileListPage.h"
+#include "ui/RepositoryPage.h"
 #include "ui/TextBridge.h"
 #include "ui/uFrm_Main.h"
 
@@ -113,11 +116,11 @@ void WindowRun(benchmark::State &state, bool simulate)
     auto window = std::make_unique<Tfrm_Main>(&dialogs, QStringLiteral("/tmp/qvc-windowrun-bench/qvConvertFiles"));
     window->show();
     for (const auto &file : files)
-        window->AddFileToList(qvc::PathToQ(file));
-    window->RepositoryModel().BeginChange();
-    window->Repository().SetLines(w.Lines);
-    window->RepositoryModel().EndChange();
-    window->cbCheckBoxSimulate->setChecked(simulate);
+        window->FileListPage().AddFileToList(qvc::PathToQ(file));
+    window->RepositoryPage().Model().BeginChange();
+    window->RepositoryPage().Repository().SetLines(w.Lines);
+    window->RepositoryPage().Model().EndChange();
+    window->findChild<QCheckBox *>(QStringLiteral("cbCheckBoxSimulate"))->setChecked(simulate);
     QCoreApplication::processEvents();
     for (auto _ : state) {
         if (!simulate) {
@@ -125,7 +128,7 @@ void WindowRun(benchmark::State &state, bool simulate)
             FreshCopy();
             state.ResumeTiming();
         }
-        window->RunConversion();
+        window->Runner().RunConversion();
     }
     state.counters["files"] = double(files.size());
     window->close();

@@ -10,6 +10,10 @@
 #include "ui/LocaleBridge.h"
 #include "ui/TextBridge.h"
 #include "ui/uFrm_Main.h"
+#include "ui/FileListModel.h"
+#include "ui/FileListPage.h"
+#include "ui/SettingsPage.h"
+#include "window/ActionTags.h"
 
 #include <QAction>
 #include <QApplication>
@@ -106,21 +110,21 @@ void WindowScan(benchmark::State &state, bool intoEmptyList)
     const QString executable = qvc::PathToQ(TreeRoot()) + QStringLiteral("/qvConvertFiles");
     auto window = std::make_unique<Tfrm_Main>(&dialogs, executable);
     window->show();
-    window->ApplyFileMask();
+    window->FileListPage().ApplyFileMask(window->SettingsPage().MaskText());
     QCoreApplication::processEvents();
     for (auto _ : state) {
         state.PauseTiming();
-        window->FileListModel().Clear();
+        window->FileListPage().Model().Clear();
         if (!intoEmptyList)
-            window->AddFileToList(QStringLiteral("/first.pas"));
+            window->FileListPage().AddFileToList(QStringLiteral("/first.pas"));
         dialogs.FolderAnswers = { qvc::PathToQ(TreeRoot()) };
         QCoreApplication::processEvents();
         state.ResumeTiming();
-        window->OnExecuteAction(window->actScanSubDirectory);
+        window->OnExecuteAction(window->ActionByTag(qvc::tagScanSubDirectory));
         // The list is drawn once the scan is over, as the user sees it.
         QCoreApplication::processEvents();
     }
-    state.counters["files"] = double(window->FileListModel().rowCount());
+    state.counters["files"] = double(window->FileListPage().Model().rowCount());
     window->close();
 }
 

@@ -51,8 +51,19 @@ public:
     qvc::TRepositoryPage &RepositoryPage() { return *m_repositoryPage; }
     qvc::TSettingsPage &SettingsPage() { return *m_settingsPage; }
     qvc::TResultView &ResultView() { return *m_resultView; }
+    qvc::TLanguageEditor &LanguageEditor() { return *m_languageEditor; }
     qvc::TConversionRunner &Runner() { return *m_runner; }
-    const qvc::TRunLock &RunLock() const { return m_runLock; }
+    /// The run's guard: held while a conversion runs.
+    qvc::TRunLock &RunLock() { return m_runLock; }
+    /// The repository's save dialog `sdSaveRepositoryData`; it keeps its state between uses, and the report
+    /// borrows it.
+    qvc::TFileDialogRequest &SaveDialog() { return m_saveDialog; }
+
+    /// Shows or hides an overlay (the language editor or the result view) over the work area; while one shows,
+    /// the menu bar and the work area are disabled.
+    void ShowOverlayPanel(QWidget *panel, bool show);
+    /// Shows the long hint of `object` (or its nearest enclosing object with a hint) in the hint line.
+    void ShowHintOf(QObject *object);
 
     /// The settings file: the settings base path with ".ini" (beside the executable unless installed).
     QString SettingsFileName() const;
@@ -100,8 +111,6 @@ private:
     void ScheduleUpdate();
     void obOutlookBarOptionsButtonClick(int index);
     void ShowApplicationHint();
-    void ShowHintOf(QObject *object);
-    void ShowOverlayPanel(QWidget *panel, bool show);
     void LayoutOverlay(QWidget *panel);
     void ShowResultOfSelectedRow();
     void RunLockChanged(bool held);
@@ -111,8 +120,6 @@ private:
     QString m_executablePath;
     QString m_settingsBase; ///< replaced extension gives the settings file (".ini") and default repository (".dat")
     QString m_versionLabelText;
-    /// The repository's save dialog `sdSaveRepositoryData`; it keeps its state between uses, and the report
-    /// borrows it.
     qvc::TFileDialogRequest m_saveDialog;
     qvc::TRunLock m_runLock;
     QTimer m_idleTimer;

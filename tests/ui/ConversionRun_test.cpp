@@ -60,7 +60,7 @@ void ConversionRunTest::cleanup()
 
 void ConversionRunTest::SetPairs(const std::vector<std::string> &lines)
 {
-    Tfrm_Main &w = m_fixture->Window();
+    TMainProbe w = m_fixture->Window();
     w.RepositoryModel().BeginChange();
     w.Repository().SetLines(lines);
     w.RepositoryModel().EndChange();
@@ -83,7 +83,7 @@ int ConversionRunTest::Image(int row) const
 
 void ConversionRunTest::runWritesCellsImagesAndResults()
 {
-    Tfrm_Main &w = m_fixture->Window();
+    TMainProbe w = m_fixture->Window();
     const QString a = m_fixture->WriteFile(QStringLiteral("src/Unit1.pas"), "uses Forms, Controls;\nend.");
     const QString b = m_fixture->WriteFile(QStringLiteral("src/Plain.pas"), "begin\r\nend.\r\n");
     const QString missing = m_fixture->Dir() + QStringLiteral("/src/Missing.pas");
@@ -128,7 +128,7 @@ void ConversionRunTest::runWritesCellsImagesAndResults()
 
 void ConversionRunTest::secondRunResetsRowsAndKeepsOlderSlots()
 {
-    Tfrm_Main &w = m_fixture->Window();
+    TMainProbe w = m_fixture->Window();
     const QString a = m_fixture->WriteFile(QStringLiteral("A.pas"), "uses Forms;\r\n");
     const QString b = m_fixture->WriteFile(QStringLiteral("B.pas"), "uses Forms;\r\n");
     QVERIFY(w.AddFileToList(a));
@@ -159,7 +159,7 @@ void ConversionRunTest::secondRunResetsRowsAndKeepsOlderSlots()
 
 void ConversionRunTest::writeFailureEndsTheRunAndUnlocks()
 {
-    Tfrm_Main &w = m_fixture->Window();
+    TMainProbe w = m_fixture->Window();
     const QString a = m_fixture->WriteFile(QStringLiteral("A.pas"), "uses Forms;\r\n");
     const QString b = m_fixture->WriteFile(QStringLiteral("B.pas"), "uses Forms;\r\n");
     const QString c = m_fixture->WriteFile(QStringLiteral("C.pas"), "uses Forms;\r\n");
@@ -195,16 +195,16 @@ void ConversionRunTest::writeFailureEndsTheRunAndUnlocks()
 
 void ConversionRunTest::nothingChangesTheListDuringARun()
 {
-    Tfrm_Main &w = m_fixture->Window();
+    TMainProbe w = m_fixture->Window();
     w.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    QVERIFY(QTest::qWaitForWindowExposed(&w.Window()));
     for (int i = 0; i < 3; ++i)
         QVERIFY(w.AddFileToList(m_fixture->WriteFile(QStringLiteral("F%1.pas").arg(i), "uses Forms;\r\n")));
     SetPairs({ "Forms=QForms", "Controls=QControls" });
     const QString extra = m_fixture->WriteFile(QStringLiteral("Extra.pas"), "x\r\n");
     bool sawRun = false;
     bool lockedBars = false;
-    QTimer::singleShot(0, &w, [&] {
+    QTimer::singleShot(0, &w.Window(), [&] {
         sawRun = w.IsRunning();
         lockedBars = !w.ActionMainMenuBar1->isEnabled() && !w.ActionToolBar1->isEnabled()
             && !w.obOutlookBarOptions->isEnabled() && !w.pStatusResult->isEnabled();

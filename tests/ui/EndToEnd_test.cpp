@@ -38,11 +38,11 @@ private Q_SLOTS:
     void sessionsComeBackAsLeft();
 
 private:
-    Tfrm_Main &Start();
+    TMainProbe Start();
     void Run(QAction *action);
     void TypeInto(QWidget *target, const QString &text);
     /// What must be back at every start after the working session.
-    void CheckWorkingState(Tfrm_Main &w);
+    void CheckWorkingState(TMainProbe w);
 
     TWindowFixture m_fixture;
     QString m_tree;
@@ -54,12 +54,12 @@ void EndToEndTest::initTestCase()
     qvc::SetUpApplication(*qApp);
 }
 
-Tfrm_Main &EndToEndTest::Start()
+TMainProbe EndToEndTest::Start()
 {
-    Tfrm_Main &w = m_fixture.Create();
+    TMainProbe w(m_fixture.Create());
     w.show();
     w.activateWindow();
-    if (!QTest::qWaitForWindowActive(&w))
+    if (!QTest::qWaitForWindowActive(&w.Window()))
         qWarning("window not active");
     SettleEvents();
     return w;
@@ -79,11 +79,11 @@ void EndToEndTest::TypeInto(QWidget *target, const QString &text)
         QTest::keyClick(target, c.toLatin1());
 }
 
-void EndToEndTest::CheckWorkingState(Tfrm_Main &w)
+void EndToEndTest::CheckWorkingState(TMainProbe w)
 {
-    QCOMPARE(qvc::PathToQ(w.JvSearchFiles1.RootDirectory()), m_tree);
+    QCOMPARE(qvc::PathToQ(w.JvSearchFiles1().RootDirectory()), m_tree);
     QCOMPARE(w.ldLabeledEditFileMask->text(), QStringLiteral("*.pas"));
-    QCOMPARE(w.JvSearchFiles1.FileParams().MaskText(), std::string("*.pas"));
+    QCOMPARE(w.JvSearchFiles1().FileParams().MaskText(), std::string("*.pas"));
     QCOMPARE(qvc::PathToQ(w.Repository().RepositoryFileName()), m_dat);
     QCOMPARE(w.Repository().Lines(), std::vector<std::string>({ "Forms=QForms" }));
     QCOMPARE(w.windowTitle(), QStringLiteral("Utilitário para converter arquivos DELPHI e KYLIX. (%1)").arg(m_dat));
@@ -107,7 +107,7 @@ void EndToEndTest::sessionsComeBackAsLeft()
 
     // First start in an empty folder: the settings file appears beside the program.
     {
-        Tfrm_Main &w = Start();
+        TMainProbe w(Start());
         QVERIFY(QFile::exists(ini));
         QCOMPARE(w.sbStatusBarVersion->text(), QStringLiteral("Versão : 2.01"));
         m_fixture.Destroy();
@@ -115,7 +115,7 @@ void EndToEndTest::sessionsComeBackAsLeft()
 
     // The working session.
     {
-        Tfrm_Main &w = Start();
+        TMainProbe w(Start());
         QTest::mouseClick(w.obOutlookBarOptionsButtons[2], Qt::LeftButton);
         QTest::mouseClick(
             w.cbCheckBoxBackupFiles, Qt::LeftButton, {}, QPoint(6, w.cbCheckBoxBackupFiles->height() / 2));
@@ -125,7 +125,7 @@ void EndToEndTest::sessionsComeBackAsLeft()
         TypeInto(w.ldLabeledEditFileMask, QStringLiteral("*.pas"));
         w.cbCheckBoxSimulate->setFocus(); // leaving the field applies the mask
         SettleEvents();
-        QCOMPARE(w.JvSearchFiles1.FileParams().MaskText(), std::string("*.pas"));
+        QCOMPARE(w.JvSearchFiles1().FileParams().MaskText(), std::string("*.pas"));
 
         m_fixture.Dialogs.FolderAnswers.push_back(m_tree);
         Run(w.actScanSubDirectory);
@@ -166,7 +166,7 @@ void EndToEndTest::sessionsComeBackAsLeft()
 
     // The next start comes back as the working session left it; a caption is changed in the language editor.
     {
-        Tfrm_Main &w = Start();
+        TMainProbe w(Start());
         CheckWorkingState(w);
         QTest::mouseClick(w.obOutlookBarOptionsButtons[2], Qt::LeftButton);
         QTest::mouseClick(w.bbLanguageDefault, Qt::LeftButton);
@@ -194,7 +194,7 @@ void EndToEndTest::sessionsComeBackAsLeft()
 
     // And the start after that has the caption as well.
     {
-        Tfrm_Main &w = Start();
+        TMainProbe w(Start());
         CheckWorkingState(w);
         QCOMPARE(w.obOutlookBarOptionsButtons[0]->text(), QStringLiteral("Converter"));
         QTest::mouseClick(w.obOutlookBarOptionsButtons[0], Qt::LeftButton);

@@ -34,7 +34,7 @@ using qvc::PathToQ;
 namespace {
 
 // The cells of one column, top to bottom, as the list shows them.
-QStringList ColumnTexts(Tfrm_Main &w, int column)
+QStringList ColumnTexts(TMainProbe w, int column)
 {
     QStringList texts;
     const QAbstractItemModel *model = w.slSearchListSelectFiles->model();
@@ -43,13 +43,13 @@ QStringList ColumnTexts(Tfrm_Main &w, int column)
     return texts;
 }
 
-QStringList Names(Tfrm_Main &w)
+QStringList Names(TMainProbe w)
 {
     return ColumnTexts(w, 1);
 }
 
 // The header pictures as one text, "0" none, "1" up, "2" down, checked against what the header shows.
-QString HeaderPictures(Tfrm_Main &w)
+QString HeaderPictures(TMainProbe w)
 {
     QString pictures;
     const QAbstractItemModel *model = w.slSearchListSelectFiles->model();
@@ -64,13 +64,13 @@ QString HeaderPictures(Tfrm_Main &w)
 }
 
 // Selects one whole row, whatever modifier keys an earlier simulated key event left behind.
-void SelectRow(Tfrm_Main &w, int row)
+void SelectRow(TMainProbe w, int row)
 {
     w.slSearchListSelectFiles->selectionModel()->select(w.slSearchListSelectFiles->model()->index(row, 0),
         QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
 }
 
-QList<int> SelectedRows(Tfrm_Main &w)
+QList<int> SelectedRows(TMainProbe w)
 {
     QList<int> rows;
     for (const QModelIndex &index : w.slSearchListSelectFiles->selectionModel()->selectedRows())
@@ -91,7 +91,7 @@ QStringList CoreSearchOrder(const QString &folder)
     return names;
 }
 
-void ClickHeader(Tfrm_Main &w, int column)
+void ClickHeader(TMainProbe w, int column)
 {
     QHeaderView *header = w.slSearchListSelectFiles->horizontalHeader();
     const QPoint at(header->sectionViewportPosition(column) + header->sectionSize(column) / 2, header->height() / 2);
@@ -163,7 +163,7 @@ private Q_SLOTS:
     void maskFieldAppliesOnFocusOutOnly();
 
 private:
-    Tfrm_Main &Window() { return m_fixture->Window(); }
+    TMainProbe Window() { return m_fixture->Window(); }
     qvc::TScriptedDialogSeam &Dialogs() { return m_fixture->Dialogs; }
     QString Folder(const QString &name) const { return m_fixture->Dir() + QLatin1Char('/') + name; }
     void AddRows(const QStringList &names)
@@ -183,9 +183,9 @@ void FileListTest::initTestCase()
 void FileListTest::init()
 {
     m_fixture = new TWindowFixture;
-    Tfrm_Main &w = m_fixture->Create();
+    TMainProbe w(m_fixture->Create());
     w.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    QVERIFY(QTest::qWaitForWindowExposed(&w.Window()));
     // The settings would apply the mask at start-up; here the field's design text is applied.
     w.ApplyFileMask();
     SettleEvents();
@@ -219,14 +219,14 @@ void FileListTest::listLayout()
 
 void FileListTest::scanSortsAnEmptyListThenAppendsInSearchOrder()
 {
-    Tfrm_Main &w = Window();
+    TMainProbe w(Window());
     for (const char *name : { "tree/b.pas", "tree/A.PAS", "tree/sub/c.dfm", "tree/sub/d.txt", "tree/.svn/e.pas",
              "tree/z.xfm", "more/q.dpr", "more/deep/p.pas", "more/deep/x.dpk", "more/M.Pas" })
         m_fixture->WriteFile(QLatin1String(name), "unit");
     // An empty mask field scans with the default masks and stays empty.
     w.ldLabeledEditFileMask->setText(QString());
     w.ApplyFileMask();
-    w.JvSearchFiles1.SetRootDirectory(PathFromQ(Folder(QStringLiteral("start/"))));
+    w.JvSearchFiles1().SetRootDirectory(PathFromQ(Folder(QStringLiteral("start/"))));
     w.obOutlookBarOptionsButtonClick(2);
     Dialogs().FolderAnswers = { Folder(QStringLiteral("tree")), Folder(QStringLiteral("more")) };
 
@@ -235,7 +235,7 @@ void FileListTest::scanSortsAnEmptyListThenAppendsInSearchOrder()
     QCOMPARE(pickers.size(), std::size_t(1));
     QCOMPARE(pickers[0].Text, QStringLiteral("Selecionar diretório : "));
     QCOMPARE(pickers[0].Directory, Folder(QStringLiteral("start")));
-    QCOMPARE(PathToQ(w.JvSearchFiles1.RootDirectory()), Folder(QStringLiteral("tree")));
+    QCOMPARE(PathToQ(w.JvSearchFiles1().RootDirectory()), Folder(QStringLiteral("tree")));
     QVERIFY(w.ldLabeledEditFileMask->text().isEmpty());
     QCOMPARE(w.Notebook1->currentIndex(), 0);
     // Into an empty list: sorted ascending by name, the downward triangle on the name column.
@@ -258,7 +258,7 @@ void FileListTest::scanSortsAnEmptyListThenAppendsInSearchOrder()
 
 void FileListTest::scanIntoEmptiedListFollowsTheTriangle()
 {
-    Tfrm_Main &w = Window();
+    TMainProbe w(Window());
     m_fixture->WriteFile(QStringLiteral("tree/a.pas"), "unit");
     m_fixture->WriteFile(QStringLiteral("tree/b.pas"), "unit");
     QDir().mkpath(Folder(QStringLiteral("empty")));
@@ -292,14 +292,14 @@ void FileListTest::scanIntoEmptiedListFollowsTheTriangle()
 
 void FileListTest::cancelledPickerChangesNothing()
 {
-    Tfrm_Main &w = Window();
-    w.JvSearchFiles1.SetRootDirectory("/nowhere/");
+    TMainProbe w(Window());
+    w.JvSearchFiles1().SetRootDirectory("/nowhere/");
     w.obOutlookBarOptionsButtonClick(1);
     Dialogs().FolderAnswers = { QString() };
     Run(w.actScanSubDirectory);
     QCOMPARE(Dialogs().CallsOf(QStringLiteral("folder")).size(), std::size_t(1));
     QCOMPARE(Dialogs().CallsOf(QStringLiteral("folder"))[0].Directory, QStringLiteral("/nowhere"));
-    QCOMPARE(w.JvSearchFiles1.RootDirectory(), std::string("/nowhere/"));
+    QCOMPARE(w.JvSearchFiles1().RootDirectory(), std::string("/nowhere/"));
     QCOMPARE(w.Notebook1->currentIndex(), 1);
     QCOMPARE(HeaderPictures(w), QStringLiteral("00000"));
     // So does a cancelled open dialog.
@@ -311,7 +311,7 @@ void FileListTest::cancelledPickerChangesNothing()
 
 void FileListTest::unreadableFolderIsReportedOnceAndKeepsRows()
 {
-    Tfrm_Main &w = Window();
+    TMainProbe w(Window());
     // A tree whose listing order is fixed: R holds b.pas, a.pas, then x (unreadable) and y.
     const std::string root = "/R";
     const std::map<std::string, std::vector<qvc::TFolderEntry>> tree = {
@@ -320,7 +320,7 @@ void FileListTest::unreadableFolderIsReportedOnceAndKeepsRows()
                 { "y", qvc::TEntryKind::Folder } } },
         { "/R/y/", { { "y1.pas", qvc::TEntryKind::File } } },
     };
-    w.JvSearchFiles1.SetFolderLister([&tree](const std::string &prefix, const qvc::TFolderEntryHandler &onEntry) {
+    w.JvSearchFiles1().SetFolderLister([&tree](const std::string &prefix, const qvc::TFolderEntryHandler &onEntry) {
         const auto folder = tree.find(prefix);
         if (folder == tree.end())
             return EACCES;
@@ -339,7 +339,7 @@ void FileListTest::unreadableFolderIsReportedOnceAndKeepsRows()
     QCOMPARE(w.Notebook1->currentIndex(), 0);
 
     // A folder removed after it was picked stops the search at once, with its own reason.
-    w.JvSearchFiles1.SetFolderLister(qvc::ListFolderPosix);
+    w.JvSearchFiles1().SetFolderLister(qvc::ListFolderPosix);
     Dialogs().FolderAnswers = { Folder(QStringLiteral("gone")) };
     Run(w.actScanSubDirectory);
     const auto second = Dialogs().CallsOf(QStringLiteral("error"));
@@ -351,7 +351,7 @@ void FileListTest::unreadableFolderIsReportedOnceAndKeepsRows()
 
 void FileListTest::secondScanDuringAScanOnlyPicksAFolder()
 {
-    Tfrm_Main &w = Window();
+    TMainProbe w(Window());
     for (const char *name : { "one/a.pas", "one/s/b.pas", "one/t/c.pas", "two/z.pas" })
         m_fixture->WriteFile(QLatin1String(name), "unit");
     AddRows({ QStringLiteral("first.pas") });
@@ -359,8 +359,8 @@ void FileListTest::secondScanDuringAScanOnlyPicksAFolder()
     bool nestedRan = false;
     SettleEvents();
     // Fires at the first entry the search hands the window.
-    QTimer::singleShot(0, &w, [&] {
-        nestedRan = w.JvSearchFiles1.InProgress();
+    QTimer::singleShot(0, &w.Window(), [&] {
+        nestedRan = w.JvSearchFiles1().InProgress();
         w.actScanSubDirectory->trigger();
     });
     w.actScanSubDirectory->trigger();
@@ -368,33 +368,33 @@ void FileListTest::secondScanDuringAScanOnlyPicksAFolder()
     QCOMPARE(Dialogs().CallsOf(QStringLiteral("folder")).size(), std::size_t(2));
     QCOMPARE(
         Names(w), QStringList { Folder(QStringLiteral("first.pas")) } + CoreSearchOrder(Folder(QStringLiteral("one"))));
-    QCOMPARE(PathToQ(w.JvSearchFiles1.RootDirectory()), Folder(QStringLiteral("two")));
+    QCOMPARE(PathToQ(w.JvSearchFiles1().RootDirectory()), Folder(QStringLiteral("two")));
     QVERIFY(Dialogs().CallsOf(QStringLiteral("error")).empty());
-    QVERIFY(!w.JvSearchFiles1.InProgress());
+    QVERIFY(!w.JvSearchFiles1().InProgress());
 }
 
 void FileListTest::closeDuringAScanEndsItAndCloses()
 {
-    Tfrm_Main &w = Window();
+    TMainProbe w(Window());
     for (const char *name : { "tree/a.pas", "tree/s/b.pas", "tree/t/c.pas" })
         m_fixture->WriteFile(QLatin1String(name), "unit");
     Dialogs().FolderAnswers = { Folder(QStringLiteral("tree")) };
     SettleEvents();
-    QTimer::singleShot(0, &w, [&w] { w.close(); });
+    QTimer::singleShot(0, &w.Window(), [&w] { w.close(); });
     w.actScanSubDirectory->trigger();
-    QVERIFY(!w.JvSearchFiles1.InProgress());
+    QVERIFY(!w.JvSearchFiles1().InProgress());
     QVERIFY(w.slSearchListSelectFiles->model()->rowCount() < 3);
     QTRY_VERIFY(!w.isVisible());
 }
 
 void FileListTest::rowsAppearWhileTheScanGoesOn()
 {
-    Tfrm_Main &w = Window();
+    TMainProbe w(Window());
     // One slow folder of 400 files, 2 ms per entry: the scan lasts about 0.8 s.
     std::vector<std::string> names;
     for (int i = 0; i < 400; ++i)
         names.push_back("u" + std::to_string(i) + ".pas");
-    w.JvSearchFiles1.SetFolderLister([&names](const std::string &, const qvc::TFolderEntryHandler &onEntry) {
+    w.JvSearchFiles1().SetFolderLister([&names](const std::string &, const qvc::TFolderEntryHandler &onEntry) {
         for (const std::string &name : names) {
             QThread::msleep(2);
             onEntry({ name, qvc::TEntryKind::File });
@@ -406,8 +406,8 @@ void FileListTest::rowsAppearWhileTheScanGoesOn()
     int shownDuringScan = -1;
     bool wasScanning = false;
     SettleEvents();
-    QTimer::singleShot(300, &w, [&] {
-        wasScanning = w.JvSearchFiles1.InProgress();
+    QTimer::singleShot(300, &w.Window(), [&] {
+        wasScanning = w.JvSearchFiles1().InProgress();
         shownDuringScan = w.slSearchListSelectFiles->model()->rowCount();
     });
     w.actScanSubDirectory->trigger();
@@ -418,8 +418,8 @@ void FileListTest::rowsAppearWhileTheScanGoesOn()
 
 void FileListTest::addDedupesOneFileAndNumbersForGood()
 {
-    Tfrm_Main &w = Window();
-    w.JvSearchFiles1.SetRootDirectory(PathFromQ(Folder(QStringLiteral("src/"))));
+    TMainProbe w(Window());
+    w.JvSearchFiles1().SetRootDirectory(PathFromQ(Folder(QStringLiteral("src/"))));
     const QString a = Folder(QStringLiteral("C.pas")), b = Folder(QStringLiteral("B.pas")),
                   c = Folder(QStringLiteral("A.pas")), d = Folder(QStringLiteral("D.pas"));
     // "b.PAS" is the file "B.pas" under another spelling, as a case-insensitive file system would show it.
@@ -460,7 +460,7 @@ void FileListTest::addDedupesOneFileAndNumbersForGood()
 
 void FileListTest::namesDifferingOnlyInCaseAreTwoFiles()
 {
-    Tfrm_Main &w = Window();
+    TMainProbe w(Window());
     const QString lower = m_fixture->WriteFile(QStringLiteral("case/Unit1.pas"), "unit");
     const QString upper = m_fixture->WriteFile(QStringLiteral("case/UNIT1.pas"), "unit");
     QVERIFY(QFile::link(Folder(QStringLiteral("case")), Folder(QStringLiteral("CASE"))));
@@ -471,7 +471,7 @@ void FileListTest::namesDifferingOnlyInCaseAreTwoFiles()
     QCOMPARE(names, (QStringList { upper, lower }));
 
     // Either file named again, or reached through the link to its folder in another letter case, adds nothing.
-    Drop(w, { upper, Folder(QStringLiteral("CASE/Unit1.pas")), Folder(QStringLiteral("CASE/UNIT1.pas")) });
+    Drop(w.Window(), { upper, Folder(QStringLiteral("CASE/Unit1.pas")), Folder(QStringLiteral("CASE/UNIT1.pas")) });
     QCOMPARE(Names(w).size(), 2);
 
     // Removing one row forgets that row's name only: the other file stays listed.
@@ -487,7 +487,8 @@ void FileListTest::namesDifferingOnlyInCaseAreTwoFiles()
 void FileListTest::openDialogRemembersFileTypeByPosition()
 {
     TFilterChoosingSeam seam;
-    Tfrm_Main w(&seam, m_fixture->ExecutablePath());
+    Tfrm_Main window(&seam, m_fixture->ExecutablePath());
+    TMainProbe w(window);
     w.ApplyFileMask();
     seam.OpenAnswers = { { Folder(QStringLiteral("a.pas")) }, { Folder(QStringLiteral("b.pas")) } };
     seam.ChosenFilterIndex = 1;
@@ -504,7 +505,7 @@ void FileListTest::openDialogRemembersFileTypeByPosition()
 
 void FileListTest::dropAddsInOrderWithoutSortOrPageChange()
 {
-    Tfrm_Main &w = Window();
+    TMainProbe w(Window());
     const QString folder = Folder(QStringLiteral("dropped"));
     QDir().mkpath(folder);
     const QString z = m_fixture->WriteFile(QStringLiteral("z.pas"), "unit"), a = Folder(QStringLiteral("a.txt"));
@@ -512,7 +513,7 @@ void FileListTest::dropAddsInOrderWithoutSortOrPageChange()
     QVERIFY(QFile::link(z, Folder(QStringLiteral("Z.PAS"))));
     const QString longName = Folder(QString(300, QLatin1Char('n')) + QStringLiteral(".pas"));
     w.obOutlookBarOptionsButtonClick(2);
-    Drop(w, { z, folder, a, Folder(QStringLiteral("Z.PAS")), longName });
+    Drop(w.Window(), { z, folder, a, Folder(QStringLiteral("Z.PAS")), longName });
     QCOMPARE(Names(w), (QStringList { z, folder, a, longName }));
     QCOMPARE(ColumnTexts(w, 0), (QStringList { "0", "1", "2", "3" }));
     QCOMPARE(HeaderPictures(w), QStringLiteral("00000"));
@@ -524,16 +525,16 @@ void FileListTest::dropAddsInOrderWithoutSortOrPageChange()
     mime.setUrls({ QUrl::fromLocalFile(Folder(QStringLiteral("late.pas"))) });
     QDragEnterEvent enter(QPoint(20, 20), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
     enter.ignore();
-    QCoreApplication::sendEvent(&w, &enter);
+    QCoreApplication::sendEvent(&w.Window(), &enter);
     QVERIFY(!enter.isAccepted());
-    Drop(w, { Folder(QStringLiteral("late.pas")) });
+    Drop(w.Window(), { Folder(QStringLiteral("late.pas")) });
     w.EndRunLock();
     QCOMPARE(Names(w).size(), 4);
 }
 
 void FileListTest::removeSelectsTheFocusRow()
 {
-    Tfrm_Main &w = Window();
+    TMainProbe w(Window());
     AddRows({ "r0.pas", "r1.pas", "r2.pas", "r3.pas", "r4.pas" });
     QItemSelectionModel *selection = w.slSearchListSelectFiles->selectionModel();
     const QAbstractItemModel *model = w.slSearchListSelectFiles->model();
@@ -556,7 +557,7 @@ void FileListTest::removeSelectsTheFocusRow()
 
 void FileListTest::selectAllSelectsEveryRow()
 {
-    Tfrm_Main &w = Window();
+    TMainProbe w(Window());
     // No rows: disabled.
     Run(w.actSelectAll);
     QVERIFY(SelectedRows(w).isEmpty());
@@ -596,7 +597,7 @@ void FileListTest::deleteKey()
     QFETCH(bool, selected);
     QFETCH(bool, running);
     QFETCH(int, rowsLeft);
-    Tfrm_Main &w = Window();
+    TMainProbe w(Window());
     AddRows({ "k0.pas", "k1.pas", "k2.pas" });
     if (selected)
         SelectRow(w, 1);
@@ -629,7 +630,7 @@ void FileListTest::sortByColumn()
     QFETCH(int, column);
     QFETCH(QStringList, cells);
     QFETCH(QStringList, ascending);
-    Tfrm_Main &w = Window();
+    TMainProbe w(Window());
     // "#" stands for the thousands separator the run writes in this locale.
     const QString separator = PathToQ(w.FileListModel().List().Locale().ThousandsSeparator);
     for (QString &text : cells)
@@ -684,11 +685,11 @@ void FileListTest::sortByColumn()
 
 void FileListTest::maskFieldAppliesOnFocusOutOnly()
 {
-    Tfrm_Main &w = Window();
+    TMainProbe w(Window());
     m_fixture->WriteFile(QStringLiteral("tree/a.pas"), "unit");
     m_fixture->WriteFile(QStringLiteral("tree/b.inc"), "unit");
     w.activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(&w));
+    QVERIFY(QTest::qWaitForWindowActive(&w.Window()));
     w.obOutlookBarOptionsButtonClick(2);
     w.ldLabeledEditFileMask->setFocus(Qt::TabFocusReason);
     QTRY_VERIFY(w.ldLabeledEditFileMask->hasFocus());
@@ -696,17 +697,17 @@ void FileListTest::maskFieldAppliesOnFocusOutOnly()
     // The window losing its activation (a dialog, another program) is no exit from the field.
     QFocusEvent away(QEvent::FocusOut, Qt::ActiveWindowFocusReason);
     QCoreApplication::sendEvent(w.ldLabeledEditFileMask, &away);
-    QCOMPARE(w.JvSearchFiles1.FileParams().MaskText(), std::string(qvc::kDefaultFileMask));
+    QCOMPARE(w.JvSearchFiles1().FileParams().MaskText(), std::string(qvc::kDefaultFileMask));
 
     // Ctrl+B while the field still has the focus scans with the mask applied before ...
     Dialogs().FolderAnswers = { Folder(QStringLiteral("tree")), Folder(QStringLiteral("tree")) };
-    QTest::keyClick(&w, Qt::Key_B, Qt::ControlModifier);
+    QTest::keyClick(&w.Window(), Qt::Key_B, Qt::ControlModifier);
     QCOMPARE(Dialogs().CallsOf(QStringLiteral("folder")).size(), std::size_t(1));
     QCOMPARE(Names(w), QStringList { Folder(QStringLiteral("tree/a.pas")) });
     // ... and the scan's move to the file list takes the focus from the field, which applies it.
     QVERIFY(w.slSearchListSelectFiles->hasFocus());
-    QCOMPARE(w.JvSearchFiles1.FileParams().MaskText(), std::string("*.inc"));
-    QCOMPARE(w.OpenDialog.Filter, QStringLiteral("*.inc|*.inc|(*.*)|*.*"));
+    QCOMPARE(w.JvSearchFiles1().FileParams().MaskText(), std::string("*.inc"));
+    QCOMPARE(w.OpenDialog().Filter, QStringLiteral("*.inc|*.inc|(*.*)|*.*"));
     Run(w.actScanSubDirectory);
     QCOMPARE(Names(w), (QStringList { Folder(QStringLiteral("tree/a.pas")), Folder(QStringLiteral("tree/b.inc")) }));
 }

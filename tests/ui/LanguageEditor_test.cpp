@@ -64,7 +64,7 @@ private Q_SLOTS:
     void cancelDropsEdits();
 
 private:
-    Tfrm_Main &W() { return m_fixture->Window(); }
+    TMainProbe W() { return m_fixture->Window(); }
     QString IniPath() const { return m_fixture->Dir() + QStringLiteral("/qvConvertFiles.ini"); }
     qvc::TProfileFile Ini() const { return qvc::TProfileFile(qvc::PathFromQ(IniPath())); }
     void Open();
@@ -93,10 +93,10 @@ void LanguageEditorTest::cleanup()
 
 void LanguageEditorTest::Open()
 {
-    Tfrm_Main &w = W();
+    TMainProbe w(W());
     w.show();
     w.activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(&w));
+    QVERIFY(QTest::qWaitForWindowActive(&w.Window()));
     w.obOutlookBarOptionsButtonClick(2);
     SettleEvents();
     QTest::mouseClick(w.bbLanguageDefault, Qt::LeftButton);
@@ -129,7 +129,7 @@ void LanguageEditorTest::openShowsTheFileInOrder()
     m_fixture->WriteFile(QStringLiteral("qvConvertFiles.ini"),
         "[Captions]\r\nZeta= z \r\nForm=T\xEDtulo\r\nFormula=a=b\r\nForm=segunda\r\nVazio=\r\n"
         "[Hints]\r\nMenuAddFile=Adicionar|Longo\r\n");
-    Tfrm_Main &w = m_fixture->Create();
+    TMainProbe w(m_fixture->Create());
     Open();
     QCOMPARE(
         Rows(w.ValueListEditor1), QStringList({ "Zeta=z", "Form=Título", "Formula=a=b", "Form=Título", "Vazio=" }));
@@ -152,7 +152,7 @@ void LanguageEditorTest::openShowsTheFileInOrder()
 
 void LanguageEditorTest::openWithoutFileGivesEmptyGrids()
 {
-    Tfrm_Main &w = m_fixture->Create();
+    TMainProbe w(m_fixture->Create());
     QVERIFY(QFile::remove(IniPath()));
     Open();
     QCOMPARE(w.ValueListEditor1->rowCount(), 0);
@@ -163,7 +163,7 @@ void LanguageEditorTest::openWithoutFileGivesEmptyGrids()
 
 void LanguageEditorTest::applyStatusBar()
 {
-    Tfrm_Main &w = m_fixture->Create();
+    TMainProbe w(m_fixture->Create());
     QCOMPARE(w.sbStatusBarVersion->text(), QStringLiteral("Versão : 2.01"));
     Open();
     QCOMPARE(w.ValueListEditor1->rowCount(), 52);
@@ -198,7 +198,7 @@ void LanguageEditorTest::applyForm()
         = repository ? m_fixture->WriteFile(QStringLiteral("pairs.dat"), "<|ChangeFileName=1|>\r\na=b\r\n") : QString();
     m_fixture->WriteFile(QStringLiteral("qvConvertFiles.ini"),
         "[Settings]\r\nDATFile=" + dat.toUtf8() + "\r\n[Captions]\r\nForm=Antigo\r\n");
-    Tfrm_Main &w = m_fixture->Create();
+    TMainProbe w(m_fixture->Create());
     const QString before = w.windowTitle();
     QCOMPARE(before,
         repository ? QStringLiteral("Antigo (%1)").arg(dat)
@@ -215,7 +215,7 @@ void LanguageEditorTest::applyWritesFirstRowOfRepeatedKey()
 {
     m_fixture->WriteFile(
         QStringLiteral("qvConvertFiles.ini"), "[Captions]\r\nButtonOk=um\r\nButtonOk=dois\r\nForm=X\r\n[Hints]\r\n");
-    Tfrm_Main &w = m_fixture->Create();
+    TMainProbe w(m_fixture->Create());
     Open();
     w.ValueListEditor1->item(0, 1)->setText(QStringLiteral("primeiro"));
     w.ValueListEditor1->item(1, 1)->setText(QStringLiteral("segundo"));
@@ -228,7 +228,7 @@ void LanguageEditorTest::applyWritesFirstRowOfRepeatedKey()
 
 void LanguageEditorTest::applyUnwritableKeepsEditorOpen()
 {
-    Tfrm_Main &w = m_fixture->Create();
+    TMainProbe w(m_fixture->Create());
     Open();
     Edit(w.ValueListEditor1, QStringLiteral("OutlookBar"), QStringLiteral("Escolhas"));
     QVERIFY(QFile::remove(IniPath()));
@@ -255,13 +255,13 @@ void LanguageEditorTest::applyKeepsTheOptionsInUse()
         "[Settings]\r\nPath=/old\r\nDATFile=" + dat.toUtf8()
             + "\r\nMask=*.pas\r\nBackupFiles=0\r\n[Captions]\r\nOutlookBar=Op\xE7\xF5"
               "es\r\n");
-    Tfrm_Main &w = m_fixture->Create();
+    TMainProbe w(m_fixture->Create());
     const QString other = m_fixture->WriteFile(QStringLiteral("other.dat"), "<|ChangeFileName=0|>\r\nc=d\r\n");
     QVERIFY(w.OpenRepositoryFile(other));
     w.ldLabeledEditFileMask->setText(QStringLiteral("*.dfm"));
     w.ApplyFileMask();
     w.cbCheckBoxBackupFiles->setChecked(true);
-    w.JvSearchFiles1.SetRootDirectory("/new");
+    w.JvSearchFiles1().SetRootDirectory("/new");
     Open();
     Edit(w.ValueListEditor1, QStringLiteral("OutlookBar"), QStringLiteral("Escolhas"));
     Click(w.bbApply);
@@ -272,8 +272,8 @@ void LanguageEditorTest::applyKeepsTheOptionsInUse()
     QCOMPARE(w.Repository().RenameMode(), 0);
     QVERIFY(w.cbCheckBoxBackupFiles->isChecked());
     QCOMPARE(w.ldLabeledEditFileMask->text(), QStringLiteral("*.dfm"));
-    QCOMPARE(w.JvSearchFiles1.FileParams().MaskText(), std::string("*.dfm"));
-    QCOMPARE(w.JvSearchFiles1.RootDirectory(), std::string("/new"));
+    QCOMPARE(w.JvSearchFiles1().FileParams().MaskText(), std::string("*.dfm"));
+    QCOMPARE(w.JvSearchFiles1().RootDirectory(), std::string("/new"));
     // The next save dialog offers the repository in use.
     w.obOutlookBarOptionsButtonClick(1);
     w.Repository().SetRepositoryModified(true);
@@ -289,7 +289,7 @@ void LanguageEditorTest::maskIsWindows1252()
 {
     // A mask written on Windows holds Windows-1252 bytes: shown as such and written back unchanged.
     m_fixture->WriteFile(QStringLiteral("qvConvertFiles.ini"), "[Settings]\r\nMask=*.p\xE1s;*.d\xFCm\r\n");
-    Tfrm_Main &w = m_fixture->Create();
+    TMainProbe w(m_fixture->Create());
     QCOMPARE(w.ldLabeledEditFileMask->text(), QStringLiteral("*.pás;*.düm"));
     m_fixture->Destroy();
     QCOMPARE(Ini().ReadString(qvc::kSettingsSection, "Mask", ""), std::string("*.p\xE1s;*.d\xFCm"));
@@ -297,7 +297,7 @@ void LanguageEditorTest::maskIsWindows1252()
 
 void LanguageEditorTest::cancelDropsEdits()
 {
-    Tfrm_Main &w = m_fixture->Create();
+    TMainProbe w(m_fixture->Create());
     const QByteArray before = ReadAll(IniPath());
     Open();
     Edit(w.ValueListEditor1, QStringLiteral("StatusBar"), QStringLiteral("Nunca"));

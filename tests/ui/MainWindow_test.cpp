@@ -64,7 +64,7 @@ void MainWindowTest::cleanup()
 
 void MainWindowTest::startUpState()
 {
-    Tfrm_Main &w = m_fixture->Window();
+    TMainProbe w = m_fixture->Window();
     QCOMPARE(QApplication::applicationName(), QStringLiteral("Conversão de Arquivos"));
     QCOMPARE(w.windowTitle(), QStringLiteral("Utilitário para converter arquivos DELPHI e KYLIX."));
     QCOMPARE(w.size(), QSize(690, 480));
@@ -78,15 +78,15 @@ void MainWindowTest::startUpState()
     QCOMPARE(w.Image2->pixmap().toImage(), QPixmap(QStringLiteral(":/artwork/ready.png")).toImage());
     QVERIFY(!w.pProgressMessage->isEnabled());
     QVERIFY(w.pProgressMessage->text().isEmpty());
-    QCOMPARE(w.ProgressMessageText, QStringLiteral("Por favor, aguarde o final do processamento !"));
-    QCOMPARE(w.ResultTitleText, QStringLiteral("Resultado da conversão."));
+    QCOMPARE(w.ProgressMessageText(), QStringLiteral("Por favor, aguarde o final do processamento !"));
+    QCOMPARE(w.ResultTitleText(), QStringLiteral("Resultado da conversão."));
     QVERIFY(!w.bbSaveResult->isEnabled());
     QCOMPARE(w.sbStatusBarVersion->text(), QStringLiteral("Versão : 2.01"));
     QCOMPARE(w.sbStatusBarVersion->width(), 90);
     QVERIFY(!w.pLanguageDefault->isVisible());
     QVERIFY(!w.pViewResult->isVisible());
-    QCOMPARE(w.pLanguageDefault->parentWidget(), &w);
-    QCOMPARE(w.pViewResult->parentWidget(), &w);
+    QCOMPARE(w.pLanguageDefault->parentWidget(), &w.Window());
+    QCOMPARE(w.pViewResult->parentWidget(), &w.Window());
     QVERIFY(!w.RepositoryModified());
     QCOMPARE(w.MaxFileNameLength(), 0);
     QCOMPARE(
@@ -110,7 +110,7 @@ void MainWindowTest::startUpState()
 
 void MainWindowTest::menusAndToolBar()
 {
-    Tfrm_Main &w = m_fixture->Window();
+    TMainProbe w = m_fixture->Window();
     const auto names = [](const QList<QAction *> &actions) {
         QStringList result;
         for (QAction *a : actions)
@@ -194,7 +194,7 @@ void MainWindowTest::commandsCarryCaptionsHintsShortcutsAndPictures()
     QFETCH(QString, caption);
     QFETCH(QString, hint);
     QFETCH(QString, shortcut);
-    auto *action = m_fixture->Window().findChild<QAction *>(name);
+    auto *action = m_fixture->Main().findChild<QAction *>(name);
     QVERIFY(action);
     QCOMPARE(action->property("Tag").toInt(), tag);
     QCOMPARE(action->text(), caption);
@@ -208,7 +208,7 @@ void MainWindowTest::commandsCarryCaptionsHintsShortcutsAndPictures()
 
 void MainWindowTest::pageSelectionMovesFocusOnlyWhenActive()
 {
-    Tfrm_Main &w = m_fixture->Window();
+    TMainProbe w = m_fixture->Window();
     // Not shown, so not active: the page changes and the focus stays where it is.
     w.obOutlookBarOptionsButtonClick(2);
     QCOMPARE(w.Notebook1->currentIndex(), 2);
@@ -217,7 +217,7 @@ void MainWindowTest::pageSelectionMovesFocusOnlyWhenActive()
 
     w.show();
     w.activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(&w));
+    QVERIFY(QTest::qWaitForWindowActive(&w.Window()));
     w.obOutlookBarOptionsButtons[1]->click();
     QCOMPARE(w.Notebook1->currentIndex(), 1);
     QCOMPARE(w.Panel3->text(), QStringLiteral("Repositório de Dados"));
@@ -231,7 +231,7 @@ void MainWindowTest::pageSelectionMovesFocusOnlyWhenActive()
 
 void MainWindowTest::hintLineShowsNearestLongHint()
 {
-    Tfrm_Main &w = m_fixture->Window();
+    TMainProbe w = m_fixture->Window();
     w.ShowHintOf(w.slSearchListSelectFiles->viewport());
     QCOMPARE(w.sbStatusBarHint->text(), QStringLiteral(" Lista dos arquivos a serem processados..."));
     w.ShowHintOf(w.bbSaveResult);
@@ -249,7 +249,7 @@ void MainWindowTest::hintLineShowsNearestLongHint()
     QCOMPARE(w.sbStatusBarHint->text(), QStringLiteral(" "));
     // The pointer drives it: moving onto the file list shows the list's hint.
     w.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    QVERIFY(QTest::qWaitForWindowExposed(&w.Window()));
     QTest::mouseMove(w.bbSaveResult);
     SettleEvents();
     QCOMPARE(w.sbStatusBarHint->text(), QStringLiteral(" Salvar o resultado da conversão do(s) arquivo(s)..."));
@@ -257,7 +257,7 @@ void MainWindowTest::hintLineShowsNearestLongHint()
 
 void MainWindowTest::overlaysLockEveryCommandButAbout()
 {
-    Tfrm_Main &w = m_fixture->Window();
+    TMainProbe w = m_fixture->Window();
     w.show();
     for (QWidget *panel : { static_cast<QWidget *>(w.pLanguageDefault), static_cast<QWidget *>(w.pViewResult) }) {
         w.Repository().SetRepositoryModified(true);
@@ -293,7 +293,7 @@ void MainWindowTest::overlaysLockEveryCommandButAbout()
 
 void MainWindowTest::disabledCommandNeverRuns()
 {
-    Tfrm_Main &w = m_fixture->Window();
+    TMainProbe w = m_fixture->Window();
     int execs = 0;
     m_fixture->Dialogs.ExecHandler = [&execs](QDialog *) {
         ++execs;
@@ -313,7 +313,7 @@ void MainWindowTest::disabledCommandNeverRuns()
 
 void MainWindowTest::aboutBoxIsFreshAndClosesWithEnterAndEsc()
 {
-    Tfrm_Main &w = m_fixture->Window();
+    TMainProbe w = m_fixture->Window();
     QList<QDialog *> seen;
     QStringList texts;
     bool closedByKeys = true;

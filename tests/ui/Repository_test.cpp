@@ -60,7 +60,7 @@ private Q_SLOTS:
     void runLockRefusesEdits();
 
 private:
-    Tfrm_Main &W() { return m_fixture->Window(); }
+    TMainProbe W() { return m_fixture->Window(); }
     TPairsGrid &Grid() { return *static_cast<TPairsGrid *>(W().vleUnits); }
     qvc::TScriptedDialogSeam &Dialogs() { return m_fixture->Dialogs; }
     /// Writes a repository file under the test folder and opens it in the window.
@@ -86,7 +86,7 @@ void RepositoryTest::init()
     m_fixture->Create();
     W().show();
     W().activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(&W()));
+    QVERIFY(QTest::qWaitForWindowActive(&m_fixture->Main()));
 }
 
 void RepositoryTest::cleanup()
@@ -179,7 +179,7 @@ void RepositoryTest::repositoryModifiedTable()
     QFETCH(QString, event);
     QFETCH(bool, before);
     QFETCH(bool, after);
-    Tfrm_Main &w = W();
+    TMainProbe w(W());
     Load("a=1\r\nb=2\r\n");
     const QString other = m_fixture->WriteFile(QStringLiteral("other.dat"), "<|ChangeFileName=0|>\r\nc=3\r\n");
     w.vleUnits->setFocus();
@@ -323,7 +323,7 @@ void RepositoryTest::equalsRefusedInFindCell()
 
 void RepositoryTest::blankRowOfEmptyList()
 {
-    Tfrm_Main &w = W();
+    TMainProbe w(W());
     w.obOutlookBarOptionsButtonClick(1);
     SettleEvents();
     QCOMPARE(w.vleUnits->model()->rowCount(), 1);
@@ -349,7 +349,7 @@ void RepositoryTest::blankRowOfEmptyList()
 
 void RepositoryTest::gridLayout()
 {
-    Tfrm_Main &w = W();
+    TMainProbe w(W());
     Load("a=1\r\n");
     QCOMPARE(w.vleUnits->model()->headerData(0, Qt::Horizontal).toString(), QStringLiteral("Localizar Texto"));
     QCOMPARE(w.vleUnits->model()->headerData(1, Qt::Horizontal).toString(), QStringLiteral("Trocar Para"));
@@ -363,7 +363,7 @@ void RepositoryTest::gridLayout()
 
 void RepositoryTest::renameGroup()
 {
-    Tfrm_Main &w = W();
+    TMainProbe w(W());
     // The title: white bold on navy; Alt+N moves the focus on to the selected item.
     const QPalette palette = w.stStaticTextFileExtension->palette();
     QCOMPARE(palette.color(QPalette::Window), QColor(0, 0, 128));
@@ -399,7 +399,7 @@ void RepositoryTest::renameGroup()
 
 void RepositoryTest::saveWritesMarkerAndCrLf()
 {
-    Tfrm_Main &w = W();
+    TMainProbe w(W());
     // Lone LF and a marker in small letters further down: same list, RenameMode 0.
     const QString source = Load("abc=xyz\n<|changefilename=0|>\na b=c=d");
     QCOMPARE(Lines(), (QStringList { "abc=xyz", "a b=c=d" }));
@@ -428,7 +428,7 @@ void RepositoryTest::saveWritesMarkerAndCrLf()
 
 void RepositoryTest::saveAlwaysAsksAndFailureChangesNothing()
 {
-    Tfrm_Main &w = W();
+    TMainProbe w(W());
     const QString source = Load("a=1\r\n");
     w.Repository().SetRepositoryModified(true);
     // Cancelled: the dialog was shown although the file exists; nothing changes.
@@ -454,9 +454,9 @@ void RepositoryTest::saveAlwaysAsksAndFailureChangesNothing()
 
 void RepositoryTest::copyKeepsDialogState()
 {
-    Tfrm_Main &w = W();
+    TMainProbe w(W());
     Load("a=1\r\n", QStringLiteral("sub/pairs.dat"));
-    w.sdSaveRepositoryData.FileName = QStringLiteral("left-over.dat");
+    w.sdSaveRepositoryData().FileName = QStringLiteral("left-over.dat");
     const QString copy = m_fixture->Dir() + QStringLiteral("/copy.dat");
     Dialogs().SaveAnswers.push_back(copy);
     Run(w.actCopyRepositoryData);
@@ -476,7 +476,7 @@ void RepositoryTest::copyKeepsDialogState()
 
 void RepositoryTest::openAndNew()
 {
-    Tfrm_Main &w = W();
+    TMainProbe w(W());
     const QString first = Load("a=1\r\n");
     const QString second = m_fixture->WriteFile(QStringLiteral("two.dat"), "<|ChangeFileName=1|>\r\nb=2\r\nc=3\r\n");
     w.obOutlookBarOptionsButtonClick(0);
@@ -536,7 +536,7 @@ void RepositoryTest::closeQuestion()
     QFETCH(QString, saveAnswer);
     QFETCH(bool, closed);
     QFETCH(bool, saved);
-    Tfrm_Main &w = W();
+    TMainProbe w(W());
     const QString path = Load("a=1\r\n");
     if (answer < 0) {
         QVERIFY(w.close());
@@ -566,7 +566,7 @@ void RepositoryTest::closeQuestion()
 
 void RepositoryTest::runLockRefusesEdits()
 {
-    Tfrm_Main &w = W();
+    TMainProbe w(W());
     Load("a=1\r\n");
     w.BeginRunLock();
     // Neither keys in the grid or its editor nor a rename choice change anything while a run reads them.

@@ -42,7 +42,7 @@ private Q_SLOTS:
     void firstThousandChangedLinesWithTheTotal();
 
 private:
-    Tfrm_Main &Window() { return m_fixture->Window(); }
+    TMainProbe Window() { return m_fixture->Window(); }
     void ConvertList();
     void DoubleClickRow(int row);
     QStringList MissedRows() const;
@@ -77,10 +77,10 @@ void ResultDetailsTest::cleanup()
 
 void ResultDetailsTest::ConvertList()
 {
-    Tfrm_Main &w = Window();
+    TMainProbe w(Window());
     w.show();
     w.activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(&w));
+    QVERIFY(QTest::qWaitForWindowActive(&w.Window()));
     QByteArray big;
     for (int i = 0; i < 1200; ++i)
         big += "uses Forms;\r\n";
@@ -193,7 +193,7 @@ void ResultDetailsTest::rowMarkAndTooltip()
 void ResultDetailsTest::missesListedBelowThePairs()
 {
     ConvertList();
-    Tfrm_Main &w = Window();
+    TMainProbe w(Window());
     DoubleClickRow(rowMixed);
     QVERIFY(w.pViewResult->isVisible());
     QCOMPARE(w.vleUnitsResult->rowCount(), 2);
@@ -214,7 +214,7 @@ void ResultDetailsTest::missesListedBelowThePairs()
 void ResultDetailsTest::countZeroWithMissesOpens()
 {
     ConvertList();
-    Tfrm_Main &w = Window();
+    TMainProbe w(Window());
     QCOMPARE(w.slSearchListSelectFiles->model()->index(rowOnlyMissed, 2).data().toString(), QStringLiteral("0"));
     DoubleClickRow(rowOnlyMissed);
     QVERIFY(w.pViewResult->isVisible());
@@ -231,7 +231,7 @@ void ResultDetailsTest::countZeroWithMissesOpens()
 void ResultDetailsTest::changedLinesSideBySideWithChangedWords()
 {
     ConvertList();
-    Tfrm_Main &w = Window();
+    TMainProbe w(Window());
     DoubleClickRow(rowMixed);
     QVERIFY(w.memChangedLines->isVisible());
     QCOMPARE(w.stChangedLines->text(), QStringLiteral("Linhas alteradas: 2"));
@@ -240,8 +240,8 @@ void ResultDetailsTest::changedLinesSideBySideWithChangedWords()
     QCOMPARE(table->rows(), 2);
     QCOMPARE(ChangedCells(2),
         (QStringList { "1", "uses Forms, Forms;", "uses QForms, Forms;", "3", "uses Dialogs;", "uses QDialogs;" }));
-    const QString oldColour = QColor(QLatin1String(Tfrm_Main::kChangedOldColour)).name();
-    const QString newColour = QColor(QLatin1String(Tfrm_Main::kChangedNewColour)).name();
+    const QString oldColour = QColor(QLatin1String(qvc::TResultView::kChangedOldColour)).name();
+    const QString newColour = QColor(QLatin1String(qvc::TResultView::kChangedNewColour)).name();
     QCOMPARE(MarkedWords(0, 1), QStringList { "Forms@" + oldColour });
     QCOMPARE(MarkedWords(0, 2), QStringList { "QForms@" + newColour });
     QCOMPARE(MarkedWords(1, 2), QStringList { "QDialogs@" + newColour });
@@ -250,7 +250,7 @@ void ResultDetailsTest::changedLinesSideBySideWithChangedWords()
 void ResultDetailsTest::firstThousandChangedLinesWithTheTotal()
 {
     ConvertList();
-    Tfrm_Main &w = Window();
+    TMainProbe w(Window());
     DoubleClickRow(rowBig);
     QVERIFY(w.pViewResult->isVisible());
     QCOMPARE(w.stChangedLines->text(),

@@ -48,7 +48,7 @@ private Q_SLOTS:
     void saveResult();
 
 private:
-    Tfrm_Main &Window() { return m_fixture->Window(); }
+    TMainProbe Window() { return m_fixture->Window(); }
     /// Converts a small list (1000 hits, none, a missing file, a pair with "=" in its replacement) and adds
     /// one file after the run; the window is shown and active.
     void ConvertList();
@@ -82,10 +82,10 @@ void ResultsTest::cleanup()
 
 void ResultsTest::ConvertList()
 {
-    Tfrm_Main &w = Window();
+    TMainProbe w(Window());
     w.show();
     w.activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(&w));
+    QVERIFY(QTest::qWaitForWindowActive(&w.Window()));
     // A pair replaces at most once per line: a thousand lines give a thousand replacements.
     QByteArray many;
     for (int i = 0; i < 1000; ++i)
@@ -151,14 +151,14 @@ void ResultsTest::doubleClickOpensOnlyChangedRows()
     QFETCH(QString, updates);
     QFETCH(QStringList, viewRows);
     ConvertList();
-    Tfrm_Main &w = Window();
+    TMainProbe w(Window());
     QCOMPARE(Cell(row, 2), updates);
     DoubleClickRow(row);
     const bool opens = !viewRows.isEmpty();
     QCOMPARE(w.pViewResult->isVisible(), opens);
     QCOMPARE(w.ActionMainMenuBar1->isEnabled(), !opens);
     if (!opens) {
-        QCOMPARE(w.pViewResultTitle->text(), w.ResultTitleText);
+        QCOMPARE(w.pViewResultTitle->text(), w.ResultTitleText());
         QCOMPARE(w.vleUnitsResult->rowCount(), 0);
         return;
     }
@@ -170,8 +170,8 @@ void ResultsTest::doubleClickOpensOnlyChangedRows()
 void ResultsTest::secondOpeningShowsOnlyThatFileAndClosingRestores()
 {
     ConvertList();
-    Tfrm_Main &w = Window();
-    const QString title = w.ResultTitleText;
+    TMainProbe w(Window());
+    const QString title = w.ResultTitleText();
     DoubleClickRow(rowMany);
     QVERIFY(w.pViewResult->isVisible());
     QTest::keyClick(w.bbOk, Qt::Key_Space); // the focused Ok button confirms with Space or Enter
@@ -212,7 +212,7 @@ void ResultsTest::viewClosesWithKeys()
     QFETCH(QString, key);
     QFETCH(bool, fromList);
     ConvertList();
-    Tfrm_Main &w = Window();
+    TMainProbe w(Window());
     DoubleClickRow(rowMany);
     QVERIFY(w.pViewResult->isVisible());
     if (fromList)
@@ -223,14 +223,14 @@ void ResultsTest::viewClosesWithKeys()
     QTest::keyClick(target, combination.key(), combination.keyboardModifiers());
     SettleEvents();
     QVERIFY(!w.pViewResult->isVisible());
-    QCOMPARE(w.pViewResultTitle->text(), w.ResultTitleText);
+    QCOMPARE(w.pViewResultTitle->text(), w.ResultTitleText());
     QCOMPARE(QApplication::focusWidget(), static_cast<QWidget *>(w.slSearchListSelectFiles));
 }
 
 void ResultsTest::failedRowSaysWhy()
 {
     ConvertList();
-    Tfrm_Main &w = Window();
+    TMainProbe w(Window());
     QCOMPARE(Cell(rowMissing, 2), QStringLiteral("-1"));
     QTableView *list = w.slSearchListSelectFiles;
     // The file's own reason: the system's message about the missing file, naming it.
@@ -261,13 +261,13 @@ void ResultsTest::failedRowSaysWhy()
 void ResultsTest::viewRefusedDuringARun()
 {
     ConvertList();
-    Tfrm_Main &w = Window();
+    TMainProbe w(Window());
     // Once the second run has written the first row's count, ask for the view while it works on the rest.
     bool tried = false;
     bool openedDuringRun = false;
     QTimer probe;
     probe.setInterval(0);
-    connect(&probe, &QTimer::timeout, &w, [&] {
+    connect(&probe, &QTimer::timeout, &w.Window(), [&] {
         if (tried || !w.IsRunning() || w.FileListModel().List().Rows()[rowMany].Updates == "-")
             return;
         tried = true;
@@ -304,15 +304,15 @@ void ResultsTest::saveResult()
     QFETCH(QString, answer);
     QFETCH(bool, written);
     ConvertList();
-    Tfrm_Main &w = Window();
+    TMainProbe w(Window());
     // A name the code page cannot hold in full, and a shorter caption: the frame must still line up.
     QVERIFY(w.AddFileToList(m_fixture->Dir() + QStringLiteral("/src/Ação_Ω.pas")));
     w.FileListModel().SetCaption(2, QStringLiteral("Qtd."));
     QVERIFY(w.FileListModel().SortByColumn(1));
     QVERIFY(QDir().mkpath(m_fixture->Dir() + QStringLiteral("/out")));
-    w.JvSearchFiles1.SetRootDirectory(qvc::PathFromQ(m_fixture->Dir() + QStringLiteral("/src/")));
-    w.sdSaveRepositoryData.DefaultSuffix = QStringLiteral("dat");
-    w.sdSaveRepositoryData.Filter = QStringLiteral("*.dat|*.dat");
+    w.JvSearchFiles1().SetRootDirectory(qvc::PathFromQ(m_fixture->Dir() + QStringLiteral("/src/")));
+    w.sdSaveRepositoryData().DefaultSuffix = QStringLiteral("dat");
+    w.sdSaveRepositoryData().Filter = QStringLiteral("*.dat|*.dat");
     SettleEvents();
     QVERIFY(w.bbSaveResult->isEnabled());
     const QString path = answer.isEmpty() ? QString() : m_fixture->Dir() + QLatin1Char('/') + answer;
@@ -330,9 +330,9 @@ void ResultsTest::saveResult()
     QCOMPARE(
         asked.FileName, QStringLiteral("Result%1.txt").arg(QDate::currentDate().toString(QStringLiteral("yyyyMMdd"))));
     QVERIFY(asked.ConfirmOverwrite);
-    QCOMPARE(w.sdSaveRepositoryData.DefaultSuffix, QStringLiteral("dat"));
-    QCOMPARE(w.sdSaveRepositoryData.Filter, QStringLiteral("*.dat|*.dat"));
-    QCOMPARE(w.sdSaveRepositoryData.Directory, m_fixture->Dir() + QStringLiteral("/src"));
+    QCOMPARE(w.sdSaveRepositoryData().DefaultSuffix, QStringLiteral("dat"));
+    QCOMPARE(w.sdSaveRepositoryData().Filter, QStringLiteral("*.dat|*.dat"));
+    QCOMPARE(w.sdSaveRepositoryData().Directory, m_fixture->Dir() + QStringLiteral("/src"));
 
     const auto errors = m_fixture->Dialogs.CallsOf(QStringLiteral("error"));
     QCOMPARE(w.bbSaveResult->isEnabled(), !written);

@@ -45,7 +45,7 @@ void RunStopTest::initTestCase()
 void RunStopTest::init()
 {
     m_fixture = new TWindowFixture;
-    Tfrm_Main &w = m_fixture->Create();
+    TMainProbe w(m_fixture->Create());
     m_files.clear();
     for (const char *name : { "A.pas", "B.pas", "C.pas" }) {
         m_files << m_fixture->WriteFile(QLatin1String(name), "uses Forms;\r\n");
@@ -56,7 +56,7 @@ void RunStopTest::init()
     w.RepositoryModel().EndChange();
     w.show();
     w.activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(&w));
+    QVERIFY(QTest::qWaitForWindowActive(&w.Window()));
     w.slSearchListSelectFiles->setFocus();
     SettleEvents();
 }
@@ -94,7 +94,7 @@ void RunStopTest::stopRequests()
 {
     QFETCH(QString, request);
     QFETCH(int, answer);
-    Tfrm_Main &w = m_fixture->Window();
+    TMainProbe w = m_fixture->Window();
     auto &dialogs = m_fixture->Dialogs;
     dialogs.YesNoAnswers.push_back(TAnswer(answer));
     QString timeWhenAsked;
@@ -104,7 +104,7 @@ void RunStopTest::stopRequests()
         QVERIFY(w.IsRunning());
     };
     // The request arrives while the run handles pending events during its first file.
-    QTimer::singleShot(0, &w, [&] {
+    QTimer::singleShot(0, &w.Window(), [&] {
         QVERIFY(w.IsRunning());
         if (request == QLatin1String("escape"))
             QTest::keyClick(w.slSearchListSelectFiles, Qt::Key_Escape);
@@ -112,7 +112,7 @@ void RunStopTest::stopRequests()
             QTest::keyClick(w.slSearchListSelectFiles, Qt::Key_F4, Qt::AltModifier);
         else {
             QCloseEvent close;
-            QApplication::sendEvent(&w, &close);
+            QApplication::sendEvent(&w.Window(), &close);
             QVERIFY(!close.isAccepted());
         }
     });
@@ -151,7 +151,7 @@ void RunStopTest::stopRequests()
 
 void RunStopTest::fileCountAndMessageStayReadable()
 {
-    Tfrm_Main &w = m_fixture->Window();
+    TMainProbe w = m_fixture->Window();
     auto &dialogs = m_fixture->Dialogs;
     QString countWhenAsked;
     QColor messageColour;
@@ -161,7 +161,7 @@ void RunStopTest::fileCountAndMessageStayReadable()
         QVERIFY(!w.pStatusResult->isEnabled());
         messageColour = w.pProgressMessage->palette().color(QPalette::Disabled, QPalette::WindowText);
     };
-    QTimer::singleShot(0, &w, [&] { QTest::keyClick(w.slSearchListSelectFiles, Qt::Key_Escape); });
+    QTimer::singleShot(0, &w.Window(), [&] { QTest::keyClick(w.slSearchListSelectFiles, Qt::Key_Escape); });
     w.actExecuteConversion->trigger();
     // Asked before the second file: the first of three has been worked on.
     QCOMPARE(countWhenAsked, QStringLiteral("Arquivo 1 de 3"));

@@ -39,11 +39,11 @@ QString HeaderText(const QTableWidget *grid, int column)
 }
 
 // What the window shows for a Captions key, found by its widget rather than by the key table.
-QString ShownCaption(Tfrm_Main &w, const QString &key)
+QString ShownCaption(TMainProbe w, const QString &key)
 {
     const std::map<QString, std::function<QString()>> shown {
         { QStringLiteral("Form"), [&] { return qvc::ToQ(w.Repository().WindowTitleText()); } },
-        { QStringLiteral("StatusBar"), [&] { return w.VersionLabelText; } },
+        { QStringLiteral("StatusBar"), [&] { return w.VersionLabelText(); } },
         { QStringLiteral("OutlookBar"), [&] { return w.obOutlookBarOptionsTitle->text(); } },
         { QStringLiteral("OutlookBarButton3"), [&] { return w.obOutlookBarOptionsButtons[2]->text(); } },
         { QStringLiteral("SelectFilesColumn1"),
@@ -60,7 +60,7 @@ QString ShownCaption(Tfrm_Main &w, const QString &key)
         { QStringLiteral("MainMenuBarItem4"), [&] { return w.MainMenuBarItems[3]->title(); } },
         { QStringLiteral("MenuScanSubDirectory"), [&] { return w.actScanSubDirectory->text(); } },
         { QStringLiteral("MenuAboutMe"), [&] { return w.actAboutMe->text(); } },
-        { QStringLiteral("BrowseFolder"), [&] { return w.BrowseFolderTitle; } },
+        { QStringLiteral("BrowseFolder"), [&] { return w.BrowseFolderTitle(); } },
         { QStringLiteral("MessageQuestionText2"), [&] { return qvc::ToQ(w.Repository().MessageQuestionText2()); } },
         { QStringLiteral("MessageQuestionCaption"), [&] { return qvc::ToQ(w.Repository().MessageQuestionCaption()); } },
         { QStringLiteral("LanguageCaptionTitle"), [&] { return w.pLanguageCaptionTitle->text(); } },
@@ -71,9 +71,9 @@ QString ShownCaption(Tfrm_Main &w, const QString &key)
             [&] { return HeaderText(w.ValueListEditor1, 1) + QLatin1Char('/') + HeaderText(w.ValueListEditor2, 1); } },
         { QStringLiteral("ButtonCancel"), [&] { return w.bbCancel->text(); } },
         { QStringLiteral("ButtonSaveResult"), [&] { return w.bbSaveResult->text(); } },
-        { QStringLiteral("ProgressMessage"), [&] { return w.ProgressMessageText; } },
+        { QStringLiteral("ProgressMessage"), [&] { return w.ProgressMessageText(); } },
         { QStringLiteral("ViewResultTitle"),
-            [&] { return w.pViewResultTitle->text() + QLatin1Char('/') + w.ResultTitleText; } },
+            [&] { return w.pViewResultTitle->text() + QLatin1Char('/') + w.ResultTitleText(); } },
         { QStringLiteral("ViewResultColumn3"), [&] { return HeaderText(w.vleUnitsResult, 2); } },
         { QStringLiteral("ButtonOk"), [&] { return w.bbOk->text(); } },
     };
@@ -81,7 +81,7 @@ QString ShownCaption(Tfrm_Main &w, const QString &key)
 }
 
 // The object that carries the hint of a Hints key.
-QObject *HintCarrier(Tfrm_Main &w, const QString &key)
+QObject *HintCarrier(TMainProbe w, const QString &key)
 {
     const std::map<QString, QObject *> carriers {
         { QStringLiteral("MenuAddFile"), static_cast<QObject *>(w.actAddFile) },
@@ -129,7 +129,7 @@ private Q_SLOTS:
     void damagedFileStillStarts();
 
 private:
-    Tfrm_Main &W() { return m_fixture->Window(); }
+    TMainProbe W() { return m_fixture->Window(); }
     QString IniPath() const { return m_fixture->Dir() + QStringLiteral("/qvConvertFiles.ini"); }
     qvc::TProfileFile Ini() const { return qvc::TProfileFile(qvc::PathFromQ(IniPath())); }
     /// The settings file as the program writes it at a first start, with the given lines added to its sections.
@@ -186,7 +186,7 @@ void SettingsTest::installedProgramUsesTheConfigurationFolder()
 
 void SettingsTest::firstStartCreatesTheFile()
 {
-    Tfrm_Main &w = m_fixture->Create();
+    TMainProbe w(m_fixture->Create());
     QCOMPARE(w.SettingsFileName(), IniPath());
     QVERIFY(QFile::exists(IniPath()));
     const qvc::TProfileFile ini = Ini();
@@ -224,9 +224,9 @@ void SettingsTest::secondStartShowsTheVersion()
         QFile f(IniPath());
         return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
     }();
-    Tfrm_Main &w = m_fixture->Create();
+    TMainProbe w(m_fixture->Create());
     QCOMPARE(w.sbStatusBarVersion->text(), QStringLiteral("Versão : 2.02"));
-    QCOMPARE(w.VersionLabelText, QStringLiteral("Versão :"));
+    QCOMPARE(w.VersionLabelText(), QStringLiteral("Versão :"));
     QCOMPARE(w.actScanSubDirectory->text(), QStringLiteral("&Buscar Sub-Diretórios"));
     m_fixture->Destroy();
     // Only the texts that lose their trailing blank in the file differ between the two exits.
@@ -240,7 +240,7 @@ void SettingsTest::secondStartShowsTheVersion()
 void SettingsTest::captionsWithOnlyForm()
 {
     WriteIni("[Captions]\r\nForm=Meu T\xEDtulo\r\n");
-    Tfrm_Main &w = m_fixture->Create();
+    TMainProbe w(m_fixture->Create());
     QCOMPARE(qvc::ToQ(w.Repository().WindowTitleText()), QStringLiteral("Meu Título"));
     // The window title itself changes only when a repository file is set.
     QCOMPARE(w.windowTitle(), kTitle);
@@ -249,7 +249,7 @@ void SettingsTest::captionsWithOnlyForm()
     QCOMPARE(
         w.stStaticTextFileExtension->text(), QStringLiteral(" Trocar o(s) &nome(s) do(s) arquivo(s) processado(s) "));
     // A missing key reads as the current text without its trailing blanks, as any value read.
-    QCOMPARE(w.BrowseFolderTitle, QStringLiteral("Selecionar diretório :"));
+    QCOMPARE(w.BrowseFolderTitle(), QStringLiteral("Selecionar diretório :"));
     QCOMPARE(qvc::HintOf(w.actAddFile), QStringLiteral("Adicionar Arquivo|Adicionar um novo arquivo na lista..."));
     QCOMPARE(w.ldLabeledEditFileMask->text(), QStringLiteral("*.pas;*.dfm;*.xfm;*.dpr;*.dpk"));
 }
@@ -295,7 +295,7 @@ void SettingsTest::captionTargets()
     QFETCH(QString, key);
     QFETCH(QString, shown);
     WriteIni("[Captions]\r\n" + key.toLatin1() + "=Novo " + key.toLatin1() + "\r\n");
-    Tfrm_Main &w = m_fixture->Create();
+    TMainProbe w(m_fixture->Create());
     QCOMPARE(ShownCaption(w, key), shown);
     if (key == QLatin1String("StatusBar"))
         QCOMPARE(w.sbStatusBarVersion->text(), QStringLiteral("Novo StatusBar 2.02"));
@@ -320,7 +320,7 @@ void SettingsTest::hintTargets()
     QFETCH(QString, key);
     const QString hint = QStringLiteral("Curta %1|Longa %1").arg(key);
     WriteIni("[Hints]\r\n" + key.toLatin1() + "=" + hint.toLatin1() + "\r\n");
-    Tfrm_Main &w = m_fixture->Create();
+    TMainProbe w(m_fixture->Create());
     QObject *carrier = HintCarrier(w, key);
     QCOMPARE(qvc::HintOf(carrier), hint);
     const QString tooltip = carrier->isWidgetType() ? static_cast<QWidget *>(carrier)->toolTip()
@@ -370,7 +370,7 @@ void SettingsTest::changeFileNameBlanks()
     QFETCH(QByteArray, stored);
     QFETCH(QString, shown);
     WriteIni("[Captions]\r\nChangeFileName=" + stored + "\r\n");
-    Tfrm_Main &w = m_fixture->Create();
+    TMainProbe w(m_fixture->Create());
     QCOMPARE(w.stStaticTextFileExtension->text(), shown);
 }
 
@@ -379,11 +379,11 @@ void SettingsTest::settingsValuesApplied()
     const QString folder = m_fixture->Dir() + QStringLiteral("/src/");
     WriteIni(
         "[Settings]\r\nPath=" + folder.toUtf8() + "\r\nMask=*.pas;*.inc\r\nBackupFiles=0x1\r\nSimulateFiles=1\r\n");
-    Tfrm_Main &w = m_fixture->Create();
-    QCOMPARE(qvc::PathToQ(w.JvSearchFiles1.RootDirectory()), folder);
+    TMainProbe w(m_fixture->Create());
+    QCOMPARE(qvc::PathToQ(w.JvSearchFiles1().RootDirectory()), folder);
     QCOMPARE(w.ldLabeledEditFileMask->text(), QStringLiteral("*.pas;*.inc"));
-    QCOMPARE(w.JvSearchFiles1.FileParams().MaskText(), std::string("*.pas;*.inc"));
-    QVERIFY(w.OpenDialog.Filter.startsWith(QStringLiteral("*.pas;*.inc|")));
+    QCOMPARE(w.JvSearchFiles1().FileParams().MaskText(), std::string("*.pas;*.inc"));
+    QVERIFY(w.OpenDialog().Filter.startsWith(QStringLiteral("*.pas;*.inc|")));
     QVERIFY(w.cbCheckBoxBackupFiles->isChecked());
     QVERIFY(w.cbCheckBoxSimulate->isChecked());
     w.cbCheckBoxBackupFiles->setChecked(false);
@@ -399,7 +399,7 @@ void SettingsTest::datFileMissing()
 {
     const QString gone = m_fixture->Dir() + QStringLiteral("/gone.dat");
     WriteIni("[Settings]\r\nDATFile=" + gone.toUtf8() + "\r\n");
-    Tfrm_Main &w = m_fixture->Create();
+    TMainProbe w(m_fixture->Create());
     QCOMPARE(w.Repository().Count(), std::size_t(0));
     QCOMPARE(w.windowTitle(), kTitle);
     QCOMPARE(qvc::PathToQ(w.Repository().RepositoryFileName()), gone);
@@ -411,7 +411,7 @@ void SettingsTest::datFileMissing()
 void SettingsTest::simulateTextsNotApplied()
 {
     WriteIni("[Captions]\r\nSimulateFiles=Outro texto\r\n[Hints]\r\nSimulateFiles=Outra|dica\r\n");
-    Tfrm_Main &w = m_fixture->Create();
+    TMainProbe w(m_fixture->Create());
     QCOMPARE(w.cbCheckBoxSimulate->text(), QStringLiteral("Apenas \"&SIMULAR\" a conversão no(s) arquivo(s)."));
     QCOMPARE(qvc::HintOf(w.cbCheckBoxSimulate), QStringLiteral("|Apenas simular a conversão nos arquivos..."));
     m_fixture->Destroy();
@@ -426,7 +426,7 @@ void SettingsTest::readOnlyKeysApplied()
         "[Captions]\r\nButtonOk=&Fechar\r\n[Hints]\r\nButtonOk=|Fecha a vista\r\nLabeledEditFileMask=M\xE1scara|Tipos "
         "de arquivo\r\n");
     for (int start = 0; start < 2; ++start) {
-        Tfrm_Main &w = m_fixture->Create();
+        TMainProbe w(m_fixture->Create());
         QCOMPARE(w.bbOk->text(), QStringLiteral("&Fechar"));
         QCOMPARE(qvc::HintOf(w.bbOk), QStringLiteral("|Fecha a vista"));
         QCOMPARE(qvc::HintOf(w.ldLabeledEditFileMask), QStringLiteral("Máscara|Tipos de arquivo"));
@@ -452,13 +452,13 @@ void SettingsTest::unwritableFile()
     const QString expected = QStringLiteral("Unable to write to ") + IniPath();
     if (how == QLatin1String("folder"))
         QVERIFY(QDir().mkpath(IniPath()));
-    Tfrm_Main &w = m_fixture->Create();
+    TMainProbe w(m_fixture->Create());
     QCOMPARE(Messages().size(), std::size_t(how == QLatin1String("folder") ? 1 : 0));
     if (how == QLatin1String("folder")) {
         QCOMPARE(Messages()[0].Text, expected);
         // The program starts all the same, with its defaults.
         QCOMPARE(w.ldLabeledEditFileMask->text(), QStringLiteral("*.pas;*.dfm;*.xfm;*.dpr;*.dpk"));
-        QCOMPARE(w.JvSearchFiles1.FileParams().MaskText(), std::string("*.pas;*.dfm;*.xfm;*.dpr;*.dpk"));
+        QCOMPARE(w.JvSearchFiles1().FileParams().MaskText(), std::string("*.pas;*.dfm;*.xfm;*.dpr;*.dpk"));
     } else {
         QVERIFY(QDir(m_fixture->Dir()).removeRecursively());
     }
@@ -484,14 +484,14 @@ void SettingsTest::damagedFileStillStarts()
 {
     QFETCH(QByteArray, bytes);
     WriteIni(bytes);
-    Tfrm_Main &w = m_fixture->Create();
+    TMainProbe w(m_fixture->Create());
     QVERIFY(w.sbStatusBarVersion->text().endsWith(QStringLiteral(" 2.02")));
     QVERIFY(w.sbStatusBarVersion->text().size() <= 2047 + 5);
     m_fixture->Destroy();
     QVERIFY(Messages().empty());
     // The next exit writes a file that the next start reads as the program wrote it.
     QCOMPARE(Ini().ReadSectionKeys(qvc::kHintsSection).size(), std::size_t(24));
-    Tfrm_Main &again = m_fixture->Create();
+    TMainProbe again(m_fixture->Create());
     QVERIFY(again.sbStatusBarVersion->text().endsWith(QStringLiteral(" 2.02")));
 }
 

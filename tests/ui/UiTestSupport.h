@@ -2,6 +2,7 @@
 // A main window in a temporary folder with scripted dialogs, for the offscreen window tests.
 #include "ui/DialogSeam.h"
 #include "ui/uFrm_Main.h"
+#include "WindowProbe.h"
 
 #include <QTemporaryDir>
 #include <memory>
@@ -16,7 +17,9 @@ public:
     Tfrm_Main &Create();
     /// Closes and destroys the window (shut-down runs).
     void Destroy();
-    Tfrm_Main &Window() { return *m_window; }
+    /// The window as the tests see it (controls by object name).
+    TMainProbe Window() { return TMainProbe(*m_window); }
+    Tfrm_Main &Main() { return *m_window; }
     QString Dir() const { return m_dir.path(); }
     QString ExecutablePath() const { return m_dir.path() + QStringLiteral("/qvConvertFiles"); }
     /// Writes a file under Dir() and returns its full path.

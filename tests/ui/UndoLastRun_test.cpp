@@ -53,7 +53,7 @@ void UndoLastRunTest::cleanup()
 
 void UndoLastRunTest::SetPairs(const std::vector<std::string> &lines, int renameMode)
 {
-    Tfrm_Main &w = m_fixture->Window();
+    TMainProbe w = m_fixture->Window();
     w.RepositoryModel().BeginChange();
     w.Repository().SetLines(lines);
     w.Repository().SetRenameMode(renameMode);
@@ -69,7 +69,7 @@ QByteArray UndoLastRunTest::Bytes(const QString &path)
 
 void UndoLastRunTest::undoAsksHowManyFilesAndRestoresThem()
 {
-    Tfrm_Main &w = m_fixture->Window();
+    TMainProbe w = m_fixture->Window();
     const QString a = m_fixture->WriteFile(QStringLiteral("src/A.pas"), "uses Forms;\r\n");
     const QString form = m_fixture->WriteFile(QStringLiteral("src/A.dfm"), "object A\r\n  C = Forms\r\nend\r\n");
     QVERIFY(w.AddFileToList(a));
@@ -95,7 +95,7 @@ void UndoLastRunTest::undoAsksHowManyFilesAndRestoresThem()
 
 void UndoLastRunTest::undoAnsweredNoChangesNothing()
 {
-    Tfrm_Main &w = m_fixture->Window();
+    TMainProbe w = m_fixture->Window();
     const QString a = m_fixture->WriteFile(QStringLiteral("A.pas"), "uses Forms;\r\n");
     QVERIFY(w.AddFileToList(a));
     SetPairs({ "Forms=QForms" }, 2);
@@ -117,7 +117,7 @@ void UndoLastRunTest::undoAnsweredNoChangesNothing()
 
 void UndoLastRunTest::undoIsInTheConversionMenuAndLockedDuringARun()
 {
-    Tfrm_Main &w = m_fixture->Window();
+    TMainProbe w = m_fixture->Window();
     QVERIFY(w.MainMenuBarItems[2]->actions().contains(w.actUndoLastRun));
     QCOMPARE(w.actUndoLastRun->text(), QStringLiteral("Desfazer a Última Conversão"));
     const QString a = m_fixture->WriteFile(QStringLiteral("A.pas"), "uses Forms;\r\n");
@@ -125,7 +125,7 @@ void UndoLastRunTest::undoIsInTheConversionMenuAndLockedDuringARun()
     SetPairs({ "Forms=QForms" }, 2);
     bool enabledDuringRun = true;
     bool seen = false;
-    QTimer::singleShot(0, &w, [&] {
+    QTimer::singleShot(0, &w.Window(), [&] {
         enabledDuringRun = w.actUndoLastRun->isEnabled();
         seen = true;
     });
@@ -137,7 +137,7 @@ void UndoLastRunTest::undoIsInTheConversionMenuAndLockedDuringARun()
 
 void UndoLastRunTest::rowOverwritingAFileItDidNotReadIsMarked()
 {
-    Tfrm_Main &w = m_fixture->Window();
+    TMainProbe w = m_fixture->Window();
     const QString dfm = m_fixture->WriteFile(QStringLiteral("U.dfm"), "object U\r\n  C = Forms\r\nend\r\n");
     const QString xfm = m_fixture->WriteFile(QStringLiteral("U.xfm"), "porter's own\r\n");
     const QString plain = m_fixture->WriteFile(QStringLiteral("P.pas"), "uses Forms;\r\n");

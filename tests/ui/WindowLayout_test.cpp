@@ -51,7 +51,7 @@ private Q_SLOTS:
     void geometryFileOfAnyBytes();
 
 private:
-    Tfrm_Main &W() { return m_fixture->Window(); }
+    TMainProbe W() { return m_fixture->Window(); }
     void Show();
     TWindowFixture *m_fixture = nullptr;
 };
@@ -77,7 +77,7 @@ void WindowLayoutTest::Show()
 {
     W().show();
     W().activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(&W()));
+    QVERIFY(QTest::qWaitForWindowActive(&m_fixture->Main()));
     SettleEvents();
 }
 
@@ -91,7 +91,7 @@ void WindowLayoutTest::fileListColumnsStayReadable_data()
 void WindowLayoutTest::fileListColumnsStayReadable()
 {
     QFETCH(bool, minimumSize);
-    Tfrm_Main &w = W();
+    TMainProbe w(W());
     // Numbers up to 1234: the " #" column shows the largest in full, next to its pictures.
     for (int i = 0; i <= 1234; ++i)
         QVERIFY(w.AddFileToList(QStringLiteral("/p/Unit%1.pas").arg(i)));
@@ -121,7 +121,7 @@ void WindowLayoutTest::fileListColumnsStayReadable()
 
 void WindowLayoutTest::longTextsNeverWidenTheWindow()
 {
-    Tfrm_Main &w = W();
+    TMainProbe w(W());
     Show();
     QCOMPARE(w.size(), QSize(690, 480));
     // The run's message and count, and a long hint line (a failed file's reason names its path), are cut at the
@@ -138,7 +138,7 @@ void WindowLayoutTest::longTextsNeverWidenTheWindow()
 
 void WindowLayoutTest::pairsGridFitsItsPane()
 {
-    Tfrm_Main &w = W();
+    TMainProbe w(W());
     std::vector<std::string> lines;
     for (int i = 0; i < 40; ++i)
         lines.push_back("FindText" + std::to_string(i) + "=A rather long replacement text number " + std::to_string(i));
@@ -177,7 +177,7 @@ void WindowLayoutTest::pairsGridFitsItsPane()
 
 void WindowLayoutTest::executePictureShowsItsState()
 {
-    Tfrm_Main &w = W();
+    TMainProbe w(W());
     const QIcon icon = w.actExecuteConversion->icon();
     const QImage on = icon.pixmap(QSize(16, 16), QIcon::Normal).toImage();
     const QImage off = icon.pixmap(QSize(16, 16), QIcon::Disabled).toImage();
@@ -205,14 +205,14 @@ void WindowLayoutTest::geometryKeptBesideTheSettings()
     QVERIFY(!iniAtDesignSize.isEmpty());
     QVERIFY(QFile::exists(geometry));
 
-    Tfrm_Main &w = m_fixture->Create();
+    TMainProbe w(m_fixture->Create());
     Show();
     w.resize(812, 590);
     SettleEvents();
     m_fixture->Destroy();
     // The settings file is not touched by the window's size; the next start opens at the size left.
     QCOMPARE(ReadAll(ini), iniAtDesignSize);
-    Tfrm_Main &again = m_fixture->Create();
+    TMainProbe again(m_fixture->Create());
     Show();
     QCOMPARE(again.size(), QSize(812, 590));
 }
@@ -231,7 +231,7 @@ void WindowLayoutTest::geometryFileOfAnyBytes()
     QFETCH(QByteArray, bytes);
     m_fixture->Destroy();
     m_fixture->WriteFile(QStringLiteral("qvConvertFiles.geometry"), bytes);
-    Tfrm_Main &w = m_fixture->Create();
+    TMainProbe w(m_fixture->Create());
     QCOMPARE(w.size(), QSize(690, 480));
 }
 
