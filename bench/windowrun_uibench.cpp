@@ -9,7 +9,7 @@
 #include "engine/ConversionRun.h"
 #include "filelist/SearchFiles.h"
 #include "repository/RepositoryFile.h"
-#include "ui/DialogSeam.h"
+#include "tests/ui/ScriptedDialogSeam.h"
 #include "ui/RepositoryModel.h"
 #include "ui/ConversionRunner.h"
 #include "ui/FileListPage.h"

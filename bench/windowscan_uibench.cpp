@@ -5,7 +5,7 @@
 #include "engine/ResultStore.h"
 #include "filelist/FileList.h"
 #include "filelist/SearchFiles.h"
-#include "ui/DialogSeam.h"
+#include "tests/ui/ScriptedDialogSeam.h"
 #include "ui/FileListModel.h"
 #include "ui/LocaleBridge.h"
 #include "ui/TextBridge.h"

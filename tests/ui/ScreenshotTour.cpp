@@ -4,7 +4,7 @@
 // Runs on an X display (scripts/screenshots starts one under Xvfb); the pictures are taken with ImageMagick's
 // "import -window root". Dialogs are answered through the dialog seam; settings go to a temporary folder.
 #include "ui/Application.h"
-#include "ui/DialogSeam.h"
+#include "ScriptedDialogSeam.h"
 #include "ui/uFrm_Main.h"
 
 #include <QAbstractItemModel>

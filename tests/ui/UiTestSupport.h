@@ -1,6 +1,6 @@
 #pragma once
 // A main window in a temporary folder with scripted dialogs, for the offscreen window tests.
-#include "ui/DialogSeam.h"
+#include "ScriptedDialogSeam.h"
 #include "ui/uFrm_Main.h"
 #include "WindowProbe.h"
 
