@@ -1,5 +1,6 @@
 // Dispatch, the enabling pass, page selection, the hint line, the overlays, start-up and shut-down.
 #include "ui/Artwork.h"
+#include "ui/ErrorText.h"
 #include "ui/HintText.h"
 #include "ui/uFrm_About.h"
 #include "ui/uFrm_Main.h"
@@ -147,7 +148,7 @@ void Tfrm_Main::OnExecuteAction(QAction *sender)
             break;
         }
     } catch (const std::exception &e) {
-        m_dialogs->ShowError(this, QString::fromLocal8Bit(e.what()));
+        m_dialogs->ShowError(this, qvc::ErrorText(e));
     }
     ScheduleUpdate();
 }

@@ -1,10 +1,9 @@
 // The file list: scan, add, drop, remove, select all, the Delete key, the column sort and the mask field,
 // and what the list refuses while a run is in progress.
+#include "ui/ErrorText.h"
 #include "ui/FileListModel.h"
 #include "ui/TextBridge.h"
 #include "ui/uFrm_Main.h"
-
-#include "common/TextFormat.h"
 
 #include <QAction>
 #include <QCoreApplication>
@@ -35,20 +34,6 @@ QString FolderWithoutSeparator(QString folder)
     while (folder.size() > 1 && folder.endsWith(QLatin1Char('/')))
         folder.chop(1);
     return folder;
-}
-
-// Fills the "%s" of a program text, in order, with texts that may hold any character.
-QString FillTemplate(QString text, const QStringList &arguments)
-{
-    qsizetype from = 0;
-    for (const QString &argument : arguments) {
-        const qsizetype at = text.indexOf(QLatin1String("%s"), from);
-        if (at < 0)
-            break;
-        text.replace(at, 2, argument);
-        from = at + argument.size();
-    }
-    return text;
 }
 
 // The Delete key on the list and the mask field losing the focus reach the window through here.
@@ -209,10 +194,7 @@ void Tfrm_Main::ScanSubDirectory()
         m_fileListModel->ShowPendingRows();
     if (!nested && !completed && JvSearchFiles1.FailedErrorNumber() != 0) {
         // The rows found before the folder that stopped the search stay; the user learns where and why.
-        m_dialogs->ShowError(this,
-            FillTemplate(ToQ(std::string(kCannotReadFolder)),
-                { PathToQ(JvSearchFiles1.FailedFolder()),
-                    QString::fromLocal8Bit(SystemReason(JvSearchFiles1.FailedErrorNumber())) }));
+        m_dialogs->ShowError(this, qvc::ErrorText(JvSearchFiles1.FailureMessage()));
     }
     obOutlookBarOptionsButtonClick(pageConvertFiles);
     if (listWasEmpty)

@@ -1,4 +1,5 @@
 // The repository commands (Tags 4 to 9), the pairs grid, the rename group and the close question.
+#include "ui/ErrorText.h"
 #include "ui/uFrm_Main.h"
 
 #include "ui/PairsGrid.h"
@@ -61,12 +62,6 @@ public:
 private:
     TRepositoryModel &m_model;
 };
-
-// Messages of the core carry file names as the file system's bytes.
-QString ErrorText(const std::exception &e)
-{
-    return QString::fromLocal8Bit(e.what());
-}
 
 TPairsGrid &Grid(QTableView *view)
 {

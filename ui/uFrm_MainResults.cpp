@@ -1,5 +1,6 @@
 // The results of a run: the per-file result view (`pViewResult`) and the framed report ("Salvar Resultado").
 // The texts come from the core (results/); this file only moves them between the window and the files.
+#include "ui/ErrorText.h"
 #include "ui/FileListModel.h"
 #include "ui/LocaleBridge.h"
 #include "ui/TextBridge.h"
@@ -93,7 +94,7 @@ void Tfrm_Main::slSearchListSelectFilesDblClick()
         }
         ShowResultDetails(details, separator);
     } catch (const std::exception &e) {
-        m_dialogs->ShowError(this, ToQ(e.what()));
+        m_dialogs->ShowError(this, qvc::ErrorText(e));
         return;
     }
     ShowOverlayPanel(pViewResult, true);
@@ -174,8 +175,7 @@ void Tfrm_Main::bbSaveResultClick()
         WriteResultReport(
             PathFromQ(*chosen), ReportRowsOf(m_fileListModel->List()), std::size_t(MaxFileNameLength()), captions);
     } catch (const std::exception &e) {
-        // The file system's message names the file as the file system spells it.
-        m_dialogs->ShowError(this, PathToQ(e.what()));
+        m_dialogs->ShowError(this, qvc::ErrorText(e));
         return;
     }
     bbSaveResult->setEnabled(false);

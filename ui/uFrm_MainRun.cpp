@@ -1,5 +1,6 @@
 // The conversion run (Tag 10) and the lock that keeps the lists and options still while it works.
 #include "ui/ConversionView.h"
+#include "ui/ErrorText.h"
 #include "ui/FileListModel.h"
 #include "ui/LocaleBridge.h"
 #include "ui/TextBridge.h"
@@ -36,7 +37,7 @@ void Tfrm_Main::RunConversion()
             view, m_repository.Lines(), m_repository.RenameMode(), m_resultStore, MakeDisplayLocale(), &journal);
     } catch (const std::exception &e) {
         view.Flush();
-        m_dialogs->ShowError(this, ToQ(e.what()));
+        m_dialogs->ShowError(this, qvc::ErrorText(e));
     }
     // A stop asked for during the last file found nothing left to stop; a close asked for still closes.
     m_stopPending = false;
@@ -126,7 +127,7 @@ void Tfrm_Main::UndoLastRun()
         ExecuteUndo(plan);
         MarkJournalUndone(path);
     } catch (const std::exception &e) {
-        m_dialogs->ShowError(this, ToQ(e.what()));
+        m_dialogs->ShowError(this, qvc::ErrorText(e));
     }
 }
 

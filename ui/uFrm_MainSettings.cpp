@@ -1,4 +1,5 @@
 // The settings file (LoadSettings, SaveSettings) and the interface language editor.
+#include "ui/ErrorText.h"
 #include "ui/HintText.h"
 #include "ui/SettingsTargets.h"
 #include "ui/TextBridge.h"
@@ -25,12 +26,6 @@
 using namespace qvc;
 
 namespace {
-
-// Messages of the core carry file names as the file system's bytes.
-QString ErrorText(const std::exception &e)
-{
-    return QString::fromLocal8Bit(e.what());
-}
 
 // One section's rows shown in a language grid: the key fixed, the value edited in place.
 void FillLanguageGrid(QTableWidget *grid, const std::vector<std::pair<std::string, std::string>> &rows)
