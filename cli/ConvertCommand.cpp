@@ -1,12 +1,12 @@
 // "qvconvert convert": the conversion run of the window, driven from a terminal through the same core
 // (RunConversion and the substitution pass), with a console in place of the window.
 #include "cli/Commands.h"
+#include "cli/ErrorText.h"
 #include "cli/RunFiles.h"
 
 #include "common/Cp1252.h"
 #include "common/Errors.h"
 #include "common/FileIO.h"
-#include "common/TextFormat.h"
 #include "common/TextLines.h"
 #include "engine/ConversionRun.h"
 #include "engine/DisplayFormat.h"
@@ -94,23 +94,12 @@ TDisplayLocale ConsoleLocale()
     return locale;
 }
 
-// Whether the JSON writer takes `text` as UTF-8 (it refuses invalid sequences, surrogates, overlong forms).
-bool IsValidUtf8(const std::string &text)
-{
-    try {
-        (void)nlohmann::ordered_json(text).dump();
-        return true;
-    } catch (const nlohmann::ordered_json::exception &) {
-        return false;
-    }
-}
-
 // Paths are the file system's bytes: kept when they are UTF-8, read as Windows-1252 otherwise.
 nlohmann::ordered_json PathJson(const std::string &path)
 {
     if (path.empty())
         return nullptr;
-    return IsValidUtf8(path) ? path : Cp1252ToUtf8(path);
+    return AsUtf8(path);
 }
 
 // The file steps of a row, for a simulated run what a real one would do: the name written, the backup,
@@ -187,7 +176,7 @@ public:
         if (report.Count < 0) {
             ++m_failed;
             ClearProgress();
-            ReportFailure(file, report.FailureReason);
+            ReportFailure(file, ErrorText(report.FailureReason));
         }
         if (m_arguments.Json) {
             nlohmann::ordered_json entries = nlohmann::ordered_json::array();
@@ -202,7 +191,7 @@ public:
                     { "seconds", static_cast<double>(report.Seconds) }, { "written", PathJson(report.WrittenName) },
                     { "backup", PathJson(report.BackupName) }, { "entries", std::move(entries) } });
             if (report.Count < 0)
-                m_records.back()["error"] = PathJson(report.FailureReason);
+                m_records.back()["error"] = Utf8Text(report.FailureReason);
             AddPlanFields(m_records.back(), report.Plan);
             m_records.back()["missed"] = MissedJson(report.Missed);
         } else if (m_arguments.Diff) {
@@ -313,21 +302,6 @@ private:
     EndCommand(kExitUsage);
 }
 
-// The one line for a failure that ended the run: the message, and the file and the system's reason
-// when the message does not name them itself.
-std::string StopMessage(const TError &error)
-{
-    std::string message = error.what();
-    if (!error.Path().empty() && message.find(error.Path()) == std::string::npos)
-        message = error.Path() + ": " + message;
-    if (error.Reason()) {
-        const std::string reason = SystemReason(error.Reason().value());
-        if (message.find(reason) == std::string::npos)
-            message += " " + reason;
-    }
-    return message;
-}
-
 void RunConvert(const TConvertArguments &arguments)
 {
     std::vector<std::string> files;
@@ -336,7 +310,7 @@ void RunConvert(const TConvertArguments &arguments)
         repository = ParseRepositoryBytes(ReadFileBytes(arguments.Repository), kDefaultRenameMode);
         files = ExpandFileArguments(arguments);
     } catch (const TError &error) {
-        EndWithMessage(error.what());
+        EndWithMessage(ErrorText(error));
     }
     if (arguments.Rename == "delphi-to-kylix")
         repository.RenameMode = 0;
@@ -360,12 +334,12 @@ void RunConvert(const TConvertArguments &arguments)
         RunConversion(view, repository.Lines, repository.RenameMode, store, ConsoleLocale(),
             arguments.NoJournal ? nullptr : &journal);
     } catch (const TError &error) {
-        stopped = StopMessage(error);
+        stopped = StopText(error);
     } catch (const std::exception &error) {
-        stopped = error.what();
+        stopped = ErrorText(error);
     }
-    if (!journal.Failure().empty())
-        ReportFailure("journal", journal.Failure() + " (this run cannot be undone)");
+    if (!journal.Failure().Empty())
+        ReportFailure("journal", ErrorText(journal.Failure()) + " (this run cannot be undone)");
     bool reportFailed = false;
     if (!arguments.Report.empty()) {
         // The name column is as wide as the longest name given, counted as the report prints it.
@@ -375,7 +349,7 @@ void RunConvert(const TConvertArguments &arguments)
         try {
             WriteResultReport(arguments.Report, view.ReportRows(), longest, TReportCaptions {});
         } catch (const std::exception &error) {
-            ReportFailure("report", error.what());
+            ReportFailure("report", ErrorText(error));
             reportFailed = true;
         }
     }

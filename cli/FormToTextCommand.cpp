@@ -1,9 +1,9 @@
 // "qvconvert form-to-text FILE": the text form of a form file on standard output.
 #include "cli/Commands.h"
+#include "cli/ErrorText.h"
 
 #include "common/Errors.h"
 #include "common/FileIO.h"
-#include "common/TextFormat.h"
 #include "engine/BinaryFormToText.h"
 
 #include <CLI/CLI.hpp>
@@ -47,14 +47,14 @@ void RunFormToText(const std::string &file)
     try {
         text = FormText(ReadFileBytes(file));
     } catch (const TError &error) {
-        ReportFailure(file, error.what());
+        ReportFailure(file, ErrorText(error));
         EndCommand(kExitFailure);
     } catch (const std::bad_alloc &) {
         ReportFailure(file, "Out of memory");
         EndCommand(kExitFailure);
     }
     if (!WriteStandardOutput(text)) {
-        ReportFailure(file, "Cannot write to standard output. " + SystemReason(errno));
+        ReportFailure(file, ErrorText(TMessage("Cannot write to standard output. %s", { ReasonArg(errno) })));
         EndCommand(kExitFailure);
     }
 }

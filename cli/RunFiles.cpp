@@ -1,7 +1,6 @@
 #include "cli/RunFiles.h"
 
 #include "common/Errors.h"
-#include "common/TextFormat.h"
 #include "filelist/ListedFileNames.h"
 #include "filelist/SearchFiles.h"
 
@@ -97,8 +96,8 @@ std::vector<std::string> CollectRunFiles(const std::vector<std::string> &names, 
         search.SetRootDirectory(name);
         // The search stops at a folder it cannot list; converting the part found would pass for the whole tree.
         if (!search.Search())
-            throw TError(FormatTemplate("Cannot read the folder \"%s\": %s",
-                { search.FailedFolder(), SystemReason(search.FailedErrorNumber()) }));
+            throw TError("Cannot read the folder \"%s\": %s",
+                { PathArg(search.FailedFolder()), ReasonArg(search.FailedErrorNumber()) });
     }
     return files;
 }

@@ -1,5 +1,6 @@
 // "qvconvert undo [JOURNAL]": takes a conversion run back from its journal (the last run by default).
 #include "cli/Commands.h"
+#include "cli/ErrorText.h"
 #include "cli/RunFiles.h"
 
 #include "common/Errors.h"
@@ -46,7 +47,7 @@ void RunUndo(const TUndoArguments &arguments)
     if (path.empty()) {
         path = NewestJournal(JournalFolder());
         if (path.empty()) {
-            ReportFailure("undo", "no run journal found in " + JournalFolder());
+            ReportFailure("undo", ErrorText(TMessage("no run journal found in %s", { PathArg(JournalFolder()) })));
             EndCommand(kExitFailure);
         }
     }
@@ -85,7 +86,7 @@ void RunUndo(const TUndoArguments &arguments)
         }
         PrintLine("undone: " + std::to_string(plan.FileCount()) + " file(s) of " + path);
     } catch (const TError &error) {
-        ReportFailure(path, error.what());
+        ReportFailure(path, ErrorText(error));
         EndCommand(kExitFailure);
     }
 }

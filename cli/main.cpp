@@ -8,6 +8,7 @@
 #endif
 #include <CLI/CLI.hpp>
 
+#include <clocale>
 #include <cstdio>
 #include <iostream>
 
@@ -42,6 +43,10 @@ void EndCommand(int exitCode)
 int main(int argc, char **argv)
 {
     qvc::IgnoreFileSizeSignal();
+    // The user's character set and language for failure lines (the terminal's encoding, strerror's words);
+    // numbers and collation stay those of the C locale.
+    std::setlocale(LC_CTYPE, "");
+    std::setlocale(LC_MESSAGES, "");
     CLI::App app("qvconvert " QVC_VERSION "\n"
                  "Carries Delphi and Kylix source files across: whole-word find/replace pairs from a repository "
                  "(.dat) file,\nbinary forms to text, .dfm/.xfm renames, backups and reports, with the core of the "

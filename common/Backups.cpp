@@ -46,8 +46,7 @@ bool NumberedSuffix(std::string_view name)
 
 [[noreturn]] void ThrowBackupFailure(const std::string &backupName, int reason)
 {
-    throw TError(FormatTemplate(kCannotCreateFile, { backupName, SystemReason(reason) }), backupName,
-        std::error_code(reason, std::generic_category()));
+    throw TError(kCannotCreateFile, { PathArg(backupName), ReasonArg(reason) });
 }
 
 bool LinkUnsupported(int reason)

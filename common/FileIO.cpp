@@ -51,13 +51,12 @@ private:
 
 [[noreturn]] void ThrowWithReason(std::string_view format, const std::string &path, int errorNumber)
 {
-    throw TError(FormatTemplate(format, { path, SystemReason(errorNumber) }), path,
-        std::error_code(errorNumber, std::generic_category()));
+    throw TError(format, { PathArg(path), ReasonArg(errorNumber) });
 }
 
 [[noreturn]] void ThrowWithText(std::string_view format, const std::string &path, std::string_view reason)
 {
-    throw TError(FormatTemplate(format, { path, reason }), path, {});
+    throw TError(format, { PathArg(path), TextArg(std::string(reason)) });
 }
 
 TFileStamp StampFromStat(const struct stat &st)
@@ -557,7 +556,7 @@ void WriteFileReplacing(const std::string &path, std::string_view bytes, const T
     }
     const TFileStamp seen = exists ? StampFromStat(st) : TFileStamp();
     if (expected != nullptr && !(seen == *expected))
-        throw TChangedMeanwhile(FormatTemplate(kCannotCreateFile, { path, kChangedMeanwhile }), path, {});
+        throw TChangedMeanwhile(kCannotCreateFile, { PathArg(path), TextArg(std::string(kChangedMeanwhile)) });
 
     const std::string folder = FolderOf(target);
     SweepOnce(folder);
@@ -568,7 +567,7 @@ void WriteFileReplacing(const std::string &path, std::string_view bytes, const T
     // The last look before the rename: a file changed since it was read keeps the other program's text.
     if (!(StampOf(target) == seen)) {
         file.Discard();
-        throw TChangedMeanwhile(FormatTemplate(kCannotCreateFile, { path, kChangedMeanwhile }), path, {});
+        throw TChangedMeanwhile(kCannotCreateFile, { PathArg(path), TextArg(std::string(kChangedMeanwhile)) });
     }
     file.ReplaceTarget(target);
 }

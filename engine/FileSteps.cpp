@@ -35,7 +35,7 @@ bool SameFile(const TFileStamp &a, const TFileStamp &b)
 
 [[noreturn]] void ThrowChanged(const std::string &path)
 {
-    throw TChangedMeanwhile(FormatTemplate(kCannotCreateFile, { path, kChangedMeanwhile }), path, {});
+    throw TChangedMeanwhile(kCannotCreateFile, { PathArg(path), TextArg(std::string(kChangedMeanwhile)) });
 }
 
 // A file to be removed: the file (or what its link leads to) as for a replacement, and the folder that
@@ -45,8 +45,7 @@ void CheckMayRemove(const std::string &path)
     CheckMayChange(path);
     if (::faccessat(AT_FDCWD, FolderOf(path).c_str(), W_OK | X_OK, AT_EACCESS) != 0) {
         const int reason = errno;
-        throw TError(FormatTemplate(kCannotCreateFile, { path, SystemReason(reason) }), path,
-            std::error_code(reason, std::generic_category()));
+        throw TError(kCannotCreateFile, { PathArg(path), ReasonArg(reason) });
     }
 }
 
@@ -65,7 +64,7 @@ public:
         try {
             m_made.push_back(TBackup::Make(file, BackupNameFor(file), olderName));
         } catch (const TError &error) {
-            throw TError(std::string(kUnableToBackupFile), file, error.Reason());
+            throw TError(TMessage(std::string(kUnableToBackupFile)), file, error.Reason());
         }
         return m_made.back();
     }
@@ -467,8 +466,7 @@ std::size_t TRunOverlay::ReadInto(const std::string &path, std::string &buffer, 
         return ReadFileInto(path, buffer, stamp);
     const TEntry &entry = it->second;
     if (!entry.Exists)
-        throw TError(FormatTemplate(kCannotOpenFile, { path, SystemReason(ENOENT) }), path,
-            std::error_code(ENOENT, std::generic_category()));
+        throw TError(kCannotOpenFile, { PathArg(path), ReasonArg(ENOENT) });
     if (!entry.HasText) {
         const std::size_t length = ReadFileInto(entry.Source, buffer);
         if (stamp != nullptr)

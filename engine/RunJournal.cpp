@@ -191,18 +191,18 @@ TRunJournal::~TRunJournal()
 void TRunJournal::Open()
 {
     if (m_folder.empty()) {
-        m_failure = "No folder for the run journal (neither XDG_STATE_HOME nor HOME is set).";
+        m_failure = TMessage("No folder for the run journal (neither XDG_STATE_HOME nor HOME is set).");
         return;
     }
     if (!MakeFolders(m_folder)) {
-        m_failure = m_folder + ": " + SystemReason(errno);
+        m_failure = TMessage("%s: %s", { PathArg(m_folder), ReasonArg(errno) });
         return;
     }
     const std::string name
         = m_folder + (m_folder.back() == '/' ? "" : "/") + TimeStamp() + "-" + std::to_string(::getpid()) + ".jsonl";
     m_fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_APPEND | O_CLOEXEC, 0600);
     if (m_fd < 0) {
-        m_failure = name + ": " + SystemReason(errno);
+        m_failure = TMessage("%s: %s", { PathArg(name), ReasonArg(errno) });
         return;
     }
     m_fileName = name;
@@ -221,7 +221,7 @@ void TRunJournal::WriteLine(const std::string &line)
         if (written < 0 && errno == EINTR)
             continue;
         if (written <= 0) {
-            m_failure = m_fileName + ": " + SystemReason(errno);
+            m_failure = TMessage("%s: %s", { PathArg(m_fileName), ReasonArg(errno) });
             ::close(m_fd);
             m_fd = -1;
             return;
@@ -232,7 +232,7 @@ void TRunJournal::WriteLine(const std::string &line)
 
 void TRunJournal::Record(const TJournalStep &step)
 {
-    if (!m_failure.empty())
+    if (!m_failure.Empty())
         return;
     TJson line { { "row", step.Row }, { "step", StepName(step.Kind) }, { "file", PathJson(step.Path) } };
     switch (step.Kind) {
@@ -319,7 +319,7 @@ TJournal ReadJournal(const std::string &path)
         const std::size_t end = bytes.find('\n', start);
         ++number;
         const auto damaged = [&] {
-            return TError(FormatTemplate(kDamagedJournal, { path, std::to_string(number) }), path, {});
+            return TError(kDamagedJournal, { PathArg(path), TextArg(std::to_string(number)) });
         };
         // A kill while the last line was written leaves it without its line break: that step was not
         // taken (it is journaled before it is), so it is left out.
@@ -407,8 +407,7 @@ void MarkJournalUndone(const std::string &path)
     if (fd >= 0)
         ::close(fd);
     if (!written)
-        throw TError(FormatTemplate(kCannotCreateFile, { path, SystemReason(reason) }), path,
-            std::error_code(reason, std::generic_category()));
+        throw TError(kCannotCreateFile, { PathArg(path), ReasonArg(reason) });
 }
 
 } // namespace qvc

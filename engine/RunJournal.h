@@ -3,6 +3,7 @@
 // up, written, removed, renamed), written before the step happens, so that an undo can take back a run
 // that ended normally, by a failure or by a kill. Paths are kept as the file system's bytes.
 #include "common/Checksum.h"
+#include "common/Errors.h"
 
 #include <functional>
 #include <optional>
@@ -54,7 +55,7 @@ public:
     /// The journal file, empty until the first step.
     const std::string &FileName() const { return m_fileName; }
     /// Why the journal could not be written, empty while it could.
-    const std::string &Failure() const { return m_failure; }
+    const TMessage &Failure() const { return m_failure; }
 
 private:
     void Open();
@@ -62,7 +63,7 @@ private:
 
     std::string m_folder;
     std::string m_fileName;
-    std::string m_failure;
+    TMessage m_failure;
     std::string m_pending; // lines of files read before the first change
     int m_fd = -1;
 };

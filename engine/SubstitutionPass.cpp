@@ -556,7 +556,7 @@ int TSubstitutionPass::ConvertFile(int row, const std::string &fileName, const T
         untilFailure.Stop();
         count = -1;
         report.Seconds = untilFailure.ElapsedSeconds();
-        report.FailureReason = error.what();
+        report.FailureReason = MessageOf(error);
         results.Clear();
         report.Missed.clear();
         report.ChangedLines.clear();
@@ -594,7 +594,7 @@ int TSubstitutionPass::ConvertFile(int row, const std::string &fileName, const T
             // Another program's text is kept: the file fails like one that could not be read.
             count = -1;
             report.Count = -1;
-            report.FailureReason = error.what();
+            report.FailureReason = MessageOf(error);
             report.Plan = TWritePlan();
             report.Missed.clear();
             report.ChangedLines.clear();

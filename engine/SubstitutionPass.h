@@ -1,6 +1,7 @@
 #pragma once
 // The text substitution pass: one file read as lines, every substitution pair applied in order as a
 // whole-word, ASCII-case-insensitive replacement, the replacements counted, the file written back.
+#include "common/Errors.h"
 #include "common/TextLines.h"
 #include "engine/ConversionResult.h"
 #include "engine/FileSteps.h"
@@ -47,7 +48,7 @@ struct TPassReport
     std::string Status = "-"; ///< the last text the pass put in the row's "Status" cell ("-" if none)
     std::string WrittenName; ///< the path written, empty when nothing was written
     std::string BackupName; ///< the backup made, empty when none was made
-    std::string FailureReason; ///< why the file failed (the error's text), empty otherwise
+    TMessage FailureReason; ///< why the file failed (the error's message), empty otherwise
     TFileKind Kind = TFileKind::Text;
     /// The file steps of a changed file: for a simulated run what a real run would do, taking the
     /// earlier rows of the run into account; for a real run what it did. Empty when nothing is written.

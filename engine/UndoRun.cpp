@@ -49,8 +49,7 @@ private:
 
 [[noreturn]] void ThrowFailure(const std::string &path, int reason)
 {
-    throw TError(FormatTemplate(kCannotCreateFile, { path, SystemReason(reason) }), path,
-        std::error_code(reason, std::generic_category()));
+    throw TError(kCannotCreateFile, { PathArg(path), ReasonArg(reason) });
 }
 
 // A hidden name beside `path` that a file is moved to until the undo is complete.

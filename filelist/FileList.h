@@ -1,6 +1,7 @@
 #pragma once
 // The rows of the file list, the names already listed and the sort by a column. The window shows these
 // rows in its list view; every change to them goes through this class.
+#include "common/Errors.h"
 #include "engine/ResultStore.h"
 #include "filelist/ListedFileNames.h"
 
@@ -28,8 +29,8 @@ struct TFileRow
     std::string Status { kNotProcessed };
     std::string Time { kNotProcessed };
     int StateImage = kNewRowImage;
-    /// Why the last run could not convert the file (its count is -1): the error's text, empty otherwise.
-    std::string FailureReason;
+    /// Why the last run could not convert the file (its count is -1): the error's message, empty otherwise.
+    TMessage FailureReason;
 
     /// The number as the " #" column shows it.
     std::string NumberText() const { return std::to_string(Number); }

@@ -1,6 +1,7 @@
 #pragma once
 // The recursive folder search that fills the file list: walks a tree depth first and hands every file
 // whose name matches the masks to a callback, letting the window handle one pending event per entry.
+#include "common/Errors.h"
 #include "filelist/FileParams.h"
 
 #include <functional>
@@ -77,9 +78,9 @@ public:
     const std::string &FailedFolder() const { return m_failedFolder; }
     /// The errno value of that failure (0 when none).
     int FailedErrorNumber() const { return m_failedErrorNumber; }
-    /// kCannotReadFolder filled with the folder (turned into Windows-1252) and the system's reason;
-    /// empty when the last search did not stop at a folder.
-    std::string FailureMessage() const;
+    /// kCannotReadFolder with the folder and the system's reason; empty when the last search did not stop
+    /// at a folder.
+    TMessage FailureMessage() const;
 
 private:
     bool SearchTree(const std::string &root);

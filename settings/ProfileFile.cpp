@@ -3,7 +3,6 @@
 #include "common/AsciiCase.h"
 #include "common/Errors.h"
 #include "common/FileIO.h"
-#include "common/TextFormat.h"
 
 #include <cerrno>
 #include <cstdint>
@@ -127,19 +126,25 @@ TProfileFile::TProfileFile(std::string path)
     };
     if (m_path.empty() || ::stat(m_path.c_str(), &st) != 0) {
         // Anything but "not there" (a folder on the way we may not enter, a loop of links) is an unreadable file.
-        m_readFailed = !m_path.empty() && errno != ENOENT && errno != ENOTDIR;
+        const int reason = errno;
+        m_readFailed = !m_path.empty() && reason != ENOENT && reason != ENOTDIR;
+        if (m_readFailed)
+            m_readReason = std::error_code(reason, std::generic_category());
         return;
     }
     if (!S_ISREG(st.st_mode)) {
         // A folder, a pipe or a device: reading could fail, wait forever or never end.
         m_readFailed = true;
+        m_readReason
+            = std::make_error_code(S_ISDIR(st.st_mode) ? std::errc::is_a_directory : std::errc::invalid_argument);
         return;
     }
     try {
         ParseBytes(ReadFileBytes(m_path));
         m_existed = true;
-    } catch (const TError &) {
+    } catch (const TError &error) {
         m_readFailed = true;
+        m_readReason = error.Reason();
         m_lines.clear();
     }
 }
@@ -360,13 +365,14 @@ void TProfileFile::Commit()
 {
     if (!m_modified)
         return;
-    const std::string failure = FormatTemplate(kUnableToWriteTo, { m_path });
+    // The message names the file only; the system's reason goes with it apart.
+    const TMessage failure(kUnableToWriteTo, { PathArg(m_path) });
     if (m_path.empty() || m_readFailed)
-        throw TError(failure);
+        throw TError(failure, m_path, m_readReason);
     try {
         WriteFileReplacing(m_path, Bytes());
-    } catch (const TError &) {
-        throw TError(failure);
+    } catch (const TError &error) {
+        throw TError(failure, m_path, error.Reason());
     }
     m_modified = false;
     m_existed = true;

@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <system_error>
 #include <utility>
 #include <vector>
 
@@ -35,6 +36,9 @@ public:
     bool Existed() const { return m_existed; }
     /// True when something stood at Path() but could not be read.
     bool ReadFailed() const { return m_readFailed; }
+    /// Why it could not be read (is_a_directory or invalid_argument for a folder or another file that is no
+    /// regular file); value 0 when it was read or was not there.
+    std::error_code ReadReason() const { return m_readReason; }
 
     /// The value of a key: blanks around it dropped, then one pair of matching '...' or "..." around the whole value,
     /// then cut at a NUL and at 2047 bytes. A missing key (or section) gives `defaultValue` without its trailing
@@ -70,8 +74,9 @@ public:
     /// The whole file as it would be written now.
     std::string Bytes() const;
     /// Writes the file once, beside and renamed over the old one, when anything was written (a profile never
-    /// written to stays untouched). Throws TError "Unable to write to %s" (Path()) when it cannot be written, and
-    /// refuses a file that existed but could not be read, rather than replacing its unknown content.
+    /// written to stays untouched). Throws TError "Unable to write to %s" (Path(); the system's reason apart, as its
+    /// Reason()) when it cannot be written, and refuses a file that existed but could not be read, rather than
+    /// replacing its unknown content (the reason is then ReadReason()).
     void Commit();
 
 private:
@@ -98,6 +103,7 @@ private:
     std::string m_path;
     bool m_existed = false;
     bool m_readFailed = false;
+    std::error_code m_readReason;
     bool m_modified = false;
     std::vector<TLine> m_lines;
 };

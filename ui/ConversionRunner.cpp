@@ -1,3 +1,4 @@
+#include "ui/ErrorText.h"
 #include "ui/ConversionRunner.h"
 
 #include "ui/ConversionView.h"
@@ -47,7 +48,7 @@ void TConversionRunner::RunConversion()
             MakeDisplayLocale(), &journal);
     } catch (const std::exception &e) {
         view.Flush();
-        m_dialogs.ShowError(m_window, ToQ(e.what()));
+        m_dialogs.ShowError(m_window, ErrorText(e));
     }
     // A stop asked for during the last file found nothing left to stop; a close asked for still closes.
     m_stopPending = false;
@@ -127,7 +128,7 @@ void TConversionRunner::UndoLastRun()
         ExecuteUndo(plan);
         MarkJournalUndone(path);
     } catch (const std::exception &e) {
-        m_dialogs.ShowError(m_window, ToQ(e.what()));
+        m_dialogs.ShowError(m_window, ErrorText(e));
     }
 }
 

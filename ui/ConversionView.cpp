@@ -72,7 +72,7 @@ void TWindowConversionView::SetRowCell(int row, TRowCell cell, const std::string
     case TRowCell::Updates:
         r.Updates = text;
         // A reason belongs to the count -1 it explains; FileConverted gives it again.
-        r.FailureReason.clear();
+        r.FailureReason = {};
         break;
     case TRowCell::Status:
         r.Status = text;

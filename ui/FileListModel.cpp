@@ -6,6 +6,7 @@
 #include <QStyle>
 
 #include "ui/Artwork.h"
+#include "ui/ErrorText.h"
 #include "ui/LocaleBridge.h"
 #include "ui/TextBridge.h"
 
@@ -85,7 +86,7 @@ QVariant TFileListModel::data(const QModelIndex &index, int role) const
     }
     if (role == Qt::DecorationRole && index.column() == 0)
         return RowPicture(row.StateImage);
-    if (role == Qt::ToolTipRole && !row.FailureReason.empty())
+    if (role == Qt::ToolTipRole && !row.FailureReason.Empty())
         return FailureReason(index.row());
     if ((role == Qt::DecorationRole || role == Qt::ToolTipRole) && index.column() == 1) {
         const auto warning = m_warnings.find(row.Number);
@@ -108,8 +109,7 @@ QString TFileListModel::FailureReason(int row) const
 {
     if (row < 0 || row >= m_shownRows)
         return {};
-    // The reason holds the file's name and the system's message, both in the system's encoding.
-    return QString::fromLocal8Bit(m_list.Rows()[std::size_t(row)].FailureReason);
+    return ErrorText(m_list.Rows()[std::size_t(row)].FailureReason);
 }
 
 void TFileListModel::SetRowWarning(std::size_t number, const QString &text)

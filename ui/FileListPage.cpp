@@ -1,3 +1,4 @@
+#include "ui/ErrorText.h"
 #include "ui/FileListPage.h"
 
 #include "ui/Artwork.h"
@@ -47,20 +48,6 @@ QString FolderWithoutSeparator(QString folder)
     while (folder.size() > 1 && folder.endsWith(QLatin1Char('/')))
         folder.chop(1);
     return folder;
-}
-
-// Fills the "%s" of a program text, in order, with texts that may hold any character.
-QString FillTemplate(QString text, const QStringList &arguments)
-{
-    qsizetype from = 0;
-    for (const QString &argument : arguments) {
-        const qsizetype at = text.indexOf(QLatin1String("%s"), from);
-        if (at < 0)
-            break;
-        text.replace(at, 2, argument);
-        from = at + argument.size();
-    }
-    return text;
 }
 
 // The Captions keys of the columns after the row number.
@@ -354,10 +341,7 @@ void TFileListPage::ScanSubDirectory()
         m_model->ShowPendingRows();
     if (!nested && !completed && m_search.FailedErrorNumber() != 0) {
         // The rows found before the folder that stopped the search stay; the user learns where and why.
-        m_dialogs.ShowError(window(),
-            FillTemplate(ToQ(std::string(kCannotReadFolder)),
-                { PathToQ(m_search.FailedFolder()),
-                    QString::fromLocal8Bit(SystemReason(m_search.FailedErrorNumber())) }));
+        m_dialogs.ShowError(window(), ErrorText(m_search.FailureMessage()));
     }
     Q_EMIT PageWanted();
     if (listWasEmpty)
@@ -428,8 +412,7 @@ void TFileListPage::SaveResult()
         WriteResultReport(
             PathFromQ(*chosen), ReportRowsOf(m_model->List()), std::size_t(MaxFileNameLength()), captions);
     } catch (const std::exception &e) {
-        // The file system's message names the file as the file system spells it.
-        m_dialogs.ShowError(window(), PathToQ(e.what()));
+        m_dialogs.ShowError(window(), ErrorText(e));
         return;
     }
     bbSaveResult->setEnabled(false);

@@ -1,3 +1,4 @@
+#include "ui/ErrorText.h"
 #include "ui/LanguageEditor.h"
 
 #include "ui/HintText.h"
@@ -65,12 +66,6 @@ std::vector<std::pair<std::string, std::string>> LanguageGridRows(QTableWidget *
         rows.emplace_back(FromQ(key ? key->text() : QString()), FromQ(value ? value->text() : QString()));
     }
     return rows;
-}
-
-// Messages of the core carry file names as the file system's bytes.
-QString ErrorText(const std::exception &e)
-{
-    return QString::fromLocal8Bit(e.what());
 }
 
 } // namespace

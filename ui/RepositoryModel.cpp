@@ -1,6 +1,7 @@
 #include "ui/RepositoryModel.h"
 
 #include "common/Errors.h"
+#include "ui/ErrorText.h"
 #include "ui/TextBridge.h"
 
 #include <QScopedValueRollback>
@@ -59,7 +60,7 @@ bool TRepositoryModel::setData(const QModelIndex &index, const QVariant &value, 
         }
         return changed;
     } catch (const TError &e) {
-        Q_EMIT EditRefused(ToQ(e.what()));
+        Q_EMIT EditRefused(ErrorText(e));
         return false;
     }
 }

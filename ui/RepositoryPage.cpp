@@ -1,3 +1,4 @@
+#include "ui/ErrorText.h"
 #include "ui/RepositoryPage.h"
 
 #include "ui/HintText.h"
@@ -68,12 +69,6 @@ public:
 private:
     TRepositoryModel &m_model;
 };
-
-// Messages of the core carry file names as the file system's bytes.
-QString ErrorText(const std::exception &e)
-{
-    return QString::fromLocal8Bit(e.what());
-}
 
 constexpr std::string_view kRenameItemKeys[3] = { "ChangeFileNameItem1", "ChangeFileNameItem2", "ChangeFileNameItem3" };
 

@@ -1,5 +1,6 @@
 // Dispatch by Tag, the enabling pass, the run lock's look, page selection, the hint line, the overlays, drops
 // and the window's events.
+#include "ui/ErrorText.h"
 #include "ui/uFrm_Main.h"
 
 #include "ui/Artwork.h"
@@ -87,7 +88,7 @@ void Tfrm_Main::OnExecuteAction(QAction *sender)
             break;
         }
     } catch (const std::exception &e) {
-        m_dialogs->ShowError(this, QString::fromLocal8Bit(e.what()));
+        m_dialogs->ShowError(this, ErrorText(e));
     }
     ScheduleUpdate();
 }
@@ -221,7 +222,7 @@ void Tfrm_Main::ShowResultOfSelectedRow()
         if (!m_resultView->Fill(row, model.MissedCount(row), m_fileListPage->ResultStore()))
             return;
     } catch (const std::exception &e) {
-        m_dialogs->ShowError(this, ToQ(e.what()));
+        m_dialogs->ShowError(this, ErrorText(e));
         return;
     }
     ShowOverlayPanel(m_resultView, true);

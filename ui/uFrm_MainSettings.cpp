@@ -1,5 +1,6 @@
 // Start-up and shut-down: the settings file (LoadSettings, SaveSettings), the window's geometry, the close
 // question, and the language editor's texts taken back into the window.
+#include "ui/ErrorText.h"
 #include "ui/uFrm_Main.h"
 
 #include "ui/FileListPage.h"
@@ -27,12 +28,6 @@
 using namespace qvc;
 
 namespace {
-
-// Messages of the core carry file names as the file system's bytes.
-QString ErrorText(const std::exception &e)
-{
-    return QString::fromLocal8Bit(e.what());
-}
 
 } // namespace
 

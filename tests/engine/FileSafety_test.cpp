@@ -241,7 +241,7 @@ TEST_F(FileSafetyTest, SpecialFilesFailWithoutBeingRead)
         m_view.Rows.assign(1, TFakeRow {});
         qvc::TSubstitutionPass pass(kPairs);
         EXPECT_EQ(pass.ConvertFile(0, path, {}, m_results, m_view, m_report), -1) << path;
-        EXPECT_EQ(m_report.FailureReason, "Cannot open file \"" + path + "\". Not a regular file.");
+        EXPECT_EQ(m_report.FailureReason.Flat(), "Cannot open file \"" + path + "\". Not a regular file.");
         EXPECT_EQ(m_view.Rows[0].Image, qvc::kImageFailed);
     }
 }
@@ -255,7 +255,7 @@ TEST_F(FileSafetyTest, AFileChangedWhileItIsConvertedKeepsTheOtherProgramsText)
     };
     EXPECT_EQ(Convert("Unit1.pas", kPairs, { 2, true, false }), -1);
     EXPECT_EQ(m_view.Rows[0].Image, qvc::kImageFailed);
-    EXPECT_EQ(m_report.FailureReason,
+    EXPECT_EQ(m_report.FailureReason.Flat(),
         "Cannot create file \"" + Path("Unit1.pas") + "\". The file was changed by another program since it was read.");
     EXPECT_TRUE(m_results.Empty());
     EXPECT_EQ(Contents(), (Folder { { "Unit1.pas", "uses Forms;\r\n// added by the editor\r\n" } }));
@@ -344,7 +344,7 @@ TEST_F(FileSafetyTest, ABinaryFormWhoseTextWouldGrowBeyondAllProportionFails)
     stream.append(60 + 2, '\0');
     Write("Huge.dfm", std::string("\xFF\x0A\x00X\x00\x30\x10\x00\x00\x00\x00", 11) + stream);
     EXPECT_EQ(Convert("Huge.dfm", kPairs, {}), -1);
-    EXPECT_EQ(m_report.FailureReason.rfind("Invalid binary form", 0), 0u) << m_report.FailureReason;
+    EXPECT_EQ(m_report.FailureReason.Flat().rfind("Invalid binary form", 0), 0u) << m_report.FailureReason.Flat();
 }
 
 } // namespace

@@ -514,7 +514,7 @@ TEST_F(ConvertFileTest, UnreadableFileFailsQuietly)
         EXPECT_EQ(Convert(name, { "Forms=QForms" }), -1) << name;
         EXPECT_EQ(Image(), qvc::kImageFailed) << name;
         EXPECT_TRUE(m_results.Empty()) << name;
-        EXPECT_FALSE(m_report.FailureReason.empty()) << name;
+        EXPECT_FALSE(m_report.FailureReason.Empty()) << name;
         EXPECT_GE(m_report.Seconds, 0.0L) << name;
         EXPECT_LT(m_report.Seconds, 5.0L) << name;
         EXPECT_TRUE(m_report.WrittenName.empty()) << name;

@@ -113,7 +113,7 @@ TEST_F(SearchFilesFake, UnreadableFolderEndsTheWholeSearch)
     EXPECT_EQ(tree.listed.back(), "R/x/");
     EXPECT_EQ(search.FailedFolder(), "R/x");
     EXPECT_EQ(search.FailedErrorNumber(), EACCES);
-    const std::string message = search.FailureMessage();
+    const std::string message = search.FailureMessage().Flat();
     EXPECT_NE(message.find("\"R/x\""), std::string::npos) << message;
     EXPECT_NE(message.find(std::strerror(EACCES)), std::string::npos) << message;
 }
@@ -141,7 +141,7 @@ TEST_F(SearchFilesFake, SuccessClearsTheLastFailure)
     tree.folders["R/"] = { { { "a.pas", F } } };
     Run("R");
     EXPECT_TRUE(search.FailedFolder().empty());
-    EXPECT_TRUE(search.FailureMessage().empty());
+    EXPECT_TRUE(search.FailureMessage().Empty());
 }
 
 TEST_F(SearchFilesFake, PendingEventOncePerEntryAndNoSecondSearchInside)

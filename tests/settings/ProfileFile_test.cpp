@@ -1,3 +1,4 @@
+#include "SystemFaults.h"
 #include "TempFolder.h"
 
 #include "common/Errors.h"
@@ -234,6 +235,7 @@ struct TUnwritableCase
 {
     const char *name;
     const char *target;
+    std::errc reason; // the system's reason the failure keeps beside its message
 };
 
 class UnwritableProfileTest : public TTempFolderTest, public ::testing::WithParamInterface<TUnwritableCase>
@@ -254,15 +256,35 @@ TEST_P(UnwritableProfileTest, ReadsDefaultsAndRefusesToWriteWithTheFileName)
         FAIL() << "the commit should have failed";
     } catch (const qvc::TError &e) {
         EXPECT_EQ(std::string(e.what()), "Unable to write to " + path);
+        EXPECT_EQ(e.Path(), path);
+        EXPECT_EQ(e.Reason(), GetParam().reason) << e.Reason().message();
     }
     EXPECT_TRUE(profile.Modified());
     EXPECT_EQ(qvc::ReadFileBytes(Path("file.ini")), "[Settings]\r\nMask=kept\r\n");
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, UnwritableProfileTest,
-    ::testing::Values(TUnwritableCase { "MissingFolder", "missing/qv.ini" },
-        TUnwritableCase { "AFolder", "folder.ini" }, TUnwritableCase { "APipe", "pipe.ini" },
-        TUnwritableCase { "BelowAFile", "file.ini/qv.ini" }),
+    ::testing::Values(TUnwritableCase { "MissingFolder", "missing/qv.ini", std::errc::no_such_file_or_directory },
+        TUnwritableCase { "AFolder", "folder.ini", std::errc::is_a_directory },
+        TUnwritableCase { "APipe", "pipe.ini", std::errc::invalid_argument },
+        TUnwritableCase { "BelowAFile", "file.ini/qv.ini", std::errc::not_a_directory }),
     [](const auto &info) { return std::string(info.param.name); });
+
+TEST_F(ProfileFileTest, AFailedWriteKeepsTheSystemsReason)
+{
+    qvc::WriteFileReplacing(Path("qv.ini"), "[Settings]\r\nMask=kept\r\n");
+    TProfileFile profile(Path("qv.ini"));
+    EXPECT_FALSE(profile.ReadReason());
+    profile.WriteString("Settings", "Mask", "x");
+    TFaultScope fault(1, EACCES, qvc::TSysCall::Create);
+    try {
+        profile.Commit();
+        FAIL() << "the commit should have failed";
+    } catch (const qvc::TError &e) {
+        EXPECT_EQ(std::string(e.what()), "Unable to write to " + Path("qv.ini"));
+        EXPECT_EQ(e.Reason(), std::errc::permission_denied) << e.Reason().message();
+    }
+    EXPECT_EQ(qvc::ReadFileBytes(Path("qv.ini")), "[Settings]\r\nMask=kept\r\n");
+}
 
 } // namespace
