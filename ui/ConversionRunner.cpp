@@ -37,8 +37,6 @@ TConversionRunner::TConversionRunner(TDialogSeam &dialogs, TRunLock &lock, TFile
 
 void TConversionRunner::RunConversion()
 {
-    if (m_lock.Held())
-        return;
     m_stopPending = false;
     m_closeAfterRun = false;
     TWindowConversionView view(m_files, m_settings, m_lock, *this);
@@ -88,8 +86,6 @@ std::string TConversionRunner::RunJournalFolder() const
 
 void TConversionRunner::UndoLastRun()
 {
-    if (m_lock.Held())
-        return;
     const auto listOf = [](const std::vector<std::string> &files) {
         QString text;
         for (const auto &file : files)

@@ -25,14 +25,16 @@ public:
     TConversionRunner(TDialogSeam &dialogs, TRunLock &lock, TFileListPage &files, const TSettingsPage &settings,
         const TSubstitutionRepository &repository, const QString &executablePath, QWidget *window);
 
-    /// Converts every listed file with the repository's pairs and RenameMode, holding the run lock meanwhile.
+    /// Converts every listed file with the repository's pairs and RenameMode, holding the run lock meanwhile
+    /// (the window's dispatch never starts it while the lock is held).
     void RunConversion();
     /// Escape, the close button or Alt+F4 during a run: the run asks whether to stop before its next file.
     /// With `close`, CloseWanted follows once the run has ended (unless the user chose to go on).
     void RequestStop(bool close);
     /// True while the stop question is open.
     bool AskingStop() const { return m_askingStop; }
-    /// Takes the last conversion run back, after a question that names how many files it restores.
+    /// Takes the last conversion run back, after a question that names how many files it restores (its command is
+    /// disabled while the lock is held).
     void UndoLastRun();
     /// The folder of the run journals.
     std::string RunJournalFolder() const;

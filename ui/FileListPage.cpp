@@ -384,7 +384,8 @@ void TFileListPage::SelectAll()
 
 void TFileListPage::SaveResult()
 {
-    if (m_lock.Held() || !bbSaveResult->isEnabled())
+    // The button is disabled while a run holds the lock.
+    if (!bbSaveResult->isEnabled())
         return;
     std::optional<QString> chosen;
     {

@@ -3,7 +3,6 @@
 #include "ui/Artwork.h"
 #include "ui/HintText.h"
 #include "ui/KeyTexts.h"
-#include "ui/RunLock.h"
 #include "ui/TextTargets.h"
 
 #include "settings/SettingsKeys.h"
@@ -18,9 +17,8 @@
 
 namespace qvc {
 
-TSettingsPage::TSettingsPage(const TRunLock &lock, QWidget *parent)
+TSettingsPage::TSettingsPage(QWidget *parent)
     : QWidget(parent)
-    , m_lock(lock)
 {
     setObjectName(QStringLiteral("Notebook1Page2"));
     auto *layout = new QVBoxLayout(this);
@@ -50,10 +48,7 @@ TSettingsPage::TSettingsPage(const TRunLock &lock, QWidget *parent)
     bbLanguageDefault->setObjectName(QStringLiteral("bbLanguageDefault"));
     SetHint(bbLanguageDefault, HintText("ButtonLanguageDefault"));
     bbLanguageDefault->setIcon(CommandPicture(3));
-    connect(bbLanguageDefault, &QPushButton::clicked, this, [this] {
-        if (!m_lock.Held())
-            Q_EMIT LanguageEditorWanted();
-    });
+    connect(bbLanguageDefault, &QPushButton::clicked, this, &TSettingsPage::LanguageEditorWanted);
     auto *buttonRow = new QHBoxLayout;
     buttonRow->addWidget(bbLanguageDefault);
     buttonRow->addStretch(1);

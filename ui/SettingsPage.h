@@ -10,14 +10,13 @@ class QPushButton;
 
 namespace qvc {
 
-class TRunLock;
 struct TTextTargets;
 
 class TSettingsPage : public QWidget
 {
     Q_OBJECT
 public:
-    TSettingsPage(const TRunLock &lock, QWidget *parent);
+    explicit TSettingsPage(QWidget *parent);
 
     bool BackupChecked() const;
     bool SimulateChecked() const;
@@ -36,14 +35,13 @@ public:
 Q_SIGNALS:
     /// The mask field lost the focus to another control of the window: its text is the new mask.
     void MaskLeft(const QString &mask);
-    /// "Editar a limguagem padão..." was clicked (never during a run).
+    /// "Editar a limguagem padão..." was clicked (the page never shows during a run).
     void LanguageEditorWanted();
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    const TRunLock &m_lock;
     QCheckBox *cbCheckBoxBackupFiles = nullptr;
     QCheckBox *cbCheckBoxSimulate = nullptr;
     QLabel *ldLabeledEditFileMaskLabel = nullptr;

@@ -253,7 +253,7 @@ void Tfrm_Main::CreateWorkArea()
     // application's font; the stack then gives them the window's.
     m_fileListPage = new TFileListPage(*m_dialogs, m_runLock, m_saveDialog, nullptr);
     m_repositoryPage = new TRepositoryPage(*m_dialogs, m_runLock, m_saveDialog, PathFromQ(m_settingsBase), nullptr);
-    m_settingsPage = new TSettingsPage(m_runLock, nullptr);
+    m_settingsPage = new TSettingsPage(nullptr);
     Notebook1->addWidget(m_fileListPage);
     Notebook1->addWidget(m_repositoryPage);
     Notebook1->addWidget(m_settingsPage);
