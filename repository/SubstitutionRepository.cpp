@@ -138,28 +138,24 @@ void TSubstitutionRepository::SetLines(std::vector<std::string> lines)
     m_lines = std::move(lines);
 }
 
-bool TSubstitutionRepository::InsertEmptyRowBefore(std::size_t row)
+void TSubstitutionRepository::SetLine(std::size_t row, std::string_view line)
 {
-    if (row >= m_lines.size() || Find(row).empty())
-        return false;
-    InsertLine(row);
-    return true;
+    m_lines.at(row) = CleanLine(line);
 }
 
-bool TSubstitutionRepository::AppendEmptyRowAfterLast(std::size_t row)
+bool TSubstitutionRepository::InsertKeyAddsRow(std::size_t row) const
 {
-    if (m_lines.empty() || row != m_lines.size() - 1 || Find(row).empty())
-        return false;
-    AppendLine();
-    return true;
+    return row < m_lines.size() && !Find(row).empty();
 }
 
-bool TSubstitutionRepository::RemoveRowIfEmpty(std::size_t row)
+bool TSubstitutionRepository::DownKeyAddsRow(std::size_t row) const
 {
-    if (row >= m_lines.size() || !IsEmptyRow(row))
-        return false;
-    DeleteLine(row);
-    return true;
+    return row + 1 == m_lines.size() && !Find(row).empty();
+}
+
+bool TSubstitutionRepository::DropsEmptyRow(std::size_t row) const
+{
+    return row < m_lines.size() && IsEmptyRow(row);
 }
 
 void TSubstitutionRepository::SetRenameMode(int renameMode)

@@ -82,16 +82,21 @@ public:
     /// Replaces every line (CR, LF and NUL become blanks).
     void SetLines(std::vector<std::string> lines);
 
-    // --- Grid key rules ---
+    /// Puts a line back as it was (CR, LF and NUL become blanks); the grid's Escape restoring an edited cell.
+    void SetLine(std::size_t row, std::string_view line);
 
-    /// Insert key: when the row's find text is not empty, the line "=" goes before it and true is returned (the new
-    /// row, same index, becomes current); otherwise nothing happens.
-    bool InsertEmptyRowBefore(std::size_t row);
-    /// Down key on the last row: when its find text is not empty, "=" is appended and true is returned (the new last
-    /// row becomes current).
-    bool AppendEmptyRowAfterLast(std::size_t row);
-    /// The cursor leaves `row`: an empty row (find and replace empty) is deleted. Returns true when it was deleted.
-    bool RemoveRowIfEmpty(std::size_t row);
+    // --- Grid key rules: each says whether the key changes the list, and the grid's model then makes the change
+    // itself, so that its views hear of the rows before they come or go. Rows out of range answer false. ---
+
+    /// Insert key on `row`: true when its find text is not empty; the line "=" then goes before it and the new
+    /// row, same index, becomes current.
+    bool InsertKeyAddsRow(std::size_t row) const;
+    /// Down key (no modifier) on `row`: true when it is the last row and its find text is not empty; the line "="
+    /// is then appended and the new last row becomes current.
+    bool DownKeyAddsRow(std::size_t row) const;
+    /// True when `row` is an empty row (find and replace texts empty): it is deleted when the cursor leaves it,
+    /// and by Escape when its edited cell holds nothing to restore.
+    bool DropsEmptyRow(std::size_t row) const;
 
     // --- State ---
 

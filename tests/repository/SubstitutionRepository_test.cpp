@@ -6,6 +6,7 @@
 
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <stdexcept>
 #include <sys/stat.h>
 
 using qvc::TSubstitutionRepository;
@@ -253,22 +254,53 @@ TEST(RepositoryEditing, EditedCellsRebuildTheLineAndUneditedLinesStay)
     EXPECT_EQ(repository.Line(2), "k=two  lines");
 }
 
-TEST(RepositoryEditing, GridKeysAddAndDropEmptyRows)
+struct TGridKeyCase
+{
+    const char *name;
+    TLines lines;
+    std::size_t row;
+    bool insertKeyAdds;
+    bool downKeyAdds;
+    bool dropsEmpty;
+};
+
+class GridKeyRulesTest : public ::testing::TestWithParam<TGridKeyCase>
+{
+};
+
+TEST_P(GridKeyRulesTest, AddOnlyAfterAFindTextAndDropOnlyEmptyRows)
+{
+    const auto &c = GetParam();
+    TSubstitutionRepository repository;
+    repository.SetLines(c.lines);
+    EXPECT_EQ(repository.InsertKeyAddsRow(c.row), c.insertKeyAdds);
+    EXPECT_EQ(repository.DownKeyAddsRow(c.row), c.downKeyAdds);
+    EXPECT_EQ(repository.DropsEmptyRow(c.row), c.dropsEmpty);
+    EXPECT_EQ(repository.Lines(), c.lines) << "the rules only answer";
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, GridKeyRulesTest,
+    ::testing::Values(TGridKeyCase { "PairInTheMiddle", { "a=1", "b=2", "c=3" }, 1, true, false, false },
+        TGridKeyCase { "PairOnTheLastRow", { "a=1", "b=2" }, 1, true, true, false },
+        TGridKeyCase { "FindTextWithoutEquals", { "a=1", "=x" }, 1, false, false, false },
+        TGridKeyCase { "LineWithoutEqualsHasNoFindText", { "a=1", "abc" }, 1, false, false, false },
+        TGridKeyCase { "EqualsOnly", { "a=1", "=" }, 1, false, false, true },
+        TGridKeyCase { "EmptyLineReadFromAFile", { "", "a=1" }, 0, false, false, true },
+        TGridKeyCase { "FindTextOnly", { "a=" }, 0, true, true, false },
+        TGridKeyCase { "BlankRowOfAnEmptyList", {}, 0, false, false, false },
+        TGridKeyCase { "RowOutOfRange", { "a=1" }, 1, false, false, false }),
+    [](const auto &info) { return std::string(info.param.name); });
+
+TEST(RepositoryEditing, SetLinePutsALineBackAsItWas)
 {
     TSubstitutionRepository repository;
-    repository.SetLines({ "a=1", "=x", "" });
-    EXPECT_TRUE(repository.InsertEmptyRowBefore(0));
-    EXPECT_FALSE(repository.InsertEmptyRowBefore(0)); // the new row has no find text
-    EXPECT_FALSE(repository.InsertEmptyRowBefore(2)); // "=x" has no find text either
-    EXPECT_FALSE(repository.AppendEmptyRowAfterLast(1)); // not the last row
-    EXPECT_FALSE(repository.RemoveRowIfEmpty(2)); // "=x" is not empty
-    EXPECT_TRUE(repository.RemoveRowIfEmpty(3));
-    EXPECT_TRUE(repository.RemoveRowIfEmpty(0));
-    EXPECT_EQ(repository.Lines(), (TLines { "a=1", "=x" }));
-    EXPECT_FALSE(repository.AppendEmptyRowAfterLast(1));
-    repository.SetFind(1, "y");
-    EXPECT_TRUE(repository.AppendEmptyRowAfterLast(1));
-    EXPECT_EQ(repository.Lines(), (TLines { "a=1", "y=x", "=" }));
+    repository.SetLines({ "a=1", "b=2" });
+    repository.SetFind(1, "changed");
+    repository.SetLine(1, "no equals sign");
+    EXPECT_EQ(repository.Lines(), (TLines { "a=1", "no equals sign" }));
+    repository.SetLine(0, std::string_view("two\r\nlines\0", 11));
+    EXPECT_EQ(repository.Line(0), std::string("two  lines "));
+    EXPECT_THROW(repository.SetLine(2, "x"), std::out_of_range);
 }
 
 struct TNewLineCase
