@@ -1,8 +1,5 @@
 #include "filelist/SearchFiles.h"
 
-#include "common/Cp1252.h"
-#include "common/TextFormat.h"
-
 #include <cerrno>
 #include <dirent.h>
 #include <fcntl.h>
@@ -162,13 +159,6 @@ bool TSearchFiles::SearchTree(const std::string &root)
             return false;
     }
     return true;
-}
-
-std::string TSearchFiles::FailureMessage() const
-{
-    if (m_failedErrorNumber == 0)
-        return {};
-    return FormatTemplate(kCannotReadFolder, { Utf8ToCp1252(m_failedFolder), SystemReason(m_failedErrorNumber) });
 }
 
 } // namespace qvc

@@ -77,9 +77,6 @@ public:
     const std::string &FailedFolder() const { return m_failedFolder; }
     /// The errno value of that failure (0 when none).
     int FailedErrorNumber() const { return m_failedErrorNumber; }
-    /// kCannotReadFolder filled with the folder (turned into Windows-1252) and the system's reason;
-    /// empty when the last search did not stop at a folder.
-    std::string FailureMessage() const;
 
 private:
     bool SearchTree(const std::string &root);

@@ -33,19 +33,6 @@ bool IsBlankOnly(std::string_view text)
 
 } // namespace
 
-TRepositoryCommandStates RepositoryCommandStates(
-    std::size_t lineCount, bool repositoryModified, bool free, bool repositoryPageVisible)
-{
-    TRepositoryCommandStates states;
-    states.InsertLine = free && lineCount >= 1;
-    states.DeleteLines = states.InsertLine && repositoryPageVisible && lineCount >= 1;
-    states.OpenRepositoryData = free && !repositoryModified;
-    states.CopyRepositoryData = free && !repositoryModified && states.InsertLine;
-    states.NewRepositoryData = free && !repositoryModified && states.InsertLine;
-    states.SaveRepositoryData = free && repositoryModified;
-    return states;
-}
-
 std::string FormatQuestionTemplate(std::string_view format, std::string_view value)
 {
     std::string out;

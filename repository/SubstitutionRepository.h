@@ -24,22 +24,6 @@ inline constexpr std::string_view kDefaultMessageQuestionText2 = "Deseja salva-l
 /// The close question's box caption.
 inline constexpr std::string_view kDefaultMessageQuestionCaption = "ATEN\xC7\xC3O !";
 
-/// Which repository commands (Tags 4 to 9) the enabling pass turns on.
-struct TRepositoryCommandStates
-{
-    bool InsertLine = false; ///< Tag 4, "&Nova Linha"
-    bool DeleteLines = false; ///< Tag 5, "&Excluir Linha"
-    bool OpenRepositoryData = false; ///< Tag 6, "&Abrir Repositório"
-    bool CopyRepositoryData = false; ///< Tag 7, "&Copiar Repositório"
-    bool NewRepositoryData = false; ///< Tag 8, "Novo &Repositório"
-    bool SaveRepositoryData = false; ///< Tag 9, "&Salvar Repositório": whenever RepositoryModified, pairs or not
-};
-
-/// The enabling rules of Tags 4 to 9 in their fixed order. `free`: no overlay panel is visible;
-/// `repositoryPageVisible`: the "Repositório de Dados" page is the visible page.
-TRepositoryCommandStates RepositoryCommandStates(
-    std::size_t lineCount, bool repositoryModified, bool free, bool repositoryPageVisible);
-
 /// `template` with its first "%s" replaced by `value` and "%%" turned into "%"; any other directive stays as written,
 /// so a template edited in the language editor can never fail to format.
 std::string FormatQuestionTemplate(std::string_view format, std::string_view value);
@@ -118,9 +102,6 @@ public:
     /// Everything of RepositoryFileName up to and including its last "/" (empty when it holds none): the initial
     /// folder of the open and save dialogs.
     std::string RepositoryFolder() const;
-
-    const std::string &ExecutablePath() const { return m_executablePath; }
-    void SetExecutablePath(std::string path) { m_executablePath = std::move(path); }
 
     /// Base window title (settings key Form); setting it does not change WindowTitle() until the next
     /// SetRepositoryFileName.

@@ -1,6 +1,5 @@
 #include "results/ResultView.h"
 
-#include "common/TextFormat.h"
 #include "filelist/FileList.h"
 
 namespace qvc {
@@ -74,11 +73,6 @@ std::string ChangedLinesCaption(std::size_t shown, std::size_t total, std::strin
 std::string MissedMarkHint(std::size_t missed, std::string_view thousandsSeparator)
 {
     return FormatCount(static_cast<long long>(missed), thousandsSeparator) + " ocorr\xEAncia(s) n\xE3o trocada(s)";
-}
-
-std::string ResultViewTitle(std::string_view titleText, std::string_view fileName)
-{
-    return FormatTemplate("%s (%s)", { titleText, fileName });
 }
 
 } // namespace qvc

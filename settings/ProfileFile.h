@@ -33,8 +33,6 @@ public:
     const std::string &Path() const { return m_path; }
     /// True when a regular file existed at Path() and was read.
     bool Existed() const { return m_existed; }
-    /// True when something stood at Path() but could not be read.
-    bool ReadFailed() const { return m_readFailed; }
 
     /// The value of a key: blanks around it dropped, then one pair of matching '...' or "..." around the whole value,
     /// then cut at a NUL and at 2047 bytes. A missing key (or section) gives `defaultValue` without its trailing
@@ -45,8 +43,6 @@ public:
     int ReadInteger(std::string_view section, std::string_view key, int defaultValue) const;
     /// A Boolean: the value read as ReadInteger, non-zero is true; missing or no number gives `defaultValue`.
     bool ReadBool(std::string_view section, std::string_view key, bool defaultValue) const;
-    /// True when a section of that name exists.
-    bool SectionExists(std::string_view section) const;
     /// The key names of a section in file order (each as written, blanks around it dropped; a key written twice
     /// appears twice). Only whole names that fit a 16384-byte list (name + NUL each, one closing NUL) are given.
     std::vector<std::string> ReadSectionKeys(std::string_view section) const;
@@ -101,14 +97,5 @@ private:
     bool m_modified = false;
     std::vector<TLine> m_lines;
 };
-
-/// Reads one key from the profile file at path, opened anew (see TProfileFile::ReadString).
-std::string ReadProfileString(
-    const std::string &path, std::string_view section, std::string_view key, std::string_view defaultValue);
-
-/// Writes one key to the profile file at path, opened anew and written at once (see TProfileFile::WriteString).
-/// Throws TError "Unable to write to %s".
-void WriteProfileString(
-    const std::string &path, std::string_view section, std::string_view key, std::string_view value);
 
 } // namespace qvc

@@ -20,11 +20,6 @@ inline constexpr std::string_view kSettingsDefaultMask = "*.pas;*.dfm;*.xfm;*.dp
 /// How LoadSettings and SaveSettings use a key: R read only, W written only, RW both.
 enum class TKeyUse { Read, Write, ReadWrite };
 
-/// True when LoadSettings reads the key.
-constexpr bool IsReadKey(TKeyUse use)
-{
-    return use != TKeyUse::Write;
-}
 /// True when SaveSettings writes the key.
 constexpr bool IsWrittenKey(TKeyUse use)
 {

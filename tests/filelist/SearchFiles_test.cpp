@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
-#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -113,9 +112,6 @@ TEST_F(SearchFilesFake, UnreadableFolderEndsTheWholeSearch)
     EXPECT_EQ(tree.listed.back(), "R/x/");
     EXPECT_EQ(search.FailedFolder(), "R/x");
     EXPECT_EQ(search.FailedErrorNumber(), EACCES);
-    const std::string message = search.FailureMessage();
-    EXPECT_NE(message.find("\"R/x\""), std::string::npos) << message;
-    EXPECT_NE(message.find(std::strerror(EACCES)), std::string::npos) << message;
 }
 
 TEST_F(SearchFilesFake, ListingThatBreaksOffKeepsWhatItReported)
@@ -141,7 +137,7 @@ TEST_F(SearchFilesFake, SuccessClearsTheLastFailure)
     tree.folders["R/"] = { { { "a.pas", F } } };
     Run("R");
     EXPECT_TRUE(search.FailedFolder().empty());
-    EXPECT_TRUE(search.FailureMessage().empty());
+    EXPECT_EQ(search.FailedErrorNumber(), 0);
 }
 
 TEST_F(SearchFilesFake, PendingEventOncePerEntryAndNoSecondSearchInside)

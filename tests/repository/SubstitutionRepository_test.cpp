@@ -375,42 +375,6 @@ TEST_F(RepositoryTest, NewRepositoryClearsTheListButKeepsModeAndFlag)
     EXPECT_EQ(repository.RepositoryFileName(), Path("QvConvertFiles.dat"));
 }
 
-struct TEnableCase
-{
-    const char *name;
-    std::size_t lines;
-    bool modified;
-    bool free;
-    bool page;
-    qvc::TRepositoryCommandStates expected;
-};
-
-class CommandStatesTest : public ::testing::TestWithParam<TEnableCase>
-{
-};
-
-TEST_P(CommandStatesTest, FollowTheEnablingRules)
-{
-    const auto &c = GetParam();
-    const auto s = qvc::RepositoryCommandStates(c.lines, c.modified, c.free, c.page);
-    const auto &e = c.expected;
-    EXPECT_EQ(s.InsertLine, e.InsertLine);
-    EXPECT_EQ(s.DeleteLines, e.DeleteLines);
-    EXPECT_EQ(s.OpenRepositoryData, e.OpenRepositoryData);
-    EXPECT_EQ(s.CopyRepositoryData, e.CopyRepositoryData);
-    EXPECT_EQ(s.NewRepositoryData, e.NewRepositoryData);
-    EXPECT_EQ(s.SaveRepositoryData, e.SaveRepositoryData);
-}
-
-INSTANTIATE_TEST_SUITE_P(Cases, CommandStatesTest,
-    ::testing::Values(TEnableCase { "EmptySaved", 0, false, true, true, { false, false, true, false, false, false } },
-        // Deleting the last pair is an edit too: the empty list can be saved.
-        TEnableCase { "EmptyModifiedCanSave", 0, true, true, true, { false, false, false, false, false, true } },
-        TEnableCase { "LinesSavedOtherPage", 2, false, true, false, { true, false, true, true, true, false } },
-        TEnableCase { "LinesModified", 2, true, true, true, { true, true, false, false, false, true } },
-        TEnableCase { "OverlayShown", 2, true, false, true, { false, false, false, false, false, false } }),
-    [](const auto &info) { return std::string(info.param.name); });
-
 TEST(CloseQuestion, NamesTheRepositoryAndKeepsTheTemplate)
 {
     TSubstitutionRepository repository;
