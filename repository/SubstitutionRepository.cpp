@@ -31,30 +31,46 @@ bool IsBlankOnly(std::string_view text)
     return true;
 }
 
-} // namespace
-
-std::string FormatQuestionTemplate(std::string_view format, std::string_view value)
+// A question template split at its first "%s", each side with "%%" turned into "%" and other directives as
+// written. Value is false when the template holds no "%s" (all of it is then in Before).
+struct TSplitTemplate
 {
-    std::string out;
-    out.reserve(format.size() + value.size());
-    bool used = false;
+    std::string Before;
+    std::string After;
+    bool Value = false;
+};
+
+TSplitTemplate SplitQuestionTemplate(std::string_view format)
+{
+    TSplitTemplate split;
+    std::string *out = &split.Before;
     for (std::size_t i = 0; i < format.size(); ++i) {
         if (format[i] == '%' && i + 1 < format.size()) {
             if (format[i + 1] == '%') {
-                out += '%';
+                *out += '%';
                 ++i;
                 continue;
             }
-            if (format[i + 1] == 's' && !used) {
-                out += value;
-                used = true;
+            if (format[i + 1] == 's' && !split.Value) {
+                split.Value = true;
+                out = &split.After;
                 ++i;
                 continue;
             }
         }
-        out += format[i];
+        *out += format[i];
     }
-    return out;
+    return split;
+}
+
+} // namespace
+
+std::string FormatQuestionTemplate(std::string_view format, std::string_view value)
+{
+    TSplitTemplate split = SplitQuestionTemplate(format);
+    if (split.Value)
+        split.Before += value;
+    return split.Before + split.After;
 }
 
 TSubstitutionRepository::TSubstitutionRepository(std::string executablePath)
@@ -169,9 +185,15 @@ std::string TSubstitutionRepository::RepositoryFolder() const
     return slash == std::string::npos ? std::string() : m_repositoryFileName.substr(0, slash + 1);
 }
 
-std::string TSubstitutionRepository::CloseQuestionText() const
+TCloseQuestionText TSubstitutionRepository::CloseQuestionText() const
 {
-    return FormatQuestionTemplate(m_messageQuestionText1, m_repositoryFileName) + "\r" + m_messageQuestionText2;
+    TSplitTemplate split = SplitQuestionTemplate(m_messageQuestionText1);
+    TCloseQuestionText question;
+    question.Before = std::move(split.Before);
+    if (split.Value)
+        question.Path = m_repositoryFileName;
+    question.After = split.After + "\r" + m_messageQuestionText2;
+    return question;
 }
 
 bool TSubstitutionRepository::OpenRepositoryFile(const std::string &path)

@@ -28,6 +28,16 @@ inline constexpr std::string_view kDefaultMessageQuestionCaption = "ATEN\xC7\xC3
 /// so a template edited in the language editor can never fail to format.
 std::string FormatQuestionTemplate(std::string_view format, std::string_view value);
 
+/// The close question in parts that keep their encodings apart: Before and After are the program's text
+/// (Windows-1252), Path is the repository file name as the file system's bytes. Before + Path + After is the whole
+/// question; a CR in After stands for its line break.
+struct TCloseQuestionText
+{
+    std::string Before; ///< MessageQuestionText1 up to its first "%s", formatted as FormatQuestionTemplate does
+    std::string Path; ///< RepositoryFileName in place of that "%s"; empty when the template holds none
+    std::string After; ///< the rest of MessageQuestionText1, one CR, then MessageQuestionText2
+};
+
 class TSubstitutionRepository
 {
 public:
@@ -119,9 +129,10 @@ public:
     void SetMessageQuestionText1(std::string text) { m_messageQuestionText1 = std::move(text); }
     void SetMessageQuestionText2(std::string text) { m_messageQuestionText2 = std::move(text); }
     void SetMessageQuestionCaption(std::string text) { m_messageQuestionCaption = std::move(text); }
-    /// The close question: MessageQuestionText1 with its "%s" replaced by RepositoryFileName, one CR, then
-    /// MessageQuestionText2. The window shows the CR as a line break.
-    std::string CloseQuestionText() const;
+    /// The close question: MessageQuestionText1 with its first "%s" replaced by RepositoryFileName, one CR, then
+    /// MessageQuestionText2, in its parts. The template itself stays as it is, so every question names the
+    /// repository current at that moment.
+    TCloseQuestionText CloseQuestionText() const;
 
     // --- File routines ---
 

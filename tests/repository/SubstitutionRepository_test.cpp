@@ -375,17 +375,54 @@ TEST_F(RepositoryTest, NewRepositoryClearsTheListButKeepsModeAndFlag)
     EXPECT_EQ(repository.RepositoryFileName(), Path("QvConvertFiles.dat"));
 }
 
-TEST(CloseQuestion, NamesTheRepositoryAndKeepsTheTemplate)
+struct TCloseQuestionCase
 {
+    const char *name;
+    std::string text1;
+    std::string path;
+    std::string before;
+    std::string questionPath;
+    std::string after;
+};
+
+class CloseQuestionTest : public ::testing::TestWithParam<TCloseQuestionCase>
+{
+};
+
+TEST_P(CloseQuestionTest, PutsThePathInPlaceOfTheFirstDirectiveAndKeepsTheTemplate)
+{
+    const auto &c = GetParam();
     TSubstitutionRepository repository;
-    repository.AssignRepositoryFileName("/p/x.dat");
-    EXPECT_EQ(repository.CloseQuestionText(),
-        "Foram feitas modifica\xE7\xF5"
-        "es no arquivo /p/x.dat \rDeseja salva-lo (S/N) ?");
-    repository.SetMessageQuestionText1("%d %s %s 100%% %");
-    EXPECT_EQ(repository.CloseQuestionText(), "%d /p/x.dat %s 100% %\rDeseja salva-lo (S/N) ?");
-    EXPECT_EQ(repository.MessageQuestionText1(), "%d %s %s 100%% %");
+    repository.AssignRepositoryFileName(c.path);
+    if (!c.text1.empty())
+        repository.SetMessageQuestionText1(c.text1);
+    const qvc::TCloseQuestionText question = repository.CloseQuestionText();
+    EXPECT_EQ(question.Before, c.before);
+    EXPECT_EQ(question.Path, c.questionPath);
+    EXPECT_EQ(question.After, c.after);
+    EXPECT_EQ(question.Before + question.Path + question.After,
+        qvc::FormatQuestionTemplate(repository.MessageQuestionText1(), c.path) + "\r"
+            + repository.MessageQuestionText2());
+    EXPECT_EQ(repository.MessageQuestionText1(), c.text1.empty() ? qvc::kDefaultMessageQuestionText1 : c.text1);
     EXPECT_EQ(repository.MessageQuestionCaption(), "ATEN\xC7\xC3O !");
 }
+
+// The first "%s" takes the path; "%%" is "%"; any other directive, a second "%s" and a lone "%" stay as written.
+INSTANTIATE_TEST_SUITE_P(Cases, CloseQuestionTest,
+    ::testing::Values(TCloseQuestionCase { "InitialTexts", "", "/p/x.dat",
+                          "Foram feitas modifica\xE7\xF5"
+                          "es no arquivo ",
+                          "/p/x.dat", " \rDeseja salva-lo (S/N) ?" },
+        TCloseQuestionCase { "OtherDirectivesStay", "%d %s %s 100%% %", "/p/x.dat", "%d ", "/p/x.dat",
+            " %s 100% %\rDeseja salva-lo (S/N) ?" },
+        TCloseQuestionCase {
+            "EscapedPercentIsNoDirective", "100%%s %s", "/p/x.dat", "100%s ", "/p/x.dat", "\rDeseja salva-lo (S/N) ?" },
+        TCloseQuestionCase {
+            "NoDirectiveNamesNoPath", "Salvar?", "/p/x.dat", "Salvar?", "", "\rDeseja salva-lo (S/N) ?" },
+        // The path stays the file system's bytes (here UTF-8) beside the Windows-1252 texts, and no byte of the
+        // template stands in for it.
+        TCloseQuestionCase { "NonAsciiPathAndControlBytes", "\x01 em \xE1rea: %s\x01", "/\xC3\x81rea/x.dat",
+            "\x01 em \xE1rea: ", "/\xC3\x81rea/x.dat", "\x01\rDeseja salva-lo (S/N) ?" }),
+    [](const auto &info) { return std::string(info.param.name); });
 
 } // namespace
