@@ -8,6 +8,7 @@
 #include "common/FileIO.h"
 #include "common/TextFormat.h"
 #include "common/TextLines.h"
+#include "common/Utf8.h"
 #include "engine/ConversionRun.h"
 #include "engine/DisplayFormat.h"
 #include "engine/FileSteps.h"
@@ -94,18 +95,8 @@ TDisplayLocale ConsoleLocale()
     return locale;
 }
 
-// Whether the JSON writer takes `text` as UTF-8 (it refuses invalid sequences, surrogates, overlong forms).
-bool IsValidUtf8(const std::string &text)
-{
-    try {
-        (void)nlohmann::ordered_json(text).dump();
-        return true;
-    } catch (const nlohmann::ordered_json::exception &) {
-        return false;
-    }
-}
-
-// Paths are the file system's bytes: kept when they are UTF-8, read as Windows-1252 otherwise.
+// Paths are the file system's bytes: kept when they are UTF-8, read as Windows-1252 otherwise (the JSON writer
+// refuses anything but well-formed UTF-8).
 nlohmann::ordered_json PathJson(const std::string &path)
 {
     if (path.empty())
