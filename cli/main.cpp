@@ -1,6 +1,7 @@
 // qvconvert: the conversion core driven from a terminal. Every sub-command registers itself here.
 #include "cli/Commands.h"
 #include "common/FileIO.h"
+#include "common/Version.h"
 
 // GCC 12 sees a null dereference inside CLI11's string splitting once it is inlined here; it has none.
 #if defined(__GNUC__) && !defined(__clang__)
@@ -47,12 +48,12 @@ int main(int argc, char **argv)
     // numbers and collation stay those of the C locale.
     std::setlocale(LC_CTYPE, "");
     std::setlocale(LC_MESSAGES, "");
-    CLI::App app("qvconvert " QVC_VERSION "\n"
-                 "Carries Delphi and Kylix source files across: whole-word find/replace pairs from a repository "
-                 "(.dat) file,\nbinary forms to text, .dfm/.xfm renames, backups and reports, with the core of the "
-                 "qvConvertFiles window.\n",
-        "qvconvert");
-    app.set_version_flag("--version", std::string("qvconvert ") + QVC_VERSION, "Print the version and exit");
+    const std::string versionLine = "qvconvert " + std::string(qvc::kProgramVersion);
+    const char *about = "Carries Delphi and Kylix source files across: whole-word find/replace pairs from a repository "
+                        "(.dat) file,\nbinary forms to text, .dfm/.xfm renames, backups and reports, with the core of "
+                        "the qvConvertFiles window.\n";
+    CLI::App app(versionLine + "\n" + about, "qvconvert");
+    app.set_version_flag("--version", versionLine, "Print the version and exit");
     app.require_subcommand(1);
     app.failure_message([](const CLI::App *, const CLI::Error &error) {
         // One line that ends standard error, as every failure of the tool does.

@@ -35,6 +35,11 @@ foreach(page qvconvert.1 qvConvertFiles.1)
   list(APPEND compressed ${QVC_PACKAGING_OUT}/${page}.gz)
   install(FILES ${QVC_PACKAGING_OUT}/${page}.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 endforeach()
+# The changelog is the release history, written by hand: its newest entry must name the project's VERSION.
+file(STRINGS ${QVC_PACKAGING_DIR}/changelog newest LIMIT_COUNT 1)
+if(NOT newest MATCHES "^qvconvertfiles \\(([^)]*)\\)" OR NOT CMAKE_MATCH_1 STREQUAL PROJECT_VERSION)
+  message(FATAL_ERROR "packaging/changelog: the newest entry must be version ${PROJECT_VERSION}: ${newest}")
+endif()
 add_custom_command(OUTPUT ${QVC_PACKAGING_OUT}/changelog.gz
   COMMAND ${QVC_GZIP} -9nc ${QVC_PACKAGING_DIR}/changelog > ${QVC_PACKAGING_OUT}/changelog.gz
   DEPENDS ${QVC_PACKAGING_DIR}/changelog VERBATIM)

@@ -14,20 +14,23 @@ constexpr char AsciiUpperChar(char c)
     return (c >= 'a' && c <= 'z') ? static_cast<char>(c - ('a' - 'A')) : c;
 }
 
-inline std::string AsciiLower(std::string_view text)
+/// The text with every byte passed through `fold` (AsciiLowerChar or AsciiUpperChar).
+inline std::string AsciiFolded(std::string_view text, char (*fold)(char))
 {
     std::string out(text);
     for (char &c : out)
-        c = AsciiLowerChar(c);
+        c = fold(c);
     return out;
+}
+
+inline std::string AsciiLower(std::string_view text)
+{
+    return AsciiFolded(text, AsciiLowerChar);
 }
 
 inline std::string AsciiUpper(std::string_view text)
 {
-    std::string out(text);
-    for (char &c : out)
-        c = AsciiUpperChar(c);
-    return out;
+    return AsciiFolded(text, AsciiUpperChar);
 }
 
 inline bool AsciiEqualNoCase(std::string_view a, std::string_view b)

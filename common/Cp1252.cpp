@@ -1,5 +1,7 @@
 #include "common/Cp1252.h"
 
+#include "common/Utf8.h"
+
 namespace qvc {
 
 namespace {
@@ -38,25 +40,6 @@ constexpr char16_t kHigh[32] = {
     0x017E,
     0x0178,
 };
-
-void AppendUtf8(std::string &out, char32_t cp)
-{
-    if (cp < 0x80) {
-        out += static_cast<char>(cp);
-    } else if (cp < 0x800) {
-        out += static_cast<char>(0xC0 | (cp >> 6));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else if (cp < 0x10000) {
-        out += static_cast<char>(0xE0 | (cp >> 12));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (cp >> 18));
-        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    }
-}
 
 } // namespace
 
@@ -126,31 +109,9 @@ std::string Utf8ToCp1252(std::string_view text, char replacement)
     out.reserve(text.size());
     std::size_t i = 0;
     while (i < text.size()) {
-        const auto b0 = static_cast<unsigned char>(text[i]);
         char32_t cp = 0;
-        std::size_t len = 0;
-        if (b0 < 0x80) {
-            cp = b0;
-            len = 1;
-        } else if ((b0 & 0xE0) == 0xC0) {
-            cp = b0 & 0x1F;
-            len = 2;
-        } else if ((b0 & 0xF0) == 0xE0) {
-            cp = b0 & 0x0F;
-            len = 3;
-        } else if ((b0 & 0xF8) == 0xF0) {
-            cp = b0 & 0x07;
-            len = 4;
-        }
-        bool valid = len > 0 && i + len <= text.size();
-        for (std::size_t k = 1; valid && k < len; ++k) {
-            const auto b = static_cast<unsigned char>(text[i + k]);
-            if ((b & 0xC0) != 0x80)
-                valid = false;
-            else
-                cp = (cp << 6) | (b & 0x3F);
-        }
-        if (!valid) {
+        const std::size_t len = DecodeUtf8(text, i, cp);
+        if (len == 0) {
             out += replacement;
             ++i;
             continue;

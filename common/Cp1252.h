@@ -24,7 +24,8 @@ std::string Utf16ToCp1252(std::u16string_view text, char replacement = '?');
 /// True when every character of the UTF-16 text has a Windows-1252 byte.
 bool FitsCp1252(std::u16string_view text);
 
-/// UTF-8 to Windows-1252 (invalid UTF-8 bytes and characters without a byte become `replacement`).
+/// UTF-8 to Windows-1252: each byte that starts no well-formed UTF-8 sequence, and each character without a byte,
+/// becomes `replacement`.
 std::string Utf8ToCp1252(std::string_view text, char replacement = '?');
 
 } // namespace qvc

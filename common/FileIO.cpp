@@ -634,14 +634,6 @@ bool RenameNoReplace(const std::string &from, const std::string &to)
     return true;
 }
 
-bool PathExists(const std::string &path)
-{
-    struct stat st
-    {
-    };
-    return ::stat(path.c_str(), &st) == 0;
-}
-
 bool FileExists(const std::string &path)
 {
     struct stat st

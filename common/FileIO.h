@@ -84,10 +84,7 @@ void SweepStaleTemporaries(const std::string &folder);
 /// Renames a file without ever replacing an existing one. Returns false (errno set) on failure.
 bool RenameNoReplace(const std::string &from, const std::string &to);
 
-/// True when something (file, folder, anything but a dangling link) exists at path.
-bool PathExists(const std::string &path);
-
-/// True when a regular file (or a link to one) exists at path.
+/// True when anything but a folder (a file, a pipe, a device, or a link to one) exists at path.
 bool FileExists(const std::string &path);
 
 /// True when a folder (or a link to one) exists at path.

@@ -97,18 +97,6 @@ long long ReadCountText(std::string_view text, std::string_view thousandsSeparat
     return negative ? -magnitude : magnitude;
 }
 
-int CompareRowsByColumn(const TFileRow &a, const TFileRow &b, int column, const TListLocale &locale)
-{
-    if (column < 1 || column >= kFileListColumns)
-        return 0;
-    if (column == 2) {
-        const long long x = ReadCountText(a.Updates, locale.ThousandsSeparator);
-        const long long y = ReadCountText(b.Updates, locale.ThousandsSeparator);
-        return x < y ? -1 : (x > y ? 1 : 0);
-    }
-    return locale.Collate(locale.Lower(CellOfColumn(a, column)), locale.Lower(CellOfColumn(b, column)));
-}
-
 TFileList::TFileList(TResultStore &store, TListLocale locale)
     : m_store(store)
     , m_locale(WithAsciiDefaults(std::move(locale)))

@@ -57,10 +57,6 @@ struct TListLocale
 /// text that holds no whole number (such as "-") or does not fit 64 bits reads as 0.
 long long ReadCountText(std::string_view text, std::string_view thousandsSeparator);
 
-/// Compares two rows by one column (1 name, 2 updates, 3 status, 4 time): negative, 0 or positive.
-/// Column 0 and unknown columns compare equal.
-int CompareRowsByColumn(const TFileRow &a, const TFileRow &b, int column, const TListLocale &locale);
-
 /// Header picture of a column: none, triangle up, triangle down.
 enum THeaderPicture : int { kNoPicture = 0, kPictureUp = 1, kPictureDown = 2 };
 

@@ -19,30 +19,25 @@ bool WildcardMatch(std::string_view mask, std::string_view name)
     bool searching = false;
     for (;;) {
         if (!searching) {
-            if (m == mask.size()) {
+            if (m < mask.size()) {
+                const char c = mask[m];
+                if (c == '*') {
+                    resumeMask = ++m;
+                    starPassed = true;
+                    searching = true;
+                    continue;
+                }
                 if (n == name.size())
-                    return true;
-                if (!starPassed)
                     return false;
-                m = resumeMask;
-                n = resumeName;
-                searching = true;
-                continue;
+                if (c == '?' || c == name[n]) {
+                    ++m;
+                    ++n;
+                    continue;
+                }
+            } else if (n == name.size()) {
+                return true;
             }
-            const char c = mask[m];
-            if (c == '*') {
-                resumeMask = ++m;
-                starPassed = true;
-                searching = true;
-                continue;
-            }
-            if (n == name.size())
-                return false;
-            if (c == '?' || c == name[n]) {
-                ++m;
-                ++n;
-                continue;
-            }
+            // The direct comparison failed (a character differs, or the mask ended before the name).
             if (!starPassed)
                 return false;
             m = resumeMask;

@@ -31,43 +31,46 @@ bool IsBlankOnly(std::string_view text)
     return true;
 }
 
-} // namespace
-
-TRepositoryCommandStates RepositoryCommandStates(
-    std::size_t lineCount, bool repositoryModified, bool free, bool repositoryPageVisible)
+// A question template split at its first "%s", each side with "%%" turned into "%" and other directives as
+// written. Value is false when the template holds no "%s" (all of it is then in Before).
+struct TSplitTemplate
 {
-    TRepositoryCommandStates states;
-    states.InsertLine = free && lineCount >= 1;
-    states.DeleteLines = states.InsertLine && repositoryPageVisible && lineCount >= 1;
-    states.OpenRepositoryData = free && !repositoryModified;
-    states.CopyRepositoryData = free && !repositoryModified && states.InsertLine;
-    states.NewRepositoryData = free && !repositoryModified && states.InsertLine;
-    states.SaveRepositoryData = free && repositoryModified;
-    return states;
-}
+    std::string Before;
+    std::string After;
+    bool Value = false;
+};
 
-std::string FormatQuestionTemplate(std::string_view format, std::string_view value)
+TSplitTemplate SplitQuestionTemplate(std::string_view format)
 {
-    std::string out;
-    out.reserve(format.size() + value.size());
-    bool used = false;
+    TSplitTemplate split;
+    std::string *out = &split.Before;
     for (std::size_t i = 0; i < format.size(); ++i) {
         if (format[i] == '%' && i + 1 < format.size()) {
             if (format[i + 1] == '%') {
-                out += '%';
+                *out += '%';
                 ++i;
                 continue;
             }
-            if (format[i + 1] == 's' && !used) {
-                out += value;
-                used = true;
+            if (format[i + 1] == 's' && !split.Value) {
+                split.Value = true;
+                out = &split.After;
                 ++i;
                 continue;
             }
         }
-        out += format[i];
+        *out += format[i];
     }
-    return out;
+    return split;
+}
+
+} // namespace
+
+std::string FormatQuestionTemplate(std::string_view format, std::string_view value)
+{
+    TSplitTemplate split = SplitQuestionTemplate(format);
+    if (split.Value)
+        split.Before += value;
+    return split.Before + split.After;
 }
 
 TSubstitutionRepository::TSubstitutionRepository(std::string executablePath)
@@ -138,28 +141,24 @@ void TSubstitutionRepository::SetLines(std::vector<std::string> lines)
     m_lines = std::move(lines);
 }
 
-bool TSubstitutionRepository::InsertEmptyRowBefore(std::size_t row)
+void TSubstitutionRepository::SetLine(std::size_t row, std::string_view line)
 {
-    if (row >= m_lines.size() || Find(row).empty())
-        return false;
-    InsertLine(row);
-    return true;
+    m_lines.at(row) = CleanLine(line);
 }
 
-bool TSubstitutionRepository::AppendEmptyRowAfterLast(std::size_t row)
+bool TSubstitutionRepository::InsertKeyAddsRow(std::size_t row) const
 {
-    if (m_lines.empty() || row != m_lines.size() - 1 || Find(row).empty())
-        return false;
-    AppendLine();
-    return true;
+    return row < m_lines.size() && !Find(row).empty();
 }
 
-bool TSubstitutionRepository::RemoveRowIfEmpty(std::size_t row)
+bool TSubstitutionRepository::DownKeyAddsRow(std::size_t row) const
 {
-    if (row >= m_lines.size() || !IsEmptyRow(row))
-        return false;
-    DeleteLine(row);
-    return true;
+    return row + 1 == m_lines.size() && !Find(row).empty();
+}
+
+bool TSubstitutionRepository::DropsEmptyRow(std::size_t row) const
+{
+    return row < m_lines.size() && IsEmptyRow(row);
 }
 
 void TSubstitutionRepository::SetRenameMode(int renameMode)
@@ -186,9 +185,15 @@ std::string TSubstitutionRepository::RepositoryFolder() const
     return slash == std::string::npos ? std::string() : m_repositoryFileName.substr(0, slash + 1);
 }
 
-std::string TSubstitutionRepository::CloseQuestionText() const
+TCloseQuestionText TSubstitutionRepository::CloseQuestionText() const
 {
-    return FormatQuestionTemplate(m_messageQuestionText1, m_repositoryFileName) + "\r" + m_messageQuestionText2;
+    TSplitTemplate split = SplitQuestionTemplate(m_messageQuestionText1);
+    TCloseQuestionText question;
+    question.Before = std::move(split.Before);
+    if (split.Value)
+        question.Path = m_repositoryFileName;
+    question.After = split.After + "\r" + m_messageQuestionText2;
+    return question;
 }
 
 bool TSubstitutionRepository::OpenRepositoryFile(const std::string &path)

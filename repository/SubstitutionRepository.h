@@ -24,25 +24,19 @@ inline constexpr std::string_view kDefaultMessageQuestionText2 = "Deseja salva-l
 /// The close question's box caption.
 inline constexpr std::string_view kDefaultMessageQuestionCaption = "ATEN\xC7\xC3O !";
 
-/// Which repository commands (Tags 4 to 9) the enabling pass turns on.
-struct TRepositoryCommandStates
-{
-    bool InsertLine = false; ///< Tag 4, "&Nova Linha"
-    bool DeleteLines = false; ///< Tag 5, "&Excluir Linha"
-    bool OpenRepositoryData = false; ///< Tag 6, "&Abrir Repositório"
-    bool CopyRepositoryData = false; ///< Tag 7, "&Copiar Repositório"
-    bool NewRepositoryData = false; ///< Tag 8, "Novo &Repositório"
-    bool SaveRepositoryData = false; ///< Tag 9, "&Salvar Repositório": whenever RepositoryModified, pairs or not
-};
-
-/// The enabling rules of Tags 4 to 9 in their fixed order. `free`: no overlay panel is visible;
-/// `repositoryPageVisible`: the "Repositório de Dados" page is the visible page.
-TRepositoryCommandStates RepositoryCommandStates(
-    std::size_t lineCount, bool repositoryModified, bool free, bool repositoryPageVisible);
-
 /// `template` with its first "%s" replaced by `value` and "%%" turned into "%"; any other directive stays as written,
 /// so a template edited in the language editor can never fail to format.
 std::string FormatQuestionTemplate(std::string_view format, std::string_view value);
+
+/// The close question in parts that keep their encodings apart: Before and After are the program's text
+/// (Windows-1252), Path is the repository file name as the file system's bytes. Before + Path + After is the whole
+/// question; a CR in After stands for its line break.
+struct TCloseQuestionText
+{
+    std::string Before; ///< MessageQuestionText1 up to its first "%s", formatted as FormatQuestionTemplate does
+    std::string Path; ///< RepositoryFileName in place of that "%s"; empty when the template holds none
+    std::string After; ///< the rest of MessageQuestionText1, one CR, then MessageQuestionText2
+};
 
 class TSubstitutionRepository
 {
@@ -82,16 +76,21 @@ public:
     /// Replaces every line (CR, LF and NUL become blanks).
     void SetLines(std::vector<std::string> lines);
 
-    // --- Grid key rules ---
+    /// Puts a line back as it was (CR, LF and NUL become blanks); the grid's Escape restoring an edited cell.
+    void SetLine(std::size_t row, std::string_view line);
 
-    /// Insert key: when the row's find text is not empty, the line "=" goes before it and true is returned (the new
-    /// row, same index, becomes current); otherwise nothing happens.
-    bool InsertEmptyRowBefore(std::size_t row);
-    /// Down key on the last row: when its find text is not empty, "=" is appended and true is returned (the new last
-    /// row becomes current).
-    bool AppendEmptyRowAfterLast(std::size_t row);
-    /// The cursor leaves `row`: an empty row (find and replace empty) is deleted. Returns true when it was deleted.
-    bool RemoveRowIfEmpty(std::size_t row);
+    // --- Grid key rules: each says whether the key changes the list, and the grid's model then makes the change
+    // itself, so that its views hear of the rows before they come or go. Rows out of range answer false. ---
+
+    /// Insert key on `row`: true when its find text is not empty; the line "=" then goes before it and the new
+    /// row, same index, becomes current.
+    bool InsertKeyAddsRow(std::size_t row) const;
+    /// Down key (no modifier) on `row`: true when it is the last row and its find text is not empty; the line "="
+    /// is then appended and the new last row becomes current.
+    bool DownKeyAddsRow(std::size_t row) const;
+    /// True when `row` is an empty row (find and replace texts empty): it is deleted when the cursor leaves it,
+    /// and by Escape when its edited cell holds nothing to restore.
+    bool DropsEmptyRow(std::size_t row) const;
 
     // --- State ---
 
@@ -114,9 +113,6 @@ public:
     /// folder of the open and save dialogs.
     std::string RepositoryFolder() const;
 
-    const std::string &ExecutablePath() const { return m_executablePath; }
-    void SetExecutablePath(std::string path) { m_executablePath = std::move(path); }
-
     /// Base window title (settings key Form); setting it does not change WindowTitle() until the next
     /// SetRepositoryFileName.
     const std::string &WindowTitleText() const { return m_windowTitleText; }
@@ -133,9 +129,10 @@ public:
     void SetMessageQuestionText1(std::string text) { m_messageQuestionText1 = std::move(text); }
     void SetMessageQuestionText2(std::string text) { m_messageQuestionText2 = std::move(text); }
     void SetMessageQuestionCaption(std::string text) { m_messageQuestionCaption = std::move(text); }
-    /// The close question: MessageQuestionText1 with its "%s" replaced by RepositoryFileName, one CR, then
-    /// MessageQuestionText2. The window shows the CR as a line break.
-    std::string CloseQuestionText() const;
+    /// The close question: MessageQuestionText1 with its first "%s" replaced by RepositoryFileName, one CR, then
+    /// MessageQuestionText2, in its parts. The template itself stays as it is, so every question names the
+    /// repository current at that moment.
+    TCloseQuestionText CloseQuestionText() const;
 
     // --- File routines ---
 

@@ -1,6 +1,5 @@
 #include "results/ResultView.h"
 
-#include "common/TextFormat.h"
 #include "filelist/FileList.h"
 
 namespace qvc {
@@ -26,13 +25,24 @@ std::vector<TResultViewRow> ResultViewRowsOf(const TConversionResult &result, st
     return rows;
 }
 
-bool ResultViewOpens(std::string_view updatesText, std::string_view thousandsSeparator)
+namespace {
+
+// The text without blanks and control characters at either end.
+std::string_view TrimSpaceOrControl(std::string_view text)
 {
     const auto isSpaceOrControl = [](char c) { return static_cast<unsigned char>(c) <= 32; };
-    while (!updatesText.empty() && isSpaceOrControl(updatesText.front()))
-        updatesText.remove_prefix(1);
-    while (!updatesText.empty() && isSpaceOrControl(updatesText.back()))
-        updatesText.remove_suffix(1);
+    while (!text.empty() && isSpaceOrControl(text.front()))
+        text.remove_prefix(1);
+    while (!text.empty() && isSpaceOrControl(text.back()))
+        text.remove_suffix(1);
+    return text;
+}
+
+} // namespace
+
+bool ResultViewOpens(std::string_view updatesText, std::string_view thousandsSeparator)
+{
+    updatesText = TrimSpaceOrControl(updatesText);
     if (updatesText == "-")
         return false;
     return ReadCountText(updatesText, thousandsSeparator) > 0;
@@ -42,13 +52,8 @@ bool ResultViewOpensFor(std::string_view updatesText, std::string_view thousands
 {
     if (ResultViewOpens(updatesText, thousandsSeparator))
         return true;
-    const auto isSpaceOrControl = [](char c) { return static_cast<unsigned char>(c) <= 32; };
-    while (!updatesText.empty() && isSpaceOrControl(updatesText.front()))
-        updatesText.remove_prefix(1);
-    while (!updatesText.empty() && isSpaceOrControl(updatesText.back()))
-        updatesText.remove_suffix(1);
     // "0" and not "-" (not converted), which also reads as 0.
-    return missed > 0 && updatesText == "0";
+    return missed > 0 && TrimSpaceOrControl(updatesText) == "0";
 }
 
 std::vector<TMissedViewRow> MissedViewRowsOf(
@@ -74,11 +79,6 @@ std::string ChangedLinesCaption(std::size_t shown, std::size_t total, std::strin
 std::string MissedMarkHint(std::size_t missed, std::string_view thousandsSeparator)
 {
     return FormatCount(static_cast<long long>(missed), thousandsSeparator) + " ocorr\xEAncia(s) n\xE3o trocada(s)";
-}
-
-std::string ResultViewTitle(std::string_view titleText, std::string_view fileName)
-{
-    return FormatTemplate("%s (%s)", { titleText, fileName });
 }
 
 } // namespace qvc

@@ -49,7 +49,4 @@ std::string ChangedLinesCaption(std::size_t shown, std::size_t total, std::strin
 /// The caption of a row's mark in the file list: how many occurrences the run left in place.
 std::string MissedMarkHint(std::size_t missed, std::string_view thousandsSeparator);
 
-/// The title while the view is open: "%s (%s)" with the title text and the file name.
-std::string ResultViewTitle(std::string_view titleText, std::string_view fileName);
-
 } // namespace qvc

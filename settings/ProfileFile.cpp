@@ -250,12 +250,6 @@ bool TProfileFile::ReadBool(std::string_view section, std::string_view key, bool
     return ReadInteger(section, key, defaultValue ? 1 : 0) != 0;
 }
 
-bool TProfileFile::SectionExists(std::string_view section) const
-{
-    TSectionRange range {};
-    return FindSection(section, range);
-}
-
 std::vector<std::string> TProfileFile::ReadSectionKeys(std::string_view section) const
 {
     std::vector<std::string> keys;
@@ -376,19 +370,6 @@ void TProfileFile::Commit()
     }
     m_modified = false;
     m_existed = true;
-}
-
-std::string ReadProfileString(
-    const std::string &path, std::string_view section, std::string_view key, std::string_view defaultValue)
-{
-    return TProfileFile(path).ReadString(section, key, defaultValue);
-}
-
-void WriteProfileString(const std::string &path, std::string_view section, std::string_view key, std::string_view value)
-{
-    TProfileFile profile(path);
-    profile.WriteString(section, key, value);
-    profile.Commit();
 }
 
 } // namespace qvc

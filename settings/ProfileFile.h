@@ -34,8 +34,6 @@ public:
     const std::string &Path() const { return m_path; }
     /// True when a regular file existed at Path() and was read.
     bool Existed() const { return m_existed; }
-    /// True when something stood at Path() but could not be read.
-    bool ReadFailed() const { return m_readFailed; }
     /// Why it could not be read (is_a_directory or invalid_argument for a folder or another file that is no
     /// regular file); value 0 when it was read or was not there.
     std::error_code ReadReason() const { return m_readReason; }
@@ -49,8 +47,6 @@ public:
     int ReadInteger(std::string_view section, std::string_view key, int defaultValue) const;
     /// A Boolean: the value read as ReadInteger, non-zero is true; missing or no number gives `defaultValue`.
     bool ReadBool(std::string_view section, std::string_view key, bool defaultValue) const;
-    /// True when a section of that name exists.
-    bool SectionExists(std::string_view section) const;
     /// The key names of a section in file order (each as written, blanks around it dropped; a key written twice
     /// appears twice). Only whole names that fit a 16384-byte list (name + NUL each, one closing NUL) are given.
     std::vector<std::string> ReadSectionKeys(std::string_view section) const;
@@ -107,14 +103,5 @@ private:
     bool m_modified = false;
     std::vector<TLine> m_lines;
 };
-
-/// Reads one key from the profile file at path, opened anew (see TProfileFile::ReadString).
-std::string ReadProfileString(
-    const std::string &path, std::string_view section, std::string_view key, std::string_view defaultValue);
-
-/// Writes one key to the profile file at path, opened anew and written at once (see TProfileFile::WriteString).
-/// Throws TError "Unable to write to %s".
-void WriteProfileString(
-    const std::string &path, std::string_view section, std::string_view key, std::string_view value);
 
 } // namespace qvc

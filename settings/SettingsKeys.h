@@ -2,6 +2,8 @@
 // The keys of the settings file: its three sections, and for the Captions and Hints sections every key in the order
 // in which the settings are saved, with its use (read on loading, written on saving, or both) and the text the window
 // starts with. Texts are Windows-1252 bytes. The window iterates these tables in LoadSettings and SaveSettings.
+#include "common/Version.h" // kProgramVersion, shown after the StatusBar text
+
 #include <array>
 #include <cstddef>
 #include <string_view>
@@ -12,19 +14,12 @@ inline constexpr std::string_view kSettingsSection = "Settings";
 inline constexpr std::string_view kCaptionsSection = "Captions";
 inline constexpr std::string_view kHintsSection = "Hints";
 
-/// The program's version as the version panel shows it after the StatusBar text and one blank.
-inline constexpr std::string_view kProgramVersion = "2.02";
 /// The file masks of a first start.
 inline constexpr std::string_view kSettingsDefaultMask = "*.pas;*.dfm;*.xfm;*.dpr;*.dpk";
 
 /// How LoadSettings and SaveSettings use a key: R read only, W written only, RW both.
 enum class TKeyUse { Read, Write, ReadWrite };
 
-/// True when LoadSettings reads the key.
-constexpr bool IsReadKey(TKeyUse use)
-{
-    return use != TKeyUse::Write;
-}
 /// True when SaveSettings writes the key.
 constexpr bool IsWrittenKey(TKeyUse use)
 {

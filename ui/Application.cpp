@@ -1,5 +1,7 @@
 #include "ui/Application.h"
 
+#include "common/Version.h"
+
 #include <QApplication>
 #include <QIcon>
 #include <QLibraryInfo>
@@ -12,7 +14,7 @@ void SetUpApplication(QApplication &app)
     QApplication::setApplicationName(QStringLiteral("Conversão de Arquivos"));
     QApplication::setOrganizationName(QStringLiteral("qvConvertFiles"));
     // The package version, the one qvconvert --version prints (the window keeps its own version texts).
-    QApplication::setApplicationVersion(QStringLiteral(QVC_VERSION));
+    QApplication::setApplicationVersion(QString::fromLatin1(kProgramVersion.data(), qsizetype(kProgramVersion.size())));
     // The installed menu entry, so desktops match the window to it, and the icon the entry shows.
     QGuiApplication::setDesktopFileName(QStringLiteral("qvconvertfiles"));
     QIcon icon;

@@ -250,10 +250,10 @@ void TPairsGrid::currentChanged(const QModelIndex &current, const QModelIndex &p
         return;
     const int left = previous.isValid() && current.isValid() && previous.row() != current.row() ? previous.row() : -1;
     CloseEditor();
-    if (left >= 0 && !IsLocked() && m_model->IsEmptyLine(left)) {
+    if (left >= 0 && !IsLocked() && m_model->Repository().DropsEmptyRow(std::size_t(left))) {
         // An empty row does not survive the cursor leaving it.
         QScopedValueRollback placing(m_placing, true);
-        m_model->RemoveLine(left, false);
+        m_model->DropLine(left);
     }
     OpenEditorOnCurrent();
 }
@@ -277,14 +277,14 @@ void TPairsGrid::EditorTextEdited(const QString &text)
 void TPairsGrid::InsertEmptyRow()
 {
     const QModelIndex current = currentIndex();
-    if (!current.isValid() || !m_model->HasFind(current.row()))
+    if (!current.isValid() || !m_model->Repository().InsertKeyAddsRow(std::size_t(current.row())))
         return;
     const int row = current.row();
     const int column = current.column();
     CloseEditor();
     {
         QScopedValueRollback placing(m_placing, true);
-        m_model->InsertLine(row);
+        m_model->InsertEmptyLine(row);
     }
     SetCurrentCell(row, column);
 }
@@ -292,13 +292,13 @@ void TPairsGrid::InsertEmptyRow()
 void TPairsGrid::AppendEmptyRow()
 {
     const QModelIndex current = currentIndex();
-    if (!current.isValid() || !m_model->HasFind(current.row()))
+    if (!current.isValid() || !m_model->Repository().DownKeyAddsRow(std::size_t(current.row())))
         return;
     const int column = current.column();
     CloseEditor();
     {
         QScopedValueRollback placing(m_placing, true);
-        m_model->InsertLine(m_model->LineCount());
+        m_model->InsertEmptyLine(m_model->LineCount());
     }
     SetCurrentCell(m_model->LineCount() - 1, column);
 }
@@ -308,14 +308,14 @@ void TPairsGrid::DeleteCurrentRow()
     const QModelIndex current = currentIndex();
     if (!current.isValid() || current.row() >= m_model->LineCount())
         return;
-    const int row = current.row();
     const int column = current.column();
     CloseEditor();
+    int next = 0;
     {
         QScopedValueRollback placing(m_placing, true);
-        m_model->RemoveLine(row);
+        next = m_model->DeleteLine(current.row());
     }
-    SetCurrentCell(row, column);
+    SetCurrentCell(next, column);
 }
 
 void TPairsGrid::Escape()
@@ -333,12 +333,12 @@ void TPairsGrid::Escape()
             if (original)
                 m_model->SetLine(row, *original);
             else
-                m_model->RemoveLine(row);
+                m_model->DeleteLine(row);
         }
         SetCurrentCell(row, current.column());
         return;
     }
-    if (m_model->IsEmptyLine(row))
+    if (m_model->Repository().DropsEmptyRow(std::size_t(row)))
         DeleteCurrentRow();
 }
 

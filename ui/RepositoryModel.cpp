@@ -97,61 +97,62 @@ std::optional<std::string> TRepositoryModel::LineAt(int row) const
     return m_repository.Line(std::size_t(row));
 }
 
-bool TRepositoryModel::HasFind(int row) const
-{
-    return row >= 0 && std::size_t(row) < m_repository.Count() && !m_repository.Find(std::size_t(row)).empty();
-}
-
-bool TRepositoryModel::IsEmptyLine(int row) const
-{
-    return row >= 0 && std::size_t(row) < m_repository.Count() && m_repository.IsEmptyRow(std::size_t(row));
-}
-
 void TRepositoryModel::RowChanged(int row)
 {
     Q_EMIT dataChanged(index(row, 0), index(row, 1));
 }
 
-void TRepositoryModel::InsertLine(int row, const std::string &line)
+void TRepositoryModel::InsertEmptyLine(int row)
 {
     m_repository.SetRepositoryModified(true);
     if (m_repository.Count() == 0) {
         // The blank row on screen becomes the first line: the row count stays one.
-        m_repository.InsertLine(0, line);
+        m_repository.AppendLine();
         RowChanged(0);
         return;
     }
     row = std::clamp(row, 0, LineCount());
     QScopedValueRollback changing(m_changingRows, true);
     beginInsertRows({}, row, row);
-    m_repository.InsertLine(std::size_t(row), line);
+    m_repository.InsertLine(std::size_t(row));
     endInsertRows();
 }
 
-void TRepositoryModel::RemoveLine(int row, bool edit)
+template <typename TChange> void TRepositoryModel::RemoveRow(int row, TChange change)
 {
-    if (row < 0 || row >= LineCount())
-        return;
-    if (edit)
-        m_repository.SetRepositoryModified(true);
     if (m_repository.Count() == 1) {
         // The last line goes, the blank row of an empty list stays.
-        m_repository.DeleteLine(0);
+        change();
         RowChanged(0);
         return;
     }
     QScopedValueRollback changing(m_changingRows, true);
     beginRemoveRows({}, row, row);
-    m_repository.DeleteLine(std::size_t(row));
+    change();
     endRemoveRows();
+}
+
+int TRepositoryModel::DeleteLine(int row)
+{
+    if (row < 0 || row >= LineCount())
+        return row;
+    std::optional<std::size_t> next;
+    RemoveRow(row, [&] { next = m_repository.DeleteCurrentLine(std::size_t(row)); });
+    return next ? int(*next) : 0;
+}
+
+void TRepositoryModel::DropLine(int row)
+{
+    if (row < 0 || row >= LineCount())
+        return;
+    RemoveRow(row, [&] { m_repository.DeleteLine(std::size_t(row)); });
 }
 
 void TRepositoryModel::SetLine(int row, const std::string &line)
 {
     if (row < 0 || row >= LineCount())
         return;
-    m_repository.DeleteLine(std::size_t(row));
-    m_repository.InsertLine(std::size_t(row), line);
+    m_repository.SetLine(std::size_t(row), line);
     m_repository.SetRepositoryModified(true);
     RowChanged(row);
 }

@@ -28,28 +28,28 @@ public:
     void BeginChange() { beginResetModel(); }
     void EndChange() { endResetModel(); }
 
-    // --- Row edits of the grid, with the views told (rows are the grid's, 0-based). Each one that changes a line
-    // is the user's edit and sets RepositoryModified, whatever key made it. ---
+    // --- Row edits of the grid, with the views told (rows are the grid's, 0-based). Whether a key changes a row
+    // is the repository's rule (InsertKeyAddsRow, DownKeyAddsRow, DropsEmptyRow); these only carry it out. ---
 
     /// Number of lines of the list (the blank row of an empty list is none).
     int LineCount() const { return int(m_repository.Count()); }
     /// The line of a row, nothing for the blank row of an empty list or a row out of range.
     std::optional<std::string> LineAt(int row) const;
-    /// True when the row is a line whose find text is not empty.
-    bool HasFind(int row) const;
-    /// True when the row is a line whose find and replace texts are both empty.
-    bool IsEmptyLine(int row) const;
-    /// Inserts a line before `row` (row == LineCount() appends). Into an empty list the blank row becomes it.
-    void InsertLine(int row, const std::string &line = "=");
-    /// Removes the line of a row; removing the only line leaves the blank row. `edit` false: the row is dropped
-    /// because the cursor left it empty, which is no change of the user's and leaves RepositoryModified alone.
-    void RemoveLine(int row, bool edit = true);
+    /// Inserts the line "=" before `row` (row == LineCount() appends), a user's edit: RepositoryModified is set.
+    /// Into an empty list the blank row becomes it.
+    void InsertEmptyLine(int row);
+    /// Deletes the line of a row as Excluir Linha does (RepositoryModified set) and returns the row to make current
+    /// then; deleting the only line leaves the blank row (row 0). A row that is no line changes nothing.
+    int DeleteLine(int row);
+    /// Drops the line of a row that the cursor left empty: no change of the user's, RepositoryModified stays.
+    void DropLine(int row);
     /// Puts a line back exactly as it was (Escape on an edited cell).
     void SetLine(int row, const std::string &line);
     /// True while rows are being inserted or removed: the views' current cell moves under them.
     bool IsChangingRows() const { return m_changingRows; }
 
     qvc::TSubstitutionRepository &Repository() { return m_repository; }
+    const qvc::TSubstitutionRepository &Repository() const { return m_repository; }
 
 Q_SIGNALS:
     /// An edit was refused with this message (a "=" typed into a find cell).
@@ -57,6 +57,7 @@ Q_SIGNALS:
 
 private:
     void RowChanged(int row);
+    template <typename TChange> void RemoveRow(int row, TChange change);
 
     qvc::TSubstitutionRepository &m_repository;
     QString m_find = qvc::CaptionText("ConvertStringsColumn1");

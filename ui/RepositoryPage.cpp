@@ -370,11 +370,11 @@ void TRepositoryPage::SaveRepositoryData()
 
 QString TRepositoryPage::CloseQuestionText() const
 {
-    // The templates are Windows-1252, the path the file system's bytes: a stand-in keeps them apart.
-    const QChar standIn(0x0001);
-    QString first = ToQ(FormatQuestionTemplate(m_repository.MessageQuestionText1(), "\x01"));
-    first.replace(standIn, PathToQ(m_repository.RepositoryFileName()));
-    return first + QLatin1Char('\n') + ToQ(m_repository.MessageQuestionText2());
+    // The texts are Windows-1252, the path the file system's bytes: each part is decoded as what it is. The
+    // two question texts are joined by a line break.
+    const TCloseQuestionText question = m_repository.CloseQuestionText();
+    QString text = ToQ(question.Before) + PathToQ(question.Path) + ToQ(question.After);
+    return text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
 }
 
 bool TRepositoryPage::CloseQuery()

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
@@ -142,6 +143,7 @@ TEST_F(SearchFilesFake, SuccessClearsTheLastFailure)
     Run("R");
     EXPECT_TRUE(search.FailedFolder().empty());
     EXPECT_TRUE(search.FailureMessage().Empty());
+    EXPECT_EQ(search.FailedErrorNumber(), 0);
 }
 
 TEST_F(SearchFilesFake, PendingEventOncePerEntryAndNoSecondSearchInside)

@@ -6,6 +6,7 @@
 
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <stdexcept>
 #include <sys/stat.h>
 
 using qvc::TSubstitutionRepository;
@@ -253,22 +254,53 @@ TEST(RepositoryEditing, EditedCellsRebuildTheLineAndUneditedLinesStay)
     EXPECT_EQ(repository.Line(2), "k=two  lines");
 }
 
-TEST(RepositoryEditing, GridKeysAddAndDropEmptyRows)
+struct TGridKeyCase
+{
+    const char *name;
+    TLines lines;
+    std::size_t row;
+    bool insertKeyAdds;
+    bool downKeyAdds;
+    bool dropsEmpty;
+};
+
+class GridKeyRulesTest : public ::testing::TestWithParam<TGridKeyCase>
+{
+};
+
+TEST_P(GridKeyRulesTest, AddOnlyAfterAFindTextAndDropOnlyEmptyRows)
+{
+    const auto &c = GetParam();
+    TSubstitutionRepository repository;
+    repository.SetLines(c.lines);
+    EXPECT_EQ(repository.InsertKeyAddsRow(c.row), c.insertKeyAdds);
+    EXPECT_EQ(repository.DownKeyAddsRow(c.row), c.downKeyAdds);
+    EXPECT_EQ(repository.DropsEmptyRow(c.row), c.dropsEmpty);
+    EXPECT_EQ(repository.Lines(), c.lines) << "the rules only answer";
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, GridKeyRulesTest,
+    ::testing::Values(TGridKeyCase { "PairInTheMiddle", { "a=1", "b=2", "c=3" }, 1, true, false, false },
+        TGridKeyCase { "PairOnTheLastRow", { "a=1", "b=2" }, 1, true, true, false },
+        TGridKeyCase { "FindTextWithoutEquals", { "a=1", "=x" }, 1, false, false, false },
+        TGridKeyCase { "LineWithoutEqualsHasNoFindText", { "a=1", "abc" }, 1, false, false, false },
+        TGridKeyCase { "EqualsOnly", { "a=1", "=" }, 1, false, false, true },
+        TGridKeyCase { "EmptyLineReadFromAFile", { "", "a=1" }, 0, false, false, true },
+        TGridKeyCase { "FindTextOnly", { "a=" }, 0, true, true, false },
+        TGridKeyCase { "BlankRowOfAnEmptyList", {}, 0, false, false, false },
+        TGridKeyCase { "RowOutOfRange", { "a=1" }, 1, false, false, false }),
+    [](const auto &info) { return std::string(info.param.name); });
+
+TEST(RepositoryEditing, SetLinePutsALineBackAsItWas)
 {
     TSubstitutionRepository repository;
-    repository.SetLines({ "a=1", "=x", "" });
-    EXPECT_TRUE(repository.InsertEmptyRowBefore(0));
-    EXPECT_FALSE(repository.InsertEmptyRowBefore(0)); // the new row has no find text
-    EXPECT_FALSE(repository.InsertEmptyRowBefore(2)); // "=x" has no find text either
-    EXPECT_FALSE(repository.AppendEmptyRowAfterLast(1)); // not the last row
-    EXPECT_FALSE(repository.RemoveRowIfEmpty(2)); // "=x" is not empty
-    EXPECT_TRUE(repository.RemoveRowIfEmpty(3));
-    EXPECT_TRUE(repository.RemoveRowIfEmpty(0));
-    EXPECT_EQ(repository.Lines(), (TLines { "a=1", "=x" }));
-    EXPECT_FALSE(repository.AppendEmptyRowAfterLast(1));
-    repository.SetFind(1, "y");
-    EXPECT_TRUE(repository.AppendEmptyRowAfterLast(1));
-    EXPECT_EQ(repository.Lines(), (TLines { "a=1", "y=x", "=" }));
+    repository.SetLines({ "a=1", "b=2" });
+    repository.SetFind(1, "changed");
+    repository.SetLine(1, "no equals sign");
+    EXPECT_EQ(repository.Lines(), (TLines { "a=1", "no equals sign" }));
+    repository.SetLine(0, std::string_view("two\r\nlines\0", 11));
+    EXPECT_EQ(repository.Line(0), std::string("two  lines "));
+    EXPECT_THROW(repository.SetLine(2, "x"), std::out_of_range);
 }
 
 struct TNewLineCase
@@ -343,53 +375,54 @@ TEST_F(RepositoryTest, NewRepositoryClearsTheListButKeepsModeAndFlag)
     EXPECT_EQ(repository.RepositoryFileName(), Path("QvConvertFiles.dat"));
 }
 
-struct TEnableCase
+struct TCloseQuestionCase
 {
     const char *name;
-    std::size_t lines;
-    bool modified;
-    bool free;
-    bool page;
-    qvc::TRepositoryCommandStates expected;
+    std::string text1;
+    std::string path;
+    std::string before;
+    std::string questionPath;
+    std::string after;
 };
 
-class CommandStatesTest : public ::testing::TestWithParam<TEnableCase>
+class CloseQuestionTest : public ::testing::TestWithParam<TCloseQuestionCase>
 {
 };
 
-TEST_P(CommandStatesTest, FollowTheEnablingRules)
+TEST_P(CloseQuestionTest, PutsThePathInPlaceOfTheFirstDirectiveAndKeepsTheTemplate)
 {
     const auto &c = GetParam();
-    const auto s = qvc::RepositoryCommandStates(c.lines, c.modified, c.free, c.page);
-    const auto &e = c.expected;
-    EXPECT_EQ(s.InsertLine, e.InsertLine);
-    EXPECT_EQ(s.DeleteLines, e.DeleteLines);
-    EXPECT_EQ(s.OpenRepositoryData, e.OpenRepositoryData);
-    EXPECT_EQ(s.CopyRepositoryData, e.CopyRepositoryData);
-    EXPECT_EQ(s.NewRepositoryData, e.NewRepositoryData);
-    EXPECT_EQ(s.SaveRepositoryData, e.SaveRepositoryData);
-}
-
-INSTANTIATE_TEST_SUITE_P(Cases, CommandStatesTest,
-    ::testing::Values(TEnableCase { "EmptySaved", 0, false, true, true, { false, false, true, false, false, false } },
-        // Deleting the last pair is an edit too: the empty list can be saved.
-        TEnableCase { "EmptyModifiedCanSave", 0, true, true, true, { false, false, false, false, false, true } },
-        TEnableCase { "LinesSavedOtherPage", 2, false, true, false, { true, false, true, true, true, false } },
-        TEnableCase { "LinesModified", 2, true, true, true, { true, true, false, false, false, true } },
-        TEnableCase { "OverlayShown", 2, true, false, true, { false, false, false, false, false, false } }),
-    [](const auto &info) { return std::string(info.param.name); });
-
-TEST(CloseQuestion, NamesTheRepositoryAndKeepsTheTemplate)
-{
     TSubstitutionRepository repository;
-    repository.AssignRepositoryFileName("/p/x.dat");
-    EXPECT_EQ(repository.CloseQuestionText(),
-        "Foram feitas modifica\xE7\xF5"
-        "es no arquivo /p/x.dat \rDeseja salva-lo (S/N) ?");
-    repository.SetMessageQuestionText1("%d %s %s 100%% %");
-    EXPECT_EQ(repository.CloseQuestionText(), "%d /p/x.dat %s 100% %\rDeseja salva-lo (S/N) ?");
-    EXPECT_EQ(repository.MessageQuestionText1(), "%d %s %s 100%% %");
+    repository.AssignRepositoryFileName(c.path);
+    if (!c.text1.empty())
+        repository.SetMessageQuestionText1(c.text1);
+    const qvc::TCloseQuestionText question = repository.CloseQuestionText();
+    EXPECT_EQ(question.Before, c.before);
+    EXPECT_EQ(question.Path, c.questionPath);
+    EXPECT_EQ(question.After, c.after);
+    EXPECT_EQ(question.Before + question.Path + question.After,
+        qvc::FormatQuestionTemplate(repository.MessageQuestionText1(), c.path) + "\r"
+            + repository.MessageQuestionText2());
+    EXPECT_EQ(repository.MessageQuestionText1(), c.text1.empty() ? qvc::kDefaultMessageQuestionText1 : c.text1);
     EXPECT_EQ(repository.MessageQuestionCaption(), "ATEN\xC7\xC3O !");
 }
+
+// The first "%s" takes the path; "%%" is "%"; any other directive, a second "%s" and a lone "%" stay as written.
+INSTANTIATE_TEST_SUITE_P(Cases, CloseQuestionTest,
+    ::testing::Values(TCloseQuestionCase { "InitialTexts", "", "/p/x.dat",
+                          "Foram feitas modifica\xE7\xF5"
+                          "es no arquivo ",
+                          "/p/x.dat", " \rDeseja salva-lo (S/N) ?" },
+        TCloseQuestionCase { "OtherDirectivesStay", "%d %s %s 100%% %", "/p/x.dat", "%d ", "/p/x.dat",
+            " %s 100% %\rDeseja salva-lo (S/N) ?" },
+        TCloseQuestionCase {
+            "EscapedPercentIsNoDirective", "100%%s %s", "/p/x.dat", "100%s ", "/p/x.dat", "\rDeseja salva-lo (S/N) ?" },
+        TCloseQuestionCase {
+            "NoDirectiveNamesNoPath", "Salvar?", "/p/x.dat", "Salvar?", "", "\rDeseja salva-lo (S/N) ?" },
+        // The path stays the file system's bytes (here UTF-8) beside the Windows-1252 texts, and no byte of the
+        // template stands in for it.
+        TCloseQuestionCase { "NonAsciiPathAndControlBytes", "\x01 em \xE1rea: %s\x01", "/\xC3\x81rea/x.dat",
+            "\x01 em \xE1rea: ", "/\xC3\x81rea/x.dat", "\x01\rDeseja salva-lo (S/N) ?" }),
+    [](const auto &info) { return std::string(info.param.name); });
 
 } // namespace

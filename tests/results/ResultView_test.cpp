@@ -113,10 +113,4 @@ TEST(ResultView, MissedRowsAndCaptions)
     EXPECT_EQ(qvc::MissedMarkHint(1, "."), "1 ocorr\xEAncia(s) n\xE3o trocada(s)");
 }
 
-TEST(ResultView, TitleNamesTheFile)
-{
-    EXPECT_EQ(qvc::ResultViewTitle("Resultado da convers\xE3o.", "/src/Unit1.pas"),
-        "Resultado da convers\xE3o. (/src/Unit1.pas)");
-}
-
 } // namespace

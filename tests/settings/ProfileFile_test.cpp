@@ -5,6 +5,7 @@
 #include "common/FileIO.h"
 #include "settings/ProfileFile.h"
 
+#include <filesystem>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
@@ -211,8 +212,11 @@ TEST_F(ProfileFileTest, BatchOfWritesEqualsKeyByKeyAndWritesOnce)
 {
     const std::vector<std::array<std::string, 3>> writes { { "Settings", "Path", "/a" }, { "Captions", "Form", "T" },
         { "Settings", "Mask", "*.pas" }, { "Settings", "PATH", "/b" } };
-    for (const auto &w : writes)
-        qvc::WriteProfileString(Path("single.ini"), w[0], w[1], w[2]);
+    for (const auto &w : writes) {
+        TProfileFile single(Path("single.ini"));
+        single.WriteString(w[0], w[1], w[2]);
+        single.Commit();
+    }
     TProfileFile batch(Path("batch.ini"));
     EXPECT_FALSE(batch.Existed());
     for (const auto &w : writes)
@@ -221,14 +225,14 @@ TEST_F(ProfileFileTest, BatchOfWritesEqualsKeyByKeyAndWritesOnce)
     batch.Commit();
     EXPECT_EQ(qvc::ReadFileBytes(Path("batch.ini")), qvc::ReadFileBytes(Path("single.ini")));
     EXPECT_EQ(qvc::ReadFileBytes(Path("batch.ini")), "[Settings]\r\nPath=/b\r\nMask=*.pas\r\n[Captions]\r\nForm=T\r\n");
-    EXPECT_EQ(qvc::ReadProfileString(Path("batch.ini"), "settings", "path", ""), "/b");
+    EXPECT_EQ(TProfileFile(Path("batch.ini")).ReadString("settings", "path", ""), "/b");
 }
 
 TEST_F(ProfileFileTest, ProfileWithoutWritesIsNeverWritten)
 {
     TProfileFile profile(Path("none.ini"));
     profile.Commit();
-    EXPECT_FALSE(qvc::PathExists(Path("none.ini")));
+    EXPECT_FALSE(std::filesystem::exists(Path("none.ini")));
 }
 
 struct TUnwritableCase

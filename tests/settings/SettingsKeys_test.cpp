@@ -71,7 +71,7 @@ void ExpectReadOrderCoversTheReadKeys(
 {
     TKeySet readKeys;
     for (const auto &entry : table)
-        if (qvc::IsReadKey(entry.Use))
+        if (entry.Use != TKeyUse::Write)
             readKeys.emplace(entry.Key);
     const TKeySet ordered(order.begin(), order.end());
     EXPECT_EQ(ordered.size(), order.size()) << "a key read twice";

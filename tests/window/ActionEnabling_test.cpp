@@ -55,6 +55,8 @@ INSTANTIATE_TEST_SUITE_P(Rules, EnablingTest,
         TCase { "SelectionEnablesRemoveOnPage0", Snap(0, 3, true, 2, false), "111110111011", false },
         TCase { "RemoveAndSelectAllOnlyOnPage0", Snap(1, 3, true, 2, false), "110011111011", false },
         TCase { "DeleteLinesOnlyOnPage1", Snap(2, 3, true, 2, false), "110010111011", false },
+        // Without pairs there is no line to delete, not even on the repository page.
+        TCase { "EmptyListOnTheRepositoryPage", Snap(1, 0, false, 0, false), "110000100001", false },
         TCase { "ModifiedBlocksOpenCopyNewExecute", Snap(1, 3, false, 2, true), "110011000101", false },
         // Deleting the last pair leaves changes to save: Save stays on without pairs.
         TCase { "ModifiedWithoutPairsCanSave", Snap(1, 3, false, 0, true), "110000000101", false },
