@@ -24,7 +24,7 @@ class TReadStep
 {
 public:
     /// Reads `fileName` (as `overlay` has it, when given) and tells its kind. Throws TError when the file
-    /// cannot be read or a binary form is malformed. The views below stay valid until the next Read.
+    /// cannot be read or a binary form is malformed. The views below stay valid until the next Read or Release.
     TFileKind Read(const std::string &fileName, const TRunOverlay *overlay = nullptr);
 
     /// The bytes read.

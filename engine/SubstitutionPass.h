@@ -116,9 +116,10 @@ public:
         return count;
     }
 
-    /// The occurrences the pairs left in place in the last file or lines converted: for each line and each
-    /// find text (letter case ignored), those the last pair with that find text left as whole words, outside
-    /// its replace text. Ordered by line, column and pair.
+    /// The occurrences the pairs left in place in the lines or text of the last ApplyAll or ConvertText
+    /// (ConvertFile puts them in its report): for each line and each find text (letter case ignored), those
+    /// the last pair with that find text left as whole words, outside its replace text. Ordered by line,
+    /// column and pair.
     std::vector<TMissedOccurrence> MissedOccurrences() const { return m_scan.MissedOccurrences(); }
 
 private:
