@@ -14,7 +14,7 @@ namespace {
 constexpr int kMaxNestingLevel = 64;
 // Real forms give two to three bytes of text per byte of stream; beyond this many the text is refused.
 constexpr std::size_t kMostTextPerByte = 16;
-constexpr std::size_t kTextAllowance = 64 * 1024;
+constexpr std::size_t kTextAllowance = std::size_t(64) * 1024;
 
 // Longest run of string units written on one text line.
 constexpr std::size_t kLineLength = 64;

@@ -71,8 +71,9 @@ TPairMatcher::TPairMatcher(const std::vector<std::string> &patterns, std::size_t
         }
     }
     // At most 230 bytes are left once capitals fold, so the classes always fit in a byte.
-    for (int b = 'A'; b <= 'Z'; ++b)
-        m_class[static_cast<std::size_t>(b)] = m_class[static_cast<std::size_t>(b + ('a' - 'A'))];
+    constexpr std::size_t kToSmall = 'a' - 'A';
+    for (std::size_t b = 'A'; b <= 'Z'; ++b)
+        m_class[b] = m_class[b + kToSmall];
     std::vector<int> representative(m_classCount, 0);
     for (int b = 255; b >= 0; --b)
         representative[m_class[static_cast<std::size_t>(b)]] = b;

@@ -191,7 +191,7 @@ void ExecuteUndo(const TUndoPlan &plan)
         if (!RenameNoReplace(path, hold))
             ThrowFailure(path, errno);
         held.push_back(hold);
-        takeBack.push_back([path, hold] { (void)RenameNoReplace(hold, path); });
+        takeBack.emplace_back([path, hold] { (void)RenameNoReplace(hold, path); });
     };
     try {
         for (const TUndoAction &action : plan.Actions) {
@@ -200,7 +200,7 @@ void ExecuteUndo(const TUndoPlan &plan)
                 const std::string earlier = ReadFileBytes(action.From);
                 const std::string current = ReadFileBytes(action.Path);
                 WriteFileReplacing(action.Path, earlier);
-                takeBack.push_back([path = action.Path, current] {
+                takeBack.emplace_back([path = action.Path, current] {
                     try {
                         WriteFileReplacing(path, current);
                     } catch (const TError &) {
@@ -215,7 +215,7 @@ void ExecuteUndo(const TUndoPlan &plan)
                         ThrowFailure(action.Path, reason);
                     CopyFileNoReplace(action.From, action.Path);
                 }
-                takeBack.push_back([path = action.Path] { (void)sys::Unlink(path.c_str()); });
+                takeBack.emplace_back([path = action.Path] { (void)sys::Unlink(path.c_str()); });
                 break;
             case TKind::Remove:
             case TKind::DropBackup:
@@ -225,7 +225,7 @@ void ExecuteUndo(const TUndoPlan &plan)
             case TKind::MoveOlderBack:
                 if (!RenameNoReplace(action.From, action.Path))
                     ThrowFailure(action.Path, errno);
-                takeBack.push_back([from = action.From, to = action.Path] { (void)RenameNoReplace(to, from); });
+                takeBack.emplace_back([from = action.From, to = action.Path] { (void)RenameNoReplace(to, from); });
                 break;
             }
         }

@@ -562,18 +562,21 @@ TEST_F(ConvertFileTest, FailedBackupStopsBeforeWriting)
 
 TEST_F(ConvertFileTest, ReadingSplitsLikeTheTextLines)
 {
-    // The pass splits into reused strings; it must agree with the shared line splitter on any bytes.
+    // The pass looks for lines in the text it read; it must agree with the shared line splitter on any bytes.
     std::mt19937 random(7);
     const char alphabet[] = { 'a', 'b', '\r', '\n', '\0', '\xFF', ' ' };
-    std::vector<std::string> lines;
     for (int round = 0; round < 300; ++round) {
         std::string bytes;
         const int size = static_cast<int>(random() % 40);
         for (int i = 0; i < size; ++i)
             bytes += alphabet[random() % sizeof alphabet];
         Write("r.txt", bytes);
-        qvc::ReadWorkingLines(Path("r.txt"), lines);
-        EXPECT_EQ(lines, qvc::SplitLines(bytes));
+        Lines expected = qvc::SplitLines(bytes);
+        std::string newName;
+        qvc::TConversionResult results;
+        const int count = qvc::ApplyPair(expected, "a", "b", Path("r.txt"), newName, results);
+        EXPECT_EQ(Convert("r.txt", { "a=b" }), count);
+        EXPECT_EQ(Read("r.txt"), count > 0 ? qvc::JoinLinesCrLf(expected) : bytes);
     }
 }
 

@@ -1,0 +1,29 @@
+#pragma once
+// The rules by which one substitution pair changes lines: whole words, ASCII letter case ignored, the
+// scan of a line restarting after every replacement.
+#include "engine/ConversionResult.h"
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace qvc {
+
+/// Applies one pair to one line by the pass's exact rules and returns the replacements made. `find` must
+/// not be blank; `findLower` is `find` in ASCII lower case; `scratch` is working space, left holding the
+/// line as the pair leaves it, in ASCII lower case.
+int ApplyPairToLine(std::string &line, std::string_view find, std::string_view findLower, std::string_view replace,
+    std::string &scratch);
+
+/// Applies one pair (find, replace) to every line, in order, and returns its replacements (0 for a
+/// blank find). Records them in `results` as "find=replace" and sets `newName` when the file's own
+/// unit name is replaced (see NewNameFor) and `newName` is still blank.
+int ApplyPair(std::vector<std::string> &lines, std::string_view find, std::string_view replace,
+    const std::string &targetName, std::string &newName, TConversionResult &results);
+
+/// After a pair made `count` replacements: records them as `entryText` and names the file anew when the
+/// pair replaced its own unit name and no earlier pair did.
+void NotePairApplied(int count, std::string_view entryText, const std::string &targetName, std::string_view find,
+    std::string_view replace, std::string &newName, TConversionResult &results);
+
+} // namespace qvc

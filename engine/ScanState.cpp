@@ -1,0 +1,303 @@
+#include "engine/ScanState.h"
+
+#include "engine/ApplyPair.h"
+
+#include <algorithm>
+#include <tuple>
+
+namespace qvc {
+
+void TScanState::Reset(const TCompiledPairs &pairs, std::vector<std::string> *lines, std::size_t lineCount)
+{
+    m_pairs = &pairs;
+    m_lines = lines;
+    m_candidates.resize(pairs.Count());
+    for (auto &candidates : m_candidates)
+        candidates.clear();
+    // Scan numbers only grow, so marks left by earlier texts never match a new scan.
+    if (m_seenInScan.size() != pairs.PatternCount())
+        m_seenInScan.assign(pairs.PatternCount(), 0);
+    m_text = {};
+    m_bounds.clear();
+    m_lineCopy.clear();
+    m_copiesUsed = 0;
+    m_missRecords.clear();
+    m_missHead.assign(lineCount, -1);
+}
+
+void TScanState::MarkEveryLine(std::size_t lineCount)
+{
+    // Without the automaton every line is a candidate for every pair: slow, but the same result.
+    for (std::size_t i = 0; i < m_pairs->Count(); ++i)
+        if (!m_pairs->Pair(i).Blank)
+            for (std::uint32_t k = 0; k < lineCount; ++k)
+                m_candidates[i].push_back(k);
+}
+
+void TScanState::BeginLines(const TCompiledPairs &pairs, std::vector<std::string> &lines)
+{
+    Reset(pairs, &lines, lines.size());
+    if (!pairs.Matcher().Usable()) {
+        MarkEveryLine(lines.size());
+        return;
+    }
+    for (std::uint32_t k = 0; k < lines.size(); ++k)
+        MarkCandidates(k, lines[k], SIZE_MAX);
+}
+
+bool TScanState::BeginText(const TCompiledPairs &pairs, std::string_view text)
+{
+    Reset(pairs, nullptr, 0);
+    m_text = text;
+    const TPairMatcher &matcher = pairs.Matcher();
+    if (!matcher.Usable()) {
+        FindLineBounds(text, m_bounds);
+        m_lineCopy.assign(m_bounds.size(), -1);
+        MarkEveryLine(m_bounds.size());
+        m_missHead.assign(m_bounds.size(), -1);
+        return true;
+    }
+    // One scan of the whole text instead of one per line: an occurrence of a find text lies within one
+    // line (a find text holding a line break can never be replaced, as no line holds one), so it marks
+    // that line as a candidate. A text in which no find text occurs at all needs no lines.
+    for (auto &hits : m_hits)
+        hits.clear();
+    matcher.ScanPieces(text, [this](std::size_t piece, std::uint32_t pattern, std::size_t end) {
+        m_hits[piece].push_back({ end, pattern });
+    });
+    bool anyHit = false;
+    for (const auto &hits : m_hits)
+        anyHit = anyHit || !hits.empty();
+    if (!anyHit)
+        return false;
+    // Only the lines with an occurrence are looked for, numbered in the order of the text; the lines
+    // between them stay in the text as they are. Pieces in order, occurrences within a piece in order.
+    const auto isBreak = [](char c) { return c == '\r' || c == '\n'; };
+    for (const auto &hits : m_hits) {
+        for (const THit &hit : hits) {
+            if (m_bounds.empty() || hit.End >= m_bounds.back().End) {
+                // Only a find text holding a line break ends on one, and no line can hold it.
+                if (isBreak(text[hit.End]))
+                    continue;
+                std::size_t start = hit.End;
+                while (start > 0 && !isBreak(text[start - 1]))
+                    --start;
+                std::size_t end = hit.End + 1;
+                while (end < text.size() && !isBreak(text[end]))
+                    ++end;
+                m_bounds.push_back({ start, end });
+                ++m_scan;
+            }
+            MarkPattern(static_cast<std::uint32_t>(m_bounds.size() - 1), hit.Pattern, SIZE_MAX);
+        }
+    }
+    m_lineCopy.assign(m_bounds.size(), -1);
+    m_missHead.assign(m_bounds.size(), -1);
+    return true;
+}
+
+void TScanState::MarkPattern(std::uint32_t line, std::uint32_t pattern, std::size_t afterPair)
+{
+    if (m_seenInScan[pattern] == m_scan)
+        return;
+    m_seenInScan[pattern] = m_scan;
+    for (const std::uint32_t pair : m_pairs->PairsOf(pattern))
+        if (pair > afterPair || afterPair == SIZE_MAX)
+            m_candidates[pair].push_back(line);
+}
+
+void TScanState::MarkCandidates(std::uint32_t line, std::string_view text, std::size_t afterPair)
+{
+    ++m_scan;
+    m_pairs->Matcher().Scan(text, [&](std::uint32_t pattern) { MarkPattern(line, pattern, afterPair); });
+}
+
+std::string &TScanState::TextLine(std::uint32_t k)
+{
+    std::int32_t &copy = m_lineCopy[k];
+    if (copy < 0) {
+        if (m_copiesUsed == m_copies.size())
+            m_copies.emplace_back();
+        copy = static_cast<std::int32_t>(m_copiesUsed++);
+        const TLineBounds &bounds = m_bounds[k];
+        m_copies[static_cast<std::size_t>(copy)].assign(m_text.substr(bounds.Start, bounds.End - bounds.Start));
+    }
+    return m_copies[static_cast<std::size_t>(copy)];
+}
+
+int TScanState::ApplyPairAt(
+    std::size_t i, const std::string &targetName, std::string &newName, TConversionResult &results)
+{
+    const TCompiledPair &pair = m_pairs->Pair(i);
+    if (pair.Blank)
+        return 0;
+    const bool usable = m_pairs->Matcher().Usable();
+    int count = 0;
+    // Lines are independent of each other for one pair, so candidates need no particular order; a line
+    // listed twice is harmless, as a second application of the same pair changes nothing.
+    const auto &candidates = m_candidates[i];
+    for (std::size_t c = 0; c < candidates.size(); ++c) {
+        const std::uint32_t k = candidates[c];
+        std::string &line = Line(k);
+        const int made = ApplyPairToLine(line, pair.Find, pair.FindLower, pair.Replace, m_scratch);
+        NoteMisses(i, k, line, made > 0);
+        if (made > 0) {
+            count += made;
+            // The changed line may now hold find texts of later pairs, or no longer hold some.
+            if (usable)
+                MarkCandidates(k, line, i);
+        }
+    }
+    NotePairApplied(count, pair.EntryText, targetName, pair.Find, pair.Replace, newName, results);
+    return count;
+}
+
+void TScanState::JoinText(std::string &out) const
+{
+    // The lines looked at (m_bounds), changed or not, and the text between them, every line ending in
+    // CR LF. A text already in that form goes over between those lines as it is.
+    out.clear();
+    out.reserve(m_text.size() + m_text.size() / 8 + 64);
+    const bool crLf = IsCrLfText(m_text);
+    const auto appendBetween = [&](std::size_t from, std::size_t to) {
+        if (crLf) {
+            out.append(m_text.substr(from, to - from));
+            return;
+        }
+        for (std::size_t i = from; i < to; ++i) {
+            const char c = m_text[i];
+            if (c == '\r' || c == '\n') {
+                out += "\r\n";
+                if (c == '\r' && i + 1 < to && m_text[i + 1] == '\n')
+                    ++i;
+            } else {
+                out += c;
+            }
+        }
+    };
+    std::size_t cursor = 0;
+    for (std::size_t k = 0; k < m_bounds.size(); ++k) {
+        appendBetween(cursor, m_bounds[k].Start);
+        if (m_lineCopy[k] >= 0)
+            out += m_copies[static_cast<std::size_t>(m_lineCopy[k])];
+        else
+            out.append(m_text.substr(m_bounds[k].Start, m_bounds[k].End - m_bounds[k].Start));
+        cursor = m_bounds[k].End;
+    }
+    appendBetween(cursor, m_text.size());
+    if (!crLf && !m_text.empty() && m_text.back() != '\r' && m_text.back() != '\n')
+        out += "\r\n"; // the last line had no line break
+}
+
+void TScanState::NoteMisses(std::size_t i, std::uint32_t k, const std::string &line, bool replaced)
+{
+    // Every line a pair visits holds its find text or held it once; a miss needs it still there.
+    const TCompiledPair &pair = m_pairs->Pair(i);
+    const std::string_view lowerLine = m_scratch; // ApplyPairToLine leaves the line in lower case here
+    const std::size_t first = lowerLine.find(pair.FindLower);
+    std::int32_t &head = m_missHead[k];
+    if (first == std::string_view::npos && head < 0)
+        return;
+    const auto pattern = static_cast<std::uint32_t>(pair.Pattern);
+    const auto pairIndex = static_cast<std::uint32_t>(i);
+    if (head >= 0) {
+        // A line listed twice for this pair is visited again unchanged: what the first visit noted stands.
+        for (std::int32_t r = head; r >= 0; r = m_missRecords[std::size_t(r)].Next)
+            if (!m_missRecords[std::size_t(r)].Dropped && m_missRecords[std::size_t(r)].Pair == pairIndex)
+                return;
+        for (std::int32_t r = head; r >= 0; r = m_missRecords[std::size_t(r)].Next) {
+            TMissRecord &record = m_missRecords[std::size_t(r)];
+            if (record.Pattern == pattern)
+                record.Dropped = true;
+        }
+    }
+    if (first == std::string_view::npos)
+        return;
+    const bool holdsReplace = !replaced && !pair.Replace.empty() && line.find(pair.Replace) != std::string::npos;
+    const TMissReason reason = MissReasonOf(pair.Replace.empty(), replaced, holdsReplace);
+    ForEachStandaloneOccurrence(line, lowerLine, pair.FindLower, pair.Replace, first, [&](std::size_t q) {
+        m_missRecords.push_back({ k, pattern, pairIndex, static_cast<std::uint32_t>(q + 1), head, reason, false });
+        head = static_cast<std::int32_t>(m_missRecords.size() - 1);
+    });
+}
+
+std::vector<std::uint32_t> TScanState::LineNumbersOf(const std::vector<std::uint32_t> &ascending) const
+{
+    // Looked-at lines of a text are numbered by the line breaks before them (CR LF, lone CR, lone LF).
+    std::vector<std::uint32_t> numbers;
+    numbers.reserve(ascending.size());
+    std::size_t position = 0;
+    std::uint32_t line = 1;
+    for (const std::uint32_t k : ascending) {
+        if (m_lines != nullptr) {
+            numbers.push_back(k + 1);
+            continue;
+        }
+        const std::size_t start = m_bounds[k].Start;
+        for (; position < start; ++position) {
+            const char c = m_text[position];
+            if (c == '\n') {
+                ++line;
+            } else if (c == '\r') {
+                ++line;
+                if (position + 1 < m_text.size() && m_text[position + 1] == '\n')
+                    ++position;
+            }
+        }
+        numbers.push_back(line);
+    }
+    return numbers;
+}
+
+std::vector<TMissedOccurrence> TScanState::MissedOccurrences() const
+{
+    std::vector<const TMissRecord *> kept;
+    for (const TMissRecord &record : m_missRecords)
+        if (!record.Dropped)
+            kept.push_back(&record);
+    if (kept.empty())
+        return {};
+    std::sort(kept.begin(), kept.end(), [](const TMissRecord *a, const TMissRecord *b) {
+        return std::tie(a->K, a->Column, a->Pair) < std::tie(b->K, b->Column, b->Pair);
+    });
+    std::vector<std::uint32_t> lines;
+    for (const TMissRecord *record : kept)
+        if (lines.empty() || lines.back() != record->K)
+            lines.push_back(record->K);
+    const std::vector<std::uint32_t> numbers = LineNumbersOf(lines);
+    std::vector<TMissedOccurrence> missed;
+    missed.reserve(kept.size());
+    std::size_t n = 0;
+    for (const TMissRecord *record : kept) {
+        while (lines[n] != record->K)
+            ++n;
+        missed.push_back({ numbers[n], record->Column, m_pairs->Pair(record->Pair).Find, record->Reason });
+    }
+    return missed;
+}
+
+void TScanState::CollectChangedLines(std::vector<TChangedLine> &changedLines, std::size_t &total) const
+{
+    // A line a pair changed has a copy; the copy may still read as before (an empty replace text with a
+    // find text that put itself back), which is no change.
+    std::vector<std::uint32_t> changed;
+    for (std::uint32_t k = 0; k < m_lineCopy.size(); ++k) {
+        if (m_lineCopy[k] < 0)
+            continue;
+        const TLineBounds &bounds = m_bounds[k];
+        if (m_copies[std::size_t(m_lineCopy[k])] == m_text.substr(bounds.Start, bounds.End - bounds.Start))
+            continue;
+        ++total;
+        if (changed.size() < kKeptChangedLines)
+            changed.push_back(k);
+    }
+    const std::vector<std::uint32_t> numbers = LineNumbersOf(changed);
+    changedLines.reserve(changed.size());
+    for (std::size_t n = 0; n < changed.size(); ++n) {
+        const TLineBounds &bounds = m_bounds[changed[n]];
+        changedLines.push_back({ numbers[n], std::string(m_text.substr(bounds.Start, bounds.End - bounds.Start)),
+            m_copies[std::size_t(m_lineCopy[changed[n]])] });
+    }
+}
+
+} // namespace qvc

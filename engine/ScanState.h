@@ -1,0 +1,95 @@
+#pragma once
+// The scan of one text (or one list of lines) by a compiled pair set: which lines each pair may change,
+// the lines copied out of the text for pairs to change, and the occurrences the pairs left in place.
+#include "common/TextLines.h"
+#include "engine/CompiledPairs.h"
+#include "engine/ConversionResult.h"
+#include "engine/PairMatcher.h"
+#include "engine/PassDetails.h"
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace qvc {
+
+class TScanState
+{
+public:
+    /// Starts the scan of `lines`, which the pairs change in place, forgetting any earlier scan. `pairs`
+    /// and `lines` must outlive the scan.
+    void BeginLines(const TCompiledPairs &pairs, std::vector<std::string> &lines);
+    /// Starts the scan of a file's `text`, forgetting any earlier scan; only the lines in which a find text
+    /// occurs are looked for. Returns false when no find text occurs in it: no pair can change it.
+    /// `pairs` and `text` must outlive the scan.
+    bool BeginText(const TCompiledPairs &pairs, std::string_view text);
+
+    /// Applies pair i (0-based) to the lines it may change and returns its replacements, recorded in
+    /// `results`; sets `newName` when the pair replaced the file's own unit name (see NewNameFor).
+    int ApplyPairAt(std::size_t i, const std::string &targetName, std::string &newName, TConversionResult &results);
+
+    /// The text of BeginText as the pairs left it, every line ended by CR LF, into `out`.
+    void JoinText(std::string &out) const;
+    /// The occurrences the pairs left in place: for each line and each find text (letter case ignored),
+    /// those the last pair with that find text left as whole words, outside its replace text. Ordered by
+    /// line, column and pair.
+    std::vector<TMissedOccurrence> MissedOccurrences() const;
+    /// The first kKeptChangedLines lines of the text of BeginText whose text the pairs changed, and how
+    /// many lines changed in all.
+    void CollectChangedLines(std::vector<TChangedLine> &changed, std::size_t &total) const;
+
+    /// Lets go of the text; the scan may not be read again until the next Begin.
+    void Release() { m_text = {}; }
+
+private:
+    void Reset(const TCompiledPairs &pairs, std::vector<std::string> *lines, std::size_t lineCount);
+    std::string &Line(std::uint32_t k) { return m_lines != nullptr ? (*m_lines)[k] : TextLine(k); }
+    std::string &TextLine(std::uint32_t k);
+    void MarkPattern(std::uint32_t line, std::uint32_t pattern, std::size_t afterPair);
+    void MarkCandidates(std::uint32_t line, std::string_view text, std::size_t afterPair);
+    void MarkEveryLine(std::size_t lineCount);
+    void NoteMisses(std::size_t i, std::uint32_t k, const std::string &line, bool replaced);
+    std::vector<std::uint32_t> LineNumbersOf(const std::vector<std::uint32_t> &ascending) const;
+
+    const TCompiledPairs *m_pairs = nullptr;
+    // The lines of BeginLines; null for the text of BeginText.
+    std::vector<std::string> *m_lines = nullptr;
+    // For every pair, the lines in which its find text may occur.
+    std::vector<std::vector<std::uint32_t>> m_candidates;
+    // Per pattern, the last scan of a line that found it (a line is marked once per pattern and scan).
+    std::vector<std::uint64_t> m_seenInScan;
+    std::uint64_t m_scan = 0;
+    std::string m_scratch;
+    // The file's text, where its looked-at lines lie, and the lines copied out of it for pairs to change
+    // (per line an index into m_copies, -1 for a line still read from the text).
+    std::string_view m_text;
+    std::vector<TLineBounds> m_bounds;
+    std::vector<std::int32_t> m_lineCopy;
+    std::vector<std::string> m_copies;
+    std::size_t m_copiesUsed = 0;
+    struct THit
+    {
+        std::size_t End;
+        std::uint32_t Pattern;
+    };
+    std::array<std::vector<THit>, TPairMatcher::kPieces> m_hits;
+    // The misses noted so far, per looked-at line a list (m_missHead, -1 for none, then Next) so that a
+    // later pair with the same find text replaces what an earlier one noted on that line.
+    struct TMissRecord
+    {
+        std::uint32_t K;
+        std::uint32_t Pattern;
+        std::uint32_t Pair;
+        std::uint32_t Column;
+        std::int32_t Next;
+        TMissReason Reason;
+        bool Dropped;
+    };
+    std::vector<TMissRecord> m_missRecords;
+    std::vector<std::int32_t> m_missHead;
+};
+
+} // namespace qvc

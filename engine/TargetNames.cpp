@@ -1,0 +1,64 @@
+#include "engine/TargetNames.h"
+
+#include "common/FileIO.h"
+#include "engine/Separator.h"
+
+namespace qvc {
+
+namespace {
+
+std::string_view FolderPart(std::string_view path)
+{
+    const auto slash = path.rfind('/');
+    return slash == std::string_view::npos ? std::string_view() : path.substr(0, slash + 1);
+}
+
+} // namespace
+
+std::string_view FileExtension(std::string_view path)
+{
+    const std::string_view name = NamePart(path);
+    const auto dot = name.rfind('.');
+    return dot == std::string_view::npos ? std::string_view() : name.substr(dot);
+}
+
+std::string ChangeExtension(std::string_view path, std::string_view extension)
+{
+    std::string out(path.substr(0, path.size() - FileExtension(path).size()));
+    out += extension;
+    return out;
+}
+
+std::string RenamedTarget(const std::string &fileName, int renameMode)
+{
+    // The extension is compared as written: "UNIT1.DFM" is read as a form but keeps its name.
+    const std::string_view extension = FileExtension(fileName);
+    if (renameMode == 0 && extension == ".dfm")
+        return ChangeExtension(fileName, ".xfm");
+    if (renameMode == 1 && extension == ".xfm")
+        return ChangeExtension(fileName, ".dfm");
+    if (renameMode == kRenameDelphiToLazarus && extension == ".dfm")
+        return ChangeExtension(fileName, ".lfm");
+    return fileName;
+}
+
+std::string NewNameFor(const std::string &targetName, std::string_view find, std::string_view replace)
+{
+    const std::string_view extension = FileExtension(targetName);
+    const std::string_view name = NamePart(targetName);
+    // Only the file's own base name renames it, matched letter case counting: "alpha.pas" keeps its name.
+    if (name.size() != find.size() + extension.size() || name.substr(0, find.size()) != find)
+        return {};
+    // A replace text holding a brace comment never renames the file.
+    if (replace.find('{') != std::string_view::npos && replace.find('}') != std::string_view::npos)
+        return {};
+    if (IsBlankText(replace) || replace.find('/') != std::string_view::npos
+        || replace.find('\0') != std::string_view::npos)
+        return {};
+    std::string out(FolderPart(targetName));
+    out += replace;
+    out += extension;
+    return out;
+}
+
+} // namespace qvc

@@ -1,0 +1,171 @@
+#include "engine/WriteStep.h"
+
+#include "common/Errors.h"
+#include "common/TextFormat.h"
+#include "engine/CompanionRenames.h"
+#include "engine/RunJournal.h"
+#include "engine/Separator.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <optional>
+#include <unistd.h>
+
+namespace qvc {
+
+namespace {
+
+bool SameFile(const TFileStamp &a, const TFileStamp &b)
+{
+    return a.Exists && b.Exists && a.Device == b.Device && a.Inode == b.Inode;
+}
+
+[[noreturn]] void ThrowChanged(const std::string &path)
+{
+    throw TChangedMeanwhile(kCannotCreateFile, { PathArg(path), TextArg(std::string(kChangedMeanwhile)) });
+}
+
+// A file to be removed: the file (or what its link leads to) as for a replacement, and the folder that
+// holds the name itself.
+void CheckMayRemove(const std::string &path)
+{
+    CheckMayChange(path);
+    if (::faccessat(AT_FDCWD, FolderOf(path).c_str(), W_OK | X_OK, AT_EACCESS) != 0) {
+        const int reason = errno;
+        throw TError(kCannotCreateFile, { PathArg(path), ReasonArg(reason) });
+    }
+}
+
+} // namespace
+
+TWritePlan PlanConvertedFile(const TWriteRequest &request, const TFileView &view)
+{
+    TWritePlan plan;
+    if (!IsBlankText(request.NewName)) {
+        const TFileStamp newStamp = view.Stamp(request.NewName);
+        const bool sameFile = SameFile(newStamp, request.ReadStamp);
+        plan.WrittenName = request.NewName;
+        plan.WrittenIsRead = sameFile;
+        plan.WrittenStamp = sameFile ? request.ReadStamp : newStamp;
+        if (newStamp.Exists && !sameFile)
+            plan.Overwrites.push_back(request.NewName);
+        if (request.Backup) {
+            if (newStamp.Exists && !sameFile)
+                plan.Backups.push_back(PlanBackup(request.NewName, view));
+            TPlanLayer layer(view);
+            for (const auto &backup : plan.Backups)
+                layer.Set(backup.Name, true);
+            plan.Backups.push_back(PlanBackup(request.FileName, layer));
+        }
+        TPlanLayer layer(view);
+        for (const auto &backup : plan.Backups) {
+            if (!backup.OlderMovedTo.empty())
+                layer.Set(backup.OlderMovedTo, true);
+            layer.Set(backup.Name, false); // a backup is never a companion
+        }
+        layer.Set(request.NewName, true);
+        if (!sameFile) {
+            plan.RemovedName = request.FileName;
+            layer.Set(request.FileName, false);
+        }
+        plan.Renamed = PlanCompanionFiles(request.FileName, request.NewName, layer);
+        return plan;
+    }
+    if (request.TargetName != request.FileName) {
+        const TFileStamp targetStamp = view.Stamp(request.TargetName);
+        plan.WrittenName = request.TargetName;
+        plan.WrittenStamp = targetStamp;
+        plan.WrittenIsRead = SameFile(targetStamp, request.ReadStamp);
+        if (targetStamp.Exists && !plan.WrittenIsRead)
+            plan.Overwrites.push_back(request.TargetName);
+        if (request.Backup && targetStamp.Exists)
+            plan.Backups.push_back(PlanBackup(request.TargetName, view));
+        return plan;
+    }
+    plan.WrittenName = request.FileName;
+    plan.WrittenStamp = request.ReadStamp;
+    plan.WrittenIsRead = true;
+    if (request.Backup)
+        plan.Backups.push_back(PlanBackup(request.FileName, view));
+    return plan;
+}
+
+TWriteOutcome ExecuteWritePlan(const TWriteRequest &request, const TWritePlan &plan, std::string_view text,
+    TRunJournal *journal, int row, const TContentSum *readSum)
+{
+    TWriteOutcome outcome;
+    // The text comes from the file as it was read: once another program has changed it, nothing of
+    // this conversion may be written.
+    if (!(StampOf(request.FileName) == request.ReadStamp))
+        ThrowChanged(request.FileName);
+    CheckMayChange(plan.WrittenName);
+    if (!plan.RemovedName.empty())
+        CheckMayRemove(plan.RemovedName);
+    // What a file held before the run: the bytes read for the file read, else the file as it is now.
+    const auto sumOf = [&](const std::string &path, bool isRead) -> std::optional<TContentSum> {
+        if (isRead && readSum != nullptr)
+            return *readSum;
+        try {
+            return SumOfFile(path);
+        } catch (const TError &) {
+            return std::nullopt;
+        }
+    };
+    TBackupStep backups;
+    for (const TPlannedBackup &planned : plan.Backups) {
+        const bool isRead = planned.File == request.FileName;
+        if (journal != nullptr)
+            journal->Record({ TStepKind::Backup, row, planned.File, planned.Name, planned.OlderMovedTo,
+                sumOf(planned.File, isRead), std::nullopt });
+        const TBackup &made = backups.Make(planned.File, planned.OlderMovedTo);
+        if (journal != nullptr && made.OlderMovedTo() != planned.OlderMovedTo)
+            journal->RecordOlderMoved(row, made.Name(), made.OlderMovedTo());
+        outcome.BackupName = made.Name();
+    }
+    if (journal != nullptr) {
+        std::optional<TContentSum> before;
+        if (plan.WrittenStamp.Exists) {
+            // A file that could not be read is journaled with a sum no bytes have, so no undo takes it
+            // for a file that was not there.
+            before = sumOf(plan.WrittenName, plan.WrittenIsRead);
+            if (!before)
+                before = TContentSum { ~std::uint64_t(0), 0 };
+        }
+        journal->Record({ TStepKind::Write, row, plan.WrittenName, {}, {}, before, SumOf(text) });
+    }
+    WriteFileReplacing(plan.WrittenName, text, &plan.WrittenStamp);
+    backups.Keep();
+    outcome.WrittenName = plan.WrittenName;
+    // Removed only once the text stands under its new name, and only while it is still the file read.
+    if (!plan.RemovedName.empty() && StampOf(plan.RemovedName) == request.ReadStamp) {
+        if (journal != nullptr)
+            journal->Record({ TStepKind::Remove, row, plan.RemovedName, {}, {}, sumOf(plan.RemovedName, true), {} });
+        (void)DeleteFile(plan.RemovedName);
+    }
+    // A companion that cannot be renamed keeps its name: the unit itself is written.
+    for (const auto &[from, to] : plan.Renamed) {
+        if (journal != nullptr) {
+            const auto sum = sumOf(from, false);
+            if (!sum)
+                continue;
+            journal->Record({ TStepKind::Rename, row, from, to, {}, sum, {} });
+        }
+        (void)RenameNoReplace(from, to);
+    }
+    return outcome;
+}
+
+bool WriteNewFile(const std::string &path, std::string_view text, TRunJournal *journal, int row)
+{
+    const TFileStamp absent;
+    try {
+        if (journal != nullptr)
+            journal->Record({ TStepKind::Write, row, path, {}, {}, std::nullopt, SumOf(text) });
+        WriteFileReplacing(path, text, &absent);
+    } catch (const TChangedMeanwhile &) {
+        return false;
+    }
+    return true;
+}
+
+} // namespace qvc
