@@ -7,12 +7,11 @@
 #include "filelist/SearchFiles.h"
 #include "tests/ui/ScriptedDialogSeam.h"
 #include "ui/FileListModel.h"
+#include "ui/FileListPage.h"
 #include "ui/LocaleBridge.h"
+#include "ui/SettingsPage.h"
 #include "ui/TextBridge.h"
 #include "ui/uFrm_Main.h"
-#include "ui/FileListModel.h"
-#include "ui/FileListPage.h"
-#include "ui/SettingsPage.h"
 #include "window/ActionTags.h"
 
 #include <QAction>

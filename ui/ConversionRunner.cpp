@@ -1,5 +1,5 @@
-#include "ui/ErrorText.h"
 #include "ui/ConversionRunner.h"
+#include "ui/ErrorText.h"
 
 #include "ui/ConversionView.h"
 #include "ui/FileListPage.h"
@@ -13,8 +13,8 @@
 
 #include <QApplication>
 #include <QFileInfo>
-#include <QWidget>
 #include <QScopedValueRollback>
+#include <QWidget>
 #include <cstdlib>
 #include <exception>
 #include <utility>

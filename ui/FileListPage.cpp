@@ -1,5 +1,5 @@
-#include "ui/ErrorText.h"
 #include "ui/FileListPage.h"
+#include "ui/ErrorText.h"
 
 #include "ui/Artwork.h"
 #include "ui/FileListModel.h"

@@ -1,5 +1,5 @@
-#include "ui/ErrorText.h"
 #include "ui/LanguageEditor.h"
+#include "ui/ErrorText.h"
 
 #include "ui/HintText.h"
 #include "ui/KeyTexts.h"
@@ -74,15 +74,9 @@ TLanguageEditor::TLanguageEditor(TDialogSeam &dialogs, QWidget *parent)
     : QFrame(parent)
     , m_dialogs(dialogs)
 {
-    setObjectName(QStringLiteral("pLanguageDefault"));
-    setFrameShape(QFrame::Panel);
-    setFrameShadow(QFrame::Raised);
-    setAutoFillBackground(true);
-    auto *layout = new QVBoxLayout(this);
-    layout->setContentsMargins(4, 4, 4, 4);
-    layout->setSpacing(2);
-    pLanguageCaptionTitle = TitleBar(
-        QStringLiteral("pLanguageCaptionTitle"), CaptionText("LanguageCaptionTitle"), kActiveCaption, this);
+    QVBoxLayout *layout = OverlayLayout(this, QStringLiteral("pLanguageDefault"));
+    pLanguageCaptionTitle
+        = TitleBar(QStringLiteral("pLanguageCaptionTitle"), CaptionText("LanguageCaptionTitle"), kActiveCaption, this);
     pLanguageCaptionTitle->setFixedHeight(18);
     layout->addWidget(pLanguageCaptionTitle);
     ValueListEditor1 = KeyValueGrid(QStringLiteral("ValueListEditor1"), this);
@@ -120,7 +114,8 @@ void TLanguageEditor::AddTextTargets(TTextTargets &targets)
     targets.Captions.push_back(TextOf("LanguageHintTitle", pLanguageHintTitle));
     // The hints grid has the captions grid's column titles.
     for (int column = 0; column < 2; ++column) {
-        const TTextTarget first = ColumnOf(column == 0 ? "LanguageColumn1" : "LanguageColumn2", ValueListEditor1, column);
+        const TTextTarget first
+            = ColumnOf(column == 0 ? "LanguageColumn1" : "LanguageColumn2", ValueListEditor1, column);
         const TTextTarget second = ColumnOf(first.Key, ValueListEditor2, column);
         targets.Captions.push_back({ first.Key, first.Get, [first, second](const QString &title) {
                                         first.Set(title);

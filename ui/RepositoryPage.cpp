@@ -1,5 +1,5 @@
-#include "ui/ErrorText.h"
 #include "ui/RepositoryPage.h"
+#include "ui/ErrorText.h"
 
 #include "ui/HintText.h"
 #include "ui/KeyTexts.h"
@@ -170,10 +170,9 @@ void TRepositoryPage::AddTextTargets(TTextTargets &targets)
     targets.Captions.push_back({ "Form", [repository] { return ToQ(repository->WindowTitleText()); },
         [repository](const QString &text) { repository->SetWindowTitleText(FromQ(text)); } });
     for (int column = 0; column < 2; ++column)
-        targets.Captions.push_back(
-            { column == 0 ? "ConvertStringsColumn1" : "ConvertStringsColumn2",
-                [this, column] { return m_model->Caption(column); },
-                [this, column](const QString &text) { m_model->SetCaption(column, text); } });
+        targets.Captions.push_back({ column == 0 ? "ConvertStringsColumn1" : "ConvertStringsColumn2",
+            [this, column] { return m_model->Caption(column); },
+            [this, column](const QString &text) { m_model->SetCaption(column, text); } });
     targets.Captions.push_back({ "ChangeFileName", [this] { return stStaticTextFileExtension->text(); },
         [this](const QString &text) {
             // The title is placed over the group's edge by hand, so it takes the size of its new text.
@@ -182,10 +181,12 @@ void TRepositoryPage::AddTextTargets(TTextTargets &targets)
         } });
     for (std::size_t i = 0; i < 3; ++i)
         targets.Captions.push_back(TextOf(kRenameItemKeys[i], rgRadioGroupFileExtensionItems[i]));
-    targets.Captions.push_back({ "MessageQuestionText1", [repository] { return ToQ(repository->MessageQuestionText1()); },
-        [repository](const QString &text) { repository->SetMessageQuestionText1(FromQ(text)); } });
-    targets.Captions.push_back({ "MessageQuestionText2", [repository] { return ToQ(repository->MessageQuestionText2()); },
-        [repository](const QString &text) { repository->SetMessageQuestionText2(FromQ(text)); } });
+    targets.Captions.push_back(
+        { "MessageQuestionText1", [repository] { return ToQ(repository->MessageQuestionText1()); },
+            [repository](const QString &text) { repository->SetMessageQuestionText1(FromQ(text)); } });
+    targets.Captions.push_back(
+        { "MessageQuestionText2", [repository] { return ToQ(repository->MessageQuestionText2()); },
+            [repository](const QString &text) { repository->SetMessageQuestionText2(FromQ(text)); } });
     targets.Captions.push_back(
         { "MessageQuestionCaption", [repository] { return ToQ(repository->MessageQuestionCaption()); },
             [repository](const QString &text) { repository->SetMessageQuestionCaption(FromQ(text)); } });
@@ -207,8 +208,8 @@ void TRepositoryPage::ShowRepositoryTitle()
     // The title text is Windows-1252, the path the file system's bytes: each is decoded as what it is.
     if (!name.empty() && title.size() >= suffix.size()
         && title.compare(title.size() - suffix.size(), suffix.size(), suffix) == 0)
-        Q_EMIT TitleChanged(ToQ(title.substr(0, title.size() - suffix.size())) + QStringLiteral(" (")
-            + PathToQ(name) + QLatin1Char(')'));
+        Q_EMIT TitleChanged(ToQ(title.substr(0, title.size() - suffix.size())) + QStringLiteral(" (") + PathToQ(name)
+            + QLatin1Char(')'));
     else
         Q_EMIT TitleChanged(ToQ(title));
 }

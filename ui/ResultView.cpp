@@ -61,21 +61,14 @@ QString MarkedLine(
 TResultView::TResultView(QWidget *parent)
     : QFrame(parent)
 {
-    setObjectName(QStringLiteral("pViewResult"));
-    setFrameShape(QFrame::Panel);
-    setFrameShadow(QFrame::Raised);
-    setAutoFillBackground(true);
-    auto *layout = new QVBoxLayout(this);
-    layout->setContentsMargins(4, 4, 4, 4);
-    layout->setSpacing(2);
+    QVBoxLayout *layout = OverlayLayout(this, QStringLiteral("pViewResult"));
     pViewResultTitle
         = TitleBar(QStringLiteral("pViewResultTitle"), CaptionText("ViewResultTitle"), kActiveCaption, this);
     pViewResultTitle->setFixedHeight(18);
     pViewResultTitle->setTextFormat(Qt::PlainText);
     layout->addWidget(pViewResultTitle);
     vleUnitsResult = ResultTable(QStringLiteral("vleUnitsResult"),
-        { CaptionText("ViewResultColumn1"), CaptionText("ViewResultColumn2"), CaptionText("ViewResultColumn3") },
-        this);
+        { CaptionText("ViewResultColumn1"), CaptionText("ViewResultColumn2"), CaptionText("ViewResultColumn3") }, this);
     SetHint(vleUnitsResult, HintText("ViewResult"));
     vleUnitsResult->setColumnWidth(0, 300);
     vleUnitsResult->setColumnWidth(2, 76);

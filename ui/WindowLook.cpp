@@ -1,7 +1,9 @@
 #include "ui/WindowLook.h"
 
+#include <QFrame>
 #include <QLabel>
 #include <QPalette>
+#include <QVBoxLayout>
 
 namespace qvc {
 
@@ -26,6 +28,18 @@ QFont WindowFont()
 QFont MenuFont()
 {
     return TahomaEight(false);
+}
+
+QVBoxLayout *OverlayLayout(QFrame *panel, const QString &name)
+{
+    panel->setObjectName(name);
+    panel->setFrameShape(QFrame::Panel);
+    panel->setFrameShadow(QFrame::Raised);
+    panel->setAutoFillBackground(true);
+    auto *layout = new QVBoxLayout(panel);
+    layout->setContentsMargins(4, 4, 4, 4);
+    layout->setSpacing(2);
+    return layout;
 }
 
 QLabel *TitleBar(const QString &name, const QString &caption, const QColor &background, QWidget *parent)

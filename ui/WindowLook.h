@@ -5,7 +5,9 @@
 #include <QFont>
 #include <QString>
 
+class QFrame;
 class QLabel;
+class QVBoxLayout;
 class QWidget;
 
 namespace qvc {
@@ -21,6 +23,9 @@ inline const QColor kNavy(0, 0, 128);
 QFont WindowFont();
 /// The menus' font: the window's, not bold.
 QFont MenuFont();
+/// Gives an overlay panel (the language editor, the result view) its name, its raised frame and an opaque
+/// background, and returns its column layout.
+QVBoxLayout *OverlayLayout(QFrame *panel, const QString &name);
 /// A bold white-on-colour label named `name`.
 QLabel *TitleBar(const QString &name, const QString &caption, const QColor &background, QWidget *parent);
 

@@ -36,10 +36,9 @@ using namespace qvc;
 namespace {
 
 // The Menu keys of the Captions and Hints sections name the twelve tagged commands, in Tag order.
-constexpr std::string_view kMenuKeys[kTaggedActionCount] = { "MenuScanSubDirectory", "MenuAddFile",
-    "MenuRemoveFile", "MenuSelectAll", "MenuInsertLine", "MenuDeleteLines", "MenuOpenRepositoryData",
-    "MenuCopyRepositoryData", "MenuNewRepositoryData", "MenuSaveRepositoryData", "MenuExecuteConversion",
-    "MenuAboutMe" };
+constexpr std::string_view kMenuKeys[kTaggedActionCount] = { "MenuScanSubDirectory", "MenuAddFile", "MenuRemoveFile",
+    "MenuSelectAll", "MenuInsertLine", "MenuDeleteLines", "MenuOpenRepositoryData", "MenuCopyRepositoryData",
+    "MenuNewRepositoryData", "MenuSaveRepositoryData", "MenuExecuteConversion", "MenuAboutMe" };
 constexpr std::string_view kMenuTitleKeys[4]
     = { "MainMenuBarItem1", "MainMenuBarItem2", "MainMenuBarItem3", "MainMenuBarItem4" };
 constexpr std::string_view kSideBarKeys[3] = { "OutlookBarButton1", "OutlookBarButton2", "OutlookBarButton3" };
@@ -77,8 +76,8 @@ Tfrm_Main::Tfrm_Main(TDialogSeam *dialogs, const QString &executablePath, QWidge
     FormCreate();
 }
 
-QAction *Tfrm_Main::NewAction(const char *name, int tag, const QString &caption, const QString &hint, int picture,
-    const QKeySequence &shortcut)
+QAction *Tfrm_Main::NewAction(
+    const char *name, int tag, const QString &caption, const QString &hint, int picture, const QKeySequence &shortcut)
 {
     auto *action = new QAction(CommandPicture(picture), caption, this);
     action->setObjectName(QLatin1String(name));
@@ -118,8 +117,8 @@ void Tfrm_Main::CreateActions()
     };
     for (int tag = 0; tag < kTaggedActionCount; ++tag) {
         const TCommand &command = commands[tag];
-        m_taggedActions[std::size_t(tag)] = NewAction(
-            command.Name, tag, CaptionText(kMenuKeys[tag]), HintText(kMenuKeys[tag]), command.Picture, command.Shortcut);
+        m_taggedActions[std::size_t(tag)] = NewAction(command.Name, tag, CaptionText(kMenuKeys[tag]),
+            HintText(kMenuKeys[tag]), command.Picture, command.Shortcut);
     }
     actFileExit = NewAction("actFileExit", -1, QStringLiteral("&Sair..."),
         QStringLiteral("Sair...|Sair desta aplicação..."), 4, QKeySequence(Qt::ALT | Qt::Key_F4));
@@ -147,8 +146,7 @@ void Tfrm_Main::CreateMenusAndToolBar()
         MainMenuBarItems[std::size_t(i)] = menu;
     }
     const auto command = [this](int tag) { return ActionByTag(tag); };
-    MainMenuBarItems[0]->addActions(
-        { command(tagScanSubDirectory), command(tagAddFile), command(tagRemoveFile) });
+    MainMenuBarItems[0]->addActions({ command(tagScanSubDirectory), command(tagAddFile), command(tagRemoveFile) });
     MainMenuBarItems[0]->addSeparator();
     MainMenuBarItems[0]->addAction(actFileExit);
     MainMenuBarItems[1]->addAction(command(tagSelectAll));
@@ -301,13 +299,15 @@ void Tfrm_Main::CreateOverlays()
 
 void Tfrm_Main::ConnectParts()
 {
-    connect(m_fileListPage, &TFileListPage::PageWanted, this, [this] { obOutlookBarOptionsButtonClick(pageConvertFiles); });
+    connect(
+        m_fileListPage, &TFileListPage::PageWanted, this, [this] { obOutlookBarOptionsButtonClick(pageConvertFiles); });
     connect(m_fileListPage, &TFileListPage::StateChanged, this, &Tfrm_Main::ScheduleUpdate);
     connect(m_fileListPage, &TFileListPage::RemoveKeyReleased, this,
         [this] { OnExecuteAction(ActionByTag(tagRemoveFile)); });
     connect(m_fileListPage, &TFileListPage::RowActivated, this, &Tfrm_Main::ShowResultOfSelectedRow);
     connect(m_fileListPage, &TFileListPage::CloseWanted, this, &QWidget::close);
-    connect(m_repositoryPage, &TRepositoryPage::PageWanted, this, [this] { obOutlookBarOptionsButtonClick(pageRepository); });
+    connect(m_repositoryPage, &TRepositoryPage::PageWanted, this,
+        [this] { obOutlookBarOptionsButtonClick(pageRepository); });
     connect(m_repositoryPage, &TRepositoryPage::StateChanged, this, &Tfrm_Main::ScheduleUpdate);
     connect(m_repositoryPage, &TRepositoryPage::TitleChanged, this, &QWidget::setWindowTitle);
     connect(m_settingsPage, &TSettingsPage::MaskLeft, m_fileListPage, &TFileListPage::ApplyFileMask);
@@ -335,8 +335,8 @@ void Tfrm_Main::AddTextTargets(TTextTargets &targets)
         targets.Captions.push_back(TextOf(kSideBarKeys[i], obOutlookBarOptionsButtons[i]));
     for (std::size_t i = 0; i < 4; ++i) {
         QMenu *menu = MainMenuBarItems[i];
-        targets.Captions.push_back(
-            { kMenuTitleKeys[i], [menu] { return menu->title(); }, [menu](const QString &text) { menu->setTitle(text); } });
+        targets.Captions.push_back({ kMenuTitleKeys[i], [menu] { return menu->title(); },
+            [menu](const QString &text) { menu->setTitle(text); } });
     }
     for (int tag = 0; tag < kTaggedActionCount; ++tag) {
         targets.Captions.push_back(TextOf(kMenuKeys[tag], ActionByTag(tag)));

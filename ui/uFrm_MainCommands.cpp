@@ -286,8 +286,7 @@ bool Tfrm_Main::eventFilter(QObject *watched, QEvent *event)
 {
     switch (event->type()) {
     case QEvent::KeyPress:
-        if (m_runLock.Held() && !m_runner->AskingStop()
-            && static_cast<QKeyEvent *>(event)->key() == Qt::Key_Escape) {
+        if (m_runLock.Held() && !m_runner->AskingStop() && static_cast<QKeyEvent *>(event)->key() == Qt::Key_Escape) {
             if (const auto *widget = qobject_cast<QWidget *>(watched); widget && widget->window() == this) {
                 m_runner->RequestStop(false);
                 return true;

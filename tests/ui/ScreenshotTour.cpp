@@ -3,18 +3,18 @@
 //   qvc_screenshot_tour PROJECT_FOLDER REPOSITORY.dat OUTPUT_FOLDER [--all]
 // Runs on an X display (scripts/screenshots starts one under Xvfb); the pictures are taken with ImageMagick's
 // "import -window root". Dialogs are answered through the dialog seam; settings go to a temporary folder.
-#include "ui/Application.h"
 #include "ScriptedDialogSeam.h"
+#include "ui/Application.h"
 #include "ui/uFrm_Main.h"
 
 #include <QAbstractItemModel>
-#include <QApplication>
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
 #include <QDialog>
-#include <QPushButton>
 #include <QItemSelectionModel>
 #include <QProcess>
+#include <QPushButton>
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QThread>

@@ -1,8 +1,8 @@
 #pragma once
 // A main window in a temporary folder with scripted dialogs, for the offscreen window tests.
 #include "ScriptedDialogSeam.h"
-#include "ui/uFrm_Main.h"
 #include "WindowProbe.h"
+#include "ui/uFrm_Main.h"
 
 #include <QTemporaryDir>
 #include <memory>
