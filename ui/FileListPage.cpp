@@ -516,6 +516,7 @@ void TFileListPage::SelectRunRows(const std::vector<int> &rows)
     // Rows selected one by one would each stay a range of their own, and every repaint of the list walks
     // all of them: keep the selection as few merged ranges instead.
     std::vector<std::pair<int, int>> ranges;
+    ranges.reserve(rows.size() + std::size_t(selection->selection().size()));
     for (const int row : rows)
         ranges.emplace_back(row, row);
     for (const QItemSelectionRange &range : selection->selection())

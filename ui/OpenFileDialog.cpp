@@ -49,5 +49,6 @@ void TOpenFileDialog::accept()
         return;
     }
     m_chosen = files;
-    QDialog::accept();
+    // QFileDialog::accept would judge the names by its own rules again; these are already taken.
+    QDialog::accept(); // NOLINT(bugprone-parent-virtual-call)
 }

@@ -80,7 +80,7 @@ QString Tfrm_Main::SettingsBaseFor(const QString &executablePath)
     const qvc::TSettingsEnvironment environment { PathFromQ(qEnvironmentVariable("XDG_CONFIG_HOME")),
         PathFromQ(qEnvironmentVariable("HOME")) };
     const auto exists = [](const std::string &path) { return QFileInfo::exists(PathToQ(path)); };
-    const QString base = PathToQ(qvc::SettingsBasePath(PathFromQ(executablePath), exists, environment));
+    QString base = PathToQ(qvc::SettingsBasePath(PathFromQ(executablePath), exists, environment));
     // The folder is made once here; when it cannot be, writing the settings says so as it does beside the program.
     if (base != executablePath)
         QDir().mkpath(PathToQ(qvc::SettingsFolder(PathFromQ(base))));
