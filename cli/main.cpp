@@ -37,11 +37,10 @@ void EndCommand(int exitCode)
     throw CLI::RuntimeError(exitCode);
 }
 
-} // namespace qvc
+namespace {
 
-int main(int argc, char **argv)
+int RunCommandLine(int argc, char **argv)
 {
-    qvc::IgnoreFileSizeSignal();
     CLI::App app("qvconvert " QVC_VERSION "\n"
                  "Carries Delphi and Kylix source files across: whole-word find/replace pairs from a repository "
                  "(.dat) file,\nbinary forms to text, .dfm/.xfm renames, backups and reports, with the core of the "
@@ -86,4 +85,23 @@ int main(int argc, char **argv)
         return code == 0 ? 0 : qvc::kExitUsage;
     }
     return 0;
+}
+
+} // namespace
+
+} // namespace qvc
+
+int main(int argc, char **argv)
+{
+    qvc::IgnoreFileSizeSignal();
+    // What no command turned into its own message (out of memory, a failure of the standard library) still
+    // ends with one line on standard error and the status of a run that was ended, not with an abort.
+    try {
+        return qvc::RunCommandLine(argc, argv);
+    } catch (const std::exception &error) {
+        std::fprintf(stderr, "qvconvert: %s\n", error.what());
+    } catch (...) {
+        std::fputs("qvconvert: unknown failure\n", stderr);
+    }
+    return qvc::kExitUsage;
 }
