@@ -39,9 +39,9 @@ void EndCommand(int exitCode)
     throw CLI::RuntimeError(exitCode);
 }
 
-} // namespace qvc
+namespace {
 
-int main(int argc, char **argv)
+int RunCommandLine(int argc, char **argv)
 {
     qvc::IgnoreFileSizeSignal();
     // The user's character set and language for failure lines (the terminal's encoding, strerror's words);
@@ -92,4 +92,23 @@ int main(int argc, char **argv)
         return code == 0 ? 0 : qvc::kExitUsage;
     }
     return 0;
+}
+
+} // namespace
+
+} // namespace qvc
+
+int main(int argc, char **argv)
+{
+    qvc::IgnoreFileSizeSignal();
+    // What no command turned into its own message (out of memory, a failure of the standard library) still
+    // ends with one line on standard error and the status of a run that was ended, not with an abort.
+    try {
+        return qvc::RunCommandLine(argc, argv);
+    } catch (const std::exception &error) {
+        std::fprintf(stderr, "qvconvert: %s\n", error.what());
+    } catch (...) {
+        std::fputs("qvconvert: unknown failure\n", stderr);
+    }
+    return qvc::kExitUsage;
 }
