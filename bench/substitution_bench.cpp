@@ -74,7 +74,7 @@ void BM_PassApplyAll(benchmark::State &state)
     }
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * corpus.Bytes));
     state.counters["MB"] = static_cast<double>(corpus.Bytes) / 1e6;
-    state.counters["replacements"] = static_cast<double>(replacements / static_cast<long long>(state.iterations()));
+    state.counters["replacements"] = static_cast<double>(replacements) / static_cast<double>(state.iterations());
 }
 BENCHMARK(BM_PassApplyAll)->Unit(benchmark::kMillisecond);
 

@@ -34,7 +34,7 @@ const char *const kExtensions[] = { ".pas", ".dfm", ".PAS", ".txt", ".dpr", ".ba
 const std::string &TreeRoot()
 {
     static const std::string root = [] {
-        const std::string folder = (fs::temp_directory_path() / "qvc-windowscan-bench").string();
+        std::string folder = (fs::temp_directory_path() / "qvc-windowscan-bench").string();
         if (fs::exists(fs::path(folder) / "tree-complete"))
             return folder;
         fs::remove_all(folder);

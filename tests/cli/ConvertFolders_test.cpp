@@ -59,7 +59,7 @@ protected:
     {
         std::vector<std::string> all = { "convert", "--repository", Path("r.dat") };
         if (simulate)
-            all.push_back("--simulate");
+            all.emplace_back("--simulate");
         all.insert(all.end(), args.begin(), args.end());
         const TQvconvertRun spawned = RunQvconvert(all, m_dir.string());
         TRun run;

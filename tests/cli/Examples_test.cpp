@@ -192,7 +192,7 @@ TEST_P(ExampleRepository, LoadsInItsWrittenFormWithoutRenaming)
     std::set<std::string> seen;
     for (const auto &[name, newText] : units) {
         EXPECT_TRUE(seen.insert(Lower(name)).second) << name << " stands twice";
-        EXPECT_NE(name.find_first_not_of(" "), std::string::npos);
+        EXPECT_NE(name.find_first_not_of(' '), std::string::npos);
     }
     for (const auto &[name, newText] : GetParam().Documented)
         EXPECT_EQ(Spell(units, name), newText) << name;

@@ -25,7 +25,7 @@ protected:
         qvc::WriteFileReplacing(Path(name), bytes);
         return Path(name);
     }
-    TQvconvertRun Run(std::vector<std::string> args) const { return RunQvconvert(args, m_dir.string()); }
+    TQvconvertRun Run(const std::vector<std::string> &args) const { return RunQvconvert(args, m_dir.string()); }
     static std::size_t LineCount(const std::string &text) { return std::count(text.begin(), text.end(), '\n'); }
 };
 

@@ -40,7 +40,7 @@ protected:
 
     std::string Write(const std::string &name, const std::string &bytes)
     {
-        const std::string path = (m_dir / name).string();
+        std::string path = (m_dir / name).string();
         qvc::WriteFileReplacing(path, bytes);
         return path;
     }

@@ -31,6 +31,7 @@ inline TQvconvertRun RunQvconvert(const std::vector<std::string> &args, const st
     std::vector<std::string> argv = { QVC_QVCONVERT };
     argv.insert(argv.end(), args.begin(), args.end());
     std::vector<char *> pointers;
+    pointers.reserve(argv.size() + 1);
     for (std::string &arg : argv)
         pointers.push_back(arg.data());
     pointers.push_back(nullptr);

@@ -38,7 +38,7 @@ protected:
             out[entry.path().filename().string()] = qvc::ReadFileBytes(entry.path().string());
         return out;
     }
-    TQvconvertRun Qvconvert(std::vector<std::string> args) { return RunQvconvert(args, Path("run")); }
+    TQvconvertRun Qvconvert(const std::vector<std::string> &args) { return RunQvconvert(args, Path("run")); }
 };
 
 const Folder kTree = {
@@ -54,7 +54,7 @@ TEST_F(UndoCommand, SimulatedJsonNamesWhatTheRunWillDoAndUndoTakesTheRunBack)
     const std::vector<std::string> convert
         = { "convert", "--repository", Path("pairs.dat"), "--rename", "delphi-to-kylix", "--backup", "--json" };
     std::vector<std::string> simulate = convert;
-    simulate.push_back("--simulate");
+    simulate.emplace_back("--simulate");
     simulate.push_back(Path("tree"));
     const TQvconvertRun planned = Qvconvert(simulate);
     std::vector<std::string> real = convert;

@@ -66,7 +66,7 @@ protected:
     }
     std::string Put(const std::string &name, const std::string &bytes)
     {
-        const std::string path = Path(name);
+        std::string path = Path(name);
         std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
         return path;
     }

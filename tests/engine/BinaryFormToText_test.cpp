@@ -368,7 +368,7 @@ INSTANTIATE_TEST_SUITE_P(Streams, BinaryFormMalformed, testing::ValuesIn(Malform
 TEST(BinaryFormToText, DeepestAllowedNestingConverts)
 {
     const std::string text = Convert(Nested(64));
-    EXPECT_NE(text.find(std::string(2 * 63, ' ') + "object TPanel\r\n"), std::string::npos);
+    EXPECT_NE(text.find(std::string(std::size_t(2) * 63, ' ') + "object TPanel\r\n"), std::string::npos);
 }
 
 // Cutting a stream anywhere before its last byte must fail cleanly, whatever construct is cut.

@@ -53,7 +53,7 @@ const TElapsedCase kElapsedCases[] = {
     { "MinuteAndSeconds", 75.2L, ":", "00:01:15" },
     { "RoundsToWholeMilliseconds", 59.9996L, ":", "00:01:00" },
     { "JustBelowRounding", 59.9994L, ":", "00:00:59" },
-    { "Hours", 3L * 3600 + 25 * 60 + 7, ":", "03:25:07" },
+    { "Hours", 3L * 3600 + 25L * 60 + 7, ":", "03:25:07" },
     { "HoursWrapAtADay", 86400.0L + 61, ":", "00:01:01" },
     { "OtherSeparator", 3661, ".", "01.01.01" },
     { "Negative", -5, ":", "00:00:00" },

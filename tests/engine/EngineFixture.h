@@ -27,7 +27,7 @@ protected:
     std::string Path(const std::string &name) const { return (m_dir / name).string(); }
     std::string Write(const std::string &name, const std::string &bytes) const
     {
-        const std::string path = Path(name);
+        std::string path = Path(name);
         std::filesystem::create_directories(std::filesystem::path(path).parent_path());
         qvc::WriteFileReplacing(path, bytes);
         return path;

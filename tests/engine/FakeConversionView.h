@@ -66,18 +66,18 @@ public:
         for (auto &r : Rows)
             r.Selected = false;
     }
-    void ShowProgressMessage(bool show) override { Calls.push_back(show ? "message on" : "message off"); }
-    void ShowReadyImage(bool ready) override { Calls.push_back(ready ? "ready" : "busy"); }
+    void ShowProgressMessage(bool show) override { Calls.emplace_back(show ? "message on" : "message off"); }
+    void ShowReadyImage(bool ready) override { Calls.emplace_back(ready ? "ready" : "busy"); }
     void EnableSaveResult(bool enabled) override { SaveResultEnabled = enabled; }
     void BeginRun() override
     {
-        Calls.push_back("begin");
+        Calls.emplace_back("begin");
         SaveResultEnabled = false;
         Running = true;
     }
     void EndRun() override
     {
-        Calls.push_back("end");
+        Calls.emplace_back("end");
         Running = false;
     }
     int RowCount() const override { return static_cast<int>(Rows.size()); }

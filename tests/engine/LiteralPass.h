@@ -87,6 +87,7 @@ inline std::vector<qvc::TMissedOccurrence> LiteralMissed(const TLiteralState &st
             < std::tie(std::get<0>(b), std::get<1>(b), std::get<2>(b));
     });
     std::vector<qvc::TMissedOccurrence> out;
+    out.reserve(all.size());
     for (const auto &[line, column, pair, find, reason] : all)
         out.push_back({ static_cast<std::uint32_t>(line + 1), static_cast<std::uint32_t>(column + 1), find, reason });
     return out;
@@ -119,10 +120,10 @@ inline int LiteralApplyPair(TLiteralState &state, const std::string &find, const
             const char z = line[after - 1];
             if (!aIsSeparator && z != '_')
                 break;
-            line = line.substr(0, found) + replace + line.substr(after);
+            line.replace(found, after - found, replace);
             ++count;
             replacedOnLine = true;
-            state.Results.Record(find + "=" + replace);
+            state.Results.Record(std::string(find).append("=").append(replace));
             const std::size_t slash = state.TargetName.rfind('/');
             const std::string folder = state.TargetName.substr(0, slash + 1);
             const std::string name = state.TargetName.substr(slash + 1);
@@ -133,7 +134,7 @@ inline int LiteralApplyPair(TLiteralState &state, const std::string &find, const
             const bool usable = !LiteralBlank(replace) && replace.find('/') == std::string::npos
                 && replace.find('\0') == std::string::npos;
             if (LiteralBlank(state.NewName) && name == find + extension && !braces && usable)
-                state.NewName = folder + replace + extension;
+                state.NewName = std::string(folder).append(replace).append(extension);
         }
         auto misses = LiteralMisses(line, find, replace, replacedOnLine, heldReplace && !replacedOnLine, state.Pair);
         if (!misses.empty())

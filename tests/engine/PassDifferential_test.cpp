@@ -141,7 +141,7 @@ TEST(PassDifferential, RandomAdversarialLinesGiveIdenticalResults)
             if (random() % 20 == 0)
                 pairs.push_back(replace); // a line without "="
             else
-                pairs.push_back(find + "=" + replace);
+                pairs.push_back(std::string(find).append("=").append(replace));
         }
         Lines input;
         const int lineCount = static_cast<int>(random() % 6);
@@ -194,7 +194,7 @@ TEST_F(PassDifferentialTest, WholeFilesWithAnyLineEndsGiveIdenticalFiles)
                 replace += pick(tokens);
             if (replace.find_first_of("\r\n") != std::string::npos)
                 replace.clear(); // a replace text comes from one line of the list
-            pairs.push_back(find + "=" + replace);
+            pairs.push_back(std::string(find).append("=").append(replace));
         }
         std::string text;
         const int tokenCount = static_cast<int>(random() % 400);
