@@ -42,7 +42,7 @@ private:
     void Run(QAction *action);
     void TypeInto(QWidget *target, const QString &text);
     /// What must be back at every start after the working session.
-    void CheckWorkingState(TMainProbe w);
+    void CheckWorkingState(const TMainProbe &w);
 
     TWindowFixture m_fixture;
     QString m_tree;
@@ -79,7 +79,7 @@ void EndToEndTest::TypeInto(QWidget *target, const QString &text)
         QTest::keyClick(target, c.toLatin1());
 }
 
-void EndToEndTest::CheckWorkingState(TMainProbe w)
+void EndToEndTest::CheckWorkingState(const TMainProbe &w)
 {
     QCOMPARE(qvc::PathToQ(w.JvSearchFiles1().RootDirectory()), m_tree);
     QCOMPARE(w.ldLabeledEditFileMask->text(), QStringLiteral("*.pas"));

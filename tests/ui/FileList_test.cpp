@@ -34,7 +34,7 @@ using qvc::PathToQ;
 namespace {
 
 // The cells of one column, top to bottom, as the list shows them.
-QStringList ColumnTexts(TMainProbe w, int column)
+QStringList ColumnTexts(const TMainProbe &w, int column)
 {
     QStringList texts;
     const QAbstractItemModel *model = w.slSearchListSelectFiles->model();
@@ -43,13 +43,13 @@ QStringList ColumnTexts(TMainProbe w, int column)
     return texts;
 }
 
-QStringList Names(TMainProbe w)
+QStringList Names(const TMainProbe &w)
 {
     return ColumnTexts(w, 1);
 }
 
 // The header pictures as one text, "0" none, "1" up, "2" down, checked against what the header shows.
-QString HeaderPictures(TMainProbe w)
+QString HeaderPictures(const TMainProbe &w)
 {
     QString pictures;
     const QAbstractItemModel *model = w.slSearchListSelectFiles->model();
@@ -64,13 +64,13 @@ QString HeaderPictures(TMainProbe w)
 }
 
 // Selects one whole row, whatever modifier keys an earlier simulated key event left behind.
-void SelectRow(TMainProbe w, int row)
+void SelectRow(const TMainProbe &w, int row)
 {
     w.slSearchListSelectFiles->selectionModel()->select(w.slSearchListSelectFiles->model()->index(row, 0),
         QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
 }
 
-QList<int> SelectedRows(TMainProbe w)
+QList<int> SelectedRows(const TMainProbe &w)
 {
     QList<int> rows;
     for (const QModelIndex &index : w.slSearchListSelectFiles->selectionModel()->selectedRows())
@@ -91,7 +91,7 @@ QStringList CoreSearchOrder(const QString &folder)
     return names;
 }
 
-void ClickHeader(TMainProbe w, int column)
+void ClickHeader(const TMainProbe &w, int column)
 {
     QHeaderView *header = w.slSearchListSelectFiles->horizontalHeader();
     const QPoint at(header->sectionViewportPosition(column) + header->sectionSize(column) / 2, header->height() / 2);

@@ -54,9 +54,9 @@ int main(int argc, char **argv)
     }
     // --all also shows the language editor and the about box, for comparing the window's look between versions.
     const bool extra = args.size() == 5;
-    const QString project = args[1];
-    const QString repository = args[2];
-    const QString output = args[3];
+    const QString &project = args[1];
+    const QString &repository = args[2];
+    const QString &output = args[3];
 
     QTemporaryDir home;
     qvc::TScriptedDialogSeam dialogs;

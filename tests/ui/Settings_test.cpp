@@ -81,7 +81,7 @@ QString ShownCaption(TMainProbe w, const QString &key)
 }
 
 // The object that carries the hint of a Hints key.
-QObject *HintCarrier(TMainProbe w, const QString &key)
+QObject *HintCarrier(const TMainProbe &w, const QString &key)
 {
     const std::map<QString, QObject *> carriers {
         { QStringLiteral("MenuAddFile"), static_cast<QObject *>(w.actAddFile) },

@@ -30,7 +30,7 @@ void TWindowFixture::Destroy()
 
 QString TWindowFixture::WriteFile(const QString &relativePath, const QByteArray &bytes) const
 {
-    const QString path = m_dir.path() + QLatin1Char('/') + relativePath;
+    QString path = m_dir.path() + QLatin1Char('/') + relativePath;
     QDir().mkpath(QFileInfo(path).absolutePath());
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly))
