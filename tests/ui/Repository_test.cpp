@@ -99,7 +99,7 @@ void RepositoryTest::cleanup()
 
 QString RepositoryTest::Load(const QByteArray &bytes, const QString &name)
 {
-    const QString path = m_fixture->WriteFile(name, bytes);
+    QString path = m_fixture->WriteFile(name, bytes);
     W().OpenRepositoryFile(path);
     W().obOutlookBarOptionsButtonClick(1);
     W().OnUpdateAction();
@@ -206,7 +206,7 @@ void RepositoryTest::repositoryModifiedTable()
         Dialogs().SaveAnswers.push_back(m_fixture->Dir() + QStringLiteral("/saved.dat"));
         Run(w.actSaveRepositoryData);
     } else if (event == QLatin1String("saveCancelled")) {
-        Dialogs().SaveAnswers.push_back(QString());
+        Dialogs().SaveAnswers.emplace_back();
         Run(w.actSaveRepositoryData);
     } else if (event == QLatin1String("update"))
         w.OnUpdateAction();
@@ -432,7 +432,7 @@ void RepositoryTest::saveAlwaysAsksAndFailureChangesNothing()
     const QString source = Load("a=1\r\n");
     w.Repository().SetRepositoryModified(true);
     // Cancelled: the dialog was shown although the file exists; nothing changes.
-    Dialogs().SaveAnswers.push_back(QString());
+    Dialogs().SaveAnswers.emplace_back();
     Run(w.actSaveRepositoryData);
     QCOMPARE(Dialogs().CallsOf(QStringLiteral("save")).size(), std::size_t(1));
     QVERIFY(w.RepositoryModified());
@@ -467,7 +467,7 @@ void RepositoryTest::copyKeepsDialogState()
     QCOMPARE(w.windowTitle(), kTitle + QStringLiteral(" (") + copy + QLatin1Char(')'));
     // Salvar presets the current file and keeps the folder Copiar set.
     w.Repository().SetRepositoryModified(true);
-    Dialogs().SaveAnswers.push_back(QString());
+    Dialogs().SaveAnswers.emplace_back();
     Run(w.actSaveRepositoryData);
     const auto second = Dialogs().CallsOf(QStringLiteral("save")).at(1).Request;
     QCOMPARE(second.FileName, copy);

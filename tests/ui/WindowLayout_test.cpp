@@ -140,6 +140,7 @@ void WindowLayoutTest::pairsGridFitsItsPane()
 {
     Tfrm_Main &w = W();
     std::vector<std::string> lines;
+    lines.reserve(40);
     for (int i = 0; i < 40; ++i)
         lines.push_back("FindText" + std::to_string(i) + "=A rather long replacement text number " + std::to_string(i));
     w.RepositoryModel().BeginChange();
