@@ -61,7 +61,7 @@ protected:
     std::string Path(const std::string &name) const { return (m_dir / name).string(); }
     std::string Write(const std::string &name, const std::string &bytes) const
     {
-        const std::string path = Path(name);
+        std::string path = Path(name);
         fs::create_directories(fs::path(path).parent_path());
         qvc::WriteFileReplacing(path, bytes);
         return path;
@@ -217,7 +217,7 @@ TEST_F(ConvertCommand, WriteFailureEndsTheRunWithItsMessage)
     for (const bool json : { false, true }) {
         std::vector<std::string> args = { "convert", "--repository", Path("r.dat"), "--backup", first, second, third };
         if (json)
-            args.push_back("--json");
+            args.emplace_back("--json");
         const TRun run = Run(args);
         EXPECT_EQ(run.ExitCode, 2);
         EXPECT_EQ(run.Err, "qvconvert: " + second + ": Unable to backup file. Is a directory\n");

@@ -32,7 +32,7 @@ protected:
     std::string Path(const std::string &name) const { return (m_dir / name).string(); }
     std::string Write(const std::string &name, const std::string &bytes) const
     {
-        const std::string path = Path(name);
+        std::string path = Path(name);
         fs::create_directories(fs::path(path).parent_path());
         qvc::WriteFileReplacing(path, bytes);
         return path;
@@ -187,7 +187,7 @@ TEST_F(MissedAndDiff, DiffOfARealRunTakenBackRestoresTheTree)
     EXPECT_NE(diff.find("rename from Legacy.pas\nrename to LegacyClx.pas\n"), std::string::npos) << diff;
     EXPECT_NE(diff.find("similarity index 100%\nrename from Legacy.txt\nrename to LegacyClx.txt\n"), std::string::npos)
         << diff;
-    EXPECT_NE(diff.find("\r"), std::string::npos) << "CR bytes stay in the diff";
+    EXPECT_NE(diff.find('\r'), std::string::npos) << "CR bytes stay in the diff";
     EXPECT_EQ(diff.find("unchanged.pas"), std::string::npos) << "files not written are not in the diff";
 
     // patch and git apply, each on its own copy of the converted tree.

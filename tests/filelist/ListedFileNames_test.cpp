@@ -35,6 +35,7 @@ protected:
     std::vector<std::string> Paths(const std::vector<std::string> &names) const
     {
         std::vector<std::string> paths;
+        paths.reserve(names.size());
         for (const std::string &name : names)
             paths.push_back(Path(name));
         return paths;
