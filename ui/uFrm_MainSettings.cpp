@@ -3,6 +3,7 @@
 #include "ui/ErrorText.h"
 #include "ui/uFrm_Main.h"
 
+#include "ui/ConversionRunner.h"
 #include "ui/FileListPage.h"
 #include "ui/KeyTexts.h"
 #include "ui/LanguageEditor.h"
@@ -46,6 +47,12 @@ void Tfrm_Main::FormCreate()
 Tfrm_Main::~Tfrm_Main()
 {
     FormDestroy();
+    // The parts go while the window's own members (the run lock, the idle timer) still exist: they hold the
+    // lock by reference and signal the window, and QWidget would delete them only after those members are gone.
+    delete m_runner;
+    delete m_resultView;
+    delete m_languageEditor;
+    delete takeCentralWidget();
 }
 
 bool Tfrm_Main::FormCloseQuery()
