@@ -8,9 +8,12 @@ failed_parts=()
 part_cpu_file=$(mktemp)
 trap 'rm -f "$part_cpu_file"' EXIT
 
-# Children's user + system seconds so far (the second line of `times`).
-children_cpu() {
+# Children's user + system seconds as last noted by note_cpu (the second line of `times`). `times` must run in
+# this shell, not in a command substitution's subshell, which has no children of its own.
+note_cpu() {
   times >"$part_cpu_file"
+}
+noted_cpu() {
   tail -n 1 "$part_cpu_file" |
     awk '{ s = 0; for (i = 1; i <= NF; i++) { split($i, t, "m"); s += t[1] * 60 + t[2] } printf "%.1f", s }'
 }
@@ -20,10 +23,12 @@ part() {
   local name=$1
   shift
   local start=$EPOCHREALTIME cpu0 cpu1 status=0
-  cpu0=$(children_cpu)
+  note_cpu
+  cpu0=$(noted_cpu)
   echo "=== $name"
   "$@" || status=$?
-  cpu1=$(children_cpu)
+  note_cpu
+  cpu1=$(noted_cpu)
   part_names+=("$name")
   part_walls+=("$(awk -v a="$start" -v b="$EPOCHREALTIME" 'BEGIN { printf "%.0f", b - a }')")
   part_cpus+=("$(awk -v a="$cpu0" -v b="$cpu1" 'BEGIN { printf "%.0f", b - a }')")
