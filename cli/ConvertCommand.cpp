@@ -13,6 +13,7 @@
 #include "engine/DisplayFormat.h"
 #include "engine/RunJournal.h"
 #include "engine/TargetNames.h"
+#include "engine/UndoRun.h"
 #include "engine/WriteStep.h"
 #include "filelist/FileParams.h"
 #include "repository/RepositoryFile.h"
@@ -338,6 +339,9 @@ void RunConvert(const TConvertArguments &arguments)
     std::string stopped;
     TRunJournal journal(JournalFolder());
     try {
+        // Without a journal of its own the run still may not start in a tree an undo left half done.
+        if (arguments.NoJournal)
+            CheckNoPendingUndo(journal.Folder());
         RunConversion(view, repository.Lines, repository.RenameMode, store, ConsoleLocale(),
             arguments.NoJournal ? nullptr : &journal);
     } catch (const TError &error) {
@@ -345,8 +349,6 @@ void RunConvert(const TConvertArguments &arguments)
     } catch (const std::exception &error) {
         stopped = ErrorText(error);
     }
-    if (!journal.Failure().Empty())
-        ReportFailure("journal", ErrorText(journal.Failure()) + " (this run cannot be undone)");
     bool reportFailed = false;
     if (!arguments.Report.empty()) {
         // The name column is as wide as the longest name given, counted as the report prints it.
@@ -365,9 +367,24 @@ void RunConvert(const TConvertArguments &arguments)
         text = "total\t\t\t\t\t" + std::to_string(view.TotalMissed()) + "\n";
     if (!WriteStandardOutput(text) && stopped.empty())
         stopped = "Cannot write to standard output.";
-    if (!stopped.empty())
-        EndWithMessage(stopped);
-    if (reportFailed || view.FailedFiles() > 0)
+    // A run whose journal broke off converted its files all the same, but cannot be undone: the last
+    // line says so and the run does not end as a success.
+    const bool journalFailed = !journal.Failure().Empty();
+    const std::string journalLine = journalFailed ? "qvconvert: journal: " + ErrorText(journal.Failure())
+            + " (the journal of this run could not be "
+              "completed: it cannot be undone)\n"
+                                                  : std::string();
+    if (!stopped.empty()) {
+        const std::string line = "qvconvert: " + stopped + "\n" + journalLine;
+        std::fwrite(line.data(), 1, line.size(), stderr);
+        std::fflush(stderr);
+        EndCommand(kExitUsage);
+    }
+    if (journalFailed) {
+        std::fwrite(journalLine.data(), 1, journalLine.size(), stderr);
+        std::fflush(stderr);
+    }
+    if (reportFailed || view.FailedFiles() > 0 || journalFailed)
         EndCommand(kExitFailure);
 }
 
@@ -389,9 +406,12 @@ void AddConvertCommand(CLI::App &app)
         "\n"
         "Exit status:\n"
         "  0  every file was converted (a file without a match counts as converted)\n"
-        "  1  a file failed (its count is -1) or the report could not be written\n"
+        "  1  a file failed (its count is -1), the report could not be written, or the run's journal could\n"
+        "     not be completed (the run cannot be undone)\n"
         "  2  a write failure ended the run, the repository or the names to convert could not be read,\n"
-        "     or the command line is wrong");
+        "     or the command line is wrong\n"
+        "  2  another run or undo held one of the run's folders for 5 s, or an interrupted undo must be\n"
+        "     completed first (qvconvert undo); nothing was changed");
     auto arguments = std::make_shared<TConvertArguments>();
     command->add_option("--repository", arguments->Repository, "The repository file (.dat) with the pairs")->required();
     command

@@ -4,11 +4,13 @@
 #include "cli/RunFiles.h"
 
 #include "common/Errors.h"
+#include "common/FolderLocks.h"
 #include "engine/RunJournal.h"
 #include "engine/UndoRun.h"
 
 #include <CLI/CLI.hpp>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
@@ -41,54 +43,114 @@ void PrintLine(const std::string &line)
         throw TError("Cannot write to standard output.");
 }
 
-void RunUndo(const TUndoArguments &arguments)
+void PrintActions(const TUndoPlan &plan, const TUndoOutcome &outcome)
 {
-    std::string path = arguments.Journal;
-    if (path.empty()) {
-        path = NewestJournal(JournalFolder());
-        if (path.empty()) {
-            ReportFailure("undo", ErrorText(TMessage("no run journal found in %s", { PathArg(JournalFolder()) })));
-            EndCommand(kExitFailure);
+    for (const auto &[file, kept] : outcome.Kept)
+        PrintLine("kept\t" + file + "\t" + kept);
+    for (const auto &action : plan.Actions) {
+        switch (action.Kind) {
+        case TUndoAction::TKind::Restore:
+            PrintLine("restored\t" + action.Path);
+            break;
+        case TUndoAction::TKind::Remove:
+            PrintLine("removed\t" + action.Path);
+            break;
+        case TUndoAction::TKind::RenameBack:
+            PrintLine("renamed\t" + action.From + "\t" + action.Path);
+            break;
+        case TUndoAction::TKind::DropBackup:
+            PrintLine("dropped backup\t" + action.Path);
+            break;
+        case TUndoAction::TKind::MoveOlderBack:
+            PrintLine("moved back\t" + action.From + "\t" + action.Path);
+            break;
         }
     }
+}
+
+// The files a journal that ends before its run did cannot account for; true when there were any.
+bool ReportUnaccounted(const std::string &journal, const TUndoPlan &plan)
+{
+    if (plan.Unaccounted.empty())
+        return false;
+    std::string text = "the journal ends before the run did; the run may have changed these files after it, and "
+                       "they were left as they are:";
+    for (const auto &file : plan.Unaccounted)
+        text += "\n  " + file;
+    ReportFailure(journal, text);
+    return true;
+}
+
+// Runs `step`, ending the command with one line for a failure: exit 2 when the journal cannot be used
+// or a folder stays held by another process (nothing was touched), exit 1 otherwise.
+template <class TStep> auto Guarded(const std::string &subject, TStep &&step)
+{
     try {
-        const TJournal journal = ReadJournal(path);
-        if (journal.Undone) {
-            ReportFailure(path, "this run was already undone");
-            EndCommand(kExitFailure);
-        }
-        const TUndoPlan plan = PlanUndo(journal, arguments.Force);
-        RefuseForFiles(
-            path, plan.NotKept, "the run kept no backup of these files, so it cannot be undone; nothing was restored:");
-        RefuseForFiles(path, plan.Changed,
-            "these files were changed since the run; nothing was restored (--force restores them anyway):");
-        ExecuteUndo(plan);
-        MarkJournalUndone(path);
-        for (const auto &action : plan.Actions) {
-            switch (action.Kind) {
-            case TUndoAction::TKind::Restore:
-            case TUndoAction::TKind::LinkBack:
-                PrintLine("restored\t" + action.Path);
-                break;
-            case TUndoAction::TKind::Remove:
-                PrintLine("removed\t" + action.Path);
-                break;
-            case TUndoAction::TKind::RenameBack:
-                PrintLine("renamed\t" + action.From + "\t" + action.Path);
-                break;
-            case TUndoAction::TKind::DropBackup:
-                PrintLine("dropped backup\t" + action.Path);
-                break;
-            case TUndoAction::TKind::MoveOlderBack:
-                PrintLine("moved back\t" + action.From + "\t" + action.Path);
-                break;
-            }
-        }
-        PrintLine("undone: " + std::to_string(plan.FileCount()) + " file(s) of " + path);
+        return step();
+    } catch (const TJournalRefused &error) {
+        ReportFailure(subject, ErrorText(error));
+        EndCommand(kExitUsage);
+    } catch (const TFolderBusy &error) {
+        ReportFailure(subject, ErrorText(error));
+        EndCommand(kExitUsage);
     } catch (const TError &error) {
-        ReportFailure(path, ErrorText(error));
+        ReportFailure(subject, ErrorText(error));
         EndCommand(kExitFailure);
     }
+}
+
+void RunUndo(const TUndoArguments &arguments)
+{
+    const std::string folder = JournalFolder();
+    bool unaccounted = false;
+    // An undo a kill interrupted is completed first: until then the tree holds neither text everywhere.
+    std::vector<std::string> completed;
+    for (const auto &pending : PendingUndos(folder)) {
+        const TCompletedUndo done = Guarded(pending, [&] { return CompletePendingUndo(pending); });
+        RefuseForFiles(pending, done.Plan.NotKept,
+            "an interrupted undo cannot be completed: the run kept no backup of these files; nothing more was "
+            "restored:");
+        RefuseForFiles(pending, done.Plan.Changed,
+            "an interrupted undo cannot be completed: these files were changed since; nothing more was restored:");
+        PrintActions(done.Plan, done.Outcome);
+        PrintLine("completed the interrupted undo of " + pending);
+        unaccounted = ReportUnaccounted(pending, done.Plan) || unaccounted;
+        completed.push_back(pending);
+    }
+    std::string path = arguments.Journal;
+    if (path.empty() && !completed.empty()) {
+        if (unaccounted)
+            EndCommand(kExitFailure);
+        return;
+    }
+    if (path.empty()) {
+        path = NewestJournal(folder);
+        if (path.empty()) {
+            ReportFailure("undo", ErrorText(TMessage("no run journal found in %s", { PathArg(folder) })));
+            EndCommand(kExitFailure);
+        }
+    }
+    if (std::find(completed.begin(), completed.end(), path) != completed.end())
+        return;
+    const TJournal journal = Guarded(path, [&] { return ReadJournal(path); });
+    if (journal.Undone) {
+        ReportFailure(path, "this run was already undone");
+        EndCommand(kExitFailure);
+    }
+    // The run's folders stay held from before the files are looked at until the last one is back.
+    TFolderLocks locks;
+    Guarded(path, [&] { locks.Acquire(journal.Folders); });
+    const TUndoPlan plan = Guarded(path, [&] { return PlanUndo(journal, arguments.Force); });
+    RefuseForFiles(
+        path, plan.NotKept, "the run kept no backup of these files, so it cannot be undone; nothing was restored:");
+    RefuseForFiles(path, plan.Changed,
+        "these files were changed since the run; nothing was restored (--force restores them anyway, keeping "
+        "each one under a numbered backup name):");
+    const TUndoOutcome outcome = Guarded(path, [&] { return CommitUndo(journal, plan, arguments.Force); });
+    PrintActions(plan, outcome);
+    PrintLine("undone: " + std::to_string(plan.FileCount()) + " file(s) of " + path);
+    if (ReportUnaccounted(path, plan) || unaccounted)
+        EndCommand(kExitFailure);
 }
 
 } // namespace
@@ -106,7 +168,23 @@ void AddUndoCommand(CLI::App &app)
         "all or nothing");
     auto arguments = std::make_shared<TUndoArguments>();
     command->add_option("JOURNAL", arguments->Journal, "The run's journal (default: the last run's)");
-    command->add_flag("--force", arguments->Force, "Restore files changed since the run as well");
+    command->add_flag("--force", arguments->Force,
+        "Restore files changed since the run as well; each one is first kept under a numbered backup name "
+        "(Unit1.~pas.~N~), listed as \"kept\"");
+    command->footer("Only the running user's own journals are used (a regular file writable by no one else, in a "
+                    "folder only its owner may write), and only paths inside the run's folders are touched. An "
+                    "undo ended by a kill is completed by the next \"qvconvert undo\".\n"
+                    "\n"
+                    "Exit status:\n"
+                    "  0  the run was taken back\n"
+                    "  1  files changed since the run or without a backup (nothing restored), a step failed (what "
+                    "was done\n"
+                    "     was taken back), or the journal ends before its run did (what it proves was undone; "
+                    "the files\n"
+                    "     it cannot account for are listed)\n"
+                    "  2  the journal is not the user's own, empty or damaged, names a path outside the run's "
+                    "folders,\n"
+                    "     or another run or undo held one of its folders for 5 s; nothing was touched");
     command->callback([arguments] { RunUndo(*arguments); });
 }
 

@@ -79,6 +79,7 @@ int RunCommandLine(int argc, char **argv)
                "  0  the command did all it was asked (help and --version included)\n"
                "  1  a file could not be read, converted or written, or a report could not be written\n"
                "  2  a write failure ended the run, the input could not be read, or the command line is wrong\n"
+               "  2  another run or undo held one of the folders for 5 s (nothing was changed)\n"
                "\n"
                "Run 'qvconvert SUBCOMMAND --help' for the options of one sub-command.");
 

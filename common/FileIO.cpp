@@ -130,6 +130,10 @@ unsigned long long OwnStartTime()
 
 constexpr std::string_view kTempPrefix = ".qvConvertFiles-";
 constexpr std::string_view kTempSuffix = ".tmp";
+// Files an undo holds aside until it is complete: ".qvc-undo-PID-START-N~"; earlier versions left
+// ".qvc-undo-PID-N~".
+constexpr std::string_view kUndoHoldPrefix = ".qvc-undo-";
+constexpr std::string_view kUndoHoldSuffix = "~";
 // Hidden files of earlier versions of the program, which kept replaced files' inodes for reuse.
 constexpr std::string_view kOldSparePrefix = ".qvtmp";
 
@@ -176,6 +180,24 @@ bool LeftByEndedProcess(std::string_view name)
         if (!ParseNumber(name, counter) || name != kTempSuffix || pid == 0 || pid > INT_MAX)
             return false;
         return ProcessStartTime(static_cast<long>(pid)) != start;
+    }
+    if (name.substr(0, kUndoHoldPrefix.size()) == kUndoHoldPrefix) {
+        name.remove_prefix(kUndoHoldPrefix.size());
+        unsigned long long first = 0;
+        unsigned long long second = 0;
+        if (!ParseNumber(name, pid) || name.empty() || name[0] != '-')
+            return false;
+        name.remove_prefix(1);
+        if (!ParseNumber(name, first) || pid == 0 || pid > INT_MAX)
+            return false;
+        if (name == kUndoHoldSuffix) // an earlier version's name: process number and counter only
+            return static_cast<pid_t>(pid) != ::getpid() && ProcessStartTime(static_cast<long>(pid)) == 0;
+        if (name.empty() || name[0] != '-')
+            return false;
+        name.remove_prefix(1);
+        if (!ParseNumber(name, second) || name != kUndoHoldSuffix)
+            return false;
+        return ProcessStartTime(static_cast<long>(pid)) != first;
     }
     if (name.substr(0, kOldSparePrefix.size()) == kOldSparePrefix) {
         name.remove_prefix(kOldSparePrefix.size());
@@ -632,6 +654,32 @@ bool RenameNoReplace(const std::string &from, const std::string &to)
         return false;
     }
     return true;
+}
+
+unsigned long long OwnProcessStartTime()
+{
+    return OwnStartTime();
+}
+
+bool ProcessHasEnded(long pid, unsigned long long start)
+{
+    return pid <= 0 || ProcessStartTime(pid) != start;
+}
+
+std::string UndoHoldName(const std::string &folder)
+{
+    static unsigned long counter = 0;
+    std::string name = folder;
+    if (name.back() != '/')
+        name += '/';
+    name += kUndoHoldPrefix;
+    name += std::to_string(::getpid());
+    name += '-';
+    name += std::to_string(OwnStartTime());
+    name += '-';
+    name += std::to_string(counter++);
+    name += kUndoHoldSuffix;
+    return name;
 }
 
 bool FileExists(const std::string &path)

@@ -81,6 +81,17 @@ void ForgetSweptFolders();
 /// when it was killed: only the running user's own, and only when that process has ended.
 void SweepStaleTemporaries(const std::string &folder);
 
+/// The start time of the running process in clock ticks since boot: with the process number it names
+/// this process for good.
+unsigned long long OwnProcessStartTime();
+
+/// Whether the process `pid` that started at `start` (OwnProcessStartTime) has ended.
+bool ProcessHasEnded(long pid, unsigned long long start);
+
+/// A new hidden name in `folder` for a file an undo holds aside until it is complete. The sweep of
+/// temporaries removes such files, as the run's own, once the undo's process has ended.
+std::string UndoHoldName(const std::string &folder);
+
 /// Renames a file without ever replacing an existing one. Returns false (errno set) on failure.
 bool RenameNoReplace(const std::string &from, const std::string &to);
 

@@ -2,8 +2,13 @@
 
 #include "common/Errors.h"
 #include "common/FileIO.h"
+#include "common/FolderLocks.h"
 #include "common/TextFormat.h"
 
+#include "engine/RunJournal.h"
+#include "engine/UndoRun.h"
+
+#include <algorithm>
 #include <charconv>
 
 namespace qvc {
@@ -43,6 +48,20 @@ void RunConversion(TConversionView &view, const std::vector<std::string> &reposi
 {
     // Each folder the run writes to is swept once of temporary files that killed runs left behind.
     ForgetSweptFolders();
+    std::vector<std::string> files;
+    files.reserve(static_cast<std::size_t>(std::max(view.RowCount(), 0)));
+    for (int row = 0; row < view.RowCount(); ++row)
+        files.push_back(view.RowFileName(row));
+    // A tree an undo was interrupted in holds neither its old nor its new text everywhere.
+    if (journal != nullptr)
+        CheckNoPendingUndo(journal->Folder());
+    // A real run holds its folders against other runs and undos from before its first write to its end.
+    const std::vector<std::string> folders = RunFoldersOf(files);
+    TFolderLocks locks;
+    if (!view.SimulateChecked())
+        locks.Acquire(folders);
+    if (journal != nullptr)
+        journal->BeginRun(std::move(files), folders);
     view.BeginRun();
     try {
         TSubstitutionPass pass(repositoryLines);
@@ -68,6 +87,8 @@ void RunConversion(TConversionView &view, const std::vector<std::string> &reposi
             options.RenameMode = renameMode;
             options.Backup = view.BackupChecked();
             options.Simulate = view.SimulateChecked();
+            if (!options.Simulate && !locks.Held())
+                locks.Acquire(folders);
             options.KeepTexts = view.WantsTexts();
             options.KeepChangedLines = view.WantsChangedLines();
             const int count = pass.ConvertFile(row, view.RowFileName(row), options, scratch, view, report);
@@ -84,9 +105,13 @@ void RunConversion(TConversionView &view, const std::vector<std::string> &reposi
         view.ShowProgressMessage(false);
         view.ShowReadyImage(true);
     } catch (...) {
+        if (journal != nullptr)
+            journal->End();
         view.EndRun();
         throw;
     }
+    if (journal != nullptr)
+        journal->End();
     view.EndRun();
 }
 

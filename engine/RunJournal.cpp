@@ -3,6 +3,7 @@
 #include "common/Errors.h"
 #include "common/FileIO.h"
 #include "common/TextFormat.h"
+#include "common/Utf8.h"
 
 #include <nlohmann/json.hpp>
 
@@ -10,9 +11,12 @@
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <ctime>
 #include <dirent.h>
 #include <fcntl.h>
+#include <set>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -22,7 +26,8 @@ namespace {
 
 using TJson = nlohmann::json;
 
-constexpr std::string_view kDamagedJournal = "The run journal \"%s\" is damaged at line %s.";
+constexpr std::string_view kDamagedJournal = "journal empty or damaged (line %s)";
+constexpr std::string_view kEmptyJournal = "journal empty or damaged";
 
 const char *StepName(TStepKind kind)
 {
@@ -41,48 +46,10 @@ const char *StepName(TStepKind kind)
     return "";
 }
 
-bool IsUtf8(std::string_view text)
-{
-    std::size_t i = 0;
-    while (i < text.size()) {
-        const auto c = static_cast<unsigned char>(text[i]);
-        std::size_t more = 0;
-        std::uint32_t code = 0;
-        if (c < 0x80) {
-            ++i;
-            continue;
-        } else if (c >= 0xC2 && c <= 0xDF) {
-            more = 1;
-            code = c & 0x1F;
-        } else if (c >= 0xE0 && c <= 0xEF) {
-            more = 2;
-            code = c & 0x0F;
-        } else if (c >= 0xF0 && c <= 0xF4) {
-            more = 3;
-            code = c & 0x07;
-        } else {
-            return false;
-        }
-        if (i + more >= text.size())
-            return false;
-        for (std::size_t k = 1; k <= more; ++k) {
-            const auto d = static_cast<unsigned char>(text[i + k]);
-            if ((d & 0xC0) != 0x80)
-                return false;
-            code = code << 6 | (d & 0x3F);
-        }
-        if ((more == 2 && code < 0x800) || (more == 3 && (code < 0x10000 || code > 0x10FFFF))
-            || (code >= 0xD800 && code <= 0xDFFF))
-            return false;
-        i += more + 1;
-    }
-    return true;
-}
-
 // A path as JSON: a string when it is UTF-8, else its bytes in hex, so that every path comes back exactly.
 TJson PathJson(const std::string &path)
 {
-    if (IsUtf8(path))
+    if (IsValidUtf8(path))
         return path;
     static constexpr char kDigits[] = "0123456789abcdef";
     std::string hex;
@@ -175,65 +142,41 @@ bool IsJournalName(std::string_view name)
     return name.size() > 6 && name.substr(name.size() - 6) == ".jsonl" && name[0] != '.';
 }
 
-} // namespace
-
-TRunJournal::TRunJournal(std::string folder)
-    : m_folder(std::move(folder))
+// Where the time stamp of a version-1 journal's name ends: "YYYYMMDDTHHMMSS.nnnnnnnnnZ-PID.jsonl".
+std::string TimeOfName(std::string_view name)
 {
+    const std::size_t dash = name.find('-');
+    return std::string(name.substr(0, dash == std::string_view::npos ? 0 : dash));
 }
 
-TRunJournal::~TRunJournal()
+[[noreturn]] void Refuse(std::string_view format, const std::string &path)
 {
-    if (m_fd >= 0)
-        ::close(m_fd);
+    throw TJournalRefused(format, { PathArg(path) });
 }
 
-void TRunJournal::Open()
+// Reads what is left of an open descriptor; at most `limit` bytes, or to the first line break when
+// `firstLine`.
+std::string ReadDescriptor(int fd, const std::string &path, bool firstLine = false)
 {
-    if (m_folder.empty()) {
-        m_failure = TMessage("No folder for the run journal (neither XDG_STATE_HOME nor HOME is set).");
-        return;
-    }
-    if (!MakeFolders(m_folder)) {
-        m_failure = TMessage("%s: %s", { PathArg(m_folder), ReasonArg(errno) });
-        return;
-    }
-    const std::string name
-        = m_folder + (m_folder.back() == '/' ? "" : "/") + TimeStamp() + "-" + std::to_string(::getpid()) + ".jsonl";
-    m_fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_APPEND | O_CLOEXEC, 0600);
-    if (m_fd < 0) {
-        m_failure = TMessage("%s: %s", { PathArg(name), ReasonArg(errno) });
-        return;
-    }
-    m_fileName = name;
-    char cwd[4096];
-    const TJson header { { "journal", 1 }, { "pid", ::getpid() },
-        { "folder", PathJson(::getcwd(cwd, sizeof cwd) ? cwd : "") } };
-    WriteLine(header.dump());
-}
-
-void TRunJournal::WriteLine(const std::string &line)
-{
-    const std::string out = line + "\n";
-    std::size_t done = 0;
-    while (done < out.size()) {
-        const ssize_t written = ::write(m_fd, out.data() + done, out.size() - done);
-        if (written < 0 && errno == EINTR)
+    std::string bytes;
+    char buffer[65536];
+    for (;;) {
+        const ssize_t got = ::read(fd, buffer, sizeof buffer);
+        if (got < 0 && errno == EINTR)
             continue;
-        if (written <= 0) {
-            m_failure = TMessage("%s: %s", { PathArg(m_fileName), ReasonArg(errno) });
-            ::close(m_fd);
-            m_fd = -1;
-            return;
-        }
-        done += static_cast<std::size_t>(written);
+        if (got < 0)
+            throw TError(kCannotOpenFile, { PathArg(path), ReasonArg(errno) });
+        if (got == 0)
+            break;
+        bytes.append(buffer, static_cast<std::size_t>(got));
+        if (firstLine && std::memchr(buffer, '\n', static_cast<std::size_t>(got)) != nullptr)
+            break;
     }
+    return bytes;
 }
 
-void TRunJournal::Record(const TJournalStep &step)
+TJson StepLine(const TJournalStep &step)
 {
-    if (!m_failure.Empty())
-        return;
     TJson line { { "row", step.Row }, { "step", StepName(step.Kind) }, { "file", PathJson(step.Path) } };
     switch (step.Kind) {
     case TStepKind::Backup:
@@ -248,12 +191,116 @@ void TRunJournal::Record(const TJournalStep &step)
     case TStepKind::Write:
         line["before"] = SumJson(step.Before);
         line["after"] = SumJson(step.After);
+        if (!step.LinkTarget.empty())
+            line["link"] = PathJson(step.LinkTarget);
         break;
     case TStepKind::Read:
     case TStepKind::Remove:
         line["sum"] = SumJson(step.Before);
         break;
     }
+    return line;
+}
+
+TJson PathListJson(const std::vector<std::string> &paths)
+{
+    TJson list = TJson::array();
+    for (const auto &path : paths)
+        list.push_back(PathJson(path));
+    return list;
+}
+
+bool SyncFolder(const std::string &folder)
+{
+    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    const bool synced = ::fsync(fd) == 0;
+    ::close(fd);
+    return synced;
+}
+
+} // namespace
+
+TRunJournal::TRunJournal(std::string folder)
+    : m_folder(std::move(folder))
+    , m_startTime(TimeStamp())
+{
+}
+
+TRunJournal::~TRunJournal()
+{
+    if (m_fd >= 0)
+        ::close(m_fd);
+}
+
+void TRunJournal::BeginRun(std::vector<std::string> files, std::vector<std::string> folders)
+{
+    m_startTime = TimeStamp();
+    m_files = std::move(files);
+    m_folders = std::move(folders);
+}
+
+void TRunJournal::Fail(int reason)
+{
+    m_failure = TMessage("%s: %s", { PathArg(m_fileName.empty() ? m_folder : m_fileName), ReasonArg(reason) });
+    if (m_fd >= 0)
+        ::close(m_fd);
+    m_fd = -1;
+}
+
+void TRunJournal::Open()
+{
+    if (m_folder.empty()) {
+        m_failure = TMessage("No folder for the run journal (neither XDG_STATE_HOME nor HOME is set).");
+        return;
+    }
+    if (!MakeFolders(m_folder)) {
+        Fail(errno);
+        return;
+    }
+    const std::string name
+        = m_folder + (m_folder.back() == '/' ? "" : "/") + TimeStamp() + "-" + std::to_string(::getpid()) + ".jsonl";
+    m_fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_APPEND | O_CLOEXEC | O_NOFOLLOW, 0600);
+    if (m_fd < 0) {
+        m_failure = TMessage("%s: %s", { PathArg(name), ReasonArg(errno) });
+        return;
+    }
+    m_fileName = name;
+    char cwd[4096];
+    const TJson header { { "journal", 2 }, { "pid", ::getpid() }, { "start", m_startTime },
+        { "folder", PathJson(::getcwd(cwd, sizeof cwd) ? cwd : "") }, { "folders", PathListJson(m_folders) } };
+    WriteLine(header.dump());
+    WriteLine(TJson { { "files", PathListJson(m_files) } }.dump());
+    // The journal's own name must outlive a power loss as much as its lines.
+    if (m_fd >= 0 && !SyncFolder(m_folder))
+        Fail(errno);
+}
+
+void TRunJournal::WriteLine(const std::string &line)
+{
+    if (m_fd < 0)
+        return;
+    const std::string out = line + "\n";
+    std::size_t done = 0;
+    while (done < out.size()) {
+        const ssize_t written = ::write(m_fd, out.data() + done, out.size() - done);
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written <= 0) {
+            Fail(written < 0 ? errno : ENOSPC);
+            return;
+        }
+        done += static_cast<std::size_t>(written);
+    }
+    m_dirty = true;
+}
+
+void TRunJournal::Record(const TJournalStep &step)
+{
+    if (!m_failure.Empty())
+        return;
+    const TJson line = StepLine(step);
     // Files read are kept back until the run changes a file, so a run that changes none leaves no journal.
     if (m_fd < 0 && step.Kind == TStepKind::Read) {
         m_pending += line.dump() + "\n";
@@ -279,6 +326,26 @@ void TRunJournal::RecordOlderMoved(int row, const std::string &backupName, const
     WriteLine(
         TJson { { "row", row }, { "step", "older" }, { "backup", PathJson(backupName) }, { "older", PathJson(older) } }
             .dump());
+    Sync();
+}
+
+void TRunJournal::Sync()
+{
+    if (m_fd < 0 || !m_dirty)
+        return;
+    if (::fdatasync(m_fd) != 0) {
+        Fail(errno);
+        return;
+    }
+    m_dirty = false;
+}
+
+void TRunJournal::End()
+{
+    if (m_fd < 0)
+        return;
+    WriteLine(TJson { { "step", "end" } }.dump());
+    Sync();
 }
 
 std::string RunJournalFolder(const std::string &executableDir,
@@ -295,48 +362,159 @@ std::string RunJournalFolder(const std::string &executableDir,
     return {};
 }
 
+int OpenTrustedJournal(const std::string &path, bool forAppend)
+{
+    const uid_t user = ::geteuid();
+    const std::string folder = FolderOf(path);
+    const int dirFd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dirFd < 0)
+        throw TJournalRefused(kCannotOpenFile, { PathArg(path), ReasonArg(errno) });
+    struct stat st
+    {
+    };
+    // Mode bits show the ACL mask where there is one, so no write bit for group and others means that no
+    // one but the owner may write, ACLs included.
+    if (::fstat(dirFd, &st) != 0 || st.st_uid != user || (st.st_mode & (S_IWGRP | S_IWOTH)) != 0) {
+        ::close(dirFd);
+        Refuse("journal not used: its folder \"%s\" is not yours alone to write", folder);
+    }
+    const std::string name(NamePart(path));
+    const int fd = ::openat(dirFd, name.c_str(),
+        (forAppend ? O_WRONLY | O_APPEND : O_RDONLY) | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    const int reason = errno;
+    ::close(dirFd);
+    if (fd < 0) {
+        if (reason == ELOOP)
+            Refuse("journal not used: \"%s\" is a symbolic link", path);
+        throw TJournalRefused(kCannotOpenFile, { PathArg(path), ReasonArg(reason) });
+    }
+    const auto refuse = [fd, &path](std::string_view format) {
+        ::close(fd);
+        Refuse(format, path);
+    };
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode))
+        refuse("journal not used: \"%s\" is not a regular file");
+    if (st.st_uid != user)
+        refuse("journal not used: \"%s\" belongs to another user");
+    if ((st.st_mode & (S_IWGRP | S_IWOTH)) != 0)
+        refuse("journal not used: \"%s\" may be written by other users");
+    return fd;
+}
+
 std::string NewestJournal(const std::string &folder)
 {
     std::string newest;
+    std::string newestTime;
+    std::vector<std::string> names;
     if (DIR *dir = ::opendir(folder.c_str())) {
         while (const dirent *entry = ::readdir(dir))
-            if (IsJournalName(entry->d_name) && newest < entry->d_name)
-                newest = entry->d_name;
+            if (IsJournalName(entry->d_name))
+                names.emplace_back(entry->d_name);
         ::closedir(dir);
     }
-    return newest.empty() ? newest : folder + "/" + newest;
+    std::sort(names.begin(), names.end());
+    for (const auto &name : names) {
+        const std::string path = folder + "/" + name;
+        std::string time;
+        try {
+            const int fd = OpenTrustedJournal(path);
+            std::string first;
+            try {
+                first = ReadDescriptor(fd, path, true);
+            } catch (...) {
+                ::close(fd);
+                throw;
+            }
+            ::close(fd);
+            first.resize(std::min(first.find('\n'), first.size()));
+            const TJson header = TJson::parse(first, nullptr, false);
+            if (header.is_discarded() || !header.is_object() || !header.contains("journal"))
+                continue;
+            if (header.contains("start") && header["start"].is_string())
+                time = header["start"].get<std::string>();
+            else
+                time = TimeOfName(name);
+        } catch (const TError &) {
+            continue; // not the user's own, or unreadable: not a journal of theirs
+        }
+        if (newest.empty() || time >= newestTime) {
+            newest = path;
+            newestTime = time;
+        }
+    }
+    return newest;
 }
 
 TJournal ReadJournal(const std::string &path)
 {
     TJournal journal;
     journal.FileName = path;
-    const std::string bytes = ReadFileBytes(path);
+    const int fd = OpenTrustedJournal(path);
+    std::string bytes;
+    try {
+        bytes = ReadDescriptor(fd, path);
+    } catch (...) {
+        ::close(fd);
+        throw;
+    }
+    ::close(fd);
     std::size_t start = 0;
     int number = 0;
     std::string runFolder;
+    bool sawEnd = false;
     while (start < bytes.size()) {
         const std::size_t end = bytes.find('\n', start);
         ++number;
-        const auto damaged = [&] {
-            return TError(kDamagedJournal, { PathArg(path), TextArg(std::to_string(number)) });
-        };
-        // A kill while the last line was written leaves it without its line break: that step was not
-        // taken (it is journaled before it is), so it is left out.
-        if (end == std::string::npos)
+        const auto damaged = [&] { return TJournalRefused(kDamagedJournal, { TextArg(std::to_string(number)) }); };
+        // A kill or a full disk while the last line was written leaves it without its line break: that
+        // step was not taken (it is journaled before it is), so it is left out.
+        if (end == std::string::npos) {
+            journal.Cut = true;
             break;
+        }
         const std::string_view text(bytes.data() + start, end - start);
         start = end + 1;
+        // An undone mark appended after a cut line stands on a line of its own, after an empty one.
+        if (text.empty() && number > 1)
+            continue;
         const TJson line = TJson::parse(text, nullptr, false);
         if (line.is_discarded() || !line.is_object())
             throw damaged();
         if (number == 1) {
-            if (!line.contains("journal"))
+            if (!line.contains("journal") || !line["journal"].is_number_integer())
+                throw damaged();
+            journal.Version = line["journal"].get<int>();
+            if (journal.Version != 1 && journal.Version != 2)
                 throw damaged();
             // Paths the run was given relative to its folder are taken from that folder.
             if (line.contains("folder"))
                 if (const auto folder = PathFrom(line["folder"]); folder && !folder->empty())
                     runFolder = *folder + "/";
+            if (journal.Version >= 2) {
+                if (!line.contains("start") || !line["start"].is_string() || !line.contains("folders")
+                    || !line["folders"].is_array())
+                    throw damaged();
+                journal.StartTime = line["start"].get<std::string>();
+                for (const auto &folder : line["folders"]) {
+                    const auto resolved = PathFrom(folder);
+                    if (!resolved || resolved->empty() || resolved->front() != '/')
+                        throw damaged();
+                    journal.Folders.push_back(*resolved);
+                }
+            } else {
+                journal.StartTime = TimeOfName(NamePart(path));
+            }
+            continue;
+        }
+        if (line.contains("files")) {
+            if (!line["files"].is_array())
+                throw damaged();
+            for (const auto &file : line["files"]) {
+                const auto name = PathFrom(file);
+                if (!name)
+                    throw damaged();
+                journal.Files.push_back(name->empty() || name->front() == '/' ? *name : runFolder + *name);
+            }
             continue;
         }
         if (!line.contains("step") || !line["step"].is_string())
@@ -344,6 +522,10 @@ TJournal ReadJournal(const std::string &path)
         const std::string kind = line["step"].get<std::string>();
         if (kind == "undone") {
             journal.Undone = true;
+            continue;
+        }
+        if (kind == "end") {
+            sawEnd = true;
             continue;
         }
         const auto pathOf = [&](const char *key) {
@@ -387,6 +569,8 @@ TJournal ReadJournal(const std::string &path)
             step.Kind = TStepKind::Write;
             step.Before = SumFrom(line.value("before", TJson()), valid);
             step.After = SumFrom(line.value("after", TJson()), valid);
+            if (line.contains("link") && !line["link"].is_null())
+                step.LinkTarget = pathOf("link");
             valid = valid && step.After.has_value();
         } else {
             throw damaged();
@@ -395,19 +579,77 @@ TJournal ReadJournal(const std::string &path)
             throw damaged();
         journal.Steps.push_back(std::move(step));
     }
+    if (number == 0 || (number == 1 && journal.Cut))
+        throw TJournalRefused(std::string(kEmptyJournal));
+    // A version-1 journal has no end line; its folders are those of the files it names.
+    journal.Ended = journal.Version == 1 || sawEnd;
+    if (journal.Version == 1) {
+        std::vector<std::string> files;
+        for (const auto &step : journal.Steps)
+            if (step.Kind == TStepKind::Read)
+                files.push_back(step.Path);
+        journal.Folders = RunFoldersOf(files);
+    }
     return journal;
 }
 
 void MarkJournalUndone(const std::string &path)
 {
-    const int fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC | O_NOFOLLOW);
-    const std::string line = "{\"step\":\"undone\"}\n";
-    const bool written = fd >= 0 && ::write(fd, line.data(), line.size()) == static_cast<ssize_t>(line.size());
+    const int fd = OpenTrustedJournal(path, true);
+    // The mark stands on a line of its own even after a line that a kill cut short.
+    struct stat st
+    {
+    };
+    char last = '\n';
+    if (::fstat(fd, &st) == 0 && st.st_size > 0)
+        (void)::pread(fd, &last, 1, st.st_size - 1);
+    const std::string line = std::string(last == '\n' ? "" : "\n") + "{\"step\":\"undone\"}\n";
+    const bool written
+        = ::write(fd, line.data(), line.size()) == static_cast<ssize_t>(line.size()) && ::fdatasync(fd) == 0;
     const int reason = errno;
-    if (fd >= 0)
-        ::close(fd);
+    ::close(fd);
     if (!written)
         throw TError(kCannotCreateFile, { PathArg(path), ReasonArg(reason) });
+}
+
+void ReserveJournalMark(const std::string &path)
+{
+    const int fd = OpenTrustedJournal(path, true);
+    struct stat st
+    {
+    };
+    if (::fstat(fd, &st) == 0)
+        (void)::fallocate(fd, FALLOC_FL_KEEP_SIZE, st.st_size, 4096);
+    ::close(fd);
+}
+
+std::vector<std::string> RunFoldersOf(const std::vector<std::string> &files)
+{
+    std::vector<std::string> folders;
+    std::set<std::string> seen;
+    const auto add = [&](const std::string &folder) {
+        if (!seen.insert(folder).second)
+            return;
+        char *resolved = ::realpath(folder.c_str(), nullptr);
+        if (resolved == nullptr)
+            return;
+        folders.emplace_back(resolved);
+        std::free(resolved);
+    };
+    for (const auto &file : files) {
+        add(FolderOf(file));
+        struct stat st
+        {
+        };
+        if (::lstat(file.c_str(), &st) == 0 && S_ISLNK(st.st_mode))
+            if (char *target = ::realpath(file.c_str(), nullptr)) {
+                add(FolderOf(target));
+                std::free(target);
+            }
+    }
+    std::sort(folders.begin(), folders.end());
+    folders.erase(std::unique(folders.begin(), folders.end()), folders.end());
+    return folders;
 }
 
 } // namespace qvc

@@ -1,7 +1,12 @@
 #pragma once
 // The journal of a conversion run: one JSON line for every step the run takes on a file (read, backed
-// up, written, removed, renamed), written before the step happens, so that an undo can take back a run
-// that ended normally, by a failure or by a kill. Paths are kept as the file system's bytes.
+// up, written, removed, renamed), written and synced before the step happens, so that an undo can take
+// back a run that ended normally, by a failure or by a kill. Paths are kept as the file system's bytes.
+//
+// Version 2 starts with the run's start time, its folders (the resolved folder of every file it reads or
+// writes) and, on the second line, its files in row order; an "end" line closes a run that ended by
+// itself. Version-1 journals (no folders, no end) are still read: their folders are those of the files
+// they read, their time is the one in their name.
 #include "common/Checksum.h"
 #include "common/Errors.h"
 
@@ -22,6 +27,7 @@ struct TJournalStep
     std::string Path; ///< the file read, backed up, written, removed, or renamed away
     std::string Other; ///< Backup: the backup's name; Rename: the new name
     std::string Older; ///< Backup: where an older backup of that name moves, empty when none exists
+    std::string LinkTarget; ///< Write: the file written when Path was a symbolic link, else empty
     /// Read, Backup, Remove, Rename: what the file held; Write: what the file held before (nothing when
     /// there was no file of that name).
     std::optional<TContentSum> Before;
@@ -32,14 +38,28 @@ struct TJournalStep
 struct TJournal
 {
     std::string FileName;
+    int Version = 2;
+    std::string StartTime; ///< UTC, "YYYYMMDDTHHMMSS.nnnnnnnnnZ": ordered as text
+    std::vector<std::string> Folders; ///< the run's folders, resolved, sorted
+    std::vector<std::string> Files; ///< the run's files in row order (empty for version 1)
     std::vector<TJournalStep> Steps;
+    bool Ended = false; ///< the run journaled its own end (version 1: taken as true)
+    bool Cut = false; ///< the last line was cut short (a kill or a full disk while it was written)
     bool Undone = false; ///< an undo has already taken the run back
 };
 
+/// A journal that must not be used at all: not the running user's own, empty or damaged.
+class TJournalRefused : public TError
+{
+public:
+    using TError::TError;
+};
+
 /// The journal of one run, written to a new file in `folder` on the first step that changes a file (so
-/// a run that changes nothing leaves no journal; the files read before it are written then). The file is made 0600, its
-/// folder 0700; each line goes to the system as one write before the step is taken. A journal that cannot be written
-/// never stops the run: Failure() tells why, and the steps after it are not journaled.
+/// a run that changes nothing leaves no journal; the files read before it are written then). The file is
+/// made 0600, its folder 0700. Lines go to the system as they are recorded; Sync() makes them durable, and
+/// the run calls it once before the steps of each batch. A journal that cannot be written never stops the
+/// run: Failure() tells why, and the steps after it are not journaled.
 class TRunJournal
 {
 public:
@@ -48,23 +68,36 @@ public:
     TRunJournal(const TRunJournal &) = delete;
     TRunJournal &operator=(const TRunJournal &) = delete;
 
+    /// Names the run's files (row order) and folders (resolved) before its first step.
+    void BeginRun(std::vector<std::string> files, std::vector<std::string> folders);
     /// Journals a step before it is taken.
     void Record(const TJournalStep &step);
     /// The backup `backupName` moved its older backup to `older` after all (another name than journaled).
     void RecordOlderMoved(int row, const std::string &backupName, const std::string &older);
+    /// Makes every line recorded so far durable (fdatasync); a failure becomes the journal's Failure().
+    void Sync();
+    /// Journals that the run ended by itself (normally, stopped, or by a failure it reported).
+    void End();
     /// The journal file, empty until the first step.
     const std::string &FileName() const { return m_fileName; }
+    /// The folder of the journals.
+    const std::string &Folder() const { return m_folder; }
     /// Why the journal could not be written, empty while it could.
     const TMessage &Failure() const { return m_failure; }
 
 private:
     void Open();
     void WriteLine(const std::string &line);
+    void Fail(int reason);
 
     std::string m_folder;
     std::string m_fileName;
     TMessage m_failure;
     std::string m_pending; // lines of files read before the first change
+    std::vector<std::string> m_files;
+    std::vector<std::string> m_folders;
+    std::string m_startTime;
+    bool m_dirty = false;
     int m_fd = -1;
 };
 
@@ -75,14 +108,29 @@ private:
 std::string RunJournalFolder(const std::string &executableDir,
     const std::function<const char *(const char *)> &environment, bool besideExecutable = false);
 
-/// The newest journal in `folder` (by its name: start time, then process id); empty when there is none.
+/// The journal of the last run in `folder`: the newest by the start time recorded inside it (version 1:
+/// in its name), among the journals the running user may use; empty when there is none.
 std::string NewestJournal(const std::string &folder);
 
-/// Reads a journal. A line cut short by a kill at the end is ignored. Throws TError
-/// "Cannot open file "%s". %s" or "The run journal "%s" is damaged at line %s.".
+/// Opens `path` for reading (or appending with `forAppend`) only when it is a regular file (not a link)
+/// owned by the running user and writable by no one else, in a folder the running user owns and no one
+/// else may write. Returns the descriptor. Throws TJournalRefused naming the reason.
+int OpenTrustedJournal(const std::string &path, bool forAppend = false);
+
+/// Reads a journal the running user may use (OpenTrustedJournal). A line cut short at the end is left
+/// out and marks the journal Cut. Throws TJournalRefused "journal empty or damaged" (with the line) for
+/// an empty journal or one that cannot be read as a journal, or for the reasons OpenTrustedJournal gives.
 TJournal ReadJournal(const std::string &path);
 
-/// Appends the mark that the run was undone. Throws TError on failure.
+/// Appends the mark that the run was undone, as a line of its own, and syncs it. Throws TError on failure.
 void MarkJournalUndone(const std::string &path);
+
+/// Makes room for the undone mark before an undo starts, so that a full file system cannot keep the undo
+/// from marking the journal (where the file system can reserve space; elsewhere nothing happens).
+void ReserveJournalMark(const std::string &path);
+
+/// The resolved run folders of `files`: the folder of each file, and of the file a link leads to, each
+/// with its symbolic links and ".." resolved; sorted, each once. Folders that do not exist are left out.
+std::vector<std::string> RunFoldersOf(const std::vector<std::string> &files);
 
 } // namespace qvc

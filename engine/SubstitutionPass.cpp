@@ -80,7 +80,7 @@ int TSubstitutionPass::ReadAndApply(int row, const std::string &fileName, const 
         report.Kind = m_read.Read(fileName, options.Simulate ? &m_overlay : nullptr);
         if (m_journal != nullptr && !options.Simulate) {
             job.ReadSum = m_read.ReadSum();
-            m_journal->Record({ TStepKind::Read, row, fileName, {}, {}, job.ReadSum, {} });
+            m_journal->Record({ TStepKind::Read, row, fileName, {}, {}, {}, job.ReadSum, {} });
         }
         // Only a form file is written under another extension; the unit's new name may still change it.
         if (report.Kind != TFileKind::Text)

@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <fcntl.h>
 #include <optional>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace qvc {
@@ -33,6 +34,21 @@ void CheckMayRemove(const std::string &path)
     if (::faccessat(AT_FDCWD, FolderOf(path).c_str(), W_OK | X_OK, AT_EACCESS) != 0) {
         const int reason = errno;
         throw TError(kCannotCreateFile, { PathArg(path), ReasonArg(reason) });
+    }
+}
+
+// The file a symbolic link at `path` leads to, empty when `path` is no link (or leads nowhere).
+std::string LinkTargetOf(const std::string &path)
+{
+    struct stat st
+    {
+    };
+    if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode))
+        return {};
+    try {
+        return ResolveLinks(path);
+    } catch (const TError &) {
+        return {};
     }
 }
 
@@ -111,18 +127,15 @@ TWriteOutcome ExecuteWritePlan(const TWriteRequest &request, const TWritePlan &p
             return std::nullopt;
         }
     };
-    TBackupStep backups;
-    for (const TPlannedBackup &planned : plan.Backups) {
-        const bool isRead = planned.File == request.FileName;
-        if (journal != nullptr)
-            journal->Record({ TStepKind::Backup, row, planned.File, planned.Name, planned.OlderMovedTo,
-                sumOf(planned.File, isRead), std::nullopt });
-        const TBackup &made = backups.Make(planned.File, planned.OlderMovedTo);
-        if (journal != nullptr && made.OlderMovedTo() != planned.OlderMovedTo)
-            journal->RecordOlderMoved(row, made.Name(), made.OlderMovedTo());
-        outcome.BackupName = made.Name();
-    }
+    // The steps of this file are journaled together and made durable once, before the first of them is
+    // taken; a step journaled that then does not happen is told apart by what the files hold.
+    std::vector<std::optional<TContentSum>> companionSums;
+    for (const auto &renamed : plan.Renamed)
+        companionSums.push_back(sumOf(renamed.first, false));
     if (journal != nullptr) {
+        for (const TPlannedBackup &planned : plan.Backups)
+            journal->Record({ TStepKind::Backup, row, planned.File, planned.Name, planned.OlderMovedTo, {},
+                sumOf(planned.File, planned.File == request.FileName), std::nullopt });
         std::optional<TContentSum> before;
         if (plan.WrittenStamp.Exists) {
             // A file that could not be read is journaled with a sum no bytes have, so no undo takes it
@@ -131,27 +144,35 @@ TWriteOutcome ExecuteWritePlan(const TWriteRequest &request, const TWritePlan &p
             if (!before)
                 before = TContentSum { ~std::uint64_t(0), 0 };
         }
-        journal->Record({ TStepKind::Write, row, plan.WrittenName, {}, {}, before, SumOf(text) });
+        journal->Record(
+            { TStepKind::Write, row, plan.WrittenName, {}, {}, LinkTargetOf(plan.WrittenName), before, SumOf(text) });
+        if (!plan.RemovedName.empty())
+            journal->Record(
+                { TStepKind::Remove, row, plan.RemovedName, {}, {}, {}, sumOf(plan.RemovedName, true), {} });
+        for (std::size_t k = 0; k < plan.Renamed.size(); ++k)
+            if (companionSums[k])
+                journal->Record({ TStepKind::Rename, row, plan.Renamed[k].first, plan.Renamed[k].second, {}, {},
+                    companionSums[k], {} });
+        journal->Sync();
+    }
+    TBackupStep backups;
+    for (const TPlannedBackup &planned : plan.Backups) {
+        const TBackup &made = backups.Make(planned.File, planned.OlderMovedTo);
+        if (journal != nullptr && made.OlderMovedTo() != planned.OlderMovedTo)
+            journal->RecordOlderMoved(row, made.Name(), made.OlderMovedTo());
+        outcome.BackupName = made.Name();
     }
     WriteFileReplacing(plan.WrittenName, text, &plan.WrittenStamp);
     backups.Keep();
     outcome.WrittenName = plan.WrittenName;
     // Removed only once the text stands under its new name, and only while it is still the file read.
-    if (!plan.RemovedName.empty() && StampOf(plan.RemovedName) == request.ReadStamp) {
-        if (journal != nullptr)
-            journal->Record({ TStepKind::Remove, row, plan.RemovedName, {}, {}, sumOf(plan.RemovedName, true), {} });
+    if (!plan.RemovedName.empty() && StampOf(plan.RemovedName) == request.ReadStamp)
         (void)DeleteFile(plan.RemovedName);
-    }
-    // A companion that cannot be renamed keeps its name: the unit itself is written.
-    for (const auto &[from, to] : plan.Renamed) {
-        if (journal != nullptr) {
-            const auto sum = sumOf(from, false);
-            if (!sum)
-                continue;
-            journal->Record({ TStepKind::Rename, row, from, to, {}, sum, {} });
-        }
-        (void)RenameNoReplace(from, to);
-    }
+    // A companion that cannot be renamed keeps its name: the unit itself is written. One that cannot be
+    // read is not journaled, so it is not renamed either.
+    for (std::size_t k = 0; k < plan.Renamed.size(); ++k)
+        if (journal == nullptr || companionSums[k])
+            (void)RenameNoReplace(plan.Renamed[k].first, plan.Renamed[k].second);
     return outcome;
 }
 
@@ -159,8 +180,10 @@ bool WriteNewFile(const std::string &path, std::string_view text, TRunJournal *j
 {
     const TFileStamp absent;
     try {
-        if (journal != nullptr)
-            journal->Record({ TStepKind::Write, row, path, {}, {}, std::nullopt, SumOf(text) });
+        if (journal != nullptr) {
+            journal->Record({ TStepKind::Write, row, path, {}, {}, {}, std::nullopt, SumOf(text) });
+            journal->Sync();
+        }
         WriteFileReplacing(path, text, &absent);
     } catch (const TChangedMeanwhile &) {
         return false;

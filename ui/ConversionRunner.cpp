@@ -7,6 +7,7 @@
 #include "ui/RunLock.h"
 #include "ui/TextBridge.h"
 
+#include "common/FolderLocks.h"
 #include "engine/RunJournal.h"
 #include "engine/UndoRun.h"
 #include "repository/SubstitutionRepository.h"
@@ -48,6 +49,12 @@ void TConversionRunner::RunConversion()
         view.Flush();
         m_dialogs.ShowError(m_window, ErrorText(e));
     }
+    // The files were converted all the same; that this run cannot be taken back must not go unsaid.
+    if (!journal.Failure().Empty())
+        m_dialogs.ShowError(m_window,
+            QStringLiteral("O diário desta conversão não pôde ser gravado até o fim, e ela não poderá ser "
+                           "desfeita:\n")
+                + ErrorText(journal.Failure()));
     // A stop asked for during the last file found nothing left to stop; a close asked for still closes.
     m_stopPending = false;
     if (std::exchange(m_closeAfterRun, false))
@@ -92,15 +99,46 @@ void TConversionRunner::UndoLastRun()
             text += QStringLiteral("\n") + PathToQ(file);
         return text;
     };
+    const auto reportUnaccounted = [&](const TUndoPlan &plan) {
+        if (!plan.Unaccounted.empty())
+            m_dialogs.ShowError(m_window,
+                QStringLiteral("O diário da conversão termina antes dela; estes arquivos podem ter sido alterados "
+                               "depois dele e ficaram como estão:")
+                    + listOf(plan.Unaccounted));
+    };
     try {
-        const std::string path = NewestJournal(RunJournalFolder());
+        const std::string folder = RunJournalFolder();
+        // An undo a kill interrupted is completed first: until then the tree holds neither text everywhere.
+        const std::vector<std::string> pending = PendingUndos(folder);
+        if (!pending.empty()) {
+            for (const auto &journal : pending) {
+                const TCompletedUndo done = CompletePendingUndo(journal);
+                if (!done.Done) {
+                    m_dialogs.ShowError(m_window,
+                        QStringLiteral("Um desfazer interrompido não pôde ser completado; estes arquivos foram "
+                                       "alterados ou não têm cópia:")
+                            + listOf(done.Plan.Changed) + listOf(done.Plan.NotKept));
+                    return;
+                }
+                reportUnaccounted(done.Plan);
+            }
+            m_dialogs.ShowMessage(m_window, QStringLiteral("O desfazer interrompido foi completado."));
+            return;
+        }
+        const std::string path = NewestJournal(folder);
         if (path.empty()) {
             m_dialogs.ShowMessage(m_window, QStringLiteral("Nenhuma conversão para desfazer."));
             return;
         }
         const TJournal journal = ReadJournal(path);
+        if (journal.Undone) {
+            m_dialogs.ShowMessage(m_window, QStringLiteral("A última conversão não tem o que desfazer."));
+            return;
+        }
+        TFolderLocks locks;
+        locks.Acquire(journal.Folders);
         const TUndoPlan plan = PlanUndo(journal, false);
-        if (journal.Undone || plan.Actions.empty()) {
+        if (plan.Actions.empty() && plan.Possible()) {
             m_dialogs.ShowMessage(m_window, QStringLiteral("A última conversão não tem o que desfazer."));
             return;
         }
@@ -121,8 +159,8 @@ void TConversionRunner::UndoLastRun()
                                      .arg(qulonglong(plan.FileCount()));
         if (m_dialogs.Question(m_window, QStringLiteral("Desfazer a Última Conversão"), question) != TAnswer::Yes)
             return;
-        ExecuteUndo(plan);
-        MarkJournalUndone(path);
+        CommitUndo(journal, plan, false);
+        reportUnaccounted(plan);
     } catch (const std::exception &e) {
         m_dialogs.ShowError(m_window, ErrorText(e));
     }

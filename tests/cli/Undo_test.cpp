@@ -96,8 +96,15 @@ TEST_F(UndoCommand, RefusesAFileChangedSinceTheRunAndNamesIt)
     EXPECT_EQ(refused.ExitCode, 1);
     EXPECT_NE(refused.Err.find(Path("tree/Unit1.dfm")), std::string::npos) << refused.Err;
     EXPECT_EQ(Tree(), before);
-    EXPECT_EQ(Qvconvert({ "undo", "--force" }).ExitCode, 0);
-    EXPECT_EQ(Tree(), kTree);
+    const TQvconvertRun forced = Qvconvert({ "undo", "--force" });
+    EXPECT_EQ(forced.ExitCode, 0) << forced.Err;
+    // The edit is kept under the next numbered backup name, and the output says where.
+    Folder expected = kTree;
+    expected["Unit1.~dfm.~1~"] = "edited later\r\n";
+    EXPECT_EQ(Tree(), expected);
+    EXPECT_NE(forced.Out.find("kept\t" + Path("tree/Unit1.dfm") + "\t" + Path("tree/Unit1.~dfm.~1~") + "\n"),
+        std::string::npos)
+        << forced.Out;
 }
 
 } // namespace

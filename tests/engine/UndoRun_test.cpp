@@ -252,8 +252,11 @@ TEST_F(UndoRunTest, AFileChangedSinceTheRunStopsTheUndoUnlessForced)
     const qvc::TUndoPlan refused = UndoLast();
     EXPECT_EQ(refused.Changed, std::vector<std::string> { Path("Unit3.pas") });
     EXPECT_EQ(Contents(true), before);
+    // Forced, the undo keeps the later edit under the next numbered backup name before it restores the file.
     UndoLast(true);
-    EXPECT_EQ(Contents(true), kTree);
+    Folder expected = kTree;
+    expected["Unit3.~pas.~2~"] = "the porter's later edit";
+    EXPECT_EQ(Contents(true), expected);
 }
 
 TEST_F(UndoRunTest, ARunWithoutBackupsNamesTheFilesItCannotRestoreAndRestoresNothing)
