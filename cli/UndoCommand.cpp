@@ -71,10 +71,13 @@ void PrintActions(const TUndoPlan &plan, const TUndoOutcome &outcome)
 // The files a journal that ends before its run did cannot account for; true when there were any.
 bool ReportUnaccounted(const std::string &journal, const TUndoPlan &plan)
 {
-    if (plan.Unaccounted.empty())
+    if (plan.Unaccounted.empty() && !plan.EndsBeforeRun)
         return false;
-    std::string text = "the journal ends before the run did; the run may have changed these files after it, and "
-                       "they were left as they are:";
+    std::string text = "the journal ends before the run did (a full disk or a kill); ";
+    if (plan.Unaccounted.empty())
+        text += "what the run did after its last line cannot be told, not even which files it had";
+    else
+        text += "the run may have changed these files after it, and they were left as they are:";
     for (const auto &file : plan.Unaccounted)
         text += "\n  " + file;
     ReportFailure(journal, text);

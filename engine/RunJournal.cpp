@@ -149,6 +149,23 @@ std::string TimeOfName(std::string_view name)
     return std::string(name.substr(0, dash == std::string_view::npos ? 0 : dash));
 }
 
+constexpr std::string_view kUndoneLine = "{\"step\":\"undone\"}";
+
+// True when `rest` holds nothing but undone marks and empty lines.
+bool OnlyUndoneMarksIn(std::string_view rest)
+{
+    bool any = false;
+    while (!rest.empty()) {
+        const std::size_t end = rest.find('\n');
+        const std::string_view line = rest.substr(0, end);
+        if (!line.empty() && line != kUndoneLine)
+            return false;
+        any = any || line == kUndoneLine;
+        rest.remove_prefix(end == std::string_view::npos ? rest.size() : end + 1);
+    }
+    return any;
+}
+
 [[noreturn]] void Refuse(std::string_view format, const std::string &path)
 {
     throw TJournalRefused(format, { PathArg(path) });
@@ -380,7 +397,7 @@ int OpenTrustedJournal(const std::string &path, bool forAppend)
     }
     const std::string name(NamePart(path));
     const int fd = ::openat(dirFd, name.c_str(),
-        (forAppend ? O_WRONLY | O_APPEND : O_RDONLY) | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+        (forAppend ? O_RDWR | O_APPEND : O_RDONLY) | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     const int reason = errno;
     ::close(dirFd);
     if (fd < 0) {
@@ -478,8 +495,15 @@ TJournal ReadJournal(const std::string &path)
         if (text.empty() && number > 1)
             continue;
         const TJson line = TJson::parse(text, nullptr, false);
-        if (line.is_discarded() || !line.is_object())
+        if (line.is_discarded() || !line.is_object()) {
+            // A line cut short, then ended by the undone mark an undo appended after it, is still the cut line.
+            if (OnlyUndoneMarksIn(std::string_view(bytes).substr(start)) && number > 1) {
+                journal.Cut = true;
+                journal.Undone = true;
+                break;
+            }
             throw damaged();
+        }
         if (number == 1) {
             if (!line.contains("journal") || !line["journal"].is_number_integer())
                 throw damaged();
@@ -603,7 +627,7 @@ void MarkJournalUndone(const std::string &path)
     char last = '\n';
     if (::fstat(fd, &st) == 0 && st.st_size > 0)
         (void)::pread(fd, &last, 1, st.st_size - 1);
-    const std::string line = std::string(last == '\n' ? "" : "\n") + "{\"step\":\"undone\"}\n";
+    const std::string line = std::string(last == '\n' ? "" : "\n") + std::string(kUndoneLine) + "\n";
     const bool written
         = ::write(fd, line.data(), line.size()) == static_cast<ssize_t>(line.size()) && ::fdatasync(fd) == 0;
     const int reason = errno;

@@ -350,10 +350,15 @@ TUndoPlan PlanUndo(const TJournal &journal, bool force)
     }
     // A journal that ends before the run did (a full disk, a kill) cannot tell what the files after its
     // last step hold.
-    if (!journal.Ended && !journal.Files.empty()) {
+    plan.EndsBeforeRun = !journal.Ended;
+    if (!journal.Ended) {
+        // A file read whose last steps the journal lost no longer holds what was read once the undo is done.
         int lastRow = -1;
-        for (const auto &step : steps)
+        for (const auto &step : steps) {
             lastRow = std::max(lastRow, step.Row);
+            if (step.Kind == TStepKind::Read && !state.Holds(step.Path, step.Before))
+                Note(plan.Unaccounted, step.Path);
+        }
         for (std::size_t row = static_cast<std::size_t>(lastRow + 1); row < journal.Files.size(); ++row)
             Note(plan.Unaccounted, journal.Files[row]);
     }

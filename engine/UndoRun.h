@@ -41,6 +41,8 @@ struct TUndoPlan
     /// Files the run may have changed after its journal ended (a full disk, a kill): the undo cannot
     /// tell what they held, so it leaves them (and their backups) as they are.
     std::vector<std::string> Unaccounted;
+    /// The journal ends before the run did (no end line): what it does not name cannot be told.
+    bool EndsBeforeRun = false;
     std::vector<std::string> Folders; ///< the run's folders, which the undo locks
     /// The files the undo gives back their earlier state (backups not counted).
     std::size_t FileCount() const;

@@ -100,7 +100,7 @@ void TConversionRunner::UndoLastRun()
         return text;
     };
     const auto reportUnaccounted = [&](const TUndoPlan &plan) {
-        if (!plan.Unaccounted.empty())
+        if (!plan.Unaccounted.empty() || plan.EndsBeforeRun)
             m_dialogs.ShowError(m_window,
                 QStringLiteral("O diário da conversão termina antes dela; estes arquivos podem ter sido alterados "
                                "depois dele e ficaram como estão:")

@@ -11,11 +11,15 @@
 #include <nlohmann/json.hpp>
 
 #include <cstdlib>
+#include <fcntl.h>
 #include <fstream>
 #include <functional>
 #include <map>
 #include <pwd.h>
+#include <spawn.h>
+#include <sys/mount.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 
 namespace {
 
@@ -367,6 +371,126 @@ TEST_F(UndoTrust, ForceKeepsAFormTheRunCreatedAndTheUserEdited)
     EXPECT_FALSE(std::filesystem::exists(Path("tree/Unit1.xfm")));
     EXPECT_EQ(qvc::ReadFileBytes(Path("tree/Unit1.~xfm.~1~")), "the porter's edit\r\n");
     EXPECT_NE(forced.Out.find("kept\t" + Path("tree/Unit1.xfm")), std::string::npos) << forced.Out;
+}
+
+// Starts qvconvert without waiting for it; its output goes to files named after `tag` in `scratch`.
+pid_t StartQvconvert(const std::vector<std::string> &args, const std::string &scratch, const std::string &tag)
+{
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(
+        &actions, 1, (scratch + "/" + tag + ".out").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    posix_spawn_file_actions_addopen(
+        &actions, 2, (scratch + "/" + tag + ".err").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    std::vector<std::string> argv = { QVC_QVCONVERT };
+    argv.insert(argv.end(), args.begin(), args.end());
+    std::vector<char *> pointers;
+    for (std::string &arg : argv)
+        pointers.push_back(arg.data());
+    pointers.push_back(nullptr);
+    pid_t pid = 0;
+    const int spawned = posix_spawn(&pid, QVC_QVCONVERT, &actions, nullptr, pointers.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    return spawned == 0 ? pid : -1;
+}
+
+int WaitFor(pid_t pid)
+{
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+}
+
+TEST_F(UndoTrust, TwoRunsAtOnceOnOneTreeTakeTurnsAndAreBothUndone)
+{
+    Folder many;
+    for (int k = 0; k < 60; ++k)
+        many["Unit" + std::to_string(k) + ".pas"] = "uses Forms, Graphics;\r\n";
+    qvc::WriteFileReplacing(Path("graphics.dat"), "Graphics=QGraphics\r\n");
+    for (int round = 0; round < 4; ++round) {
+        SCOPED_TRACE(round);
+        std::filesystem::remove_all(m_dir / "tree");
+        std::filesystem::create_directories(m_dir / "tree");
+        Lay("tree", many);
+        const pid_t first = StartQvconvert(
+            { "convert", "--repository", Path("pairs.dat"), "--backup", Path("tree") }, Path("run"), "first");
+        const pid_t second = StartQvconvert(
+            { "convert", "--repository", Path("graphics.dat"), "--backup", Path("tree") }, Path("run"), "second");
+        ASSERT_GT(first, 0);
+        ASSERT_GT(second, 0);
+        EXPECT_EQ(WaitFor(first), 0) << qvc::ReadFileBytes(Path("run/first.err"));
+        EXPECT_EQ(WaitFor(second), 0) << qvc::ReadFileBytes(Path("run/second.err"));
+        for (const auto &[name, bytes] : Files("tree")) {
+            if (name.find('~') == std::string::npos) {
+                EXPECT_EQ(bytes, "uses QForms, QGraphics;\r\n") << name;
+            }
+        }
+        // Each run journaled what it did, so undoing the last run and then the other gives every file its
+        // first text back.
+        const TQvconvertRun last = Qvconvert({ "undo" });
+        EXPECT_EQ(last.ExitCode, 0) << last.Err;
+        for (const auto &entry : std::filesystem::directory_iterator(Runs())) {
+            const std::string journal = entry.path().string();
+            if (last.Out.find(journal) == std::string::npos) {
+                const TQvconvertRun other = Qvconvert({ "undo", journal });
+                EXPECT_EQ(other.ExitCode, 0) << other.Err;
+            }
+        }
+        std::filesystem::remove_all(Runs());
+        EXPECT_EQ(Files("tree"), many);
+        if (HasFailure())
+            break;
+    }
+}
+
+TEST_F(UndoTrust, AJournalWhoseFileSystemFillsIsReportedAndItsUndoNamesWhatItCannotAccountFor)
+{
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "needs root, to mount a small file system for the journal";
+    const std::string state = Path("state");
+    std::filesystem::create_directories(state);
+    if (::mount("tmpfs", state.c_str(), "tmpfs", 0, "size=16k,mode=0700") != 0)
+        GTEST_SKIP() << "cannot mount a small file system here";
+    struct TUnmount
+    {
+        std::string Folder;
+        ~TUnmount() { ::umount2(Folder.c_str(), MNT_DETACH); }
+    } unmount { state };
+    Folder many;
+    for (int k = 0; k < 100; ++k)
+        many["Unit" + std::to_string(k) + ".pas"] = "uses Forms;\r\n";
+    Lay("tree", many);
+    const TQvconvertRun run = Qvconvert({ "convert", "--repository", Path("pairs.dat"), "--backup", Path("tree") });
+    EXPECT_EQ(run.ExitCode, 1) << run.Err;
+    const std::string lastLine = run.Err.substr(run.Err.rfind('\n', run.Err.size() - 2) + 1);
+    EXPECT_NE(lastLine.find("could not be completed"), std::string::npos) << run.Err;
+    const Folder converted = Files("tree");
+
+    // While the file system is still full the undo cannot journal itself: it starts nothing.
+    const TQvconvertRun full = Qvconvert({ "undo" });
+    EXPECT_NE(full.ExitCode, 0);
+    EXPECT_EQ(Files("tree"), converted);
+
+    ASSERT_EQ(::mount("tmpfs", state.c_str(), "tmpfs", MS_REMOUNT, "size=1m,mode=0700"), 0);
+    const TQvconvertRun undo = Qvconvert({ "undo" });
+    EXPECT_EQ(undo.ExitCode, 1) << undo.Err;
+    EXPECT_NE(undo.Err.find("the journal ends before the run did"), std::string::npos) << undo.Err;
+    // What the journal proves is back; every other file is as the run left it, with its backup, and named.
+    std::size_t restored = 0;
+    std::size_t named = 0;
+    for (const auto &[name, bytes] : many) {
+        const Folder after = Files("tree");
+        if (after.at(name) == bytes) {
+            ++restored;
+            EXPECT_EQ(after.count(name.substr(0, name.size() - 3) + "~pas"), 0u) << name;
+        } else {
+            EXPECT_EQ(after.at(name), "uses QForms;\r\n") << name;
+            EXPECT_NE(undo.Err.find(Path("tree/" + name)), std::string::npos) << name;
+            ++named;
+        }
+    }
+    EXPECT_GT(restored, 0u);
+    EXPECT_GT(named, 0u);
 }
 
 } // namespace

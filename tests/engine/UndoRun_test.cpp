@@ -8,6 +8,9 @@
 #include "engine/RunJournal.h"
 #include "engine/UndoRun.h"
 
+#include "common/FolderLocks.h"
+
+#include <fstream>
 #include <map>
 #include <set>
 
@@ -300,6 +303,92 @@ TEST_F(UndoRunTest, AFailedStepOfTheUndoTakesBackWhatTheUndoDid)
         if (HasFailure())
             break;
     }
+}
+
+// Empties the test's folder, hidden files included.
+void ClearFolder(const std::filesystem::path &dir)
+{
+    for (const auto &entry : std::filesystem::directory_iterator(dir))
+        std::filesystem::remove_all(entry.path());
+}
+
+TEST_F(UndoRunTest, AnUndoKilledAtEveryStepIsCompletedByTheNextOneWithNoHiddenFileLeft)
+{
+    for (int killAt = 1;; ++killAt) {
+        SCOPED_TRACE(killAt);
+        ClearFolder(m_dir);
+        std::filesystem::remove_all(m_state);
+        Lay(kTree);
+        {
+            qvc::TRunJournal journal(m_state);
+            Run(0, true, false, &journal);
+        }
+        const std::string path = qvc::NewestJournal(m_state);
+        const bool killed = RunKilledAt(killAt, [&] {
+            const qvc::TJournal journal = qvc::ReadJournal(path);
+            qvc::TFolderLocks locks;
+            locks.Acquire(journal.Folders);
+            qvc::CommitUndo(journal, qvc::PlanUndo(journal, false), false);
+        });
+        if (killed) {
+            // Until the undo is completed, no run may start on the half-undone tree.
+            EXPECT_EQ(qvc::PendingUndos(m_state), std::vector<std::string> { path });
+            EXPECT_THROW(qvc::CheckNoPendingUndo(m_state), qvc::TError);
+            const qvc::TCompletedUndo completed = qvc::CompletePendingUndo(path);
+            EXPECT_TRUE(completed.Done);
+        }
+        EXPECT_TRUE(qvc::PendingUndos(m_state).empty());
+        EXPECT_TRUE(qvc::ReadJournal(path).Undone);
+        EXPECT_EQ(Contents(true), kTree);
+        if (!killed || HasFailure())
+            break;
+    }
+}
+
+TEST_F(UndoRunTest, ARunWaitsForFoldersAnotherHoldsAndFailsBeforeChangingAnything)
+{
+    Lay(kTree);
+    qvc::TFolderLocks held;
+    held.Acquire(qvc::RunFoldersOf({ Path("Alpha.pas") }));
+    qvc::TRunJournal journal(m_state);
+    EXPECT_THROW(Run(0, true, false, &journal), qvc::TFolderBusy);
+    EXPECT_EQ(Contents(true), kTree);
+    EXPECT_TRUE(journal.FileName().empty());
+    // A simulated run changes nothing and takes no lock.
+    EXPECT_NO_THROW(Run(0, true, true, nullptr));
+    held.Release();
+    Run(0, true, false, &journal);
+    EXPECT_NE(Contents(), kTree);
+}
+
+TEST_F(UndoRunTest, JournalReadBackTellsACutLineAndKeepsTheUndoneMarkOnALineOfItsOwn)
+{
+    Lay(kTree);
+    {
+        qvc::TRunJournal journal(m_state);
+        Run(2, true, false, &journal);
+    }
+    const std::string path = qvc::NewestJournal(m_state);
+    const qvc::TJournal whole = qvc::ReadJournal(path);
+    EXPECT_TRUE(whole.Ended);
+    EXPECT_FALSE(whole.Cut);
+    EXPECT_FALSE(whole.Folders.empty());
+    ASSERT_FALSE(whole.Steps.empty());
+    // The end line and half of the line before it cut off, as a full disk leaves a journal.
+    std::string bytes = qvc::ReadFileBytes(path);
+    bytes.resize(bytes.rfind('\n', bytes.size() - 2));
+    bytes.resize(bytes.size() - 10);
+    {
+        std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
+    }
+    const qvc::TJournal cut = qvc::ReadJournal(path);
+    EXPECT_TRUE(cut.Cut);
+    EXPECT_FALSE(cut.Ended);
+    EXPECT_EQ(cut.Steps.size(), whole.Steps.size() - 1);
+    qvc::MarkJournalUndone(path);
+    const qvc::TJournal marked = qvc::ReadJournal(path);
+    EXPECT_TRUE(marked.Undone);
+    EXPECT_EQ(marked.Steps.size(), cut.Steps.size());
 }
 
 } // namespace
