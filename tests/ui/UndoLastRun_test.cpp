@@ -2,6 +2,8 @@
 // file it did not read.
 #include "UiTestSupport.h"
 
+#include "common/FolderLocks.h"
+#include "engine/RunJournal.h"
 #include "ui/Application.h"
 #include "ui/FileListModel.h"
 #include "ui/RepositoryModel.h"
@@ -25,6 +27,7 @@ private Q_SLOTS:
     void undoAnsweredNoChangesNothing();
     void undoIsInTheConversionMenuAndLockedDuringARun();
     void rowOverwritingAFileItDidNotReadIsMarked();
+    void runShowsAFolderAnotherRunHoldsAndChangesNothing();
 
 private:
     void SetPairs(const std::vector<std::string> &lines, int renameMode);
@@ -156,6 +159,26 @@ void UndoLastRunTest::rowOverwritingAFileItDidNotReadIsMarked()
     SetPairs({ "Nothing=Else" }, 0);
     w.RunConversion();
     QVERIFY(model->index(0, 1).data(Qt::ToolTipRole).isNull());
+}
+
+void UndoLastRunTest::runShowsAFolderAnotherRunHoldsAndChangesNothing()
+{
+    TMainProbe w = m_fixture->Window();
+    const QString a = m_fixture->WriteFile(QStringLiteral("A.pas"), "uses Forms;\r\n");
+    QVERIFY(w.AddFileToList(a));
+    SetPairs({ "Forms=QForms" }, 2);
+    // Another run (here: this test) holds the file's folder; the window's run waits for it, then gives up.
+    qvc::TFolderLocks held;
+    held.Acquire(qvc::RunFoldersOf({ a.toStdString() }));
+    w.RunConversion();
+    const auto errors = m_fixture->Dialogs.CallsOf(QStringLiteral("error"));
+    QCOMPARE(errors.size(), std::size_t(1));
+    QVERIFY2(errors[0].Text.contains(QStringLiteral("in use by another conversion run or undo")),
+        qPrintable(errors[0].Text));
+    QCOMPARE(Bytes(a), QByteArray("uses Forms;\r\n"));
+    held.Release();
+    w.RunConversion();
+    QCOMPARE(Bytes(a), QByteArray("uses QForms;\r\n"));
 }
 
 QTEST_MAIN(UndoLastRunTest)
