@@ -493,4 +493,23 @@ TEST_F(UndoTrust, AJournalWhoseFileSystemFillsIsReportedAndItsUndoNamesWhatItCan
     EXPECT_GT(named, 0u);
 }
 
+TEST_F(UndoTrust, AnInterruptedUndoStopsConvertUntilTheNextUndoCompletesIt)
+{
+    const std::string journal = ConvertTree();
+    // What a kill leaves: the undo journal of a process that has ended, one file already back.
+    std::ofstream(journal + ".undo") << "{\"force\":false,\"pid\":2147483646,\"start\":1,\"undo\":1}\n";
+    ::chmod((journal + ".undo").c_str(), 0600);
+    std::filesystem::rename(Path("tree/Alpha.~pas"), Path("tree/Alpha.pas"));
+    const TQvconvertRun refused = Qvconvert({ "convert", "--repository", Path("pairs.dat"), Path("tree") });
+    EXPECT_EQ(refused.ExitCode, 2);
+    EXPECT_NE(refused.Err.find("qvconvert undo"), std::string::npos) << refused.Err;
+    EXPECT_EQ(refused.Err.find('\n'), refused.Err.size() - 1) << "one line: " << refused.Err;
+    const TQvconvertRun completed = Qvconvert({ "undo" });
+    EXPECT_EQ(completed.ExitCode, 0) << completed.Err;
+    EXPECT_NE(completed.Out.find("completed the interrupted undo"), std::string::npos) << completed.Out;
+    EXPECT_EQ(Files("tree"), kTree);
+    EXPECT_FALSE(std::filesystem::exists(journal + ".undo"));
+    EXPECT_EQ(Qvconvert({ "convert", "--repository", Path("pairs.dat"), "--simulate", Path("tree") }).ExitCode, 0);
+}
+
 } // namespace
