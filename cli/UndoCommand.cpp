@@ -45,8 +45,13 @@ void PrintLine(const std::string &line)
 
 void PrintActions(const TUndoPlan &plan, const TUndoOutcome &outcome)
 {
-    for (const auto &[file, kept] : outcome.Kept)
-        PrintLine("kept\t" + file + "\t" + kept);
+    for (const auto &[file, kept] : outcome.Kept) {
+        std::string line = "kept\t";
+        line += file;
+        line += '\t';
+        line += kept;
+        PrintLine(line);
+    }
     for (const auto &action : plan.Actions) {
         switch (action.Kind) {
         case TUndoAction::TKind::Restore:

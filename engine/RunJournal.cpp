@@ -431,7 +431,9 @@ std::string NewestJournal(const std::string &folder)
     }
     std::sort(names.begin(), names.end());
     for (const auto &name : names) {
-        const std::string path = folder + "/" + name;
+        std::string path = folder;
+        path += '/';
+        path += name;
         std::string time;
         try {
             const int fd = OpenTrustedJournal(path);

@@ -134,7 +134,7 @@ std::string KeepUnderNumberedName(const std::string &path, bool link)
 {
     const std::string base = BackupNameFor(path);
     for (int attempt = 0; attempt < 16; ++attempt) {
-        const std::string name = NextNumberedBackupName(base);
+        std::string name = NextNumberedBackupName(base);
         const bool done
             = link ? sys::Link(AT_FDCWD, path.c_str(), AT_FDCWD, name.c_str(), 0) == 0 : RenameNoReplace(path, name);
         if (done)
@@ -359,7 +359,7 @@ TUndoPlan PlanUndo(const TJournal &journal, bool force)
             if (step.Kind == TStepKind::Read && !state.Holds(step.Path, step.Before))
                 Note(plan.Unaccounted, step.Path);
         }
-        for (std::size_t row = static_cast<std::size_t>(lastRow + 1); row < journal.Files.size(); ++row)
+        for (std::size_t row = static_cast<std::size_t>(lastRow) + 1; row < journal.Files.size(); ++row)
             Note(plan.Unaccounted, journal.Files[row]);
     }
     return plan;
@@ -506,7 +506,9 @@ std::vector<std::string> PendingUndos(const std::string &folder)
     std::sort(names.begin(), names.end());
     std::vector<std::string> pending;
     for (const auto &name : names) {
-        const std::string journal = folder + "/" + name;
+        std::string journal = folder;
+        journal += '/';
+        journal += name;
         const auto header = ReadUndoJournal(UndoJournalOf(journal));
         if (header && ProcessHasEnded(header->Pid, header->Start))
             pending.push_back(journal);

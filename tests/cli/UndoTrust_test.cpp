@@ -385,6 +385,7 @@ pid_t StartQvconvert(const std::vector<std::string> &args, const std::string &sc
     std::vector<std::string> argv = { QVC_QVCONVERT };
     argv.insert(argv.end(), args.begin(), args.end());
     std::vector<char *> pointers;
+    pointers.reserve(argv.size() + 1);
     for (std::string &arg : argv)
         pointers.push_back(arg.data());
     pointers.push_back(nullptr);
