@@ -6,6 +6,7 @@
 
 #include "common/Cp1252.h"
 #include "common/Errors.h"
+#include "common/EscapedName.h"
 #include "common/FileIO.h"
 #include "common/TextLines.h"
 #include "common/Utf8.h"
@@ -206,7 +207,8 @@ public:
             WriteDiff(file, report);
         } else {
             ClearProgress();
-            std::string line = std::to_string(row) + '\t' + m_updates + '\t' + m_status + '\t' + m_time + '\t' + file;
+            std::string line
+                = std::to_string(row) + '\t' + m_updates + '\t' + m_status + '\t' + m_time + '\t' + EscapedName(file);
             if (m_arguments.Missed)
                 line += '\t' + std::to_string(report.Missed.size());
             line += '\n';
