@@ -29,7 +29,8 @@ void AddUndoCommand(CLI::App &app);
 /// The folder of the run journals for this user.
 std::string JournalFolder();
 
-/// Writes the one failure line "qvconvert: SUBJECT: REASON" to standard error.
+/// Writes the one failure line "qvconvert: SUBJECT: REASON" to standard error; SUBJECT, a file's name or a word,
+/// is escaped as EscapedName does (REASON comes from ErrorText, whose paths are escaped already).
 void ReportFailure(std::string_view subject, std::string_view reason);
 
 /// Writes bytes unchanged to standard output and flushes; false when the write failed (errno set).

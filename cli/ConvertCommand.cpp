@@ -6,6 +6,7 @@
 
 #include "common/Cp1252.h"
 #include "common/Errors.h"
+#include "common/EscapedName.h"
 #include "common/FileIO.h"
 #include "common/TextLines.h"
 #include "common/Utf8.h"
@@ -207,7 +208,8 @@ public:
             WriteDiff(file, report);
         } else {
             ClearProgress();
-            std::string line = std::to_string(row) + '\t' + m_updates + '\t' + m_status + '\t' + m_time + '\t' + file;
+            std::string line
+                = std::to_string(row) + '\t' + m_updates + '\t' + m_status + '\t' + m_time + '\t' + EscapedName(file);
             if (m_arguments.Missed)
                 line += '\t' + std::to_string(report.Missed.size());
             line += '\n';
@@ -310,12 +312,35 @@ private:
     EndCommand(kExitUsage);
 }
 
+// One warning line per finding in the repository file; the run goes on with what the file holds.
+void WarnRepositoryFindings(const std::string &repository, const std::vector<TRepositoryFinding> &findings)
+{
+    for (const TRepositoryFinding &finding : findings) {
+        switch (finding.Kind) {
+        case TRepositoryFinding::TKind::EmptyFile:
+            ReportFailure(repository, "warning: the repository file is empty: it holds no pair");
+            break;
+        case TRepositoryFinding::TKind::NoPair:
+            ReportFailure(
+                repository, "warning: the repository file holds no pair (no line has a find text before \"=\")");
+            break;
+        case TRepositoryFinding::TKind::MarkerOutOfRange:
+            ReportFailure(repository,
+                "warning: line " + std::to_string(finding.Line) + ": \"" + finding.Text
+                    + "\" is not a rename marker (0, 1 or 2), so it is read as a pair");
+            break;
+        }
+    }
+}
+
 void RunConvert(const TConvertArguments &arguments)
 {
     std::vector<std::string> files;
     TRepositoryContent repository;
     try {
-        repository = ParseRepositoryBytes(ReadFileBytes(arguments.Repository), kDefaultRenameMode);
+        const std::string repositoryBytes = ReadFileBytes(arguments.Repository);
+        repository = ParseRepositoryBytes(repositoryBytes, kDefaultRenameMode);
+        WarnRepositoryFindings(arguments.Repository, RepositoryFindings(repositoryBytes));
         files = ExpandFileArguments(arguments);
     } catch (const TError &error) {
         EndWithMessage(ErrorText(error));

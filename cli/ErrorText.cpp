@@ -1,6 +1,7 @@
 #include "cli/ErrorText.h"
 
 #include "common/Cp1252.h"
+#include "common/EscapedName.h"
 
 #include <nlohmann/json.hpp>
 
@@ -66,7 +67,7 @@ std::string ErrorText(const TMessage &message, TTerminalEncoding encoding)
                 out += TerminalProgramText(arg.Bytes, encoding);
                 break;
             case TMessageArg::TKind::Path:
-                out += arg.Bytes;
+                out += EscapedName(arg.Bytes);
                 break;
             case TMessageArg::TKind::Reason:
                 out += ReasonText(arg.Code);
@@ -91,7 +92,7 @@ std::string StopText(const TError &error, TTerminalEncoding encoding)
     }
     std::string line = ErrorText(error.Message(), encoding);
     if (!namesPath && !error.Path().empty())
-        line = error.Path() + ": " + line;
+        line = EscapedName(error.Path()) + ": " + line;
     if (!namesReason && error.Reason())
         line += " " + ReasonText(error.Reason());
     return line;

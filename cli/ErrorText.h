@@ -1,8 +1,8 @@
 #pragma once
 // The one place where qvconvert turns the core's messages into bytes for the terminal or for JSON. Each
 // part keeps its own encoding until here: the program's text (Windows-1252) becomes the terminal's, a path
-// stays the file system's bytes (as every Unix tool prints it), the system's reason is what strerror says
-// in the current locale.
+// stays the file system's bytes (as every Unix tool prints it) with control bytes and bytes that are not UTF-8
+// escaped (EscapedName), the system's reason is what strerror says in the current locale.
 #include "common/Errors.h"
 
 #include <exception>

@@ -1,5 +1,6 @@
 // qvconvert: the conversion core driven from a terminal. Every sub-command registers itself here.
 #include "cli/Commands.h"
+#include "common/EscapedName.h"
 #include "common/FileIO.h"
 #include "common/Version.h"
 
@@ -18,7 +19,7 @@ namespace qvc {
 void ReportFailure(std::string_view subject, std::string_view reason)
 {
     std::string line = "qvconvert: ";
-    line += subject;
+    line += EscapedName(subject);
     line += ": ";
     line += reason;
     line += '\n';

@@ -3,6 +3,7 @@
 #include "common/AsciiCase.h"
 #include "common/TextFormat.h"
 #include "common/TextLines.h"
+#include "repository/PairView.h"
 
 namespace qvc {
 
@@ -49,6 +50,64 @@ TRepositoryContent ParseRepositoryBytes(std::string_view bytes, int renameMode)
     content.RenameMode = renameMode;
     content.MarkerFound = ApplyRenameMarker(content.Lines, content.RenameMode);
     return content;
+}
+
+namespace {
+
+// The pass skips a find text that is empty or holds only bytes up to 0x20.
+bool IsUsableFind(std::string_view find)
+{
+    for (const char c : find)
+        if (static_cast<unsigned char>(c) > 0x20)
+            return true;
+    return false;
+}
+
+// "<|ChangeFileName=" + an optional sign and one or more digits + "|>", ASCII letter case ignored, that is not
+// one of the markers ApplyRenameMarker takes.
+bool IsMarkerOutOfRange(std::string_view line)
+{
+    constexpr std::string_view prefix = "<|ChangeFileName=";
+    constexpr std::string_view suffix = "|>";
+    if (line.size() <= prefix.size() + suffix.size() || !AsciiEqualNoCase(line.substr(0, prefix.size()), prefix)
+        || line.substr(line.size() - suffix.size()) != suffix)
+        return false;
+    std::string_view number = line.substr(prefix.size(), line.size() - prefix.size() - suffix.size());
+    if (number.front() == '-' || number.front() == '+')
+        number.remove_prefix(1);
+    if (number.empty())
+        return false;
+    for (const char c : number)
+        if (c < '0' || c > '9')
+            return false;
+    for (int mode = 0; mode <= 2; ++mode)
+        if (AsciiEqualNoCase(line, RenameMarker(mode)))
+            return false;
+    return true;
+}
+
+} // namespace
+
+std::vector<TRepositoryFinding> RepositoryFindings(std::string_view bytes)
+{
+    std::vector<TRepositoryFinding> findings;
+    const std::vector<std::string> lines = ReadRepositoryLines(bytes);
+    if (lines.empty()) {
+        findings.push_back({ TRepositoryFinding::TKind::EmptyFile, 0, {} });
+        return findings;
+    }
+    std::vector<std::string> pairs = lines;
+    int renameMode = kDefaultRenameMode;
+    ApplyRenameMarker(pairs, renameMode);
+    bool anyPair = false;
+    for (const std::string &line : pairs)
+        anyPair = anyPair || IsUsableFind(PairFind(line));
+    if (!anyPair)
+        findings.push_back({ TRepositoryFinding::TKind::NoPair, 0, {} });
+    for (std::size_t i = 0; i < lines.size(); ++i)
+        if (IsMarkerOutOfRange(lines[i]))
+            findings.push_back({ TRepositoryFinding::TKind::MarkerOutOfRange, i + 1, lines[i] });
+    return findings;
 }
 
 } // namespace qvc

@@ -1,6 +1,7 @@
 #pragma once
 // The ".dat" repository file: its read form (any bytes) and its written form (RenameMode marker first, CR LF after
 // every line). Lines are 8-bit text as held in the file; nothing is transcoded.
+#include <cstddef>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -37,5 +38,23 @@ struct TRepositoryContent
 
 /// Reads a repository file's bytes and takes its marker out; renameMode is kept when no marker is found.
 TRepositoryContent ParseRepositoryBytes(std::string_view bytes, int renameMode);
+
+/// Something a repository file holds that the read form takes without a word but its author hardly meant.
+struct TRepositoryFinding
+{
+    enum class TKind {
+        EmptyFile, ///< no text at all (nothing, or a NUL first)
+        NoPair, ///< text, but no line with a find text the pass would use (one with a byte above 0x20)
+        MarkerOutOfRange, ///< a whole line shaped like the marker with another number: read as a pair
+    };
+    TKind Kind = TKind::EmptyFile;
+    std::size_t Line = 0; ///< MarkerOutOfRange: the line's number in the file, from 1; 0 for the others
+    std::string Text; ///< MarkerOutOfRange: the line as read (ASCII); empty for the others
+};
+
+/// The findings of a repository file's bytes, read as ParseRepositoryBytes reads them: at most one EmptyFile or
+/// NoPair, then every MarkerOutOfRange in line order. A line equal to the marker of 0, 1 or 2 (taken or left as a
+/// pair) and a marker with blanks around it are no findings. Takes any bytes; never throws but bad_alloc.
+std::vector<TRepositoryFinding> RepositoryFindings(std::string_view bytes);
 
 } // namespace qvc

@@ -6,6 +6,8 @@
 #include "common/FileIO.h"
 
 #include <nlohmann/json.hpp>
+
+#include <cstdlib>
 #include <sys/resource.h>
 #include <sys/stat.h>
 
@@ -80,6 +82,40 @@ TEST_F(SafeConvertCommand, AReadOnlyFileEndsTheRunUnchanged)
     EXPECT_EQ(run.ExitCode, 2);
     EXPECT_EQ(run.Err, "qvconvert: Cannot create file \"" + unit + "\". Permission denied\n");
     EXPECT_EQ(qvc::ReadFileBytes(unit), "uses Forms;\r\n");
+}
+
+// The run writes row by row: the rows before a write failure stay converted, the run ends at the failing row, the
+// later rows are not touched, and undo takes the converted ones back.
+TEST_F(SafeConvertCommand, AReadOnlyFourthOfFiveFilesEndsTheRunAfterTheThreeBefore)
+{
+    std::vector<std::string> units;
+    for (const char *name : { "u1.pas", "u2.pas", "u3.pas", "u4.pas", "u5.pas" })
+        units.push_back(Put(name, "uses Forms;\r\n"));
+    ASSERT_EQ(::chmod(units[3].c_str(), 0444), 0);
+    // The journal goes to this test's folder; no assertion below ends the test before the old value is back.
+    const char *oldState = std::getenv("XDG_STATE_HOME");
+    const bool hadState = oldState != nullptr;
+    const std::string savedState = hadState ? oldState : "";
+    ::setenv("XDG_STATE_HOME", Path("state").c_str(), 1);
+    std::vector<std::string> args = { "convert", "--backup", "--repository", Path("pairs.dat") };
+    args.insert(args.end(), units.begin(), units.end());
+    const auto run = Run(args);
+    EXPECT_EQ(run.ExitCode, 2);
+    EXPECT_EQ(run.Err, "qvconvert: Cannot create file \"" + units[3] + "\". Permission denied\n");
+    EXPECT_EQ(LineCount(run.Out), 3u) << run.Out;
+    for (std::size_t i = 0; i < units.size(); ++i)
+        EXPECT_EQ(qvc::ReadFileBytes(units[i]), i < 3 ? "uses QForms;\r\n" : "uses Forms;\r\n") << units[i];
+    EXPECT_FALSE(std::filesystem::exists(Path("u4.~pas")));
+    EXPECT_FALSE(std::filesystem::exists(Path("u5.~pas")));
+
+    const auto undo = Run({ "undo" });
+    EXPECT_EQ(undo.ExitCode, 0) << undo.Err;
+    for (const std::string &unit : units)
+        EXPECT_EQ(qvc::ReadFileBytes(unit), "uses Forms;\r\n") << unit;
+    if (hadState)
+        ::setenv("XDG_STATE_HOME", savedState.c_str(), 1);
+    else
+        ::unsetenv("XDG_STATE_HOME");
 }
 
 TEST_F(SafeConvertCommand, AFileSizeLimitIsAnOrdinaryWriteFailure)

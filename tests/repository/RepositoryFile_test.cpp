@@ -106,4 +106,62 @@ TEST(WrittenForm, ReadsBackAsTheSameLinesAndMode)
     }
 }
 
+// What the read form takes silently and a user should hear of: each case with the findings it gives, in order.
+using TKind = qvc::TRepositoryFinding::TKind;
+
+struct TFindingCase
+{
+    const char *name;
+    std::string bytes;
+    std::vector<qvc::TRepositoryFinding> findings;
+};
+
+class RepositoryFindingsTest : public ::testing::TestWithParam<TFindingCase>
+{
+};
+
+TEST_P(RepositoryFindingsTest, NamesWhatTheReadFormTakesSilently)
+{
+    const auto found = qvc::RepositoryFindings(GetParam().bytes);
+    ASSERT_EQ(found.size(), GetParam().findings.size());
+    for (std::size_t i = 0; i < found.size(); ++i) {
+        EXPECT_EQ(found[i].Kind, GetParam().findings[i].Kind) << i;
+        EXPECT_EQ(found[i].Line, GetParam().findings[i].Line) << i;
+        EXPECT_EQ(found[i].Text, GetParam().findings[i].Text) << i;
+    }
+}
+
+const qvc::TRepositoryFinding kEmpty { TKind::EmptyFile, 0, {} };
+const qvc::TRepositoryFinding kNoPair { TKind::NoPair, 0, {} };
+
+qvc::TRepositoryFinding OutOfRange(std::size_t line, std::string text)
+{
+    return { TKind::MarkerOutOfRange, line, std::move(text) };
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, RepositoryFindingsTest,
+    ::testing::Values(TFindingCase { "PairsAndAMarker", kMarker0 + "\r\nForms=QForms\r\n", {} },
+        TFindingCase { "PairsWithoutAMarker", "Forms=QForms\r\n", {} }, TFindingCase { "EmptyFile", "", { kEmpty } },
+        TFindingCase { "NulFirstIsEmpty", std::string("\0a=b\r\n", 6), { kEmpty } },
+        TFindingCase { "OnlyAMarker", kMarker1 + "\r\n", { kNoPair } },
+        TFindingCase { "OnlyALineEnd", "\r\n", { kNoPair } },
+        TFindingCase { "EmptyRowsAndBlankFinds", "=\r\n\r\n \t=x\r\nabc\r\n=Forms\r\n", { kNoPair } },
+        TFindingCase { "PairAfterANul", std::string("=x\r\n\0a=b\r\n", 10), { kNoPair } },
+        TFindingCase { "OneUsableFindIsEnough", "=\r\n x =y\r\n", {} },
+        TFindingCase { "DigitSeven", "<|ChangeFileName=7|>\r\na=b\r\n", { OutOfRange(1, "<|ChangeFileName=7|>") } },
+        TFindingCase { "AnyCaseTwoDigitsAndSigns",
+            "a=b\n<|changefilename=00|>\n<|CHANGEFILENAME=12|>\n<|ChangeFileName=-1|>\n<|ChangeFileName=+2|>\n",
+            { OutOfRange(2, "<|changefilename=00|>"), OutOfRange(3, "<|CHANGEFILENAME=12|>"),
+                OutOfRange(4, "<|ChangeFileName=-1|>"), OutOfRange(5, "<|ChangeFileName=+2|>") } },
+        TFindingCase {
+            "MarkerOutOfRangeAloneIsStillAPair", "<|ChangeFileName=3|>", { OutOfRange(1, "<|ChangeFileName=3|>") } },
+        TFindingCase { "OnlyAMarkerAndOneOutOfRange", kMarker2 + "\r\n<|ChangeFileName=9|>\r\n",
+            { OutOfRange(2, "<|ChangeFileName=9|>") } },
+        TFindingCase { "MarkerLeftAsAPairIsNoFinding", kMarker2 + "\r\n" + kMarker0 + "\r\n", {} },
+        TFindingCase { "NotMarkerShaped",
+            "<|ChangeFileName=|>\r\n<|ChangeFileName=x|>\r\n <|ChangeFileName=7|>\r\n<|ChangeFileName=7|> \r\n"
+            "<|ChangeFileName=7|\r\n",
+            {} }),
+    [](const auto &info) { return std::string(info.param.name); });
+
 } // namespace
