@@ -4,6 +4,7 @@
 #include "cli/RunFiles.h"
 
 #include "common/Errors.h"
+#include "common/EscapedName.h"
 #include "common/FolderLocks.h"
 #include "engine/RunJournal.h"
 #include "engine/UndoRun.h"
@@ -25,7 +26,7 @@ void RefuseForFiles(const std::string &journal, const std::vector<std::string> &
         return;
     std::string text = message;
     for (const auto &file : files)
-        text += "\n  " + file;
+        text += "\n  " + EscapedName(file);
     ReportFailure(journal, text);
     EndCommand(kExitFailure);
 }
@@ -47,27 +48,27 @@ void PrintActions(const TUndoPlan &plan, const TUndoOutcome &outcome)
 {
     for (const auto &[file, kept] : outcome.Kept) {
         std::string line = "kept\t";
-        line += file;
+        line += EscapedName(file);
         line += '\t';
-        line += kept;
+        line += EscapedName(kept);
         PrintLine(line);
     }
     for (const auto &action : plan.Actions) {
         switch (action.Kind) {
         case TUndoAction::TKind::Restore:
-            PrintLine("restored\t" + action.Path);
+            PrintLine("restored\t" + EscapedName(action.Path));
             break;
         case TUndoAction::TKind::Remove:
-            PrintLine("removed\t" + action.Path);
+            PrintLine("removed\t" + EscapedName(action.Path));
             break;
         case TUndoAction::TKind::RenameBack:
-            PrintLine("renamed\t" + action.From + "\t" + action.Path);
+            PrintLine("renamed\t" + EscapedName(action.From) + "\t" + EscapedName(action.Path));
             break;
         case TUndoAction::TKind::DropBackup:
-            PrintLine("dropped backup\t" + action.Path);
+            PrintLine("dropped backup\t" + EscapedName(action.Path));
             break;
         case TUndoAction::TKind::MoveOlderBack:
-            PrintLine("moved back\t" + action.From + "\t" + action.Path);
+            PrintLine("moved back\t" + EscapedName(action.From) + "\t" + EscapedName(action.Path));
             break;
         }
     }
@@ -84,7 +85,7 @@ bool ReportUnaccounted(const std::string &journal, const TUndoPlan &plan)
     else
         text += "the run may have changed these files after it, and they were left as they are:";
     for (const auto &file : plan.Unaccounted)
-        text += "\n  " + file;
+        text += "\n  " + EscapedName(file);
     ReportFailure(journal, text);
     return true;
 }
@@ -121,7 +122,7 @@ void RunUndo(const TUndoArguments &arguments)
         RefuseForFiles(pending, done.Plan.Changed,
             "an interrupted undo cannot be completed: these files were changed since; nothing more was restored:");
         PrintActions(done.Plan, done.Outcome);
-        PrintLine("completed the interrupted undo of " + pending);
+        PrintLine("completed the interrupted undo of " + EscapedName(pending));
         unaccounted = ReportUnaccounted(pending, done.Plan) || unaccounted;
         completed.push_back(pending);
     }
@@ -156,7 +157,7 @@ void RunUndo(const TUndoArguments &arguments)
         "each one under a numbered backup name):");
     const TUndoOutcome outcome = Guarded(path, [&] { return CommitUndo(journal, plan, arguments.Force); });
     PrintActions(plan, outcome);
-    PrintLine("undone: " + std::to_string(plan.FileCount()) + " file(s) of " + path);
+    PrintLine("undone: " + std::to_string(plan.FileCount()) + " file(s) of " + EscapedName(path));
     if (ReportUnaccounted(path, plan) || unaccounted)
         EndCommand(kExitFailure);
 }
