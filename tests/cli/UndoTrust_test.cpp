@@ -513,4 +513,17 @@ TEST_F(UndoTrust, AnInterruptedUndoStopsConvertUntilTheNextUndoCompletesIt)
     EXPECT_EQ(Qvconvert({ "convert", "--repository", Path("pairs.dat"), "--simulate", Path("tree") }).ExitCode, 0);
 }
 
+TEST_F(UndoTrust, ARunWithoutAJournalSaysSoOnItsLastLineAndDoesNotEndAsASuccess)
+{
+    // A file where the journals' folder should be: the run converts its files all the same.
+    qvc::WriteFileReplacing(Path("state"), "not a folder");
+    const TQvconvertRun run = Qvconvert({ "convert", "--repository", Path("pairs.dat"), "--backup", Path("tree") });
+    EXPECT_EQ(run.ExitCode, 1) << run.Err;
+    EXPECT_EQ(Files("tree"), kConverted);
+    ASSERT_FALSE(run.Err.empty());
+    const std::string lastLine = run.Err.substr(run.Err.rfind('\n', run.Err.size() - 2) + 1);
+    EXPECT_NE(lastLine.find("cannot be undone"), std::string::npos) << run.Err;
+    EXPECT_EQ(run.Out.find("journal"), std::string::npos) << "standard output keeps its lines: " << run.Out;
+}
+
 } // namespace

@@ -28,6 +28,7 @@ private Q_SLOTS:
     void undoIsInTheConversionMenuAndLockedDuringARun();
     void rowOverwritingAFileItDidNotReadIsMarked();
     void runShowsAFolderAnotherRunHoldsAndChangesNothing();
+    void runWhoseJournalCannotBeWrittenSaysItCannotBeUndone();
 
 private:
     void SetPairs(const std::vector<std::string> &lines, int renameMode);
@@ -179,6 +180,21 @@ void UndoLastRunTest::runShowsAFolderAnotherRunHoldsAndChangesNothing()
     held.Release();
     w.RunConversion();
     QCOMPARE(Bytes(a), QByteArray("uses QForms;\r\n"));
+}
+
+void UndoLastRunTest::runWhoseJournalCannotBeWrittenSaysItCannotBeUndone()
+{
+    TMainProbe w = m_fixture->Window();
+    // A file where the journals' folder should be: no journal can be made.
+    m_fixture->WriteFile(QStringLiteral("state"), "not a folder");
+    const QString a = m_fixture->WriteFile(QStringLiteral("A.pas"), "uses Forms;\r\n");
+    QVERIFY(w.AddFileToList(a));
+    SetPairs({ "Forms=QForms" }, 2);
+    w.RunConversion();
+    QCOMPARE(Bytes(a), QByteArray("uses QForms;\r\n"));
+    const auto errors = m_fixture->Dialogs.CallsOf(QStringLiteral("error"));
+    QCOMPARE(errors.size(), std::size_t(1));
+    QVERIFY2(errors[0].Text.contains(QStringLiteral("não poderá ser desfeita")), qPrintable(errors[0].Text));
 }
 
 QTEST_MAIN(UndoLastRunTest)
