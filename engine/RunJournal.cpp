@@ -466,8 +466,6 @@ std::string NewestJournal(const std::string &folder)
 
 TJournal ReadJournal(const std::string &path)
 {
-    TJournal journal;
-    journal.FileName = path;
     const int fd = OpenTrustedJournal(path);
     std::string bytes;
     try {
@@ -477,6 +475,13 @@ TJournal ReadJournal(const std::string &path)
         throw;
     }
     ::close(fd);
+    return ParseJournal(bytes, path);
+}
+
+TJournal ParseJournal(std::string_view bytes, const std::string &path)
+{
+    TJournal journal;
+    journal.FileName = path;
     std::size_t start = 0;
     int number = 0;
     std::string runFolder;
@@ -499,7 +504,7 @@ TJournal ReadJournal(const std::string &path)
         const TJson line = TJson::parse(text, nullptr, false);
         if (line.is_discarded() || !line.is_object()) {
             // A line cut short, then ended by the undone mark an undo appended after it, is still the cut line.
-            if (OnlyUndoneMarksIn(std::string_view(bytes).substr(start)) && number > 1) {
+            if (OnlyUndoneMarksIn(bytes.substr(start)) && number > 1) {
                 journal.Cut = true;
                 journal.Undone = true;
                 break;

@@ -13,6 +13,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace qvc {
@@ -121,6 +122,10 @@ int OpenTrustedJournal(const std::string &path, bool forAppend = false);
 /// out and marks the journal Cut. Throws TJournalRefused "journal empty or damaged" (with the line) for
 /// an empty journal or one that cannot be read as a journal, or for the reasons OpenTrustedJournal gives.
 TJournal ReadJournal(const std::string &path);
+
+/// The journal in `bytes`, as ReadJournal reads it from the file `path` (relative paths are taken from the
+/// run's folder, version-1 folders from the files read). Throws TJournalRefused "journal empty or damaged".
+TJournal ParseJournal(std::string_view bytes, const std::string &path);
 
 /// Appends the mark that the run was undone, as a line of its own, and syncs it. Throws TError on failure.
 void MarkJournalUndone(const std::string &path);

@@ -195,12 +195,16 @@ std::optional<TUndoJournalHeader> ReadUndoJournal(const std::string &path)
         std::string_view text(buffer, static_cast<std::size_t>(got));
         text = text.substr(0, text.find('\n'));
         const TJson header = TJson::parse(text, nullptr, false);
-        if (header.is_discarded() || !header.is_object())
-            return TUndoJournalHeader {};
         TUndoJournalHeader out;
-        out.Pid = header.value("pid", 0L);
-        out.Start = header.value("start", 0ULL);
-        out.Force = header.value("force", false);
+        if (header.is_discarded() || !header.is_object())
+            return out;
+        // Fields of another type than written leave the header as one whose process can no longer be told.
+        if (header.contains("pid") && header["pid"].is_number_integer())
+            out.Pid = header["pid"].get<long>();
+        if (header.contains("start") && header["start"].is_number_unsigned())
+            out.Start = header["start"].get<unsigned long long>();
+        if (header.contains("force") && header["force"].is_boolean())
+            out.Force = header["force"].get<bool>();
         return out;
     } catch (const TError &) {
         return std::nullopt;
