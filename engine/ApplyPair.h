@@ -3,17 +3,27 @@
 // scan of a line restarting after every replacement.
 #include "engine/ConversionResult.h"
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace qvc {
 
-/// Applies one pair to one line by the pass's exact rules and returns the replacements made. `find` must
-/// not be blank; `findLower` is `find` in ASCII lower case; `scratch` is working space, left holding the
-/// line as the pair leaves it, in ASCII lower case.
+/// Working space of ApplyPairToLine, reused from one line to the next.
+struct TLineScratch
+{
+    std::string Lower; ///< the line as the pair leaves it, in ASCII lower case
+    std::vector<std::uint32_t> Border;
+    std::vector<std::uint8_t> NarrowStates;
+    std::vector<std::uint32_t> WideStates;
+};
+
+/// Applies one pair to one line by the pass's exact rules and returns the replacements made, in time
+/// linear in the line's length. `find` must not be blank; `findLower` is `find` in ASCII lower case;
+/// `scratch.Lower` is left holding the line as the pair leaves it, in ASCII lower case.
 int ApplyPairToLine(std::string &line, std::string_view find, std::string_view findLower, std::string_view replace,
-    std::string &scratch);
+    TLineScratch &scratch);
 
 /// Applies one pair (find, replace) to every line, in order, and returns its replacements (0 for a
 /// blank find). Records them in `results` as "find=replace" and sets `newName` when the file's own

@@ -46,7 +46,8 @@ inline constexpr std::size_t kKeptChangedLines = 1000;
 /// Calls found(offset) for every occurrence of the find text in `line` from `from` on that is a whole word
 /// by itself (line start or separator before it; separator, line end or a final "_" of the find text after
 /// it) and does not lie inside an occurrence of `replace` (byte for byte; none when `replace` is empty).
-/// `lowerLine` is `line` in ASCII lower case, `findLower` the find text in ASCII lower case (not empty).
+/// `lowerLine` is `line` in ASCII lower case, `findLower` the find text in ASCII lower case (not empty). Time
+/// linear in the line's length (times the lengths of the two texts).
 template <typename TFound>
 void ForEachStandaloneOccurrence(std::string_view line, std::string_view lowerLine, std::string_view findLower,
     std::string_view replace, std::size_t from, TFound &&found);
@@ -72,6 +73,11 @@ void ForEachStandaloneOccurrence(std::string_view line, std::string_view lowerLi
     std::string_view replace, std::size_t from, TFound &&found)
 {
     const std::size_t size = findLower.size();
+    // The first occurrence of replace at or after the lowest start that could still cover an occurrence of
+    // the find text. That start only grows from one occurrence to the next, so the line is searched for
+    // replace once from left to right, never again from each occurrence.
+    std::size_t cover = 0;
+    bool coverKnown = false;
     for (std::size_t q = lowerLine.find(findLower, from); q != std::string_view::npos;
          q = lowerLine.find(findLower, q + 1)) {
         if (q > 0 && !IsSeparator(line[q - 1]))
@@ -82,8 +88,11 @@ void ForEachStandaloneOccurrence(std::string_view line, std::string_view lowerLi
         if (!replace.empty()) {
             // The first occurrence of replace that could still cover [q, end) covers it when it starts by q.
             const std::size_t lowest = end >= replace.size() ? end - replace.size() : 0;
-            const std::size_t r = line.find(replace, lowest);
-            if (r != std::string_view::npos && r <= q)
+            if (!coverKnown || (cover != std::string_view::npos && cover < lowest)) {
+                cover = line.find(replace, lowest);
+                coverKnown = true;
+            }
+            if (cover != std::string_view::npos && cover <= q)
                 continue;
         }
         found(q);

@@ -5,8 +5,61 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdlib>
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace qvc {
+
+TRunOverlay::TRunOverlay(std::size_t memoryBytes)
+    : m_memoryBytes(memoryBytes)
+{
+}
+
+TRunOverlay::~TRunOverlay()
+{
+    if (m_aside >= 0)
+        ::close(m_aside);
+}
+
+bool TRunOverlay::PutAside(TEntry &entry, std::string_view text)
+{
+    if (m_aside == -1) {
+        // Unnamed: nothing to remove afterwards, and nothing left behind by a kill.
+        const char *folder = std::getenv("TMPDIR");
+        if (folder == nullptr || *folder == '\0')
+            folder = "/tmp";
+        m_aside = ::open(folder, O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
+        if (m_aside < 0)
+            m_aside = -2;
+    }
+    if (m_aside < 0)
+        return false;
+    std::size_t done = 0;
+    while (done < text.size()) {
+        const ssize_t wrote
+            = ::pwrite(m_aside, text.data() + done, text.size() - done, m_asideEnd + static_cast<off_t>(done));
+        if (wrote < 0 && errno == EINTR)
+            continue;
+        if (wrote <= 0)
+            return false; // a full disk, say: this text stays in memory; the bytes written are never read
+        done += static_cast<std::size_t>(wrote);
+    }
+    entry.PutAside = true;
+    entry.AsideOffset = m_asideEnd;
+    entry.AsideSize = text.size();
+    m_asideEnd += static_cast<off_t>(text.size());
+    return true;
+}
+
+void TRunOverlay::KeepText(TEntry &entry, std::string_view text)
+{
+    entry.HasText = true;
+    if (m_memoryUsed + text.size() > m_memoryBytes && PutAside(entry, text))
+        return;
+    m_memoryUsed += text.size();
+    entry.Text = std::string(text);
+}
 
 TFileStamp TRunOverlay::Stamp(const std::string &path) const
 {
@@ -68,8 +121,7 @@ void TRunOverlay::Created(const std::string &path, std::string_view text)
     entry.Stamp.Device = static_cast<dev_t>(-1);
     entry.Stamp.Inode = m_nextInode++;
     entry.Stamp.Size = static_cast<off_t>(text.size());
-    entry.HasText = true;
-    entry.Text = std::string(text);
+    KeepText(entry, text);
     Put(path, std::move(entry));
 }
 
@@ -107,6 +159,23 @@ std::size_t TRunOverlay::ReadInto(const std::string &path, std::string &buffer, 
         if (stamp != nullptr)
             *stamp = entry.Stamp;
         return length;
+    }
+    if (entry.PutAside) {
+        if (buffer.size() < entry.AsideSize)
+            buffer.resize(entry.AsideSize);
+        std::size_t done = 0;
+        while (done < entry.AsideSize) {
+            const ssize_t got = ::pread(
+                m_aside, buffer.data() + done, entry.AsideSize - done, entry.AsideOffset + static_cast<off_t>(done));
+            if (got < 0 && errno == EINTR)
+                continue;
+            if (got <= 0)
+                throw TError(kCannotOpenFile, { PathArg(path), ReasonArg(got < 0 ? errno : EIO) });
+            done += static_cast<std::size_t>(got);
+        }
+        if (stamp != nullptr)
+            *stamp = entry.Stamp;
+        return entry.AsideSize;
     }
     if (buffer.size() < entry.Text.size())
         buffer.resize(entry.Text.size());

@@ -4,6 +4,7 @@
 #include "engine/FileView.h"
 #include "engine/WriteStep.h"
 
+#include <cstddef>
 #include <map>
 #include <string>
 #include <string_view>
@@ -11,9 +12,20 @@
 
 namespace qvc {
 
+/// The bytes of simulated texts a run overlay keeps in memory, in all, before it puts the rest aside.
+inline constexpr std::size_t kOverlayMemory = std::size_t(16) << 20;
+
 class TRunOverlay : public TFileView
 {
 public:
+    /// Keeps the texts of simulated rows in memory up to `memoryBytes` in all; later texts go to an unnamed
+    /// temporary file (in $TMPDIR, else /tmp) that no kill can leave behind, so a simulated run over a
+    /// large tree holds about one file at a time. Where no such file can be made, texts stay in memory.
+    explicit TRunOverlay(std::size_t memoryBytes = kOverlayMemory);
+    ~TRunOverlay() override;
+    TRunOverlay(const TRunOverlay &) = delete;
+    TRunOverlay &operator=(const TRunOverlay &) = delete;
+
     TFileStamp Stamp(const std::string &path) const override;
     bool Present(const std::string &path) const override;
     bool WritableRegular(const std::string &path) const override;
@@ -36,14 +48,24 @@ private:
         bool Exists = false;
         TFileStamp Stamp;
         bool HasText = false;
-        std::string Text;
+        std::string Text; ///< the text, when kept in memory
+        bool PutAside = false; ///< the text is in the temporary file instead, from AsideOffset on
+        off_t AsideOffset = 0;
+        std::size_t AsideSize = 0;
         std::string Source; ///< a file on disk holding its bytes (a renamed or backed-up file)
     };
     void Put(const std::string &path, TEntry entry);
     TEntry EntryOf(const std::string &path) const;
+    void KeepText(TEntry &entry, std::string_view text);
+    bool PutAside(TEntry &entry, std::string_view text);
 
     std::map<std::string, TEntry> m_entries;
     ino_t m_nextInode = 1;
+    std::size_t m_memoryBytes;
+    std::size_t m_memoryUsed = 0;
+    // The temporary file of the texts put aside: -1 until the first one, -2 when none could be made.
+    int m_aside = -1;
+    off_t m_asideEnd = 0;
 };
 
 } // namespace qvc

@@ -21,8 +21,30 @@ void TScanState::Reset(const TCompiledPairs &pairs, std::vector<std::string> *li
     m_bounds.clear();
     m_lineCopy.clear();
     m_copiesUsed = 0;
-    m_missRecords.clear();
+    m_missGroups.clear();
+    m_missColumns.clear();
     m_missHead.assign(lineCount, -1);
+}
+
+void TScanState::Release()
+{
+    m_text = {};
+    // Working space of an unusually long line is not kept for the next text.
+    constexpr std::size_t kKeptBuffer = std::size_t(4) << 20;
+    if (m_scratch.Lower.capacity() > kKeptBuffer || m_scratch.NarrowStates.capacity() > kKeptBuffer
+        || m_scratch.WideStates.capacity() > kKeptBuffer / sizeof(std::uint32_t))
+        m_scratch = TLineScratch();
+    // Only the copies this text used can have grown.
+    for (std::size_t c = 0; c < m_copiesUsed; ++c)
+        if (m_copies[c].capacity() > kKeptBuffer)
+            std::string().swap(m_copies[c]);
+    for (auto &hits : m_hits)
+        if (hits.capacity() > kKeptBuffer / sizeof(THit))
+            std::vector<THit>().swap(hits);
+    m_missGroups.clear();
+    m_missColumns.clear();
+    if (m_missColumns.capacity() > kKeptBuffer / sizeof(std::uint32_t))
+        std::vector<std::uint32_t>().swap(m_missColumns);
 }
 
 void TScanState::MarkEveryLine(std::size_t lineCount)
@@ -62,30 +84,44 @@ bool TScanState::BeginText(const TCompiledPairs &pairs, std::string_view text)
     // that line as a candidate. A text in which no find text occurs at all needs no lines.
     for (auto &hits : m_hits)
         hits.clear();
-    matcher.ScanPieces(text, [this](std::size_t piece, std::uint32_t pattern, std::size_t end) {
-        m_hits[piece].push_back({ end, pattern });
-    });
+    const auto isBreak = [](char c) { return c == '\r' || c == '\n'; };
+    // Only the first occurrence of each find text on a line is kept: a long line holding one find text
+    // over and over needs one hit, not one per occurrence.
+    const std::size_t patternCount = pairs.PatternCount();
+    if (m_lineSeen.size() != TPairMatcher::kPieces * patternCount)
+        m_lineSeen.assign(TPairMatcher::kPieces * patternCount, 0);
+    std::array<std::size_t, TPairMatcher::kPieces> lineEnd {};
+    std::array<std::uint64_t, TPairMatcher::kPieces> lineMark {};
     bool anyHit = false;
-    for (const auto &hits : m_hits)
-        anyHit = anyHit || !hits.empty();
+    matcher.ScanPieces(text, [&](std::size_t piece, std::uint32_t pattern, std::size_t end) {
+        anyHit = true;
+        // Only a find text holding a line break ends on one, and no line can hold it.
+        if (isBreak(text[end]))
+            return;
+        if (end >= lineEnd[piece]) {
+            std::size_t after = end + 1;
+            while (after < text.size() && !isBreak(text[after]))
+                ++after;
+            lineEnd[piece] = after;
+            lineMark[piece] = ++m_lineMark;
+        }
+        std::uint64_t &seen = m_lineSeen[piece * patternCount + pattern];
+        if (seen == lineMark[piece])
+            return;
+        seen = lineMark[piece];
+        m_hits[piece].push_back({ end, lineEnd[piece], pattern });
+    });
     if (!anyHit)
         return false;
     // Only the lines with an occurrence are looked for, numbered in the order of the text; the lines
     // between them stay in the text as they are. Pieces in order, occurrences within a piece in order.
-    const auto isBreak = [](char c) { return c == '\r' || c == '\n'; };
     for (const auto &hits : m_hits) {
         for (const THit &hit : hits) {
             if (m_bounds.empty() || hit.End >= m_bounds.back().End) {
-                // Only a find text holding a line break ends on one, and no line can hold it.
-                if (isBreak(text[hit.End]))
-                    continue;
                 std::size_t start = hit.End;
                 while (start > 0 && !isBreak(text[start - 1]))
                     --start;
-                std::size_t end = hit.End + 1;
-                while (end < text.size() && !isBreak(text[end]))
-                    ++end;
-                m_bounds.push_back({ start, end });
+                m_bounds.push_back({ start, hit.LineEnd });
                 ++m_scan;
             }
             MarkPattern(static_cast<std::uint32_t>(m_bounds.size() - 1), hit.Pattern, SIZE_MAX);
@@ -101,9 +137,15 @@ void TScanState::MarkPattern(std::uint32_t line, std::uint32_t pattern, std::siz
     if (m_seenInScan[pattern] == m_scan)
         return;
     m_seenInScan[pattern] = m_scan;
-    for (const std::uint32_t pair : m_pairs->PairsOf(pattern))
-        if (pair > afterPair || afterPair == SIZE_MAX)
-            m_candidates[pair].push_back(line);
+    for (const std::uint32_t pair : m_pairs->PairsOf(pattern)) {
+        if (afterPair != SIZE_MAX && pair <= afterPair)
+            continue;
+        // Pairs changing one line one after the other would list it again and again for a later pair,
+        // each visit reading the whole line once more.
+        std::vector<std::uint32_t> &candidates = m_candidates[pair];
+        if (candidates.empty() || candidates.back() != line)
+            candidates.push_back(line);
+    }
 }
 
 void TScanState::MarkCandidates(std::uint32_t line, std::string_view text, std::size_t afterPair)
@@ -193,7 +235,7 @@ void TScanState::NoteMisses(std::size_t i, std::uint32_t k, const std::string &l
 {
     // Every line a pair visits holds its find text or held it once; a miss needs it still there.
     const TCompiledPair &pair = m_pairs->Pair(i);
-    const std::string_view lowerLine = m_scratch; // ApplyPairToLine leaves the line in lower case here
+    const std::string_view lowerLine = m_scratch.Lower; // ApplyPairToLine leaves the line in lower case here
     const std::size_t first = lowerLine.find(pair.FindLower);
     std::int32_t &head = m_missHead[k];
     if (first == std::string_view::npos && head < 0)
@@ -202,23 +244,26 @@ void TScanState::NoteMisses(std::size_t i, std::uint32_t k, const std::string &l
     const auto pairIndex = static_cast<std::uint32_t>(i);
     if (head >= 0) {
         // A line listed twice for this pair is visited again unchanged: what the first visit noted stands.
-        for (std::int32_t r = head; r >= 0; r = m_missRecords[std::size_t(r)].Next)
-            if (!m_missRecords[std::size_t(r)].Dropped && m_missRecords[std::size_t(r)].Pair == pairIndex)
+        for (std::int32_t g = head; g >= 0; g = m_missGroups[std::size_t(g)].Next)
+            if (!m_missGroups[std::size_t(g)].Dropped && m_missGroups[std::size_t(g)].Pair == pairIndex)
                 return;
-        for (std::int32_t r = head; r >= 0; r = m_missRecords[std::size_t(r)].Next) {
-            TMissRecord &record = m_missRecords[std::size_t(r)];
-            if (record.Pattern == pattern)
-                record.Dropped = true;
+        for (std::int32_t g = head; g >= 0; g = m_missGroups[std::size_t(g)].Next) {
+            TMissGroup &group = m_missGroups[std::size_t(g)];
+            if (group.Pattern == pattern)
+                group.Dropped = true;
         }
     }
     if (first == std::string_view::npos)
         return;
     const bool holdsReplace = !replaced && !pair.Replace.empty() && line.find(pair.Replace) != std::string::npos;
     const TMissReason reason = MissReasonOf(pair.Replace.empty(), replaced, holdsReplace);
-    ForEachStandaloneOccurrence(line, lowerLine, pair.FindLower, pair.Replace, first, [&](std::size_t q) {
-        m_missRecords.push_back({ k, pattern, pairIndex, static_cast<std::uint32_t>(q + 1), head, reason, false });
-        head = static_cast<std::int32_t>(m_missRecords.size() - 1);
-    });
+    const std::size_t start = m_missColumns.size();
+    ForEachStandaloneOccurrence(line, lowerLine, pair.FindLower, pair.Replace, first,
+        [&](std::size_t q) { m_missColumns.push_back(static_cast<std::uint32_t>(q + 1)); });
+    if (m_missColumns.size() == start)
+        return;
+    m_missGroups.push_back({ k, pattern, pairIndex, head, start, m_missColumns.size() - start, reason, false });
+    head = static_cast<std::int32_t>(m_missGroups.size() - 1);
 }
 
 std::vector<std::uint32_t> TScanState::LineNumbersOf(const std::vector<std::uint32_t> &ascending) const
@@ -251,27 +296,56 @@ std::vector<std::uint32_t> TScanState::LineNumbersOf(const std::vector<std::uint
 
 std::vector<TMissedOccurrence> TScanState::MissedOccurrences() const
 {
-    std::vector<const TMissRecord *> kept;
-    for (const TMissRecord &record : m_missRecords)
-        if (!record.Dropped)
-            kept.push_back(&record);
+    std::vector<const TMissGroup *> kept;
+    std::size_t total = 0;
+    for (const TMissGroup &group : m_missGroups) {
+        if (!group.Dropped) {
+            kept.push_back(&group);
+            total += group.Count;
+        }
+    }
     if (kept.empty())
         return {};
-    std::sort(kept.begin(), kept.end(), [](const TMissRecord *a, const TMissRecord *b) {
-        return std::tie(a->K, a->Column, a->Pair) < std::tie(b->K, b->Column, b->Pair);
-    });
+    // Groups by line; a line's misses by column, then pair. The columns of one group ascend already, so
+    // only a line with misses of several pairs needs them put in order.
+    std::sort(kept.begin(), kept.end(),
+        [](const TMissGroup *a, const TMissGroup *b) { return std::tie(a->K, a->Pair) < std::tie(b->K, b->Pair); });
     std::vector<std::uint32_t> lines;
-    for (const TMissRecord *record : kept)
-        if (lines.empty() || lines.back() != record->K)
-            lines.push_back(record->K);
+    for (const TMissGroup *group : kept)
+        if (lines.empty() || lines.back() != group->K)
+            lines.push_back(group->K);
     const std::vector<std::uint32_t> numbers = LineNumbersOf(lines);
     std::vector<TMissedOccurrence> missed;
-    missed.reserve(kept.size());
-    std::size_t n = 0;
-    for (const TMissRecord *record : kept) {
-        while (lines[n] != record->K)
-            ++n;
-        missed.push_back({ numbers[n], record->Column, m_pairs->Pair(record->Pair).Find, record->Reason });
+    missed.reserve(total);
+    struct TColumnOf
+    {
+        std::uint32_t Column;
+        std::uint32_t Pair;
+        const TMissGroup *Group;
+    };
+    std::vector<TColumnOf> merged;
+    std::size_t g = 0;
+    for (std::size_t n = 0; n < lines.size(); ++n) {
+        std::size_t last = g;
+        while (last < kept.size() && kept[last]->K == lines[n])
+            ++last;
+        if (last - g == 1) {
+            const TMissGroup &group = *kept[g];
+            const std::string &find = m_pairs->Pair(group.Pair).Find;
+            for (std::size_t c = group.First; c < group.First + group.Count; ++c)
+                missed.push_back({ numbers[n], m_missColumns[c], find, group.Reason });
+        } else {
+            merged.clear();
+            for (std::size_t h = g; h < last; ++h)
+                for (std::size_t c = kept[h]->First; c < kept[h]->First + kept[h]->Count; ++c)
+                    merged.push_back({ m_missColumns[c], kept[h]->Pair, kept[h] });
+            std::sort(merged.begin(), merged.end(), [](const TColumnOf &a, const TColumnOf &b) {
+                return std::tie(a.Column, a.Pair) < std::tie(b.Column, b.Pair);
+            });
+            for (const TColumnOf &column : merged)
+                missed.push_back({ numbers[n], column.Column, m_pairs->Pair(column.Pair).Find, column.Group->Reason });
+        }
+        g = last;
     }
     return missed;
 }

@@ -2,6 +2,7 @@
 // The scan of one text (or one list of lines) by a compiled pair set: which lines each pair may change,
 // the lines copied out of the text for pairs to change, and the occurrences the pairs left in place.
 #include "common/TextLines.h"
+#include "engine/ApplyPair.h"
 #include "engine/CompiledPairs.h"
 #include "engine/ConversionResult.h"
 #include "engine/PairMatcher.h"
@@ -41,8 +42,9 @@ public:
     /// many lines changed in all.
     void CollectChangedLines(std::vector<TChangedLine> &changed, std::size_t &total) const;
 
-    /// Lets go of the text; the scan may not be read again until the next Begin.
-    void Release() { m_text = {}; }
+    /// Lets go of the text and of working space grown unusually large; the scan may not be read again until
+    /// the next Begin.
+    void Release();
 
 private:
     void Reset(const TCompiledPairs &pairs, std::vector<std::string> *lines, std::size_t lineCount);
@@ -62,7 +64,7 @@ private:
     // Per pattern, the last scan of a line that found it (a line is marked once per pattern and scan).
     std::vector<std::uint64_t> m_seenInScan;
     std::uint64_t m_scan = 0;
-    std::string m_scratch;
+    TLineScratch m_scratch;
     // The file's text, where its looked-at lines lie, and the lines copied out of it for pairs to change
     // (per line an index into m_copies, -1 for a line still read from the text).
     std::string_view m_text;
@@ -72,23 +74,30 @@ private:
     std::size_t m_copiesUsed = 0;
     struct THit
     {
-        std::size_t End;
+        std::size_t End; // the occurrence's last byte
+        std::size_t LineEnd; // the end of its line: a line break or the text's end
         std::uint32_t Pattern;
     };
     std::array<std::vector<THit>, TPairMatcher::kPieces> m_hits;
-    // The misses noted so far, per looked-at line a list (m_missHead, -1 for none, then Next) so that a
-    // later pair with the same find text replaces what an earlier one noted on that line.
-    struct TMissRecord
+    // Per piece and pattern, the mark of the last line on which a hit was kept; marks only grow.
+    std::vector<std::uint64_t> m_lineSeen;
+    std::uint64_t m_lineMark = 0;
+    // The misses noted so far: per looked-at line a list of groups (m_missHead, -1 for none, then Next),
+    // one group for the occurrences one visit of a pair noted, so that a later pair with the same find text
+    // replaces what an earlier one noted on that line without going through every occurrence again.
+    struct TMissGroup
     {
         std::uint32_t K;
         std::uint32_t Pattern;
         std::uint32_t Pair;
-        std::uint32_t Column;
         std::int32_t Next;
+        std::size_t First; // into m_missColumns, Count columns in ascending order
+        std::size_t Count;
         TMissReason Reason;
         bool Dropped;
     };
-    std::vector<TMissRecord> m_missRecords;
+    std::vector<TMissGroup> m_missGroups;
+    std::vector<std::uint32_t> m_missColumns;
     std::vector<std::int32_t> m_missHead;
 };
 

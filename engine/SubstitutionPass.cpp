@@ -12,8 +12,8 @@ namespace {
 void KeepTexts(TPassReport &report, std::string_view readBytes, std::string_view text, const std::string &name,
     bool readFileRemoved)
 {
-    report.ReadBytes.assign(readBytes);
-    report.ConvertedText.assign(text);
+    report.ReadBytes = readBytes;
+    report.ConvertedText = text;
     report.ConvertedName = name;
     report.ReadFileRemoved = readFileRemoved;
 }
@@ -34,8 +34,9 @@ int ImageOf(int count)
 
 } // namespace
 
-TSubstitutionPass::TSubstitutionPass(const std::vector<std::string> &repositoryLines)
+TSubstitutionPass::TSubstitutionPass(const std::vector<std::string> &repositoryLines, std::size_t overlayMemory)
     : m_pairs(repositoryLines)
+    , m_overlay(overlayMemory)
 {
 }
 
@@ -53,12 +54,20 @@ int TSubstitutionPass::ConvertFile(int row, const std::string &fileName, const T
     TConversionResult &results, TWindowServices &services, TPassReport &report)
 {
     report = TPassReport();
-    // The text the scan views lives in the read step's buffers until the file is written.
+    // The texts a report keeps for a diff view the buffers of the file before.
+    ReleaseLargeBuffers();
+    // The text the scan views lives in the read step's buffers until the file is written; the report's
+    // texts need them until the caller has read the report.
     struct TRelease
     {
         TSubstitutionPass &Pass;
-        ~TRelease() { Pass.ReleaseLargeBuffers(); }
-    } release { *this };
+        bool Now;
+        ~TRelease()
+        {
+            if (Now)
+                Pass.ReleaseLargeBuffers();
+        }
+    } release { *this, !options.KeepTexts };
     TFileJob job { fileName, {}, {} };
     const int count = ReadAndApply(row, fileName, options, results, services, report, job);
     report.Count = count;

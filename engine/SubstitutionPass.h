@@ -26,7 +26,8 @@ struct TPassOptions
     int RenameMode = 2; ///< 0 ".dfm" written as ".xfm", 1 ".xfm" written as ".dfm", 2 no change, 3 ".dfm" as ".lfm"
     bool Backup = false;
     bool Simulate = false;
-    /// Keep the bytes read and the text written (or that would be written) in the report, for a diff.
+    /// Keep the bytes read and the text written (or that would be written) for the report, for a diff:
+    /// the file's buffers are then let go of when the next file starts, not when this one ends.
     bool KeepTexts = false;
     /// Keep the lines the pairs changed (the first kKeptChangedLines) in the report, for display.
     bool KeepChangedLines = false;
@@ -55,9 +56,10 @@ struct TPassReport
     std::vector<TChangedLine> ChangedLines;
     std::size_t ChangedLineTotal = 0;
     /// With KeepTexts, when a text is written (or would be, simulating): the bytes read, the text and the
-    /// name it goes to, and whether the file read is removed (a unit written under its new name).
-    std::string ReadBytes;
-    std::string ConvertedText;
+    /// name it goes to, and whether the file read is removed (a unit written under its new name). The two
+    /// texts view the pass's own buffers, not copied: they stay valid until the pass converts its next file.
+    std::string_view ReadBytes;
+    std::string_view ConvertedText;
     std::string ConvertedName;
     bool ReadFileRemoved = false;
 };
@@ -69,7 +71,9 @@ class TSubstitutionPass
 {
 public:
     /// Takes the repository lines (each viewed as find text before its first "=", replace text after).
-    explicit TSubstitutionPass(const std::vector<std::string> &repositoryLines);
+    /// Simulated rows keep their texts in memory up to `overlayMemory` bytes in all (see TRunOverlay).
+    explicit TSubstitutionPass(
+        const std::vector<std::string> &repositoryLines, std::size_t overlayMemory = kOverlayMemory);
 
     /// Journals every step of the real runs of this pass before it is taken; null: no journal.
     void SetJournal(TRunJournal *journal) { m_journal = journal; }

@@ -266,7 +266,6 @@ void AppendUnifiedDiff(
     }
     const std::vector<std::string_view> oldLines = LfLines(oldBytes);
     const std::vector<std::string_view> newLines = LfLines(newBytes);
-    // Lines are matched by their text; a matched pair whose bytes differ (its line end) is a change too.
     std::vector<std::string_view> oldKeys;
     std::vector<std::string_view> newKeys;
     oldKeys.reserve(oldLines.size());
@@ -275,19 +274,16 @@ void AppendUnifiedDiff(
         oldKeys.push_back(LineKey(line));
     for (const auto line : newLines)
         newKeys.push_back(LineKey(line));
-    std::vector<TDiffStep> steps;
-    for (const TDiffStep &step : DiffSequences(oldKeys, newKeys)) {
-        if (step.Kind == TDiffStep::Same && oldLines[step.Old] != newLines[step.New]) {
-            steps.push_back({ TDiffStep::Removed, step.Old, step.New });
-            steps.push_back({ TDiffStep::Added, step.Old + 1, step.New });
-        } else {
-            steps.push_back(step);
-        }
-    }
+    const std::vector<TDiffStep> steps = DiffSequences(oldKeys, newKeys);
+    // Lines are matched by their text; a matched pair whose bytes differ (its line end) is a change too:
+    // its old line removed and its new line added.
+    const auto changes = [&](const TDiffStep &step) {
+        return step.Kind != TDiffStep::Same || oldLines[step.Old] != newLines[step.New];
+    };
     // Hunks: the changed steps with `context` same lines around them; hunks closer than twice that join.
     std::vector<std::pair<std::size_t, std::size_t>> hunks; // [first step, end step)
     for (std::size_t i = 0; i < steps.size(); ++i) {
-        if (steps[i].Kind == TDiffStep::Same)
+        if (!changes(steps[i]))
             continue;
         const std::size_t first = i >= context ? i - context : 0;
         std::size_t last = i + 1;
@@ -319,19 +315,19 @@ void AppendUnifiedDiff(
         out += "@@ -" + RangeText(oldBefore, oldCount) + " +" + RangeText(newBefore, newCount) + " @@\n";
         // Within a run of changes, the removed lines come first, then the added ones.
         for (std::size_t i = first; i < end;) {
-            if (steps[i].Kind == TDiffStep::Same) {
+            if (!changes(steps[i])) {
                 AppendLine(out, ' ', oldLines[steps[i].Old]);
                 ++i;
                 continue;
             }
             std::size_t j = i;
-            while (j < end && steps[j].Kind != TDiffStep::Same)
+            while (j < end && changes(steps[j]))
                 ++j;
             for (std::size_t k = i; k < j; ++k)
-                if (steps[k].Kind == TDiffStep::Removed)
+                if (steps[k].Kind != TDiffStep::Added)
                     AppendLine(out, '-', oldLines[steps[k].Old]);
             for (std::size_t k = i; k < j; ++k)
-                if (steps[k].Kind == TDiffStep::Added)
+                if (steps[k].Kind != TDiffStep::Removed)
                     AppendLine(out, '+', newLines[steps[k].New]);
             i = j;
         }

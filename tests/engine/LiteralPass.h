@@ -26,6 +26,14 @@ inline bool LiteralBlank(const std::string &text)
     return true;
 }
 
+// The first position at which `find` occurs in `line`, letter case ignored ("A" to "Z" only); npos for none.
+inline std::size_t LiteralFind(const std::string &line, const std::string &find)
+{
+    const auto sameLetter = [](char a, char b) { return qvc::AsciiLowerChar(a) == qvc::AsciiLowerChar(b); };
+    const auto at = std::search(line.begin(), line.end(), find.begin(), find.end(), sameLetter);
+    return at == line.end() ? std::string::npos : static_cast<std::size_t>(at - line.begin());
+}
+
 struct TLiteralMiss
 {
     std::size_t Column = 0; // from 0
@@ -59,8 +67,10 @@ inline std::vector<TLiteralMiss> LiteralMisses(const std::string &line, const st
         const bool before = q == 0 || LiteralSeparator(line[q - 1]);
         const std::size_t after = q + find.size();
         const bool behind = after == line.size() || LiteralSeparator(line[after]) || find.back() == '_';
+        // Only an occurrence of replace starting from after - replace.size() up to q can cover [q, after).
         bool covered = false;
-        for (std::size_t r = 0; !replace.empty() && r + replace.size() <= line.size(); ++r)
+        const std::size_t lowest = after >= replace.size() ? after - replace.size() : 0;
+        for (std::size_t r = lowest; !replace.empty() && r <= q && r + replace.size() <= line.size(); ++r)
             if (line.compare(r, replace.size(), replace) == 0 && r <= q && after <= r + replace.size())
                 covered = true;
         if (!before || !behind || covered)
@@ -107,7 +117,7 @@ inline int LiteralApplyPair(TLiteralState &state, const std::string &find, const
         if (LiteralBlank(line))
             continue;
         for (;;) {
-            const std::size_t found = qvc::AsciiLower(line).find(qvc::AsciiLower(find));
+            const std::size_t found = LiteralFind(line, find);
             if (found == std::string::npos)
                 break;
             const std::size_t p = found + 1; // counting from 1

@@ -11,6 +11,7 @@
 
 #include <cstdlib>
 #include <random>
+#include <tuple>
 
 namespace qvc {
 // Readable failures: the misses as "line:column find (reason)".
@@ -263,5 +264,92 @@ TEST(PassDifferential, LargeListWithoutAutomatonGivesIdenticalResults)
     qvc::TSubstitutionPass pass(pairs);
     ExpectSameAsLiteral(pairs, input, "/t/u.pas", pass, "large list");
 }
+
+// ---------------------------------------------------------------------------------------------------
+// One long line holding a find text a thousand or ten thousand times: the shapes in which a pass that
+// starts again from the line's start after each replacement, or searches the whole line again for each
+// occurrence it notes, takes time in the square of the line's length.
+
+std::string Repeat(const std::string &unit, int times)
+{
+    std::string out;
+    out.reserve(unit.size() * static_cast<std::size_t>(times));
+    for (int i = 0; i < times; ++i)
+        out += unit;
+    return out;
+}
+
+struct TLongLineCase
+{
+    const char *Name;
+    Lines Pairs;
+    // The long line for `matches` occurrences of the first pair's find text.
+    std::string (*Line)(int matches);
+    // The replacements the pass must make on it: PerMatch per occurrence, plus Extra.
+    int PerMatch;
+    int Extra;
+};
+
+const TLongLineCase kLongLineCases[] = {
+    { "KylixPairsOnOneUnitName", { "Forms=QForms", "Controls=QControls", "Dialogs=QDialogs", "Windows=Types" },
+        [](int n) { return "uses " + Repeat("Forms, ", n) + "Dialogs;"; }, 0, 2 },
+    { "KylixPairsOnSeveralUnitNames", { "Forms=QForms", "Controls=QControls", "Dialogs=QDialogs", "Windows=Types" },
+        [](int n) { return Repeat("Forms, Dialogs, Windows, ", n); }, 0, 3 },
+    { "EmptyReplaceDeletesEveryOccurrence", { "Forms=" }, [](int n) { return Repeat("Forms ", n); }, 1, 0 },
+    { "EmptyReplaceStopsAtALongerWord", { "Forms=" },
+        [](int n) { return Repeat("Forms ", n) + "MyForms, Forms, Forms"; }, 1, 0 },
+    { "DeletionsJoinNewOccurrences", { "<>=" }, [](int n) { return "(" + Repeat("<", n) + Repeat(">", n) + ")"; }, 1,
+        0 },
+    { "DeletionsJoinUntilOneFails", { "<>=" }, [](int n) { return "Q" + Repeat("<", n) + Repeat(">", n) + "Q"; }, 1,
+        -1 },
+    // Each deletion takes two of the overlapping occurrences with it.
+    { "EmptyReplaceOfOverlappingFinds", { "a.a=" }, [](int n) { return Repeat("a.", 2 * n) + "a"; }, 1, 0 },
+    { "ReplaceOfOverlappingFinds", { "a.a=b" }, [](int n) { return Repeat("a.", n) + "a"; }, 0, 1 },
+    { "ReplaceHoldsTheFind", { "Self=Self.Self" }, [](int n) { return Repeat("Self ", n); }, 0, 1 },
+    { "LineHoldsTheReplaceText", { "Forms=Vcl.Forms" }, [](int n) { return "Vcl.Forms " + Repeat("Forms, ", n); }, 0,
+        0 },
+    { "FindEndingInUnderscoreRunsOn", { "Btn_=b_" }, [](int n) { return Repeat("Btn_Ok ", n); }, 0, 1 },
+    { "EmptyReplaceOfFindEndingInUnderscore", { "Btn_=" }, [](int n) { return Repeat("Btn_", n) + "x"; }, 1, 0 },
+    { "FirstInsideALongerWord", { "Forms=QForms" }, [](int n) { return "MyForms " + Repeat("Forms, ", n); }, 0, 0 },
+    { "MatchesInsideLongerWords", { "Form=QForm" }, [](int n) { return Repeat("Form TForm Forms Form_ ", n); }, 0, 1 },
+    { "LetterCaseMixed", { "Forms=QForms" }, [](int n) { return Repeat("fORMS,FoRmS;", n / 2); }, 0, 1 },
+    { "LaterPairWithTheSameFind", { "Forms=QForms", "FORMS=" }, [](int n) { return Repeat("Forms, ", n); }, 0, 1 },
+    { "EmptyReplacesOfTwoFinds", { "A=", "B=" }, [](int n) { return Repeat("A B ", n); }, 2, 0 },
+    { "ReplaceIsTheNextPairsFind", { "Forms=QForms", "QForms=", "Forms=X" }, [](int n) { return Repeat("Forms ", n); },
+        0, 3 },
+};
+
+class LongLineDifferential : public ::testing::TestWithParam<std::tuple<TLongLineCase, int>>
+{
+};
+
+TEST_P(LongLineDifferential, PassAndMissesMatchTheLiteralAlgorithm)
+{
+    const auto &[shape, matches] = GetParam();
+    const Lines input = { "unit Long;", shape.Line(matches), "end." };
+    qvc::TSubstitutionPass pass(shape.Pairs);
+    const int count = ExpectSameAsLiteral(shape.Pairs, input, "/t/Long.pas", pass, shape.Name);
+    EXPECT_EQ(count, shape.PerMatch * matches + shape.Extra);
+
+    // The same line read from a file's text, found in one scan of it.
+    TLiteralState literal { input, "/t/Long.pas", "", {} };
+    LiteralApplyAll(literal, shape.Pairs);
+    const std::string text = qvc::JoinLinesCrLf(input);
+    std::string newName;
+    qvc::TConversionResult results;
+    std::string output;
+    ASSERT_EQ(pass.ConvertText(text, "/t/Long.pas", newName, results, output), count);
+    if (count > 0) {
+        EXPECT_EQ(output, qvc::JoinLinesCrLf(literal.Text));
+    }
+    EXPECT_EQ(results, literal.Results);
+    EXPECT_EQ(pass.MissedOccurrences(), LiteralMissed(literal));
+}
+
+INSTANTIATE_TEST_SUITE_P(OneThousandAndTenThousandMatches, LongLineDifferential,
+    ::testing::Combine(::testing::ValuesIn(kLongLineCases), ::testing::Values(1000, 10000)),
+    [](const ::testing::TestParamInfo<std::tuple<TLongLineCase, int>> &info) {
+        return std::string(std::get<0>(info.param).Name) + "_" + std::to_string(std::get<1>(info.param));
+    });
 
 } // namespace

@@ -10,6 +10,7 @@
 
 #include "common/FolderLocks.h"
 
+#include <cstdlib>
 #include <fstream>
 #include <map>
 #include <set>
@@ -159,6 +160,54 @@ TEST_F(UndoRunTest, ARowRenamedAwayByAnEarlierRowFailsInTheSimulationAsInTheRun)
     ASSERT_EQ(real.Reports.at(1).Count, -1); // Alpha.xfm became NewAlpha.xfm with the unit
     EXPECT_EQ(simulated.Reports.at(1).Count, -1);
     EXPECT_EQ(simulated.Reports.at(0).Plan.Renamed, real.Reports.at(0).Plan.Renamed);
+}
+
+TEST_F(UndoRunTest, ASimulatedRowReadsAnEarlierRowsTextPutAsideAsOneKeptInMemory)
+{
+    // A.dfm goes out as A.xfm, which the next row then reads as the simulation left it. The pairs change
+    // the form and put its word back, so the later row changes it again.
+    const Folder folder = { { "A.dfm", "object A\r\n  C = Forms\r\nend\r\n" },
+        { "A.xfm", "object A\r\n  C = porter's Forms\r\nend\r\n" } };
+    Lay(folder);
+    const std::vector<std::string> pairs = { "Forms=X", "X=Forms" };
+    const char *saved = std::getenv("TMPDIR");
+    const std::string savedTmp = saved != nullptr ? saved : "";
+    // The texts put aside from the first byte on, in the temporary file, or in memory where none can be made.
+    for (const char *tmp : { saved, "/nonexistent-qvc-tmp" }) {
+        if (tmp != nullptr)
+            ::setenv("TMPDIR", tmp, 1);
+        qvc::TSubstitutionPass inMemory(pairs);
+        qvc::TSubstitutionPass putAside(pairs, 0);
+        TFakeConversionView view;
+        view.Rows.assign(1, TFakeRow {});
+        qvc::TPassOptions options;
+        options.RenameMode = 0;
+        options.Simulate = true;
+        options.KeepTexts = true;
+        for (const char *name : { "A.dfm", "A.xfm" }) {
+            SCOPED_TRACE(std::string(name) + (tmp != nullptr ? std::string(" with TMPDIR=") + tmp : ""));
+            qvc::TPassReport kept;
+            qvc::TPassReport aside;
+            qvc::TConversionResult keptResults;
+            qvc::TConversionResult asideResults;
+            const int count = inMemory.ConvertFile(0, Path(name), options, keptResults, view, kept);
+            ASSERT_EQ(putAside.ConvertFile(0, Path(name), options, asideResults, view, aside), count);
+            EXPECT_EQ(count, 2);
+            EXPECT_EQ(aside.ReadBytes, kept.ReadBytes);
+            EXPECT_EQ(aside.ConvertedText, kept.ConvertedText);
+            EXPECT_EQ(aside.Plan.WrittenName, Path("A.xfm"));
+            EXPECT_EQ(aside.Plan.Overwrites, kept.Plan.Overwrites);
+            // The second row reads the first row's text, not the file on disk.
+            if (std::string(name) == "A.xfm") {
+                EXPECT_EQ(aside.ReadBytes, "object A\r\n  C = Forms\r\nend\r\n");
+            }
+        }
+    }
+    if (saved != nullptr)
+        ::setenv("TMPDIR", savedTmp.c_str(), 1);
+    else
+        ::unsetenv("TMPDIR");
+    EXPECT_EQ(Contents(true), folder);
 }
 
 class UndoModeTest : public UndoRunTest, public ::testing::WithParamInterface<TModeCase>
