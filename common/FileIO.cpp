@@ -137,20 +137,26 @@ constexpr std::string_view kUndoHoldSuffix = "~";
 // Hidden files of earlier versions of the program, which kept replaced files' inodes for reuse.
 constexpr std::string_view kOldSparePrefix = ".qvtmp";
 
-std::string NextTempName(const std::string &folder)
+// A new hidden name in `folder` that names this process for good: PREFIX + "PID-START-N" + SUFFIX.
+std::string ProcessOwnName(const std::string &folder, std::string_view prefix, std::string_view suffix)
 {
     static unsigned long counter = 0;
     std::string name = folder;
     if (name.back() != '/')
         name += '/';
-    name += kTempPrefix;
+    name += prefix;
     name += std::to_string(::getpid());
     name += '-';
     name += std::to_string(OwnStartTime());
     name += '-';
     name += std::to_string(counter++);
-    name += kTempSuffix;
+    name += suffix;
     return name;
+}
+
+std::string NextTempName(const std::string &folder)
+{
+    return ProcessOwnName(folder, kTempPrefix, kTempSuffix);
 }
 
 bool ParseNumber(std::string_view &text, unsigned long long &value)
@@ -668,18 +674,7 @@ bool ProcessHasEnded(long pid, unsigned long long start)
 
 std::string UndoHoldName(const std::string &folder)
 {
-    static unsigned long counter = 0;
-    std::string name = folder;
-    if (name.back() != '/')
-        name += '/';
-    name += kUndoHoldPrefix;
-    name += std::to_string(::getpid());
-    name += '-';
-    name += std::to_string(OwnStartTime());
-    name += '-';
-    name += std::to_string(counter++);
-    name += kUndoHoldSuffix;
-    return name;
+    return ProcessOwnName(folder, kUndoHoldPrefix, kUndoHoldSuffix);
 }
 
 bool FileExists(const std::string &path)

@@ -19,11 +19,11 @@ struct TQvconvertRun
     std::string Err;
 };
 
-/// Runs qvconvert with `args`; its standard output and error go through files in `scratchDir`.
-inline TQvconvertRun RunQvconvert(const std::vector<std::string> &args, const std::string &scratchDir)
+/// Starts qvconvert with `args` without waiting for it; its standard output and error go to `outPath` and
+/// `errPath`. Returns the process id, or -1 when it could not be started.
+inline pid_t StartQvconvert(
+    const std::vector<std::string> &args, const std::string &outPath, const std::string &errPath)
 {
-    const std::string outPath = scratchDir + "/stdout";
-    const std::string errPath = scratchDir + "/stderr";
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
@@ -35,17 +35,32 @@ inline TQvconvertRun RunQvconvert(const std::vector<std::string> &args, const st
     for (std::string &arg : argv)
         pointers.push_back(arg.data());
     pointers.push_back(nullptr);
-    TQvconvertRun run;
     pid_t pid = 0;
     const int spawned = posix_spawn(&pid, QVC_QVCONVERT, &actions, nullptr, pointers.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
-    if (spawned != 0) {
+    return spawned == 0 ? pid : -1;
+}
+
+/// Waits for a started qvconvert; its exit code (128 + the signal when a signal ended it).
+inline int WaitForQvconvert(pid_t pid)
+{
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+}
+
+/// Runs qvconvert with `args`; its standard output and error go through files in `scratchDir`.
+inline TQvconvertRun RunQvconvert(const std::vector<std::string> &args, const std::string &scratchDir)
+{
+    const std::string outPath = scratchDir + "/stdout";
+    const std::string errPath = scratchDir + "/stderr";
+    TQvconvertRun run;
+    const pid_t pid = StartQvconvert(args, outPath, errPath);
+    if (pid < 0) {
         ADD_FAILURE() << "cannot start " << QVC_QVCONVERT;
         return run;
     }
-    int status = 0;
-    ::waitpid(pid, &status, 0);
-    run.ExitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    run.ExitCode = WaitForQvconvert(pid);
     run.Out = qvc::ReadFileBytes(outPath);
     run.Err = qvc::ReadFileBytes(errPath);
     return run;

@@ -374,35 +374,6 @@ TEST_F(UndoTrust, ForceKeepsAFormTheRunCreatedAndTheUserEdited)
     EXPECT_NE(forced.Out.find("kept\t" + Path("tree/Unit1.xfm")), std::string::npos) << forced.Out;
 }
 
-// Starts qvconvert without waiting for it; its output goes to files named after `tag` in `scratch`.
-pid_t StartQvconvert(const std::vector<std::string> &args, const std::string &scratch, const std::string &tag)
-{
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(
-        &actions, 1, (scratch + "/" + tag + ".out").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    posix_spawn_file_actions_addopen(
-        &actions, 2, (scratch + "/" + tag + ".err").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    std::vector<std::string> argv = { QVC_QVCONVERT };
-    argv.insert(argv.end(), args.begin(), args.end());
-    std::vector<char *> pointers;
-    pointers.reserve(argv.size() + 1);
-    for (std::string &arg : argv)
-        pointers.push_back(arg.data());
-    pointers.push_back(nullptr);
-    pid_t pid = 0;
-    const int spawned = posix_spawn(&pid, QVC_QVCONVERT, &actions, nullptr, pointers.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    return spawned == 0 ? pid : -1;
-}
-
-int WaitFor(pid_t pid)
-{
-    int status = 0;
-    ::waitpid(pid, &status, 0);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-}
-
 TEST_F(UndoTrust, TwoRunsAtOnceOnOneTreeTakeTurnsAndAreBothUndone)
 {
     Folder many;
@@ -414,14 +385,15 @@ TEST_F(UndoTrust, TwoRunsAtOnceOnOneTreeTakeTurnsAndAreBothUndone)
         std::filesystem::remove_all(m_dir / "tree");
         std::filesystem::create_directories(m_dir / "tree");
         Lay("tree", many);
-        const pid_t first = StartQvconvert(
-            { "convert", "--repository", Path("pairs.dat"), "--backup", Path("tree") }, Path("run"), "first");
-        const pid_t second = StartQvconvert(
-            { "convert", "--repository", Path("graphics.dat"), "--backup", Path("tree") }, Path("run"), "second");
+        const pid_t first = StartQvconvert({ "convert", "--repository", Path("pairs.dat"), "--backup", Path("tree") },
+            Path("run/first.out"), Path("run/first.err"));
+        const pid_t second
+            = StartQvconvert({ "convert", "--repository", Path("graphics.dat"), "--backup", Path("tree") },
+                Path("run/second.out"), Path("run/second.err"));
         ASSERT_GT(first, 0);
         ASSERT_GT(second, 0);
-        EXPECT_EQ(WaitFor(first), 0) << qvc::ReadFileBytes(Path("run/first.err"));
-        EXPECT_EQ(WaitFor(second), 0) << qvc::ReadFileBytes(Path("run/second.err"));
+        EXPECT_EQ(WaitForQvconvert(first), 0) << qvc::ReadFileBytes(Path("run/first.err"));
+        EXPECT_EQ(WaitForQvconvert(second), 0) << qvc::ReadFileBytes(Path("run/second.err"));
         for (const auto &[name, bytes] : Files("tree")) {
             if (name.find('~') == std::string::npos) {
                 EXPECT_EQ(bytes, "uses QForms, QGraphics;\r\n") << name;
