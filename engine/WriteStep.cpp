@@ -91,7 +91,7 @@ TWritePlan PlanConvertedFile(const TWriteRequest &request, const TFileView &view
 }
 
 TWriteOutcome ExecuteWritePlan(const TWriteRequest &request, const TWritePlan &plan, std::string_view text,
-    TRunJournal *journal, int row, const TContentSum *readSum)
+    TChangedFolders &changed, TRunJournal *journal, int row, const TContentSum *readSum)
 {
     TWriteOutcome outcome;
     // The text comes from the file as it was read: once another program has changed it, nothing of
@@ -111,7 +111,7 @@ TWriteOutcome ExecuteWritePlan(const TWriteRequest &request, const TWritePlan &p
             return std::nullopt;
         }
     };
-    TBackupStep backups;
+    TBackupStep backups(changed);
     for (const TPlannedBackup &planned : plan.Backups) {
         const bool isRead = planned.File == request.FileName;
         if (journal != nullptr)
@@ -133,14 +133,15 @@ TWriteOutcome ExecuteWritePlan(const TWriteRequest &request, const TWritePlan &p
         }
         journal->Record({ TStepKind::Write, row, plan.WrittenName, {}, {}, before, SumOf(text) });
     }
-    WriteFileReplacing(plan.WrittenName, text, &plan.WrittenStamp);
+    WriteFileReplacing(plan.WrittenName, text, &plan.WrittenStamp, &changed);
     backups.Keep();
     outcome.WrittenName = plan.WrittenName;
     // Removed only once the text stands under its new name, and only while it is still the file read.
     if (!plan.RemovedName.empty() && StampOf(plan.RemovedName) == request.ReadStamp) {
         if (journal != nullptr)
             journal->Record({ TStepKind::Remove, row, plan.RemovedName, {}, {}, sumOf(plan.RemovedName, true), {} });
-        (void)DeleteFile(plan.RemovedName);
+        if (DeleteFile(plan.RemovedName))
+            changed.Add(FolderOf(plan.RemovedName));
     }
     // A companion that cannot be renamed keeps its name: the unit itself is written.
     for (const auto &[from, to] : plan.Renamed) {
@@ -150,18 +151,22 @@ TWriteOutcome ExecuteWritePlan(const TWriteRequest &request, const TWritePlan &p
                 continue;
             journal->Record({ TStepKind::Rename, row, from, to, {}, sum, {} });
         }
-        (void)RenameNoReplace(from, to);
+        if (RenameNoReplace(from, to)) {
+            changed.Add(FolderOf(from));
+            changed.Add(FolderOf(to));
+        }
     }
     return outcome;
 }
 
-bool WriteNewFile(const std::string &path, std::string_view text, TRunJournal *journal, int row)
+bool WriteNewFile(
+    const std::string &path, std::string_view text, TChangedFolders &changed, TRunJournal *journal, int row)
 {
     const TFileStamp absent;
     try {
         if (journal != nullptr)
             journal->Record({ TStepKind::Write, row, path, {}, {}, std::nullopt, SumOf(text) });
-        WriteFileReplacing(path, text, &absent);
+        WriteFileReplacing(path, text, &absent, &changed);
     } catch (const TChangedMeanwhile &) {
         return false;
     }
