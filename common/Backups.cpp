@@ -100,7 +100,8 @@ TBackup &TBackup::operator=(TBackup &&other) noexcept
     return *this;
 }
 
-TBackup TBackup::Make(const std::string &file, const std::string &backupName, const std::string &olderName)
+TBackup TBackup::Make(
+    const std::string &file, const std::string &backupName, const std::string &olderName, TChangedFolders *changed)
 {
     const std::string source = ResolveLinks(file);
     TBackup backup;
@@ -155,6 +156,8 @@ TBackup TBackup::Make(const std::string &file, const std::string &backupName, co
     }
     backup.m_device = st.st_dev;
     backup.m_inode = st.st_ino;
+    if (changed != nullptr)
+        changed->Add(FolderOf(backupName));
     return backup;
 }
 

@@ -7,6 +7,8 @@
 
 namespace qvc {
 
+class TChangedFolders;
+
 /// The numbered name an older backup moves to: `backupName` + ".~N~" with N one above the highest
 /// number already present in its folder (1 when there is none), as GNU numbered backups are named.
 std::string NextNumberedBackupName(const std::string &backupName);
@@ -31,10 +33,13 @@ public:
     TBackup &operator=(const TBackup &) = delete;
 
     /// Makes `backupName` hold the bytes of `file` (the file a symbolic link leads to): a hard link to
-    /// it where the file system allows, a copy with its metadata otherwise; the file itself is never
-    /// moved. An older file of the backup name first moves to `olderName` when given and still free,
-    /// else to NextNumberedBackupName. Throws TError with the system's reason; nothing is left changed then.
-    static TBackup Make(const std::string &file, const std::string &backupName, const std::string &olderName = {});
+    /// it where the file system allows, a copy with its metadata otherwise (its bytes on the disk before it
+    /// is named); the file itself is never moved. An older file of the backup name first moves to
+    /// `olderName` when given and still free, else to NextNumberedBackupName. Its names reach the disk with
+    /// the next sync of the folder, which is noted in `changed` when given. Throws TError with the system's
+    /// reason; nothing is left changed then.
+    static TBackup Make(const std::string &file, const std::string &backupName, const std::string &olderName = {},
+        TChangedFolders *changed = nullptr);
 
     /// Removes the backup made (if it is still the one made) and moves the older backup back to its
     /// name. Best effort: never throws.

@@ -356,9 +356,13 @@ public:
             Fail(errno);
     }
 
-    // Gives the file its hidden name (if it has none yet) and closes it.
+    // Makes the bytes and metadata reach the disk, gives the file its hidden name (if it has none yet)
+    // and closes it. The data goes first: a name, once published, must never lead to bytes a power loss
+    // could still take away.
     void Finish()
     {
+        if (sys::SyncData(m_fd) != 0)
+            Fail(errno);
         while (m_name.empty()) {
             std::string name = NextTempName(m_folder);
             const std::string self = "/proc/self/fd/" + std::to_string(m_fd);
@@ -562,7 +566,31 @@ void CheckMayChange(const std::string &path)
     CheckExisting(path, ResolveLinks(path), st);
 }
 
-void WriteFileReplacing(const std::string &path, std::string_view bytes, const TFileStamp *expected)
+void TChangedFolders::Add(const std::string &folder)
+{
+    if (m_known.insert(folder).second)
+        m_order.push_back(folder);
+}
+
+void TChangedFolders::SyncAll()
+{
+    std::vector<std::string> folders;
+    folders.swap(m_order);
+    m_known.clear();
+    std::string failed;
+    int reason = 0;
+    for (const std::string &folder : folders) {
+        if (sys::SyncFolder(folder.c_str()) == 0 || !failed.empty())
+            continue;
+        failed = folder;
+        reason = errno;
+    }
+    if (!failed.empty())
+        ThrowWithReason(kCannotSyncFolder, failed, reason);
+}
+
+void WriteFileReplacing(
+    const std::string &path, std::string_view bytes, const TFileStamp *expected, TChangedFolders *changed)
 {
     std::string target = path;
     struct stat st
@@ -598,9 +626,22 @@ void WriteFileReplacing(const std::string &path, std::string_view bytes, const T
         throw TChangedMeanwhile(kCannotCreateFile, { PathArg(path), TextArg(std::string(kChangedMeanwhile)) });
     }
     file.ReplaceTarget(target);
+    if (changed != nullptr)
+        changed->Add(folder);
 }
 
-void CopyFileNoReplace(const std::string &from, const std::string &to)
+void WriteFileReplacingSynced(const std::string &path, std::string_view bytes)
+{
+    TChangedFolders changed;
+    WriteFileReplacing(path, bytes, nullptr, &changed);
+    try {
+        changed.SyncAll();
+    } catch (const TError &error) {
+        throw TError(kCannotCreateFile, { PathArg(path), ReasonArg(error.Reason()) });
+    }
+}
+
+void CopyFileNoReplace(const std::string &from, const std::string &to, TChangedFolders *changed)
 {
     std::string bytes;
     TFileStamp stamp;
@@ -615,6 +656,8 @@ void CopyFileNoReplace(const std::string &from, const std::string &to)
     file.TakeMetadata(&st, from);
     file.Finish();
     file.PlaceAsNew(to);
+    if (changed != nullptr)
+        changed->Add(FolderOf(to));
 }
 
 void ForgetSweptFolders()

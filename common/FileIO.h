@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 #include <sys/types.h>
+#include <unordered_set>
+#include <vector>
 
 namespace qvc {
 
@@ -40,6 +42,28 @@ public:
     using TError::TError;
 };
 
+/// The reason-carrying message of a folder whose changed names could not be made to reach the disk.
+inline constexpr std::string_view kCannotSyncFolder = "Cannot save the changes in folder \"%s\" to disk. %s";
+
+/// The folders in which a series of file steps (a run) made, replaced, renamed or removed names, so that each
+/// is synced once when the series ends instead of once per step. Belongs to the series, never to the process.
+class TChangedFolders
+{
+public:
+    /// Notes that a name in `folder` was made, replaced, renamed or removed.
+    void Add(const std::string &folder);
+    /// Syncs every folder noted since the last call, each once, in the order they were first noted, and
+    /// forgets them. Throws TError "Cannot save the changes in folder "%s" to disk. %s" for the first folder
+    /// whose sync failed, after trying every other one.
+    void SyncAll();
+    /// True when no folder waits for its sync.
+    bool Empty() const { return m_order.empty(); }
+
+private:
+    std::vector<std::string> m_order;
+    std::unordered_set<std::string> m_known;
+};
+
 /// Reads a whole regular file as bytes. Anything else (a folder, a pipe, a device) is refused without
 /// being read. Throws TError "Cannot open file "%s". %s" with the system's reason.
 std::string ReadFileBytes(const std::string &path);
@@ -51,12 +75,21 @@ std::size_t ReadFileInto(const std::string &path, std::string &buffer, TFileStam
 
 /// Replaces (or creates) the file `path` with `bytes`. The bytes go into a new file in the same folder
 /// (unnamed where the file system allows), which takes the old file's mode, owner, group, ACLs and
-/// extended attributes before it gets a hidden name and is renamed over `path`: at every moment `path`
-/// holds its old or its new text. A symbolic link stays a link: the file it leads to is replaced. When
-/// `expected` is given the file must still have that stamp (or still be absent), else TChangedMeanwhile.
-/// A file the user may not change (see CheckMayChange) is refused before anything is written.
-/// Throws TError "Cannot create file "%s". %s" with the system's reason.
-void WriteFileReplacing(const std::string &path, std::string_view bytes, const TFileStamp *expected = nullptr);
+/// extended attributes and reaches the disk before it gets a hidden name and is renamed over `path`: at
+/// every moment, a power loss included, `path` holds its old or its new text. A symbolic link stays a
+/// link: the file it leads to is replaced. When `expected` is given the file must still have that stamp (or
+/// still be absent), else TChangedMeanwhile. A file the user may not change (see CheckMayChange) is refused
+/// before anything is written. The rename reaches the disk with the next sync of the folder, which is
+/// noted in `changed` when given. Throws TError "Cannot create file "%s". %s" with the system's reason;
+/// the file then still holds its old text.
+void WriteFileReplacing(const std::string &path, std::string_view bytes, const TFileStamp *expected = nullptr,
+    TChangedFolders *changed = nullptr);
+
+/// WriteFileReplacing, then a sync of the folder, so that the new text stands under `path` for good when the
+/// call returns (a file saved on its own: a repository, the settings, a report). Throws TError "Cannot
+/// create file "%s". %s"; after a failed folder sync the file holds the new text, which a power loss may
+/// still take back.
+void WriteFileReplacingSynced(const std::string &path, std::string_view bytes);
 
 /// Throws TError "Cannot create file "%s". %s" naming `path` unless the running user may replace or
 /// remove the existing file (links followed) and keep its owner and group: its owner-write bit is set,
@@ -66,8 +99,10 @@ void WriteFileReplacing(const std::string &path, std::string_view bytes, const T
 void CheckMayChange(const std::string &path);
 
 /// Makes a new file `to` holding the bytes of the regular file `from`, with its mode, owner, group, ACLs
-/// and extended attributes; never replaces an existing `to`. Throws TError with the system's reason.
-void CopyFileNoReplace(const std::string &from, const std::string &to);
+/// and extended attributes, which reach the disk before the file gets its name; never replaces an existing
+/// `to`. The new name reaches the disk with the next sync of the folder, which is noted in `changed` when
+/// given. Throws TError with the system's reason; nothing is placed then.
+void CopyFileNoReplace(const std::string &from, const std::string &to, TChangedFolders *changed = nullptr);
 
 /// The path a symbolic link finally leads to (the path itself when it is not a link). Throws TError
 /// "Cannot create file "%s". %s" for a dangling link or a loop.

@@ -124,5 +124,44 @@ int Unlink(const char *path)
     return Injected(TSysCall::Unlink, path) ? -1 : ::unlink(path);
 }
 
+int SyncData(int fd)
+{
+    if (Injected(TSysCall::Sync, {}))
+        return -1;
+    int result;
+    do
+        result = ::fdatasync(fd);
+    while (result != 0 && errno == EINTR);
+    return result;
+}
+
+int SyncFolder(const char *path)
+{
+    if (Injected(TSysCall::Sync, path))
+        return -1;
+    const int fd = ::open(path, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return -1;
+    int result;
+    do
+        result = ::fsync(fd);
+    while (result != 0 && errno == EINTR);
+    const int reason = errno;
+    ::close(fd);
+    errno = reason;
+    return result;
+}
+
+int SyncFileSystem(int fd)
+{
+    if (Injected(TSysCall::Sync, {}))
+        return -1;
+    int result;
+    do
+        result = ::syncfs(fd);
+    while (result != 0 && errno == EINTR);
+    return result;
+}
+
 } // namespace sys
 } // namespace qvc

@@ -22,6 +22,7 @@ enum class TSysCall {
     Link,
     Rename,
     Unlink,
+    Sync, ///< making written data or a folder's names reach the disk (fdatasync, fsync, syncfs)
 };
 
 /// A fault hook sees each call (with the path it concerns, empty when it works on an open file) and
@@ -53,6 +54,13 @@ int Link(int fromDir, const char *from, int toDir, const char *to, int flags);
 int Rename(const char *from, const char *to, unsigned flags = 0);
 /// unlink(2).
 int Unlink(const char *path);
+/// fdatasync(2) of an open file: its bytes and what is needed to read them back reach the disk.
+int SyncData(int fd);
+/// fsync(2) of the folder `path` (opened for the call, links followed): its names as they are now reach the disk.
+int SyncFolder(const char *path);
+/// syncfs(2): everything written to the file system that holds `fd` reaches the disk; it fails when a write
+/// to that file system failed since `fd` was opened.
+int SyncFileSystem(int fd);
 
 } // namespace sys
 } // namespace qvc

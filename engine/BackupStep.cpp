@@ -34,7 +34,7 @@ TBackupStep::~TBackupStep()
 const TBackup &TBackupStep::Make(const std::string &file, const std::string &olderName)
 {
     try {
-        m_made.push_back(TBackup::Make(file, BackupNameFor(file), olderName));
+        m_made.push_back(TBackup::Make(file, BackupNameFor(file), olderName, &m_changed));
     } catch (const TError &error) {
         throw TError(TMessage(std::string(kUnableToBackupFile)), file, error.Reason());
     }

@@ -2,6 +2,7 @@
 // The backups a writing makes before it replaces or removes a file: their names, their plan, and the
 // backups made, taken back together when the writing does not happen.
 #include "common/Backups.h"
+#include "common/FileIO.h"
 #include "engine/FileView.h"
 
 #include <string>
@@ -32,7 +33,11 @@ TPlannedBackup PlanBackup(const std::string &file, const TFileView &view);
 class TBackupStep
 {
 public:
-    TBackupStep() = default;
+    /// The folders of the backups made are noted in `changed`.
+    explicit TBackupStep(TChangedFolders &changed)
+        : m_changed(changed)
+    {
+    }
     TBackupStep(const TBackupStep &) = delete;
     TBackupStep &operator=(const TBackupStep &) = delete;
     ~TBackupStep();
@@ -44,6 +49,7 @@ public:
     void Keep() { m_kept = true; }
 
 private:
+    TChangedFolders &m_changed;
     std::vector<TBackup> m_made;
     bool m_kept = false;
 };

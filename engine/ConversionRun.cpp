@@ -62,10 +62,10 @@ void RunConversion(TConversionView &view, const std::vector<std::string> &reposi
         locks.Acquire(folders);
     if (journal != nullptr)
         journal->BeginRun(std::move(files), folders);
+    TSubstitutionPass pass(repositoryLines);
+    pass.SetJournal(journal);
     view.BeginRun();
     try {
-        TSubstitutionPass pass(repositoryLines);
-        pass.SetJournal(journal);
         TConversionResult scratch;
         TPassReport report;
         view.ShowReadyImage(false);
@@ -101,10 +101,19 @@ void RunConversion(TConversionView &view, const std::vector<std::string> &reposi
             view.FileConverted(row, report, scratch);
             StoreDetails(store, ParseRowNumber(view.RowNumberText(row)), report);
         }
+        // Not done until the names the run changed are on the disk: a failed sync ends the run as a
+        // failed write does.
+        pass.SyncChangedFolders();
         view.SetProgress(0, -1, -1);
         view.ShowProgressMessage(false);
         view.ShowReadyImage(true);
     } catch (...) {
+        // What the rows before the failure did stays, and reaches the disk too; the failure that ended the
+        // run is the one reported, a failed sync of their folders would only repeat that the run failed.
+        try {
+            pass.SyncChangedFolders();
+        } catch (const TError &) {
+        }
         if (journal != nullptr)
             journal->End();
         view.EndRun();

@@ -47,7 +47,9 @@ public:
 /// changed lines) of every row converted. A failure while a
 /// file is written ends the run: the window is unlocked (EndRun) and the TError is thrown on for the
 /// caller to show; earlier rows keep what they produced.
-/// With a `journal`, every step a real run takes on a file is journaled before it is taken.
+/// With a `journal`, every step a real run takes on a file is journaled before it is taken. Every folder
+/// the run changed is synced before the run ends (by a failure too); a folder that cannot be synced ends a
+/// run that went well with TError "Cannot save the changes in folder "%s" to disk. %s".
 void RunConversion(TConversionView &view, const std::vector<std::string> &repositoryLines, int renameMode,
     TResultStore &store, const TDisplayLocale &locale, TRunJournal *journal = nullptr);
 

@@ -143,8 +143,8 @@ int TSubstitutionPass::WriteConverted(int row, const std::string &fileName, cons
     }
     try {
         report.Plan = PlanConvertedFile(request, TFileView());
-        const TWriteOutcome outcome = ExecuteWritePlan(
-            request, report.Plan, m_output, m_journal, row, m_journal != nullptr ? &job.ReadSum : nullptr);
+        const TWriteOutcome outcome = ExecuteWritePlan(request, report.Plan, m_output, m_changedFolders, m_journal, row,
+            m_journal != nullptr ? &job.ReadSum : nullptr);
         report.WrittenName = outcome.WrittenName;
         report.BackupName = outcome.BackupName;
         if (options.KeepTexts)
@@ -175,7 +175,7 @@ void TSubstitutionPass::WriteUntouchedForm(
         m_overlay.Created(targetName, m_output);
     } else {
         // Made by someone else meanwhile: theirs stays.
-        if (!WriteNewFile(targetName, m_output, m_journal, row))
+        if (!WriteNewFile(targetName, m_output, m_changedFolders, m_journal, row))
             return;
         report.WrittenName = targetName;
     }

@@ -78,6 +78,11 @@ public:
     /// Journals every step of the real runs of this pass before it is taken; null: no journal.
     void SetJournal(TRunJournal *journal) { m_journal = journal; }
 
+    /// Syncs every folder in which the real runs of this pass made, replaced, renamed or removed a name
+    /// since the last call, each once, so that what they did reaches the disk. Throws TError "Cannot save
+    /// the changes in folder "%s" to disk. %s" for the first folder that failed (the others synced).
+    void SyncChangedFolders() { m_changedFolders.SyncAll(); }
+
     /// The number of pairs (n), blank ones included.
     std::size_t PairCount() const { return m_pairs.Count(); }
 
@@ -162,10 +167,11 @@ private:
     void WriteUntouchedForm(int row, const TPassOptions &options, const std::string &targetName, TPassReport &report);
     void ReleaseLargeBuffers();
 
-    // Lives across files: the list, the journal, what the simulated rows so far would have done, and
-    // buffers reused from one file to the next.
+    // Lives across files: the list, the journal, the folders changed, what the simulated rows so far would have done,
+    // and buffers reused from one file to the next.
     const TCompiledPairs m_pairs;
     TRunJournal *m_journal = nullptr;
+    TChangedFolders m_changedFolders;
     TRunOverlay m_overlay;
     TReadStep m_read;
     // The scan of the text last converted: every ApplyAll, ConvertText and ConvertFile starts it afresh;

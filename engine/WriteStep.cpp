@@ -107,7 +107,7 @@ TWritePlan PlanConvertedFile(const TWriteRequest &request, const TFileView &view
 }
 
 TWriteOutcome ExecuteWritePlan(const TWriteRequest &request, const TWritePlan &plan, std::string_view text,
-    TRunJournal *journal, int row, const TContentSum *readSum)
+    TChangedFolders &changed, TRunJournal *journal, int row, const TContentSum *readSum)
 {
     TWriteOutcome outcome;
     // The text comes from the file as it was read: once another program has changed it, nothing of
@@ -155,28 +155,33 @@ TWriteOutcome ExecuteWritePlan(const TWriteRequest &request, const TWritePlan &p
                     companionSums[k], {} });
         journal->Sync();
     }
-    TBackupStep backups;
+    TBackupStep backups(changed);
     for (const TPlannedBackup &planned : plan.Backups) {
         const TBackup &made = backups.Make(planned.File, planned.OlderMovedTo);
         if (journal != nullptr && made.OlderMovedTo() != planned.OlderMovedTo)
             journal->RecordOlderMoved(row, made.Name(), made.OlderMovedTo());
         outcome.BackupName = made.Name();
     }
-    WriteFileReplacing(plan.WrittenName, text, &plan.WrittenStamp);
+    WriteFileReplacing(plan.WrittenName, text, &plan.WrittenStamp, &changed);
     backups.Keep();
     outcome.WrittenName = plan.WrittenName;
     // Removed only once the text stands under its new name, and only while it is still the file read.
-    if (!plan.RemovedName.empty() && StampOf(plan.RemovedName) == request.ReadStamp)
-        (void)DeleteFile(plan.RemovedName);
+    if (!plan.RemovedName.empty() && StampOf(plan.RemovedName) == request.ReadStamp && DeleteFile(plan.RemovedName))
+        changed.Add(FolderOf(plan.RemovedName));
     // A companion that cannot be renamed keeps its name: the unit itself is written. One that cannot be
     // read is not journaled, so it is not renamed either.
-    for (std::size_t k = 0; k < plan.Renamed.size(); ++k)
-        if (journal == nullptr || companionSums[k])
-            (void)RenameNoReplace(plan.Renamed[k].first, plan.Renamed[k].second);
+    for (std::size_t k = 0; k < plan.Renamed.size(); ++k) {
+        const auto &[from, to] = plan.Renamed[k];
+        if ((journal == nullptr || companionSums[k]) && RenameNoReplace(from, to)) {
+            changed.Add(FolderOf(from));
+            changed.Add(FolderOf(to));
+        }
+    }
     return outcome;
 }
 
-bool WriteNewFile(const std::string &path, std::string_view text, TRunJournal *journal, int row)
+bool WriteNewFile(
+    const std::string &path, std::string_view text, TChangedFolders &changed, TRunJournal *journal, int row)
 {
     const TFileStamp absent;
     try {
@@ -184,7 +189,7 @@ bool WriteNewFile(const std::string &path, std::string_view text, TRunJournal *j
             journal->Record({ TStepKind::Write, row, path, {}, {}, {}, std::nullopt, SumOf(text) });
             journal->Sync();
         }
-        WriteFileReplacing(path, text, &absent);
+        WriteFileReplacing(path, text, &absent, &changed);
     } catch (const TChangedMeanwhile &) {
         return false;
     }

@@ -222,9 +222,16 @@ bool TSubstitutionRepository::ApplyRenameMarker()
 void TSubstitutionRepository::WriteRepositoryFile(const std::string &path)
 {
     // The marker goes into the list only once the file is safely written: a failed write leaves no marker row.
-    WriteFileReplacing(path, RepositoryFileBytes(m_lines, m_renameMode));
+    // A failed sync of the folder comes after the file holds the new text, which the list then shows too.
+    TChangedFolders changed;
+    WriteFileReplacing(path, RepositoryFileBytes(m_lines, m_renameMode), nullptr, &changed);
     m_lines.insert(m_lines.begin(), RenameMarker(m_renameMode));
     ApplyRenameMarker();
+    try {
+        changed.SyncAll();
+    } catch (const TError &error) {
+        throw TError(kCannotCreateFile, { PathArg(path), ReasonArg(error.Reason()) });
+    }
 }
 
 const std::string &TSubstitutionRepository::SetRepositoryFileName(const std::string &path)

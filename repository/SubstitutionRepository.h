@@ -142,9 +142,10 @@ public:
     bool OpenRepositoryFile(const std::string &path);
     /// Takes the first marker (N = 0, 1, 2 in that order) out of the list and sets RenameMode from it.
     bool ApplyRenameMarker();
-    /// Writes the written form to path (beside + rename over), then puts the marker in as line 1 and applies the
-    /// markers again, so a line of the user's equal to a smaller-numbered marker is taken instead of the inserted one.
-    /// Throws TError "Cannot create file "%s". %s"; after a failure lines, RenameMode and flags are untouched.
+    /// Writes the written form to path (beside + rename over, then a sync of its folder), then puts the marker in as
+    /// line 1 and applies the markers again, so a line of the user's equal to a smaller-numbered marker is taken
+    /// instead of the inserted one. Throws TError "Cannot create file "%s". %s"; after a failed write lines, RenameMode
+    /// and flags are untouched, after a failed sync of the folder the file and the lines hold the new text.
     void WriteRepositoryFile(const std::string &path);
     /// Makes path the current repository file: a blank path becomes the executable path with ".dat"; the path is
     /// made absolute and lower-cased only when the lower-cased form is the same existing file; the window title is

@@ -60,7 +60,7 @@ std::string ResultReportText(
 void WriteResultReport(const std::string &path, const std::vector<TReportRow> &rows, std::size_t maxFileNameLength,
     const TReportCaptions &captions)
 {
-    WriteFileReplacing(path, ResultReportText(rows, maxFileNameLength, captions));
+    WriteFileReplacingSynced(path, ResultReportText(rows, maxFileNameLength, captions));
 }
 
 std::vector<TReportRow> ReportRowsOf(const TFileList &list)

@@ -364,7 +364,7 @@ void TProfileFile::Commit()
     if (m_path.empty() || m_readFailed)
         throw TError(failure, m_path, m_readReason);
     try {
-        WriteFileReplacing(m_path, Bytes());
+        WriteFileReplacingSynced(m_path, Bytes());
     } catch (const TError &error) {
         throw TError(failure, m_path, error.Reason());
     }

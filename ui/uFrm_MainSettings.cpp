@@ -119,7 +119,7 @@ void Tfrm_Main::RestoreWindowGeometry()
 void Tfrm_Main::SaveWindowGeometry()
 {
     try {
-        WriteFileReplacing(PathFromQ(GeometryFileName()), (saveGeometry().toBase64() + '\n').toStdString());
+        WriteFileReplacingSynced(PathFromQ(GeometryFileName()), (saveGeometry().toBase64() + '\n').toStdString());
     } catch (const std::exception &) {
         // The next start opens at the design size; nothing else depends on the file.
     }
