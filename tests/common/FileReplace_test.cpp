@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <fstream>
+#include <functional>
 #include <set>
 #include <sys/stat.h>
 #include <sys/xattr.h>
@@ -243,6 +244,132 @@ TEST_F(FileReplaceTest, AKillAtEveryStepLeavesOldOrNewTextAndHiddenFilesThatALat
     }
 }
 
+// Each way a file gets new bytes under a name: the bytes reach the disk (a sync of the open file) after the
+// last write and before the rename that names them; a file saved on its own has its folder synced after.
+TEST_F(FileReplaceTest, NewBytesReachTheDiskBeforeTheirNameAndTheFolderAfterIt)
+{
+    const struct
+    {
+        const char *name;
+        std::function<void()> operation;
+        std::string refusedLink; // a hard link to this name fails as across file systems
+        bool folderSynced;
+    } cases[] = {
+        { "ReplacedFile", [&] { qvc::WriteFileReplacing(Path("unit.pas"), "new"); }, {}, false },
+        { "NewFile", [&] { qvc::WriteFileReplacing(Path("new.pas"), "new"); }, {}, false },
+        { "CopiedFile", [&] { qvc::CopyFileNoReplace(Path("unit.pas"), Path("copy.pas")); }, {}, false },
+        { "BackupCopiedWhereNoLinkIsPossible", [&] { qvc::TBackup::Make(Path("unit.pas"), Path("unit.~pas")); },
+            Path("unit.~pas"), false },
+        { "FileSavedOnItsOwn", [&] { qvc::WriteFileReplacingSynced(Path("unit.pas"), "new"); }, {}, true },
+    };
+    for (const auto &c : cases) {
+        for (const std::string &name : Names())
+            fs::remove(m_dir / name);
+        Put("unit.pas", "old");
+        std::vector<TSeenCall> seen;
+        qvc::SetFaultHook([&](qvc::TSysCall call, std::string_view path) {
+            seen.push_back({ call, std::string(path) });
+            return call == qvc::TSysCall::Link && path == c.refusedLink ? EXDEV : 0;
+        });
+        c.operation();
+        qvc::SetFaultHook({});
+        // The first or last call of a kind; a sync of an open file or a folder is told by its path.
+        const auto at = [&](qvc::TSysCall call, bool onFile, bool last) {
+            std::ptrdiff_t found = -1;
+            for (std::size_t k = 0; k < seen.size(); ++k)
+                if (seen[k].Call == call && seen[k].Path.empty() == onFile && (found < 0 || last))
+                    found = static_cast<std::ptrdiff_t>(k);
+            return found;
+        };
+        const std::ptrdiff_t lastWrite = at(qvc::TSysCall::Write, true, true);
+        const std::ptrdiff_t dataSync = at(qvc::TSysCall::Sync, true, false);
+        const std::ptrdiff_t rename = at(qvc::TSysCall::Rename, false, true);
+        const std::ptrdiff_t folderSync = at(qvc::TSysCall::Sync, false, false);
+        ASSERT_GE(lastWrite, 0) << c.name;
+        ASSERT_GE(rename, 0) << c.name;
+        EXPECT_LT(lastWrite, dataSync) << c.name;
+        EXPECT_LT(dataSync, rename) << c.name;
+        if (c.folderSynced) {
+            EXPECT_GT(folderSync, rename) << c.name;
+            EXPECT_EQ(seen.at(static_cast<std::size_t>(folderSync)).Path, m_dir.string()) << c.name;
+        } else {
+            EXPECT_EQ(folderSync, -1) << c.name << ": the caller syncs the folder";
+        }
+    }
+}
+
+TEST_F(FileReplaceTest, AFailedSyncIsAFailedWriteNamingTheFileWithTheSystemsReason)
+{
+    const struct
+    {
+        const char *name;
+        int syncToFail; // 1: the file's bytes, 2: its folder
+        std::function<void()> operation;
+        std::string shown; // the path the message names
+        std::set<std::string> names; // the folder afterwards
+        std::string text; // what unit.pas holds afterwards
+    } cases[] = {
+        { "ReplacedFileBytes", 1, [&] { qvc::WriteFileReplacing(Path("unit.pas"), "new"); }, Path("unit.pas"),
+            { "unit.pas" }, "old" },
+        { "CopiedFileBytes", 1, [&] { qvc::CopyFileNoReplace(Path("unit.pas"), Path("copy.pas")); }, Path("copy.pas"),
+            { "unit.pas" }, "old" },
+        { "SavedFileBytes", 1, [&] { qvc::WriteFileReplacingSynced(Path("unit.pas"), "new"); }, Path("unit.pas"),
+            { "unit.pas" }, "old" },
+        // The rename is done: the file holds the new text, which the failure says may not be on the disk.
+        { "SavedFilesFolder", 2, [&] { qvc::WriteFileReplacingSynced(Path("unit.pas"), "new"); }, Path("unit.pas"),
+            { "unit.pas" }, "new" },
+    };
+    for (const auto &c : cases) {
+        for (const std::string &name : Names())
+            fs::remove(m_dir / name);
+        Put("unit.pas", "old");
+        {
+            const TFaultScope fault(c.syncToFail, EIO, qvc::TSysCall::Sync);
+            try {
+                c.operation();
+                ADD_FAILURE() << c.name << ": no failure";
+            } catch (const qvc::TError &error) {
+                EXPECT_EQ(std::string(error.what()), "Cannot create file \"" + c.shown + "\". Input/output error")
+                    << c.name;
+                EXPECT_EQ(error.Reason(), std::errc::io_error) << c.name;
+            }
+        }
+        EXPECT_EQ(Names(), c.names) << c.name;
+        EXPECT_EQ(Get("unit.pas"), c.text) << c.name;
+    }
+}
+
+TEST_F(FileReplaceTest, ChangedFoldersAreSyncedOnceEachAndAFailureNamesItsFolder)
+{
+    fs::create_directories(m_dir / "a");
+    fs::create_directories(m_dir / "b");
+    fs::create_directories(m_dir / "c");
+    qvc::TChangedFolders changed;
+    for (const char *folder : { "b", "a", "b", "c", "a" })
+        changed.Add(Path(folder));
+    std::vector<std::string> synced;
+    qvc::SetFaultHook([&](qvc::TSysCall call, std::string_view path) {
+        if (call != qvc::TSysCall::Sync)
+            return 0;
+        synced.emplace_back(path);
+        return path == Path("a") ? EIO : 0;
+    });
+    try {
+        changed.SyncAll();
+        ADD_FAILURE() << "no failure";
+    } catch (const qvc::TError &error) {
+        EXPECT_EQ(std::string(error.what()),
+            "Cannot save the changes in folder \"" + Path("a") + "\" to disk. Input/output error");
+        EXPECT_EQ(error.Path(), Path("a"));
+    }
+    qvc::SetFaultHook({});
+    EXPECT_EQ(synced, (std::vector<std::string> { Path("b"), Path("a"), Path("c") })) << "each once, every one tried";
+    EXPECT_TRUE(changed.Empty());
+    changed.Add(Path("c"));
+    EXPECT_NO_THROW(changed.SyncAll());
+}
+
+// A batch: three files of two folders made ready, one sync, then put in place in order.
 TEST_F(FileReplaceTest, SweepingKeepsTheTemporariesOfARunStillGoingOn)
 {
     Put("unit.pas", "old");
