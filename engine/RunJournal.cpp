@@ -436,7 +436,11 @@ std::string NewestJournal(const std::string &folder)
         path += name;
         std::string time;
         try {
-            const int fd = OpenTrustedJournal(path);
+            // Every journal counts here, the user's own or not: one that may not be used is refused when it
+            // is read, rather than an older run taken for the last one.
+            const int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+            if (fd < 0)
+                continue;
             std::string first;
             try {
                 first = ReadDescriptor(fd, path, true);
@@ -454,7 +458,7 @@ std::string NewestJournal(const std::string &folder)
             else
                 time = TimeOfName(name);
         } catch (const TError &) {
-            continue; // not the user's own, or unreadable: not a journal of theirs
+            continue; // unreadable: not a journal
         }
         if (newest.empty() || time >= newestTime) {
             newest = path;

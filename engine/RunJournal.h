@@ -110,7 +110,7 @@ std::string RunJournalFolder(const std::string &executableDir,
     const std::function<const char *(const char *)> &environment, bool besideExecutable = false);
 
 /// The journal of the last run in `folder`: the newest by the start time recorded inside it (version 1:
-/// in its name), among the journals the running user may use; empty when there is none.
+/// in its name); empty when there is none. Whether the user may use it is for ReadJournal to say.
 std::string NewestJournal(const std::string &folder);
 
 /// Opens `path` for reading (or appending with `forAppend`) only when it is a regular file (not a link)

@@ -499,4 +499,24 @@ TEST_F(UndoTrust, ARunWithoutAJournalSaysSoOnItsLastLineAndDoesNotEndAsASuccess)
     EXPECT_EQ(std::count(run.Out.begin(), run.Out.end(), '\n'), 2) << "one line per file: " << run.Out;
 }
 
+TEST_F(UndoTrust, TheLastRunsJournalThatMayNotBeUsedIsRefusedNotPassedOver)
+{
+    std::filesystem::create_directories(m_dir / "other");
+    Lay("other", { { "Gamma.pas", "uses Forms;\r\n" } });
+    ASSERT_EQ(
+        Qvconvert({ "convert", "--repository", Path("pairs.dat"), "--backup", Path("other/Gamma.pas") }).ExitCode, 0);
+    const std::string first = std::filesystem::directory_iterator(Runs())->path().string();
+    ConvertTree();
+    for (const auto &entry : std::filesystem::directory_iterator(Runs())) {
+        if (entry.path().string() != first) {
+            ASSERT_EQ(::chmod(entry.path().c_str(), 0620), 0);
+        }
+    }
+    const TQvconvertRun undo = Qvconvert({ "undo" });
+    EXPECT_EQ(undo.ExitCode, 2) << undo.Err;
+    EXPECT_NE(undo.Err.find("may be written by other users"), std::string::npos) << undo.Err;
+    EXPECT_EQ(Files("tree"), kConverted);
+    EXPECT_EQ(qvc::ReadFileBytes(Path("other/Gamma.pas")), "uses QForms;\r\n");
+}
+
 } // namespace
