@@ -328,12 +328,12 @@ public:
             Fail(errno);
     }
 
-    // Makes the bytes and metadata reach the disk, gives the file its hidden name (if it has none yet)
-    // and closes it. The data goes first: a name, once published, must never lead to bytes a power loss
-    // could still take away.
-    void Finish()
+    // Makes the bytes and metadata reach the disk (unless a sync of the whole file system will), gives the
+    // file its hidden name (if it has none yet) and closes it. The data goes first: a name, once
+    // published, must never lead to bytes a power loss could still take away.
+    void Finish(bool syncData = true)
     {
-        if (sys::SyncData(m_fd) != 0)
+        if (syncData && sys::SyncData(m_fd) != 0)
             Fail(errno);
         while (m_name.empty()) {
             std::string name = NextTempName(m_folder);
@@ -561,45 +561,158 @@ void TChangedFolders::SyncAll()
         ThrowWithReason(kCannotSyncFolder, failed, reason);
 }
 
-void WriteFileReplacing(
-    const std::string &path, std::string_view bytes, const TFileStamp *expected, TChangedFolders *changed)
+namespace {
+
+// The file a replacement of `path` writes over: what a link leads to, whether it exists, its metadata and
+// stamp. Refuses a file that may not be changed or that is no longer `expected`.
+struct TReplacedFile
 {
-    std::string target = path;
-    struct stat st
+    std::string Path;
+    std::string Target;
+    std::string Folder;
+    bool Exists = false;
+    struct stat Stat
     {
     };
-    bool exists = false;
+    TFileStamp Seen;
+};
+
+TReplacedFile LookAtReplacedFile(const std::string &path, const TFileStamp *expected)
+{
+    TReplacedFile file;
+    file.Path = path;
+    file.Target = path;
     struct stat link
     {
     };
     if (::lstat(path.c_str(), &link) == 0) {
         if (S_ISLNK(link.st_mode))
-            target = ResolveLinks(path);
-        if (::stat(target.c_str(), &st) != 0)
+            file.Target = ResolveLinks(path);
+        if (::stat(file.Target.c_str(), &file.Stat) != 0)
             ThrowWithReason(kCannotCreateFile, path, errno);
-        exists = true;
-        CheckExisting(path, target, st);
+        file.Exists = true;
+        CheckExisting(path, file.Target, file.Stat);
     } else if (errno != ENOENT) {
         ThrowWithReason(kCannotCreateFile, path, errno);
     }
-    const TFileStamp seen = exists ? StampFromStat(st) : TFileStamp();
-    if (expected != nullptr && !(seen == *expected))
+    file.Seen = file.Exists ? StampFromStat(file.Stat) : TFileStamp();
+    if (expected != nullptr && !(file.Seen == *expected))
         throw TChangedMeanwhile(kCannotCreateFile, { PathArg(path), TextArg(std::string(kChangedMeanwhile)) });
+    file.Folder = FolderOf(file.Target);
+    SweepOnce(file.Folder);
+    return file;
+}
 
-    const std::string folder = FolderOf(target);
-    SweepOnce(folder);
-    TNewFile file(folder, path);
+// Writes the new file of a replacement up to its hidden name; its bytes are synced when `syncData`.
+void MakeNewFile(TNewFile &file, const TReplacedFile &replaced, std::string_view bytes, bool syncData)
+{
     file.Write(bytes);
-    file.TakeMetadata(exists ? &st : nullptr, target);
-    file.Finish();
-    // The last look before the rename: a file changed since it was read keeps the other program's text.
-    if (!(StampOf(target) == seen)) {
+    file.TakeMetadata(replaced.Exists ? &replaced.Stat : nullptr, replaced.Target);
+    file.Finish(syncData);
+}
+
+// The last look before the rename (a file changed since it was read keeps the other program's text), then
+// the rename.
+void PutInPlace(TNewFile &file, const TReplacedFile &replaced, TChangedFolders *changed)
+{
+    if (!(StampOf(replaced.Target) == replaced.Seen)) {
         file.Discard();
-        throw TChangedMeanwhile(kCannotCreateFile, { PathArg(path), TextArg(std::string(kChangedMeanwhile)) });
+        throw TChangedMeanwhile(kCannotCreateFile, { PathArg(replaced.Path), TextArg(std::string(kChangedMeanwhile)) });
     }
-    file.ReplaceTarget(target);
+    file.ReplaceTarget(replaced.Target);
     if (changed != nullptr)
-        changed->Add(folder);
+        changed->Add(replaced.Folder);
+}
+
+} // namespace
+
+void WriteFileReplacing(
+    const std::string &path, std::string_view bytes, const TFileStamp *expected, TChangedFolders *changed)
+{
+    const TReplacedFile replaced = LookAtReplacedFile(path, expected);
+    TNewFile file(replaced.Folder, path);
+    MakeNewFile(file, replaced, bytes, true);
+    PutInPlace(file, replaced, changed);
+}
+
+struct TReplacementBatch::TItem
+{
+    TReplacedFile Replaced;
+    dev_t Device; // of the folder the new file is in
+    TNewFile File;
+    bool Published = false;
+
+    TItem(TReplacedFile replaced, dev_t device)
+        : Replaced(std::move(replaced))
+        , Device(device)
+        , File(Replaced.Folder, Replaced.Path)
+    {
+    }
+};
+
+TReplacementBatch::TReplacementBatch() = default;
+
+TReplacementBatch::~TReplacementBatch()
+{
+    Clear();
+}
+
+std::size_t TReplacementBatch::Stage(const std::string &path, std::string_view bytes, const TFileStamp *expected)
+{
+    TReplacedFile replaced = LookAtReplacedFile(path, expected);
+    struct stat folder
+    {
+    };
+    if (::stat(replaced.Folder.c_str(), &folder) != 0)
+        ThrowWithReason(kCannotCreateFile, path, errno);
+    // The file system's sync reports the failed writes since its descriptor was opened: it is opened
+    // before the first byte of the batch goes to that file system.
+    const bool known = std::any_of(
+        m_fileSystems.begin(), m_fileSystems.end(), [&](const auto &entry) { return entry.first == folder.st_dev; });
+    if (!known) {
+        const int fd = ::open(replaced.Folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (fd < 0)
+            ThrowWithReason(kCannotCreateFile, path, errno);
+        m_fileSystems.emplace_back(folder.st_dev, fd);
+    }
+    auto item = std::make_unique<TItem>(std::move(replaced), folder.st_dev);
+    MakeNewFile(item->File, item->Replaced, bytes, false);
+    m_items.push_back(std::move(item));
+    return m_items.size() - 1;
+}
+
+void TReplacementBatch::Sync()
+{
+    for (const auto &[device, fd] : m_fileSystems) {
+        if (sys::SyncFileSystem(fd) == 0)
+            continue;
+        const int reason = errno;
+        const auto first = std::find_if(m_items.begin(), m_items.end(),
+            [&, device = device](const auto &item) { return !item->Published && item->Device == device; });
+        ThrowWithReason(kCannotCreateFile, first != m_items.end() ? (*first)->Replaced.Path : std::string(), reason);
+    }
+    CloseFileSystems();
+}
+
+void TReplacementBatch::Publish(std::size_t index, TChangedFolders &changed)
+{
+    TItem &item = *m_items.at(index);
+    PutInPlace(item.File, item.Replaced, &changed);
+    item.Published = true;
+}
+
+void TReplacementBatch::Clear()
+{
+    // Each hidden file not put in place goes with its item.
+    m_items.clear();
+    CloseFileSystems();
+}
+
+void TReplacementBatch::CloseFileSystems()
+{
+    for (const auto &entry : m_fileSystems)
+        ::close(entry.second);
+    m_fileSystems.clear();
 }
 
 void WriteFileReplacingSynced(const std::string &path, std::string_view bytes)

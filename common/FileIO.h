@@ -4,10 +4,12 @@
 #include "common/Errors.h"
 
 #include <ctime>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <sys/types.h>
 #include <unordered_set>
+#include <utility>
 #include <vector>
 
 namespace qvc {
@@ -84,6 +86,42 @@ std::size_t ReadFileInto(const std::string &path, std::string &buffer, TFileStam
 /// the file then still holds its old text.
 void WriteFileReplacing(const std::string &path, std::string_view bytes, const TFileStamp *expected = nullptr,
     TChangedFolders *changed = nullptr);
+
+/// Replacements whose new files reach the disk together: each is made ready as WriteFileReplacing makes it,
+/// up to the rename (Stage), one sync of each file system then takes all their bytes to the disk (Sync), and
+/// each is put in place when its turn comes (Publish). A replacement not put in place leaves nothing when the
+/// batch is cleared or goes; a kill leaves only hidden temporary files, which a later sweep removes.
+class TReplacementBatch
+{
+public:
+    TReplacementBatch();
+    ~TReplacementBatch();
+    TReplacementBatch(const TReplacementBatch &) = delete;
+    TReplacementBatch &operator=(const TReplacementBatch &) = delete;
+
+    /// Makes ready the replacement of `path` by `bytes`, with the checks of WriteFileReplacing: a new file
+    /// with a hidden name, not synced. Returns its number in the batch. Throws TChangedMeanwhile or TError
+    /// "Cannot create file "%s". %s"; nothing is left of it then.
+    std::size_t Stage(const std::string &path, std::string_view bytes, const TFileStamp *expected);
+    /// Takes the bytes of every replacement made ready to the disk, one syncfs for each file system. Throws
+    /// TError "Cannot create file "%s". %s" naming the first replacement of a file system whose sync failed.
+    void Sync();
+    /// Puts the replacement `index` in place once the file still has the stamp it had when made ready
+    /// (TChangedMeanwhile otherwise; its new file is removed), and notes its folder in `changed`. Sync first.
+    /// Throws TError "Cannot create file "%s". %s" with the system's reason; the file keeps its old text then.
+    void Publish(std::size_t index, TChangedFolders &changed);
+    /// Removes the new file of every replacement not put in place and forgets them all.
+    void Clear();
+    /// The number of replacements made ready since the last Clear.
+    std::size_t Count() const { return m_items.size(); }
+
+private:
+    struct TItem;
+    void CloseFileSystems();
+
+    std::vector<std::unique_ptr<TItem>> m_items;
+    std::vector<std::pair<dev_t, int>> m_fileSystems; // a folder opened on each, before the first file made there
+};
 
 /// WriteFileReplacing, then a sync of the folder, so that the new text stands under `path` for good when the
 /// call returns (a file saved on its own: a repository, the settings, a report). Throws TError "Cannot

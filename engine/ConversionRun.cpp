@@ -4,6 +4,7 @@
 #include "common/FileIO.h"
 #include "common/TextFormat.h"
 
+#include <algorithm>
 #include <charconv>
 
 namespace qvc {
@@ -45,6 +46,20 @@ void RunConversion(TConversionView &view, const std::vector<std::string> &reposi
     ForgetSweptFolders();
     TSubstitutionPass pass(repositoryLines);
     pass.SetJournal(journal);
+    // A row's cells and result are shown once its file is written; the pass holds the rows behind a writing
+    // that waits for others, so that one sync of the disk serves many files.
+    const auto rowDone = [&](int row, TPassReport &report, TConversionResult &results) {
+        view.SetRowCell(row, TRowCell::Updates, FormatCount(report.Count, locale.ThousandsSeparator));
+        view.SetRowCell(row, TRowCell::Time, FormatElapsed(report.Seconds, locale.TimeSeparator));
+        if (report.Count > 0) {
+            view.EnableSaveResult(true);
+            store.Replace(ParseRowNumber(view.RowNumberText(row)), results);
+        }
+        view.FileConverted(row, report, results);
+        StoreDetails(store, ParseRowNumber(view.RowNumberText(row)), report);
+    };
+    pass.SetBatchedWrites(rowDone);
+    int current = -1;
     view.BeginRun();
     try {
         TConversionResult scratch;
@@ -60,8 +75,11 @@ void RunConversion(TConversionView &view, const std::vector<std::string> &reposi
         }
         view.ClearSelection();
         for (int row = 0; row < view.RowCount(); ++row) {
+            if (view.StopPending())
+                pass.ReleaseHeldRows(view);
             if (view.StopRequested())
                 break;
+            current = row;
             scratch.Clear();
             view.SelectRow(row);
             TPassOptions options;
@@ -70,16 +88,12 @@ void RunConversion(TConversionView &view, const std::vector<std::string> &reposi
             options.Simulate = view.SimulateChecked();
             options.KeepTexts = view.WantsTexts();
             options.KeepChangedLines = view.WantsChangedLines();
-            const int count = pass.ConvertFile(row, view.RowFileName(row), options, scratch, view, report);
-            view.SetRowCell(row, TRowCell::Updates, FormatCount(count, locale.ThousandsSeparator));
-            view.SetRowCell(row, TRowCell::Time, FormatElapsed(report.Seconds, locale.TimeSeparator));
-            if (count > 0) {
-                view.EnableSaveResult(true);
-                store.Replace(ParseRowNumber(view.RowNumberText(row)), scratch);
-            }
-            view.FileConverted(row, report, scratch);
-            StoreDetails(store, ParseRowNumber(view.RowNumberText(row)), report);
+            pass.ConvertFile(row, view.RowFileName(row), options, scratch, view, report);
+            if (!report.Held)
+                rowDone(row, report, scratch);
         }
+        current = -1;
+        pass.ReleaseHeldRows(view);
         // Not done until the names the run changed are on the disk: a failed sync ends the run as a
         // failed write does.
         pass.SyncChangedFolders();
@@ -87,6 +101,23 @@ void RunConversion(TConversionView &view, const std::vector<std::string> &reposi
         view.ShowProgressMessage(false);
         view.ShowReadyImage(true);
     } catch (...) {
+        // The failing row is the first one still held (its writing failed), else the row being converted.
+        // The rows after it were converted but nothing of theirs was written: they show what a row the run
+        // did not reach shows.
+        const std::vector<int> held = pass.DropHeldRows();
+        const int failing = held.empty() ? current : held.front();
+        std::vector<int> untouched(held.empty() ? held.end() : held.begin() + 1, held.end());
+        if (current >= 0 && current != failing && std::find(held.begin(), held.end(), current) == held.end())
+            untouched.push_back(current);
+        for (const int row : untouched) {
+            view.SetRowImage(row, kImageUnchanged);
+            view.SetRowCell(row, TRowCell::Status, "-");
+        }
+        if (!untouched.empty()) {
+            view.ClearSelection();
+            for (int row = 0; row <= failing; ++row)
+                view.SelectRow(row);
+        }
         // What the rows before the failure did stays, and reaches the disk too; the failure that ended the
         // run is the one reported, a failed sync of their folders would only repeat that the run failed.
         try {

@@ -5,6 +5,8 @@
 #include "engine/RunJournal.h"
 #include "engine/Separator.h"
 
+#include <algorithm>
+
 namespace qvc {
 
 namespace {
@@ -32,6 +34,27 @@ int ImageOf(int count)
     return count > 0 ? kImageChanged : count < 0 ? kImageFailed : kImageUnchanged;
 }
 
+// A file changed by another program since it was read fails like one that could not be read, and keeps
+// the other program's text.
+void FailChangedMeanwhile(
+    int row, const TChangedMeanwhile &error, TPassReport &report, TConversionResult &results, TWindowServices &services)
+{
+    report.Count = -1;
+    report.FailureReason = MessageOf(error);
+    report.Plan = TWritePlan();
+    KeepTexts(report, {}, {}, {}, false);
+    ForgetConversion(report, results);
+    services.AdvanceRowImage(row, kImageFailed, false);
+}
+
+// A batch of waiting writings is done once it holds this many files or bytes, or its first row waited this
+// long: one sync of the disk then serves them all, and the rows come out in steady steps.
+constexpr std::size_t kBatchFiles = 128;
+constexpr std::size_t kBatchBytes = std::size_t(16) << 20;
+constexpr auto kBatchWait = std::chrono::milliseconds(250);
+// Rows held behind a waiting writing keep their reports: so many at most.
+constexpr std::size_t kHeldRows = 1024;
+
 } // namespace
 
 TSubstitutionPass::TSubstitutionPass(const std::vector<std::string> &repositoryLines)
@@ -53,6 +76,10 @@ int TSubstitutionPass::ConvertFile(int row, const std::string &fileName, const T
     TConversionResult &results, TWindowServices &services, TPassReport &report)
 {
     report = TPassReport();
+    // A file that a waiting writing would change is read once that writing is done, as it would be without
+    // the batch.
+    if (!m_held.empty() && WaitingWriteChanges(fileName))
+        ReleaseHeldRows(services);
     // The text the scan views lives in the read step's buffers until the file is written.
     struct TRelease
     {
@@ -63,12 +90,96 @@ int TSubstitutionPass::ConvertFile(int row, const std::string &fileName, const T
     const int count = ReadAndApply(row, fileName, options, results, services, report, job);
     report.Count = count;
     services.AdvanceRowImage(row, ImageOf(count), false);
+    int result = count;
     if (count > 0)
-        return WriteConverted(row, fileName, options, job, results, services, report);
-    if (count == 0 && job.TargetName != fileName
+        result = WriteConverted(row, fileName, options, job, results, services, report);
+    else if (count == 0 && job.TargetName != fileName
         && (report.Kind == TFileKind::TextForm || report.Kind == TFileKind::BinaryForm))
-        WriteUntouchedForm(row, options, job.TargetName, report);
-    return count;
+        WriteUntouchedForm(row, options, job.TargetName, report, services);
+    // Behind a waiting writing every row waits for its turn to be shown.
+    if (!m_held.empty() && !report.Held)
+        Hold(row, report, results, {});
+    if (!m_held.empty() && BatchFull())
+        ReleaseHeldRows(services);
+    return result;
+}
+
+bool TSubstitutionPass::WaitingWriteChanges(const std::string &fileName) const
+{
+    // Besides the files they replace, waiting writings make and move backups.
+    if (IsBackupName(std::string(NamePart(fileName))))
+        return true;
+    const TFileStamp stamp = StampOf(fileName);
+    return stamp.Exists && std::any_of(m_held.begin(), m_held.end(), [&](const THeldRow &held) {
+        return held.Staged && held.Request.ReadStamp.Device == stamp.Device
+            && held.Request.ReadStamp.Inode == stamp.Inode;
+    });
+}
+
+bool TSubstitutionPass::BatchFull() const
+{
+    return m_batch.Count() >= kBatchFiles || m_batchBytes >= kBatchBytes || m_held.size() >= kHeldRows
+        || std::chrono::steady_clock::now() - m_batchStart >= kBatchWait;
+}
+
+void TSubstitutionPass::Hold(int row, TPassReport &report, TConversionResult &results, THeldRow &&writing)
+{
+    if (m_held.empty())
+        m_batchStart = std::chrono::steady_clock::now();
+    writing.Row = row;
+    writing.Report = std::move(report);
+    writing.Results = std::move(results);
+    m_held.push_back(std::move(writing));
+    report = TPassReport();
+    report.Held = true;
+    results.Clear();
+}
+
+void TSubstitutionPass::ReleaseHeldRows(TWindowServices &services)
+{
+    if (m_held.empty())
+        return;
+    // Each plan is made against the files as the rows before leave them (a waiting writing changes only its
+    // own file and backups), and every step is journaled before the first is taken; then the new files
+    // reach the disk together, before any of them gets its name.
+    for (THeldRow &held : m_held) {
+        if (!held.Staged)
+            continue;
+        held.Report.Plan = PlanConvertedFile(held.Request, TFileView());
+        if (m_journal != nullptr)
+            JournalStagedWrite(held.Report.Plan, *m_journal, held.Row, held.ReadSum, held.Written);
+    }
+    m_batch.Sync();
+    while (!m_held.empty()) {
+        THeldRow &held = m_held.front();
+        if (held.Staged) {
+            try {
+                const TWriteOutcome outcome = PublishStagedWrite(
+                    held.Request, held.Report.Plan, m_batch, held.Index, m_changedFolders, m_journal, held.Row);
+                held.Report.WrittenName = outcome.WrittenName;
+                held.Report.BackupName = outcome.BackupName;
+            } catch (const TChangedMeanwhile &error) {
+                FailChangedMeanwhile(held.Row, error, held.Report, held.Results, services);
+            }
+        }
+        THeldRow released = std::move(held);
+        m_held.pop_front();
+        m_released(released.Row, released.Report, released.Results);
+    }
+    m_batch.Clear();
+    m_batchBytes = 0;
+}
+
+std::vector<int> TSubstitutionPass::DropHeldRows()
+{
+    std::vector<int> rows;
+    rows.reserve(m_held.size());
+    for (const THeldRow &held : m_held)
+        rows.push_back(held.Row);
+    m_held.clear();
+    m_batch.Clear();
+    m_batchBytes = 0;
+    return rows;
 }
 
 int TSubstitutionPass::ReadAndApply(int row, const std::string &fileName, const TPassOptions &options,
@@ -132,6 +243,10 @@ int TSubstitutionPass::WriteConverted(int row, const std::string &fileName, cons
             KeepTexts(report, m_read.Bytes(), m_output, renamed ? job.NewName : job.TargetName, renamed);
         return report.Count;
     }
+    if (m_released && WritesInPlace(request))
+        return StageConverted(row, options, request, job, results, services, report);
+    // Writings happen in row order: those waiting go first.
+    ReleaseHeldRows(services);
     try {
         report.Plan = PlanConvertedFile(request, TFileView());
         const TWriteOutcome outcome = ExecuteWritePlan(request, report.Plan, m_output, m_changedFolders, m_journal, row,
@@ -142,19 +257,43 @@ int TSubstitutionPass::WriteConverted(int row, const std::string &fileName, cons
             KeepTexts(report, m_read.Bytes(), m_output, outcome.WrittenName, renamed);
         return report.Count;
     } catch (const TChangedMeanwhile &error) {
-        // Another program's text is kept: the file fails like one that could not be read.
-        report.Count = -1;
-        report.FailureReason = MessageOf(error);
-        report.Plan = TWritePlan();
-        ForgetConversion(report, results);
-        services.AdvanceRowImage(row, kImageFailed, false);
+        FailChangedMeanwhile(row, error, report, results, services);
         return -1;
     }
 }
 
-void TSubstitutionPass::WriteUntouchedForm(
-    int row, const TPassOptions &options, const std::string &targetName, TPassReport &report)
+int TSubstitutionPass::StageConverted(int row, const TPassOptions &options, const TWriteRequest &request,
+    const TFileJob &job, TConversionResult &results, TWindowServices &services, TPassReport &report)
 {
+    const int count = report.Count;
+    THeldRow writing;
+    writing.Staged = true;
+    writing.Request = request;
+    writing.ReadSum = job.ReadSum;
+    if (m_journal != nullptr)
+        writing.Written = SumOf(m_output);
+    try {
+        writing.Index = StageWrite(request, m_output, m_batch);
+    } catch (const TChangedMeanwhile &error) {
+        FailChangedMeanwhile(row, error, report, results, services);
+        return -1;
+    } catch (const TError &) {
+        // The rows before are written before this failure ends the run.
+        ReleaseHeldRows(services);
+        throw;
+    }
+    m_batchBytes += m_output.size();
+    if (options.KeepTexts)
+        KeepTexts(report, m_read.Bytes(), m_output, request.FileName, false);
+    Hold(row, report, results, std::move(writing));
+    return count;
+}
+
+void TSubstitutionPass::WriteUntouchedForm(
+    int row, const TPassOptions &options, const std::string &targetName, TPassReport &report, TWindowServices &services)
+{
+    if (!options.Simulate)
+        ReleaseHeldRows(services);
     // A form no pair changed is still wanted under its new extension, where the units of the run now
     // look for it; a form already there may hold the porter's own edits and is left alone.
     const TFileView fileSystem;

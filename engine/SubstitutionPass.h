@@ -13,7 +13,10 @@
 #include "engine/WindowServices.h"
 #include "engine/WriteStep.h"
 
+#include <chrono>
 #include <cstddef>
+#include <deque>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -60,6 +63,10 @@ struct TPassReport
     std::string ConvertedText;
     std::string ConvertedName;
     bool ReadFileRemoved = false;
+    /// With batched writes: the row waits in the pass behind a writing not yet done (its own or an earlier
+    /// row's); its report and results come to the released-row callback, in row order. The rest of this
+    /// report is then empty.
+    bool Held = false;
 };
 
 class TRunJournal;
@@ -73,6 +80,25 @@ public:
 
     /// Journals every step of the real runs of this pass before it is taken; null: no journal.
     void SetJournal(TRunJournal *journal) { m_journal = journal; }
+
+    /// Receives each row the pass held (see TPassReport::Held), in row order, with its final report and results.
+    using TRowReleased = std::function<void(int row, TPassReport &report, TConversionResult &results)>;
+
+    /// Lets the writing of a real run's changed file that only replaces that file (WritesInPlace) wait, its new
+    /// file made ready beside it, until enough wait to put them all in place together after one sync of the
+    /// disk. The rows from the first one waiting on are held and handed to `released` in row order once the
+    /// writings before them are done. Writings happen in row order: a writing of another kind, or a row
+    /// whose file a waiting writing would change, first lets every waiting one be done.
+    void SetBatchedWrites(TRowReleased released) { m_released = std::move(released); }
+
+    /// Does every waiting writing (one sync of the disk for all, then each in row order, its steps
+    /// journaled ahead of the first) and hands every held row to the callback. Throws TError as ConvertFile's
+    /// writing does; the rows still held then are the failing one and those after it.
+    void ReleaseHeldRows(TWindowServices &services);
+
+    /// Forgets the held rows without writing anything of theirs (their new files removed); returns their
+    /// numbers, in order.
+    std::vector<int> DropHeldRows();
 
     /// Syncs every folder in which the real runs of this pass made, replaced, renamed or removed a name
     /// since the last call, each once, so that what they did reaches the disk. Throws TError "Cannot save
@@ -160,14 +186,38 @@ private:
         TWindowServices &services, TPassReport &report, TFileJob &job);
     int WriteConverted(int row, const std::string &fileName, const TPassOptions &options, const TFileJob &job,
         TConversionResult &results, TWindowServices &services, TPassReport &report);
-    void WriteUntouchedForm(int row, const TPassOptions &options, const std::string &targetName, TPassReport &report);
+    void WriteUntouchedForm(int row, const TPassOptions &options, const std::string &targetName, TPassReport &report,
+        TWindowServices &services);
     void ReleaseLargeBuffers();
+
+    // A row held behind a writing not yet done; `Staged` when its own writing waits in m_batch.
+    struct THeldRow
+    {
+        int Row = -1;
+        TPassReport Report;
+        TConversionResult Results;
+        bool Staged = false;
+        TWriteRequest Request;
+        std::size_t Index = 0;
+        TContentSum ReadSum {};
+        TContentSum Written {};
+    };
+    bool WaitingWriteChanges(const std::string &fileName) const;
+    bool BatchFull() const;
+    void Hold(int row, TPassReport &report, TConversionResult &results, THeldRow &&writing);
+    int StageConverted(int row, const TPassOptions &options, const TWriteRequest &request, const TFileJob &job,
+        TConversionResult &results, TWindowServices &services, TPassReport &report);
 
     // Lives across files: the list, the journal, the folders changed, what the simulated rows so far would have done,
     // and buffers reused from one file to the next.
     const TCompiledPairs m_pairs;
     TRunJournal *m_journal = nullptr;
     TChangedFolders m_changedFolders;
+    TRowReleased m_released;
+    std::deque<THeldRow> m_held;
+    TReplacementBatch m_batch;
+    std::size_t m_batchBytes = 0;
+    std::chrono::steady_clock::time_point m_batchStart;
     TRunOverlay m_overlay;
     TReadStep m_read;
     // The scan of the text last converted: every ApplyAll, ConvertText and ConvertFile starts it afresh;

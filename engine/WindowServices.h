@@ -56,6 +56,9 @@ public:
     /// (rows not reached stay as the run's start left them). The window asks its user here, between two
     /// files, so the waiting counts in no file's time. Nothing stops a run by default.
     virtual bool StopRequested() { return false; }
+    /// True while a stop waits to be put to StopRequested: the run then first shows every row it has done,
+    /// so that the user decides on what is written. A view whose StopRequested may say true overrides it.
+    virtual bool StopPending() const { return false; }
 };
 
 } // namespace qvc

@@ -1,5 +1,6 @@
 #include "engine/WriteStep.h"
 
+#include "common/Backups.h"
 #include "common/Errors.h"
 #include "common/TextFormat.h"
 #include "engine/CompanionRenames.h"
@@ -156,6 +157,47 @@ TWriteOutcome ExecuteWritePlan(const TWriteRequest &request, const TWritePlan &p
             changed.Add(FolderOf(to));
         }
     }
+    return outcome;
+}
+
+bool WritesInPlace(const TWriteRequest &request)
+{
+    return IsBlankText(request.NewName) && request.TargetName == request.FileName
+        && !IsBackupName(std::string(NamePart(request.FileName)));
+}
+
+std::size_t StageWrite(const TWriteRequest &request, std::string_view text, TReplacementBatch &batch)
+{
+    if (!(StampOf(request.FileName) == request.ReadStamp))
+        ThrowChanged(request.FileName);
+    return batch.Stage(request.FileName, text, &request.ReadStamp);
+}
+
+void JournalStagedWrite(
+    const TWritePlan &plan, TRunJournal &journal, int row, const TContentSum &readSum, const TContentSum &written)
+{
+    for (const TPlannedBackup &planned : plan.Backups)
+        journal.Record({ TStepKind::Backup, row, planned.File, planned.Name, planned.OlderMovedTo, readSum, {} });
+    journal.Record({ TStepKind::Write, row, plan.WrittenName, {}, {}, readSum, written });
+}
+
+TWriteOutcome PublishStagedWrite(const TWriteRequest &request, const TWritePlan &plan, TReplacementBatch &batch,
+    std::size_t index, TChangedFolders &changed, TRunJournal *journal, int row)
+{
+    TWriteOutcome outcome;
+    // No backup is made of another program's text.
+    if (!(StampOf(request.FileName) == request.ReadStamp))
+        ThrowChanged(request.FileName);
+    TBackupStep backups(changed);
+    for (const TPlannedBackup &planned : plan.Backups) {
+        const TBackup &made = backups.Make(planned.File, planned.OlderMovedTo);
+        if (journal != nullptr && made.OlderMovedTo() != planned.OlderMovedTo)
+            journal->RecordOlderMoved(row, made.Name(), made.OlderMovedTo());
+        outcome.BackupName = made.Name();
+    }
+    batch.Publish(index, changed);
+    backups.Keep();
+    outcome.WrittenName = plan.WrittenName;
     return outcome;
 }
 

@@ -151,6 +151,11 @@ void TWindowConversionView::EndRun()
     m_hold.reset();
 }
 
+bool TWindowConversionView::StopPending() const
+{
+    return m_runner.StopPending();
+}
+
 bool TWindowConversionView::StopRequested()
 {
     if (!m_runner.StopPending())

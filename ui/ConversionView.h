@@ -33,6 +33,7 @@ public:
     void BeginRun() override;
     void EndRun() override;
     bool StopRequested() override;
+    bool StopPending() const override;
     void FileConverted(int row, const qvc::TPassReport &report, const qvc::TConversionResult &result) override;
 
     int RowCount() const override;

@@ -100,4 +100,5 @@ public:
         ++StopQuestions;
         return StopAfterFiles >= 0 && FilesDone >= StopAfterFiles;
     }
+    bool StopPending() const override { return StopAfterFiles >= 0; }
 };
