@@ -31,6 +31,7 @@
 #include <clocale>
 #include <cstdio>
 #include <filesystem>
+#include <map>
 #include <memory>
 #include <unistd.h>
 
@@ -148,14 +149,21 @@ public:
     void SetRowImage(int, int) override { }
     void SetRowCell(int row, TRowCell cell, const std::string &text) override
     {
-        if (row != m_current)
+        // Only rows started and not yet printed have cells; the run's first reset of every row needs none.
+        const auto it = m_cells.find(row);
+        if (it == m_cells.end())
             return;
-        (cell == TRowCell::Updates ? m_updates : cell == TRowCell::Status ? m_status : m_time) = text;
+        (cell == TRowCell::Updates         ? it->second.Updates
+                : cell == TRowCell::Status ? it->second.Status
+                                           : it->second.Time)
+            = text;
     }
     void SelectRow(int row) override
     {
-        m_current = row;
-        m_updates = m_status = m_time = "-";
+        if (row > m_current) {
+            m_current = row;
+            m_cells[row] = TCells {};
+        }
         DrawProgress(false);
     }
     void ClearSelection() override { }
@@ -177,9 +185,16 @@ public:
 
     void FileConverted(int row, const TPassReport &report, const TConversionResult &result) override
     {
+        // A row is printed once its file is written, which may be after later rows were started.
+        const auto cellsAt = m_cells.find(row);
+        TCells cells;
+        if (cellsAt != m_cells.end()) {
+            cells = std::move(cellsAt->second);
+            m_cells.erase(cellsAt);
+        }
         const std::string &file = m_files[static_cast<std::size_t>(row)];
         m_reportRows.push_back(
-            TReportRow { static_cast<std::size_t>(row), Utf8ToCp1252(file), m_updates, m_status, m_time });
+            TReportRow { static_cast<std::size_t>(row), Utf8ToCp1252(file), cells.Updates, cells.Status, cells.Time });
         if (report.Count < 0) {
             ++m_failed;
             ClearProgress();
@@ -194,7 +209,7 @@ public:
                     { "occurrences", entry.Occurrences } });
             }
             m_records.push_back(
-                { { "number", row }, { "file", PathJson(file) }, { "count", report.Count }, { "status", m_status },
+                { { "number", row }, { "file", PathJson(file) }, { "count", report.Count }, { "status", cells.Status },
                     { "seconds", static_cast<double>(report.Seconds) }, { "written", PathJson(report.WrittenName) },
                     { "backup", PathJson(report.BackupName) }, { "entries", std::move(entries) } });
             if (report.Count < 0)
@@ -206,7 +221,8 @@ public:
             WriteDiff(file, report);
         } else {
             ClearProgress();
-            std::string line = std::to_string(row) + '\t' + m_updates + '\t' + m_status + '\t' + m_time + '\t' + file;
+            std::string line
+                = std::to_string(row) + '\t' + cells.Updates + '\t' + cells.Status + '\t' + cells.Time + '\t' + file;
             if (m_arguments.Missed)
                 line += '\t' + std::to_string(report.Missed.size());
             line += '\n';
@@ -292,8 +308,15 @@ private:
     bool m_stdoutIsTerminal;
     bool m_drawn = false;
     std::chrono::steady_clock::time_point m_lastDraw;
+    // The cells of the rows started and not yet printed.
+    struct TCells
+    {
+        std::string Updates = "-";
+        std::string Status = "-";
+        std::string Time = "-";
+    };
     int m_current = -1;
-    std::string m_updates, m_status, m_time;
+    std::map<int, TCells> m_cells;
     int m_failed = 0;
     nlohmann::ordered_json m_records = nlohmann::ordered_json::array();
     std::vector<TReportRow> m_reportRows;

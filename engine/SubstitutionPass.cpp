@@ -149,6 +149,8 @@ void TSubstitutionPass::ReleaseHeldRows(TWindowServices &services)
         if (m_journal != nullptr)
             JournalStagedWrite(held.Report.Plan, *m_journal, held.Row, held.ReadSum, held.Written);
     }
+    // Here every journal line of the batch is written and none of its steps taken: the one point where the
+    // journal is made to reach the disk ahead of the whole batch.
     m_batch.Sync();
     while (!m_held.empty()) {
         THeldRow &held = m_held.front();
@@ -282,9 +284,12 @@ int TSubstitutionPass::StageConverted(int row, const TPassOptions &options, cons
         ReleaseHeldRows(services);
         throw;
     }
+    // The texts a held row keeps for a diff count with the batch: memory stays within its bound.
     m_batchBytes += m_output.size();
-    if (options.KeepTexts)
+    if (options.KeepTexts) {
         KeepTexts(report, m_read.Bytes(), m_output, request.FileName, false);
+        m_batchBytes += report.ReadBytes.size() + report.ConvertedText.size();
+    }
     Hold(row, report, results, std::move(writing));
     return count;
 }

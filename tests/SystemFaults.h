@@ -6,17 +6,27 @@
 #include <cerrno>
 #include <functional>
 #include <optional>
+#include <string>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <vector>
+
+/// One call the seam saw: which, and the path it concerned (empty for an open file).
+struct TSeenCall
+{
+    qvc::TSysCall Call;
+    std::string Path;
+};
 
 /// While alive, counts the seam's calls and makes the `failAt`-th one (1-based; 0: none) fail with
-/// `reason`. Only calls of `kind` count when a kind is given.
+/// `reason`. Only calls of `kind` count when a kind is given. Every call seen is kept, in order.
 class TFaultScope
 {
 public:
     explicit TFaultScope(int failAt = 0, int reason = ENOSPC, std::optional<qvc::TSysCall> kind = std::nullopt)
     {
-        qvc::SetFaultHook([this, failAt, reason, kind](qvc::TSysCall call, std::string_view) {
+        qvc::SetFaultHook([this, failAt, reason, kind](qvc::TSysCall call, std::string_view path) {
+            m_seen.push_back({ call, std::string(path) });
             if (kind && call != *kind)
                 return 0;
             return ++m_calls == failAt ? reason : 0;
@@ -26,9 +36,11 @@ public:
     TFaultScope(const TFaultScope &) = delete;
     TFaultScope &operator=(const TFaultScope &) = delete;
     int Calls() const { return m_calls; }
+    const std::vector<TSeenCall> &Seen() const { return m_seen; }
 
 private:
     int m_calls = 0;
+    std::vector<TSeenCall> m_seen;
 };
 
 /// Runs `operation` in a child process that ends itself (as a kill would: no clean-up, no destructors)

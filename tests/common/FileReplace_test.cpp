@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <fstream>
+#include <functional>
 #include <set>
 #include <sys/stat.h>
 #include <sys/xattr.h>
@@ -241,6 +242,299 @@ TEST_F(FileReplaceTest, AKillAtEveryStepLeavesOldOrNewTextAndHiddenFilesThatALat
         EXPECT_EQ(Names(), std::set<std::string> { "unit.pas" }) << "kill at " << killAt;
         ASSERT_LT(killAt, 50);
     }
+}
+
+// Each way a file gets new bytes under a name: the bytes reach the disk (a sync of the open file) after the
+// last write and before the rename that names them; a file saved on its own has its folder synced after.
+TEST_F(FileReplaceTest, NewBytesReachTheDiskBeforeTheirNameAndTheFolderAfterIt)
+{
+    const struct
+    {
+        const char *name;
+        std::function<void()> operation;
+        std::string refusedLink; // a hard link to this name fails as across file systems
+        bool folderSynced;
+    } cases[] = {
+        { "ReplacedFile", [&] { qvc::WriteFileReplacing(Path("unit.pas"), "new"); }, {}, false },
+        { "NewFile", [&] { qvc::WriteFileReplacing(Path("new.pas"), "new"); }, {}, false },
+        { "CopiedFile", [&] { qvc::CopyFileNoReplace(Path("unit.pas"), Path("copy.pas")); }, {}, false },
+        { "BackupCopiedWhereNoLinkIsPossible", [&] { qvc::TBackup::Make(Path("unit.pas"), Path("unit.~pas")); },
+            Path("unit.~pas"), false },
+        { "FileSavedOnItsOwn", [&] { qvc::WriteFileReplacingSynced(Path("unit.pas"), "new"); }, {}, true },
+    };
+    for (const auto &c : cases) {
+        for (const std::string &name : Names())
+            fs::remove(m_dir / name);
+        Put("unit.pas", "old");
+        std::vector<TSeenCall> seen;
+        qvc::SetFaultHook([&](qvc::TSysCall call, std::string_view path) {
+            seen.push_back({ call, std::string(path) });
+            return call == qvc::TSysCall::Link && path == c.refusedLink ? EXDEV : 0;
+        });
+        c.operation();
+        qvc::SetFaultHook({});
+        // The first or last call of a kind; a sync of an open file or a folder is told by its path.
+        const auto at = [&](qvc::TSysCall call, bool onFile, bool last) {
+            std::ptrdiff_t found = -1;
+            for (std::size_t k = 0; k < seen.size(); ++k)
+                if (seen[k].Call == call && seen[k].Path.empty() == onFile && (found < 0 || last))
+                    found = static_cast<std::ptrdiff_t>(k);
+            return found;
+        };
+        const std::ptrdiff_t lastWrite = at(qvc::TSysCall::Write, true, true);
+        const std::ptrdiff_t dataSync = at(qvc::TSysCall::Sync, true, false);
+        const std::ptrdiff_t rename = at(qvc::TSysCall::Rename, false, true);
+        const std::ptrdiff_t folderSync = at(qvc::TSysCall::Sync, false, false);
+        ASSERT_GE(lastWrite, 0) << c.name;
+        ASSERT_GE(rename, 0) << c.name;
+        EXPECT_LT(lastWrite, dataSync) << c.name;
+        EXPECT_LT(dataSync, rename) << c.name;
+        if (c.folderSynced) {
+            EXPECT_GT(folderSync, rename) << c.name;
+            EXPECT_EQ(seen.at(static_cast<std::size_t>(folderSync)).Path, m_dir.string()) << c.name;
+        } else {
+            EXPECT_EQ(folderSync, -1) << c.name << ": the caller syncs the folder";
+        }
+    }
+}
+
+TEST_F(FileReplaceTest, AFailedSyncIsAFailedWriteNamingTheFileWithTheSystemsReason)
+{
+    const struct
+    {
+        const char *name;
+        int syncToFail; // 1: the file's bytes, 2: its folder
+        std::function<void()> operation;
+        std::string shown; // the path the message names
+        std::set<std::string> names; // the folder afterwards
+        std::string text; // what unit.pas holds afterwards
+    } cases[] = {
+        { "ReplacedFileBytes", 1, [&] { qvc::WriteFileReplacing(Path("unit.pas"), "new"); }, Path("unit.pas"),
+            { "unit.pas" }, "old" },
+        { "CopiedFileBytes", 1, [&] { qvc::CopyFileNoReplace(Path("unit.pas"), Path("copy.pas")); }, Path("copy.pas"),
+            { "unit.pas" }, "old" },
+        { "SavedFileBytes", 1, [&] { qvc::WriteFileReplacingSynced(Path("unit.pas"), "new"); }, Path("unit.pas"),
+            { "unit.pas" }, "old" },
+        // The rename is done: the file holds the new text, which the failure says may not be on the disk.
+        { "SavedFilesFolder", 2, [&] { qvc::WriteFileReplacingSynced(Path("unit.pas"), "new"); }, Path("unit.pas"),
+            { "unit.pas" }, "new" },
+    };
+    for (const auto &c : cases) {
+        for (const std::string &name : Names())
+            fs::remove(m_dir / name);
+        Put("unit.pas", "old");
+        {
+            const TFaultScope fault(c.syncToFail, EIO, qvc::TSysCall::Sync);
+            try {
+                c.operation();
+                ADD_FAILURE() << c.name << ": no failure";
+            } catch (const qvc::TError &error) {
+                EXPECT_EQ(std::string(error.what()), "Cannot create file \"" + c.shown + "\". Input/output error")
+                    << c.name;
+                EXPECT_EQ(error.Reason(), std::errc::io_error) << c.name;
+            }
+        }
+        EXPECT_EQ(Names(), c.names) << c.name;
+        EXPECT_EQ(Get("unit.pas"), c.text) << c.name;
+    }
+}
+
+TEST_F(FileReplaceTest, ChangedFoldersAreSyncedOnceEachAndAFailureNamesItsFolder)
+{
+    fs::create_directories(m_dir / "a");
+    fs::create_directories(m_dir / "b");
+    fs::create_directories(m_dir / "c");
+    qvc::TChangedFolders changed;
+    for (const char *folder : { "b", "a", "b", "c", "a" })
+        changed.Add(Path(folder));
+    std::vector<std::string> synced;
+    qvc::SetFaultHook([&](qvc::TSysCall call, std::string_view path) {
+        if (call != qvc::TSysCall::Sync)
+            return 0;
+        synced.emplace_back(path);
+        return path == Path("a") ? EIO : 0;
+    });
+    try {
+        changed.SyncAll();
+        ADD_FAILURE() << "no failure";
+    } catch (const qvc::TError &error) {
+        EXPECT_EQ(std::string(error.what()),
+            "Cannot save the changes in folder \"" + Path("a") + "\" to disk. Input/output error");
+        EXPECT_EQ(error.Path(), Path("a"));
+    }
+    qvc::SetFaultHook({});
+    EXPECT_EQ(synced, (std::vector<std::string> { Path("b"), Path("a"), Path("c") })) << "each once, every one tried";
+    EXPECT_TRUE(changed.Empty());
+    changed.Add(Path("c"));
+    EXPECT_NO_THROW(changed.SyncAll());
+}
+
+// A batch: three files of two folders made ready, one sync, then put in place in order.
+class ReplacementBatchTest : public FileReplaceTest
+{
+protected:
+    const std::vector<std::string> kFiles { "a/one.pas", "b/two.pas", "a/three.pas" };
+    void LayFiles()
+    {
+        fs::remove_all(m_dir / "a");
+        fs::remove_all(m_dir / "b");
+        fs::create_directories(m_dir / "a");
+        fs::create_directories(m_dir / "b");
+        for (const std::string &file : kFiles)
+            Put(file, "old " + file);
+    }
+    void ReplaceAll(qvc::TReplacementBatch &batch, qvc::TChangedFolders &changed)
+    {
+        std::vector<std::size_t> staged;
+        for (const std::string &file : kFiles) {
+            const qvc::TFileStamp stamp = qvc::StampOf(Path(file));
+            staged.push_back(batch.Stage(Path(file), "new " + file, &stamp));
+        }
+        batch.Sync();
+        for (const std::size_t index : staged)
+            batch.Publish(index, changed);
+        batch.Clear();
+        changed.SyncAll();
+    }
+    // How many files hold their new text, after checking that each holds its old or new text and that the
+    // new ones come first.
+    std::size_t NewPrefix(const std::string &when)
+    {
+        std::size_t newCount = 0;
+        bool sawOld = false;
+        for (const std::string &file : kFiles) {
+            const std::string text = Get(file);
+            EXPECT_TRUE(text == "old " + file || text == "new " + file) << when << ": " << file << " holds " << text;
+            const bool isNew = text == "new " + file;
+            EXPECT_FALSE(isNew && sawOld) << when << ": " << file << " is written before an earlier file";
+            sawOld = sawOld || !isNew;
+            newCount += isNew ? 1 : 0;
+        }
+        return newCount;
+    }
+    bool HiddenFilesLeft() const
+    {
+        for (const auto &entry : fs::recursive_directory_iterator(m_dir))
+            if (entry.path().filename().string().rfind(".qvConvertFiles-", 0) == 0)
+                return true;
+        return false;
+    }
+};
+
+TEST_F(ReplacementBatchTest, NoNameIsGivenBeforeOneSyncOfEachFileSystemAndTheFoldersAreSyncedOnce)
+{
+    LayFiles();
+    qvc::TReplacementBatch batch;
+    qvc::TChangedFolders changed;
+    std::vector<TSeenCall> seen;
+    {
+        const TFaultScope count;
+        ReplaceAll(batch, changed);
+        seen = count.Seen();
+    }
+    EXPECT_EQ(NewPrefix("after"), kFiles.size());
+    std::size_t syncs = 0;
+    std::size_t firstRename = seen.size();
+    std::size_t lastCreate = 0;
+    std::vector<std::string> folders;
+    for (std::size_t k = 0; k < seen.size(); ++k) {
+        if (seen[k].Call == qvc::TSysCall::Create)
+            lastCreate = k;
+        if (seen[k].Call == qvc::TSysCall::Rename)
+            firstRename = std::min(firstRename, k);
+        if (seen[k].Call == qvc::TSysCall::Sync && seen[k].Path.empty()) {
+            ++syncs;
+            EXPECT_GT(k, lastCreate) << "the sync comes after every file is made";
+            EXPECT_LT(k, firstRename) << "and before the first is named";
+        }
+        if (seen[k].Call == qvc::TSysCall::Sync && !seen[k].Path.empty())
+            folders.push_back(seen[k].Path);
+    }
+    EXPECT_EQ(syncs, 1u) << "one file system";
+    EXPECT_EQ(folders, (std::vector<std::string> { Path("a"), Path("b") }));
+    EXPECT_FALSE(HiddenFilesLeft());
+}
+
+TEST_F(ReplacementBatchTest, AFailureOrAKillAtAnyStepLeavesEachFileOldOrNewInOrder)
+{
+    LayFiles();
+    int calls = 0;
+    {
+        const TFaultScope count;
+        qvc::TReplacementBatch batch;
+        qvc::TChangedFolders changed;
+        ReplaceAll(batch, changed);
+        calls = count.Calls();
+    }
+    for (int failAt = 1; failAt <= calls; ++failAt) {
+        LayFiles();
+        const std::string when = "failed call " + std::to_string(failAt);
+        bool failed = false;
+        {
+            const TFaultScope fault(failAt, EIO);
+            qvc::TReplacementBatch batch;
+            qvc::TChangedFolders changed;
+            try {
+                ReplaceAll(batch, changed);
+            } catch (const qvc::TError &error) {
+                failed = true;
+                EXPECT_EQ(std::string(error.what()).rfind("Cannot ", 0), 0u) << when << ": " << error.what();
+            }
+        }
+        EXPECT_TRUE(failed) << when;
+        NewPrefix(when);
+        EXPECT_FALSE(HiddenFilesLeft()) << when;
+    }
+    bool killed = true;
+    for (int killAt = 1; killed; ++killAt) {
+        LayFiles();
+        killed = RunKilledAt(killAt, [&] {
+            qvc::TReplacementBatch batch;
+            qvc::TChangedFolders changed;
+            ReplaceAll(batch, changed);
+        });
+        const std::string when = "kill at " + std::to_string(killAt);
+        const std::size_t written = NewPrefix(when);
+        EXPECT_EQ(written, killed ? written : kFiles.size()) << when;
+        qvc::SweepStaleTemporaries(Path("a"));
+        qvc::SweepStaleTemporaries(Path("b"));
+        EXPECT_FALSE(HiddenFilesLeft()) << when;
+        ASSERT_LT(killAt, 60);
+    }
+}
+
+TEST_F(ReplacementBatchTest, AFailedSyncOfTheFileSystemNamesTheFirstFileAndPutsNoneInPlace)
+{
+    LayFiles();
+    qvc::TReplacementBatch batch;
+    for (const std::string &file : kFiles)
+        batch.Stage(Path(file), "new " + file, nullptr);
+    {
+        const TFaultScope fault(1, EIO, qvc::TSysCall::Sync);
+        try {
+            batch.Sync();
+            ADD_FAILURE() << "no failure";
+        } catch (const qvc::TError &error) {
+            EXPECT_EQ(std::string(error.what()), "Cannot create file \"" + Path(kFiles[0]) + "\". Input/output error");
+        }
+    }
+    batch.Clear();
+    EXPECT_EQ(NewPrefix("after the failed sync"), 0u);
+    EXPECT_FALSE(HiddenFilesLeft());
+}
+
+TEST_F(ReplacementBatchTest, AFileChangedAfterItWasMadeReadyKeepsTheOtherProgramsText)
+{
+    LayFiles();
+    qvc::TReplacementBatch batch;
+    qvc::TChangedFolders changed;
+    const qvc::TFileStamp stamp = qvc::StampOf(Path(kFiles[0]));
+    const std::size_t index = batch.Stage(Path(kFiles[0]), "new", &stamp);
+    batch.Sync();
+    Put(kFiles[0], "another program's text, longer");
+    EXPECT_THROW(batch.Publish(index, changed), qvc::TChangedMeanwhile);
+    EXPECT_EQ(Get(kFiles[0]), "another program's text, longer");
+    EXPECT_FALSE(HiddenFilesLeft());
 }
 
 TEST_F(FileReplaceTest, SweepingKeepsTheTemporariesOfARunStillGoingOn)

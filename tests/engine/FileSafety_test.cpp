@@ -8,10 +8,13 @@
 
 #include "common/TextLines.h"
 #include "engine/BinaryFormToText.h"
+#include "engine/ConversionRun.h"
 #include "engine/SubstitutionPass.h"
 
+#include <algorithm>
 #include <fstream>
 #include <map>
+#include <set>
 #include <sys/stat.h>
 
 namespace {
@@ -182,6 +185,280 @@ TEST_F(FileSafetyTest, AKillAtAnyStepLeavesEveryFileWithItsOldOrNewText)
             ASSERT_LT(killAt, 80) << c.name;
         }
     }
+}
+
+// Runs of several rows, whose rewrites in place wait in batches for one sync of the disk: two folders, forms
+// and units written under new names between rewrites, a file met a second time while its writing waits.
+struct TRunCase
+{
+    const char *name;
+    Folder before;
+    std::vector<std::string> rows;
+    int renameMode;
+    bool backup;
+};
+
+const TRunCase kRunCases[] = {
+    { "RewritesInPlaceInTwoFolders",
+        { { "a/U1.pas", "uses Forms;\r\n" }, { "a/U1.~pas", "older backup" }, { "a/Same.pas", "nothing\r\n" },
+            { "b/U2.pas", "uses Forms, Graphics;\r\n" }, { "a/U3.pas", "x := Forms;\r\n" } },
+        { "a/U1.pas", "a/Same.pas", "b/U2.pas", "a/U3.pas" }, 2, true },
+    { "FormsAndUnitsUnderNewNamesBetweenRewrites",
+        { { "U1.pas", "uses Forms;\r\n" }, { "F1.dfm", "object F\r\n  C = Forms\r\nend\r\n" },
+            { "U2.pas", "uses Forms;\r\n" }, { "Alpha.pas", "unit Alpha;\r\n" }, { "Alpha.dfm", kForm },
+            { "U3.pas", "uses Forms;\r\n" } },
+        { "U1.pas", "F1.dfm", "U2.pas", "Alpha.pas", "U3.pas" }, 0, true },
+    { "AFileMetAgainWhileItsWritingWaits", { { "U1.pas", "uses Forms;\r\n" }, { "U2.pas", "uses Forms;\r\n" } },
+        { "U1.pas", "U2.pas", "U1.pas" }, 2, false },
+};
+
+class RunSafetyTest : public FileSafetyTest
+{
+protected:
+    // The case run as one run; the view keeps its rows and reports.
+    void RunRows(const TRunCase &c)
+    {
+        m_view = TFakeConversionView();
+        m_view.Backup = c.backup;
+        qvc::TResultStore store;
+        for (const std::string &row : c.rows)
+            m_view.Rows.push_back(TFakeRow { Path(row), std::to_string(store.Append()) });
+        qvc::RunConversion(m_view, kPairs, c.renameMode, store, { ".", ":" });
+    }
+    // The case converted one file after the other by a pass that writes each file before the next is read:
+    // what the run must leave, and each row's report.
+    Folder RowByRow(const TRunCase &c, std::vector<qvc::TPassReport> &reports)
+    {
+        Lay(c.before);
+        TFakeConversionView view;
+        view.Rows.assign(c.rows.size(), TFakeRow {});
+        qvc::TSubstitutionPass pass(kPairs);
+        reports.assign(c.rows.size(), {});
+        for (std::size_t row = 0; row < c.rows.size(); ++row) {
+            qvc::TConversionResult results;
+            pass.ConvertFile(static_cast<int>(row), Path(c.rows[row]), { c.renameMode, c.backup, false }, results, view,
+                reports[row]);
+        }
+        return Contents();
+    }
+    // Checks that every name holds its text from before or after the run, and that the rows whose file was
+    // written are the first ones: once a row's file holds its old text, every later row's does. Returns
+    // for each row written by the run whether its file holds the new text.
+    std::map<std::size_t, bool> CheckOldOrNewInRowOrder(
+        const TRunCase &c, const Folder &after, const std::vector<qvc::TPassReport> &reports, const std::string &when)
+    {
+        const Folder now = Contents();
+        for (const auto &[name, bytes] : now) {
+            if (name.find(".qvConvertFiles-") != std::string::npos)
+                continue;
+            const bool old = c.before.count(name) != 0 && c.before.at(name) == bytes;
+            const bool updated = after.count(name) != 0 && after.at(name) == bytes;
+            EXPECT_TRUE(old || updated) << c.name << ", " << when << ": " << name << " holds " << bytes;
+        }
+        std::map<std::size_t, bool> written;
+        bool sawOld = false;
+        for (std::size_t row = 0; row < reports.size(); ++row) {
+            const std::string name = reports[row].WrittenName.empty()
+                ? std::string()
+                : std::filesystem::relative(reports[row].WrittenName, m_dir).string();
+            if (name.empty() || (c.before.count(name) != 0 && c.before.at(name) == after.at(name)))
+                continue;
+            const bool isNew = now.count(name) != 0 && now.at(name) == after.at(name);
+            EXPECT_FALSE(isNew && sawOld)
+                << c.name << ", " << when << ": row " << row << " written after an earlier one was not";
+            sawOld = sawOld || !isNew;
+            written[row] = isNew;
+        }
+        return written;
+    }
+};
+
+TEST_F(RunSafetyTest, ARunWritesWhatWritingEachFileBeforeReadingTheNextWrites)
+{
+    for (const TRunCase &c : kRunCases) {
+        std::vector<qvc::TPassReport> expected;
+        const Folder after = RowByRow(c, expected);
+        Lay(c.before);
+        RunRows(c);
+        EXPECT_EQ(Contents(), after) << c.name;
+        for (std::size_t row = 0; row < c.rows.size(); ++row) {
+            const qvc::TPassReport &report = m_view.Reports.at(static_cast<int>(row));
+            EXPECT_EQ(report.Count, expected[row].Count) << c.name << ", row " << row;
+            EXPECT_EQ(report.WrittenName, expected[row].WrittenName) << c.name << ", row " << row;
+            EXPECT_EQ(report.BackupName, expected[row].BackupName) << c.name << ", row " << row;
+            EXPECT_EQ(report.Plan.Backups.size(), expected[row].Plan.Backups.size()) << c.name << ", row " << row;
+            EXPECT_EQ(m_view.Rows[row].Updates, std::to_string(expected[row].Count)) << c.name << ", row " << row;
+        }
+    }
+}
+
+// Every name a run gives to new bytes is given after those bytes were synced (no file made since the last
+// sync of a file or a file system), and each folder whose names changed is synced once, after the last change.
+TEST_F(RunSafetyTest, NoNameIsGivenToBytesNotYetOnTheDiskAndEachChangedFolderIsSyncedOnceAtTheEnd)
+{
+    for (const TRunCase &c : kRunCases) {
+        Lay(c.before);
+        std::vector<TSeenCall> seen;
+        {
+            const TFaultScope record;
+            RunRows(c);
+            seen = record.Seen();
+        }
+        int notSynced = 0;
+        std::size_t dataSyncs = 0;
+        std::set<std::string> changed;
+        std::vector<std::string> synced;
+        std::size_t lastChange = 0;
+        std::size_t firstFolderSync = seen.size();
+        for (std::size_t k = 0; k < seen.size(); ++k) {
+            const TSeenCall &call = seen[k];
+            switch (call.Call) {
+            case qvc::TSysCall::Create:
+                ++notSynced;
+                break;
+            case qvc::TSysCall::Sync:
+                if (call.Path.empty()) {
+                    notSynced = 0;
+                    ++dataSyncs;
+                } else {
+                    synced.push_back(call.Path);
+                    firstFolderSync = std::min(firstFolderSync, k);
+                }
+                break;
+            case qvc::TSysCall::Rename:
+                EXPECT_EQ(notSynced, 0) << c.name << ": " << call.Path << " named before its bytes were synced";
+                [[fallthrough]];
+            case qvc::TSysCall::Link:
+            case qvc::TSysCall::Unlink:
+                changed.insert(qvc::FolderOf(call.Path));
+                lastChange = k;
+                break;
+            default:
+                break;
+            }
+        }
+        EXPECT_EQ(std::set<std::string>(synced.begin(), synced.end()), changed) << c.name;
+        EXPECT_EQ(synced.size(), changed.size()) << c.name << ": each folder once";
+        EXPECT_GT(firstFolderSync, lastChange) << c.name;
+        if (&c == &kRunCases[0]) {
+            EXPECT_EQ(dataSyncs, 1u) << "three files rewritten in place share one sync";
+        }
+    }
+}
+
+// A failed call at any step of a run: the run ends at one row (the rows before it written and shown, the
+// failing row and those after it untouched and shown as not reached) or completes; a folder that cannot be
+// synced ends a run whose files are all written, naming the folder.
+TEST_F(RunSafetyTest, AFailedCallAtAnyStepEndsTheRunAtOneRowOrCompletesIt)
+{
+    for (const TRunCase &c : kRunCases) {
+        std::vector<qvc::TPassReport> reports;
+        const Folder after = RowByRow(c, reports);
+        Lay(c.before);
+        int calls = 0;
+        {
+            const TFaultScope count;
+            RunRows(c);
+            calls = count.Calls();
+        }
+        for (int failAt = 1; failAt <= calls; ++failAt) {
+            const std::string when = "failed call " + std::to_string(failAt);
+            Lay(c.before);
+            std::string failure;
+            {
+                const TFaultScope fault(failAt, EIO);
+                try {
+                    RunRows(c);
+                } catch (const qvc::TError &error) {
+                    failure = error.what();
+                }
+            }
+            const std::map<std::size_t, bool> written = CheckOldOrNewInRowOrder(c, after, reports, when);
+            for (const auto &[name, bytes] : Contents())
+                EXPECT_EQ(name.find(".qvConvertFiles-"), std::string::npos) << c.name << ", " << when << ": " << name;
+            // A run that completes may have kept a companion's name or the old name of a renamed unit, which
+            // loses nothing; every row's file is written.
+            const bool folderFailed = failure.rfind("Cannot save the changes in folder \"", 0) == 0;
+            if (failure.empty() || folderFailed) {
+                for (const auto &[row, isNew] : written)
+                    EXPECT_TRUE(isNew) << c.name << ", " << when << ", row " << row << ": " << failure;
+                if (folderFailed) {
+                    EXPECT_NE(failure.find("\" to disk. Input/output error"), std::string::npos) << failure;
+                    EXPECT_EQ(m_view.Calls, (Lines { "begin", "busy", "message on", "end" })) << c.name << ", " << when;
+                }
+                continue;
+            }
+            EXPECT_TRUE(failure == "Unable to backup file." || failure.rfind("Cannot create file \"", 0) == 0)
+                << c.name << ", " << when << ": " << failure;
+            // The row shown as failing is the first one not done; its file and every later one hold their
+            // old text, and the rows after it show what a row the run did not reach shows.
+            std::size_t failing = 0;
+            while (failing < c.rows.size() && m_view.Rows[failing].Updates != "-")
+                ++failing;
+            ASSERT_LT(failing, c.rows.size()) << c.name << ", " << when;
+            EXPECT_EQ(m_view.Rows[failing].Image, qvc::kImageChanged) << c.name << ", " << when;
+            for (std::size_t row = failing + 1; row < c.rows.size(); ++row) {
+                EXPECT_EQ(m_view.Rows[row].Updates, "-") << c.name << ", " << when << ", row " << row;
+                EXPECT_EQ(m_view.Rows[row].Status, "-") << c.name << ", " << when << ", row " << row;
+                EXPECT_EQ(m_view.Rows[row].Image, qvc::kImageUnchanged) << c.name << ", " << when << ", row " << row;
+            }
+            for (const auto &[row, isNew] : written)
+                EXPECT_EQ(isNew, row < failing) << c.name << ", " << when << ", row " << row;
+        }
+    }
+}
+
+// A kill at any step of a run: every name holds its old or new text, the rows written first, and the
+// hidden files left are removed by the next run's sweep.
+TEST_F(RunSafetyTest, AKillAtAnyStepLeavesEveryFileOldOrNewInRowOrder)
+{
+    for (const TRunCase &c : kRunCases) {
+        std::vector<qvc::TPassReport> reports;
+        const Folder after = RowByRow(c, reports);
+        bool killed = true;
+        for (int killAt = 1; killed; ++killAt) {
+            Lay(c.before);
+            killed = RunKilledAt(killAt, [&] { RunRows(c); });
+            const std::string when = "kill " + std::to_string(killAt);
+            const std::map<std::size_t, bool> written = CheckOldOrNewInRowOrder(c, after, reports, when);
+            if (!killed) {
+                EXPECT_EQ(Contents(), after) << c.name;
+            }
+            for (const std::string &folder : { std::string(), std::string("a"), std::string("b") })
+                qvc::SweepStaleTemporaries(Path(folder));
+            for (const auto &[name, bytes] : Contents())
+                EXPECT_EQ(name.find(".qvConvertFiles-"), std::string::npos) << c.name << ", " << when << ": " << name;
+            ASSERT_LT(killAt, 200) << c.name;
+        }
+    }
+}
+
+TEST_F(RunSafetyTest, AFolderThatCannotBeSyncedEndsARunThatWentWellNamingIt)
+{
+    const TRunCase &c = kRunCases[0];
+    Lay(c.before);
+    std::vector<std::string> synced;
+    qvc::SetFaultHook([&](qvc::TSysCall call, std::string_view path) {
+        if (call != qvc::TSysCall::Sync || path.empty())
+            return 0;
+        synced.emplace_back(path);
+        return path == Path("b") ? EIO : 0;
+    });
+    try {
+        RunRows(c);
+        ADD_FAILURE() << "the run went on as if its files were on the disk";
+    } catch (const qvc::TError &error) {
+        EXPECT_EQ(std::string(error.what()),
+            "Cannot save the changes in folder \"" + Path("b") + "\" to disk. Input/output error");
+    }
+    qvc::SetFaultHook({});
+    EXPECT_EQ(std::set<std::string>(synced.begin(), synced.end()), (std::set<std::string> { Path("a"), Path("b") }))
+        << "the other folder is synced too";
+    // Every row was converted and is shown so; the ending is that of a failed write.
+    EXPECT_EQ(m_view.Calls, (Lines { "begin", "busy", "message on", "end" }));
+    for (std::size_t row = 0; row < c.rows.size(); ++row)
+        EXPECT_NE(m_view.Rows[row].Updates, "-") << row;
+    EXPECT_EQ(Read("b/U2.pas"), "uses QForms, Graphics;\r\n");
 }
 
 TEST_F(FileSafetyTest, FilesThatMayNotBeWrittenEndTheRunNamingThemWithNothingChanged)
