@@ -1,11 +1,14 @@
 #include "engine/SubstitutionPass.h"
 
+#include "common/AsciiCase.h"
+#include "common/Backups.h"
 #include "common/Errors.h"
 #include "engine/FastTime.h"
 #include "engine/RunJournal.h"
 #include "engine/Separator.h"
 
 #include <algorithm>
+#include <sys/stat.h>
 
 namespace qvc {
 
@@ -95,7 +98,7 @@ int TSubstitutionPass::ConvertFile(int row, const std::string &fileName, const T
         result = WriteConverted(row, fileName, options, job, results, services, report);
     else if (count == 0 && job.TargetName != fileName
         && (report.Kind == TFileKind::TextForm || report.Kind == TFileKind::BinaryForm))
-        WriteUntouchedForm(row, options, job.TargetName, report, services);
+        WriteUntouchedForm(row, fileName, options, job.TargetName, results, report, services);
     // Behind a waiting writing every row waits for its turn to be shown.
     if (!m_held.empty() && !report.Held)
         Hold(row, report, results, {});
@@ -104,15 +107,29 @@ int TSubstitutionPass::ConvertFile(int row, const std::string &fileName, const T
     return result;
 }
 
-bool TSubstitutionPass::WaitingWriteChanges(const std::string &fileName) const
+std::optional<TSubstitutionPass::TNameKey> TSubstitutionPass::NameKeyOf(const std::string &path)
 {
-    // Besides the files they replace, waiting writings make and move backups.
-    if (IsBackupName(std::string(NamePart(fileName))))
+    struct stat folder
+    {
+    };
+    if (::stat(FolderOf(path).c_str(), &folder) != 0)
+        return std::nullopt;
+    return TNameKey { folder.st_dev, folder.st_ino, AsciiLower(NamePart(path)) };
+}
+
+bool TSubstitutionPass::WaitingWriteChanges(const std::string &path) const
+{
+    // Besides the names they write, waiting writings make and move backups.
+    if (IsBackupName(std::string(NamePart(path))))
         return true;
-    const TFileStamp stamp = StampOf(fileName);
-    return stamp.Exists && std::any_of(m_held.begin(), m_held.end(), [&](const THeldRow &held) {
-        return held.Staged && held.Request.ReadStamp.Device == stamp.Device
-            && held.Request.ReadStamp.Inode == stamp.Inode;
+    const TFileStamp stamp = StampOf(path);
+    const std::optional<TNameKey> key = NameKeyOf(path);
+    return std::any_of(m_held.begin(), m_held.end(), [&](const THeldRow &held) {
+        if (!held.Staged)
+            return false;
+        const bool sameFile = stamp.Exists && held.TargetStamp.Exists && held.TargetStamp.Device == stamp.Device
+            && held.TargetStamp.Inode == stamp.Inode;
+        return sameFile || (key && held.Target && *key == *held.Target);
     });
 }
 
@@ -132,7 +149,7 @@ void TSubstitutionPass::Hold(int row, TPassReport &report, TConversionResult &re
     m_held.push_back(std::move(writing));
     report = TPassReport();
     report.Held = true;
-    results.Clear();
+    results = TConversionResult();
 }
 
 void TSubstitutionPass::ReleaseHeldRows(TWindowServices &services)
@@ -147,7 +164,7 @@ void TSubstitutionPass::ReleaseHeldRows(TWindowServices &services)
             continue;
         held.Report.Plan = PlanConvertedFile(held.Request, TFileView());
         if (m_journal != nullptr)
-            JournalStagedWrite(held.Report.Plan, *m_journal, held.Row, held.ReadSum, held.Written);
+            JournalStagedWrite(held.Request, held.Report.Plan, *m_journal, held.Row, held.ReadSum, held.Written);
     }
     // Here every journal line of the batch is written and none of its steps taken: the one point where the
     // journal is made to reach the disk ahead of the whole batch.
@@ -161,7 +178,13 @@ void TSubstitutionPass::ReleaseHeldRows(TWindowServices &services)
                 held.Report.WrittenName = outcome.WrittenName;
                 held.Report.BackupName = outcome.BackupName;
             } catch (const TChangedMeanwhile &error) {
-                FailChangedMeanwhile(held.Row, error, held.Report, held.Results, services);
+                if (held.NewOnly) {
+                    // Made by someone else meanwhile: theirs stays.
+                    held.Report.Plan = TWritePlan();
+                    KeepTexts(held.Report, {}, {}, {}, false);
+                } else {
+                    FailChangedMeanwhile(held.Row, error, held.Report, held.Results, services);
+                }
             }
         }
         THeldRow released = std::move(held);
@@ -245,7 +268,7 @@ int TSubstitutionPass::WriteConverted(int row, const std::string &fileName, cons
             KeepTexts(report, m_read.Bytes(), m_output, renamed ? job.NewName : job.TargetName, renamed);
         return report.Count;
     }
-    if (m_released && WritesInPlace(request))
+    if (m_released && WritesOneName(request))
         return StageConverted(row, options, request, job, results, services, report);
     // Writings happen in row order: those waiting go first.
     ReleaseHeldRows(services);
@@ -268,14 +291,14 @@ int TSubstitutionPass::StageConverted(int row, const TPassOptions &options, cons
     const TFileJob &job, TConversionResult &results, TWindowServices &services, TPassReport &report)
 {
     const int count = report.Count;
+    // Two writings of one name happen one after the other.
+    if (!m_held.empty() && WaitingWriteChanges(request.TargetName))
+        ReleaseHeldRows(services);
     THeldRow writing;
-    writing.Staged = true;
     writing.Request = request;
     writing.ReadSum = job.ReadSum;
-    if (m_journal != nullptr)
-        writing.Written = SumOf(m_output);
     try {
-        writing.Index = StageWrite(request, m_output, m_batch);
+        Stage(writing, m_output);
     } catch (const TChangedMeanwhile &error) {
         FailChangedMeanwhile(row, error, report, results, services);
         return -1;
@@ -285,19 +308,30 @@ int TSubstitutionPass::StageConverted(int row, const TPassOptions &options, cons
         throw;
     }
     // The texts a held row keeps for a diff count with the batch: memory stays within its bound.
-    m_batchBytes += m_output.size();
     if (options.KeepTexts) {
-        KeepTexts(report, m_read.Bytes(), m_output, request.FileName, false);
+        KeepTexts(report, m_read.Bytes(), m_output, request.TargetName, false);
         m_batchBytes += report.ReadBytes.size() + report.ConvertedText.size();
     }
     Hold(row, report, results, std::move(writing));
     return count;
 }
 
-void TSubstitutionPass::WriteUntouchedForm(
-    int row, const TPassOptions &options, const std::string &targetName, TPassReport &report, TWindowServices &services)
+void TSubstitutionPass::Stage(THeldRow &writing, std::string_view text)
 {
-    if (!options.Simulate)
+    writing.Staged = true;
+    if (m_journal != nullptr)
+        writing.Written = SumOf(text);
+    writing.TargetStamp = StampOf(writing.Request.TargetName);
+    writing.Target = NameKeyOf(writing.Request.TargetName);
+    writing.Index = StageWrite(writing.Request, text, m_batch);
+    m_batchBytes += text.size();
+}
+
+void TSubstitutionPass::WriteUntouchedForm(int row, const std::string &fileName, const TPassOptions &options,
+    const std::string &targetName, TConversionResult &results, TPassReport &report, TWindowServices &services)
+{
+    const bool staged = !options.Simulate && m_released && !IsBackupName(std::string(NamePart(targetName)));
+    if (!options.Simulate && (!staged || WaitingWriteChanges(targetName)))
         ReleaseHeldRows(services);
     // A form no pair changed is still wanted under its new extension, where the units of the run now
     // look for it; a form already there may hold the porter's own edits and is left alone.
@@ -308,6 +342,22 @@ void TSubstitutionPass::WriteUntouchedForm(
     m_scan.JoinText(m_output);
     if (options.Simulate) {
         m_overlay.Created(targetName, m_output);
+    } else if (staged) {
+        THeldRow writing;
+        writing.NewOnly = true;
+        writing.Request = { fileName, m_read.Stamp(), targetName, {}, false };
+        try {
+            Stage(writing, m_output);
+        } catch (const TChangedMeanwhile &) {
+            return;
+        } catch (const TError &) {
+            ReleaseHeldRows(services);
+            throw;
+        }
+        if (options.KeepTexts)
+            KeepTexts(report, m_read.Bytes(), m_output, targetName, false);
+        Hold(row, report, results, std::move(writing));
+        return;
     } else {
         // Made by someone else meanwhile: theirs stays.
         if (!WriteNewFile(targetName, m_output, m_changedFolders, m_journal, row))

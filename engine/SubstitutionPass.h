@@ -17,8 +17,10 @@
 #include <cstddef>
 #include <deque>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <sys/types.h>
 #include <vector>
 
 namespace qvc {
@@ -84,11 +86,12 @@ public:
     /// Receives each row the pass held (see TPassReport::Held), in row order, with its final report and results.
     using TRowReleased = std::function<void(int row, TPassReport &report, TConversionResult &results)>;
 
-    /// Lets the writing of a real run's changed file that only replaces that file (WritesInPlace) wait, its new
-    /// file made ready beside it, until enough wait to put them all in place together after one sync of the
-    /// disk. The rows from the first one waiting on are held and handed to `released` in row order once the
-    /// writings before them are done. Writings happen in row order: a writing of another kind, or a row
-    /// whose file a waiting writing would change, first lets every waiting one be done.
+    /// Lets the writing of a real run's file that puts its text under one name (WritesOneName: the file
+    /// itself, or a form under its new extension) wait, its new file made ready beside that name, until
+    /// enough wait to put them all in place together after one sync of the disk. The rows from the first one waiting on
+    /// are held and handed to `released` in row order once the writings before them are done. Writings happen in row
+    /// order: a writing of another kind, or a row whose file a waiting writing would change, first lets every waiting
+    /// one be done.
     void SetBatchedWrites(TRowReleased released) { m_released = std::move(released); }
 
     /// Does every waiting writing (one sync of the disk for all, then each in row order, its steps
@@ -186,23 +189,40 @@ private:
         TWindowServices &services, TPassReport &report, TFileJob &job);
     int WriteConverted(int row, const std::string &fileName, const TPassOptions &options, const TFileJob &job,
         TConversionResult &results, TWindowServices &services, TPassReport &report);
-    void WriteUntouchedForm(int row, const TPassOptions &options, const std::string &targetName, TPassReport &report,
-        TWindowServices &services);
+    void WriteUntouchedForm(int row, const std::string &fileName, const TPassOptions &options,
+        const std::string &targetName, TConversionResult &results, TPassReport &report, TWindowServices &services);
     void ReleaseLargeBuffers();
 
-    // A row held behind a writing not yet done; `Staged` when its own writing waits in m_batch.
+    // A name as the file system knows it: its folder (device, inode) and the name, letter case folded (a
+    // folder may ignore case; two names taken for one only cut a batch short).
+    struct TNameKey
+    {
+        dev_t Device = 0;
+        ino_t Folder = 0;
+        std::string Name;
+        bool operator==(const TNameKey &other) const = default;
+    };
+    static std::optional<TNameKey> NameKeyOf(const std::string &path);
+
+    // A row held behind a writing not yet done; `Staged` when its own writing waits in m_batch, under the
+    // name `Target` (as it was when made ready). `NewOnly`: a form made under its new extension only
+    // where no file of that name stands; one made meanwhile keeps it, and the row does not fail.
     struct THeldRow
     {
         int Row = -1;
         TPassReport Report;
         TConversionResult Results;
         bool Staged = false;
+        bool NewOnly = false;
         TWriteRequest Request;
         std::size_t Index = 0;
         TContentSum ReadSum {};
         TContentSum Written {};
+        TFileStamp TargetStamp;
+        std::optional<TNameKey> Target;
     };
-    bool WaitingWriteChanges(const std::string &fileName) const;
+    bool WaitingWriteChanges(const std::string &path) const;
+    void Stage(THeldRow &writing, std::string_view text);
     bool BatchFull() const;
     void Hold(int row, TPassReport &report, TConversionResult &results, THeldRow &&writing);
     int StageConverted(int row, const TPassOptions &options, const TWriteRequest &request, const TFileJob &job,

@@ -37,6 +37,28 @@ void CheckMayRemove(const std::string &path)
     }
 }
 
+// What a file held before the run: the bytes read for the file read, else the file as it is now.
+std::optional<TContentSum> SumBefore(const std::string &path, bool isRead, const TContentSum *readSum)
+{
+    if (isRead && readSum != nullptr)
+        return *readSum;
+    try {
+        return SumOfFile(path);
+    } catch (const TError &) {
+        return std::nullopt;
+    }
+}
+
+// What the name written held before: nothing for a new name. A file that could not be read is journaled
+// with a sum no bytes have, so no undo takes it for a file that was not there.
+std::optional<TContentSum> WrittenBefore(const TWritePlan &plan, const TContentSum *readSum)
+{
+    if (!plan.WrittenStamp.Exists)
+        return std::nullopt;
+    const std::optional<TContentSum> before = SumBefore(plan.WrittenName, plan.WrittenIsRead, readSum);
+    return before ? before : TContentSum { ~std::uint64_t(0), 0 };
+}
+
 } // namespace
 
 TWritePlan PlanConvertedFile(const TWriteRequest &request, const TFileView &view)
@@ -102,16 +124,7 @@ TWriteOutcome ExecuteWritePlan(const TWriteRequest &request, const TWritePlan &p
     CheckMayChange(plan.WrittenName);
     if (!plan.RemovedName.empty())
         CheckMayRemove(plan.RemovedName);
-    // What a file held before the run: the bytes read for the file read, else the file as it is now.
-    const auto sumOf = [&](const std::string &path, bool isRead) -> std::optional<TContentSum> {
-        if (isRead && readSum != nullptr)
-            return *readSum;
-        try {
-            return SumOfFile(path);
-        } catch (const TError &) {
-            return std::nullopt;
-        }
-    };
+    const auto sumOf = [&](const std::string &path, bool isRead) { return SumBefore(path, isRead, readSum); };
     TBackupStep backups(changed);
     for (const TPlannedBackup &planned : plan.Backups) {
         const bool isRead = planned.File == request.FileName;
@@ -123,17 +136,8 @@ TWriteOutcome ExecuteWritePlan(const TWriteRequest &request, const TWritePlan &p
             journal->RecordOlderMoved(row, made.Name(), made.OlderMovedTo());
         outcome.BackupName = made.Name();
     }
-    if (journal != nullptr) {
-        std::optional<TContentSum> before;
-        if (plan.WrittenStamp.Exists) {
-            // A file that could not be read is journaled with a sum no bytes have, so no undo takes it
-            // for a file that was not there.
-            before = sumOf(plan.WrittenName, plan.WrittenIsRead);
-            if (!before)
-                before = TContentSum { ~std::uint64_t(0), 0 };
-        }
-        journal->Record({ TStepKind::Write, row, plan.WrittenName, {}, {}, before, SumOf(text) });
-    }
+    if (journal != nullptr)
+        journal->Record({ TStepKind::Write, row, plan.WrittenName, {}, {}, WrittenBefore(plan, readSum), SumOf(text) });
     WriteFileReplacing(plan.WrittenName, text, &plan.WrittenStamp, &changed);
     backups.Keep();
     outcome.WrittenName = plan.WrittenName;
@@ -160,25 +164,29 @@ TWriteOutcome ExecuteWritePlan(const TWriteRequest &request, const TWritePlan &p
     return outcome;
 }
 
-bool WritesInPlace(const TWriteRequest &request)
+bool WritesOneName(const TWriteRequest &request)
 {
-    return IsBlankText(request.NewName) && request.TargetName == request.FileName
-        && !IsBackupName(std::string(NamePart(request.FileName)));
+    return IsBlankText(request.NewName) && !IsBackupName(std::string(NamePart(request.FileName)))
+        && !IsBackupName(std::string(NamePart(request.TargetName)));
 }
 
 std::size_t StageWrite(const TWriteRequest &request, std::string_view text, TReplacementBatch &batch)
 {
+    // The text comes from the file as it was read.
     if (!(StampOf(request.FileName) == request.ReadStamp))
         ThrowChanged(request.FileName);
-    return batch.Stage(request.FileName, text, &request.ReadStamp);
+    const TFileStamp expected
+        = request.TargetName == request.FileName ? request.ReadStamp : StampOf(request.TargetName);
+    return batch.Stage(request.TargetName, text, &expected);
 }
 
-void JournalStagedWrite(
-    const TWritePlan &plan, TRunJournal &journal, int row, const TContentSum &readSum, const TContentSum &written)
+void JournalStagedWrite(const TWriteRequest &request, const TWritePlan &plan, TRunJournal &journal, int row,
+    const TContentSum &readSum, const TContentSum &written)
 {
     for (const TPlannedBackup &planned : plan.Backups)
-        journal.Record({ TStepKind::Backup, row, planned.File, planned.Name, planned.OlderMovedTo, readSum, {} });
-    journal.Record({ TStepKind::Write, row, plan.WrittenName, {}, {}, readSum, written });
+        journal.Record({ TStepKind::Backup, row, planned.File, planned.Name, planned.OlderMovedTo,
+            SumBefore(planned.File, planned.File == request.FileName, &readSum), {} });
+    journal.Record({ TStepKind::Write, row, plan.WrittenName, {}, {}, WrittenBefore(plan, &readSum), written });
 }
 
 TWriteOutcome PublishStagedWrite(const TWriteRequest &request, const TWritePlan &plan, TReplacementBatch &batch,

@@ -60,22 +60,22 @@ TWritePlan PlanConvertedFile(const TWriteRequest &request, const TFileView &view
 TWriteOutcome ExecuteWritePlan(const TWriteRequest &request, const TWritePlan &plan, std::string_view text,
     TChangedFolders &changed, TRunJournal *journal = nullptr, int row = -1, const TContentSum *readSum = nullptr);
 
-/// True when the writing of `request` replaces the file read under its own name and changes no other name
-/// but its backups (no new extension, no new unit name, the file not itself a backup): the only writing
-/// that waits in a batch (StageWrite, JournalStagedWrite, PublishStagedWrite).
-bool WritesInPlace(const TWriteRequest &request);
+/// True when the writing of `request` puts its text under one name (the file read, or a form's name under its
+/// new extension) and changes no other name but that name's backups: no new unit name, no backup names. Only
+/// such writing waits in a batch (StageWrite, JournalStagedWrite, PublishStagedWrite).
+bool WritesOneName(const TWriteRequest &request);
 
-/// Makes the in-place writing of `text` for `request` ready in `batch`, its new file written but not yet in
-/// place, once the file read is still as read and may be changed. Returns its number in the batch. Throws
-/// TChangedMeanwhile (nothing made) or TError "Cannot create file "%s". %s".
+/// Makes the writing of `text` for `request` ready in `batch` under its TargetName, its new file written but
+/// not yet in place, once the file read is still as read and the name may be changed. Returns its number in
+/// the batch. Throws TChangedMeanwhile (nothing made) or TError "Cannot create file "%s". %s".
 std::size_t StageWrite(const TWriteRequest &request, std::string_view text, TReplacementBatch &batch);
 
-/// Journals the steps of an in-place `plan` (its backups, then the writing of the text summed `written`
-/// over the bytes summed `readSum`) ahead of them, so that a batch's lines all precede its first step.
-void JournalStagedWrite(
-    const TWritePlan &plan, TRunJournal &journal, int row, const TContentSum &readSum, const TContentSum &written);
+/// Journals the steps of a staged `plan` (its backups, then the writing of the text summed `written`; the
+/// file read summed `readSum`) ahead of them, so that a batch's lines all precede its first step.
+void JournalStagedWrite(const TWriteRequest &request, const TWritePlan &plan, TRunJournal &journal, int row,
+    const TContentSum &readSum, const TContentSum &written);
 
-/// Takes the steps of the in-place `plan` for `request` whose text waits in `batch` as number `index`, after
+/// Takes the steps of the staged `plan` for `request` whose text waits in `batch` as number `index`, after
 /// the batch's Sync: the backups, then the new file put in place; every folder changed is noted in `changed`.
 /// A backup that moves its older one elsewhere than planned is journaled when `journal` is given. Throws
 /// TChangedMeanwhile (backups taken back, nothing written), TError "Unable to backup file." or "Cannot create
