@@ -46,11 +46,15 @@ void RunConversion(TConversionView &view, const std::vector<std::string> &reposi
     ForgetSweptFolders();
     TSubstitutionPass pass(repositoryLines);
     pass.SetJournal(journal);
-    // A row's cells and result are shown once its file is written; the pass holds the rows behind a writing
-    // that waits for others, so that one sync of the disk serves many files.
-    const auto rowDone = [&](int row, TPassReport &report, TConversionResult &results) {
+    const auto showCounts = [&](int row, const TPassReport &report) {
         view.SetRowCell(row, TRowCell::Updates, FormatCount(report.Count, locale.ThousandsSeparator));
         view.SetRowCell(row, TRowCell::Time, FormatElapsed(report.Seconds, locale.TimeSeparator));
+    };
+    // A row's count and time show as soon as its file is converted; its result, and the count of a writing
+    // that failed after all, once its file is written. The pass holds the rows behind a writing that waits
+    // for others, so that one sync of the disk serves many files.
+    const auto rowDone = [&](int row, TPassReport &report, TConversionResult &results) {
+        showCounts(row, report);
         if (report.Count > 0) {
             view.EnableSaveResult(true);
             store.Replace(ParseRowNumber(view.RowNumberText(row)), results);
@@ -89,7 +93,9 @@ void RunConversion(TConversionView &view, const std::vector<std::string> &reposi
             options.KeepTexts = view.WantsTexts();
             options.KeepChangedLines = view.WantsChangedLines();
             pass.ConvertFile(row, view.RowFileName(row), options, scratch, view, report);
-            if (!report.Held)
+            if (report.Held)
+                showCounts(row, report);
+            else
                 rowDone(row, report, scratch);
         }
         current = -1;
@@ -101,17 +107,23 @@ void RunConversion(TConversionView &view, const std::vector<std::string> &reposi
         view.ShowProgressMessage(false);
         view.ShowReadyImage(true);
     } catch (...) {
-        // The failing row is the first one still held (its writing failed), else the row being converted.
-        // The rows after it were converted but nothing of theirs was written: they show what a row the run
-        // did not reach shows.
+        // The failing row is the first one still held (its writing failed), else the row being converted:
+        // it shows no count or time. The rows after it were converted but nothing of theirs was written:
+        // they show what a row the run did not reach shows.
         const std::vector<int> held = pass.DropHeldRows();
         const int failing = held.empty() ? current : held.front();
         std::vector<int> untouched(held.empty() ? held.end() : held.begin() + 1, held.end());
         if (current >= 0 && current != failing && std::find(held.begin(), held.end(), current) == held.end())
             untouched.push_back(current);
+        if (!held.empty()) {
+            view.SetRowCell(failing, TRowCell::Updates, "-");
+            view.SetRowCell(failing, TRowCell::Time, "-");
+        }
         for (const int row : untouched) {
             view.SetRowImage(row, kImageUnchanged);
+            view.SetRowCell(row, TRowCell::Updates, "-");
             view.SetRowCell(row, TRowCell::Status, "-");
+            view.SetRowCell(row, TRowCell::Time, "-");
         }
         if (!untouched.empty()) {
             view.ClearSelection();

@@ -146,10 +146,12 @@ void TSubstitutionPass::Hold(int row, TPassReport &report, TConversionResult &re
     writing.Row = row;
     writing.Report = std::move(report);
     writing.Results = std::move(results);
-    m_held.push_back(std::move(writing));
     report = TPassReport();
     report.Held = true;
+    report.Count = writing.Report.Count;
+    report.Seconds = writing.Report.Seconds;
     results = TConversionResult();
+    m_held.push_back(std::move(writing));
 }
 
 void TSubstitutionPass::ReleaseHeldRows(TWindowServices &services)
@@ -157,8 +159,8 @@ void TSubstitutionPass::ReleaseHeldRows(TWindowServices &services)
     if (m_held.empty())
         return;
     // Each plan is made against the files as the rows before leave them (a waiting writing changes only its
-    // own file and backups), and every step is journaled before the first is taken; then the new files
-    // reach the disk together, before any of them gets its name.
+    // own name and that name's backups), and every step is journaled before the first is taken; then the new
+    // files reach the disk together, before any of them gets its name.
     for (THeldRow &held : m_held) {
         if (!held.Staged)
             continue;
@@ -166,8 +168,8 @@ void TSubstitutionPass::ReleaseHeldRows(TWindowServices &services)
         if (m_journal != nullptr)
             JournalStagedWrite(held.Request, held.Report.Plan, *m_journal, held.Row, held.ReadSum, held.Written);
     }
-    // Here every journal line of the batch is written and none of its steps taken: the one point where the
-    // journal is made to reach the disk ahead of the whole batch.
+    // Every journal line of the batch is written by now and none of its steps taken: one sync of the journal
+    // here puts them all on the disk ahead of the batch.
     m_batch.Sync();
     while (!m_held.empty()) {
         THeldRow &held = m_held.front();
@@ -331,7 +333,7 @@ void TSubstitutionPass::WriteUntouchedForm(int row, const std::string &fileName,
     const std::string &targetName, TConversionResult &results, TPassReport &report, TWindowServices &services)
 {
     const bool staged = !options.Simulate && m_released && !IsBackupName(std::string(NamePart(targetName)));
-    if (!options.Simulate && (!staged || WaitingWriteChanges(targetName)))
+    if (!options.Simulate && (!staged || (!m_held.empty() && WaitingWriteChanges(targetName))))
         ReleaseHeldRows(services);
     // A form no pair changed is still wanted under its new extension, where the units of the run now
     // look for it; a form already there may hold the porter's own edits and is left alone.

@@ -66,8 +66,8 @@ struct TPassReport
     std::string ConvertedName;
     bool ReadFileRemoved = false;
     /// With batched writes: the row waits in the pass behind a writing not yet done (its own or an earlier
-    /// row's); its report and results come to the released-row callback, in row order. The rest of this
-    /// report is then empty.
+    /// row's); its report and results come to the released-row callback, in row order. This report then
+    /// holds only Count and Seconds, which may be shown at once.
     bool Held = false;
 };
 

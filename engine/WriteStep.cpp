@@ -2,6 +2,7 @@
 
 #include "common/Backups.h"
 #include "common/Errors.h"
+#include "common/SystemCalls.h"
 #include "common/TextFormat.h"
 #include "engine/CompanionRenames.h"
 #include "engine/RunJournal.h"
@@ -34,6 +35,16 @@ void CheckMayRemove(const std::string &path)
     if (::faccessat(AT_FDCWD, FolderOf(path).c_str(), W_OK | X_OK, AT_EACCESS) != 0) {
         const int reason = errno;
         throw TError(kCannotCreateFile, { PathArg(path), ReasonArg(reason) });
+    }
+}
+
+// Syncs the folder that holds the file `path` leads to, so that its name is on the disk. False when it cannot.
+bool NameOnDisk(const std::string &path)
+{
+    try {
+        return sys::SyncFolder(FolderOf(ResolveLinks(path)).c_str()) == 0;
+    } catch (const TError &) {
+        return false;
     }
 }
 
@@ -141,8 +152,9 @@ TWriteOutcome ExecuteWritePlan(const TWriteRequest &request, const TWritePlan &p
     WriteFileReplacing(plan.WrittenName, text, &plan.WrittenStamp, &changed);
     backups.Keep();
     outcome.WrittenName = plan.WrittenName;
-    // Removed only once the text stands under its new name, and only while it is still the file read.
-    if (!plan.RemovedName.empty() && StampOf(plan.RemovedName) == request.ReadStamp) {
+    // Removed only once the text stands under its new name on the disk (a power loss must never keep the
+    // removal and lose the new name), and only while it is still the file read.
+    if (!plan.RemovedName.empty() && StampOf(plan.RemovedName) == request.ReadStamp && NameOnDisk(plan.WrittenName)) {
         if (journal != nullptr)
             journal->Record({ TStepKind::Remove, row, plan.RemovedName, {}, {}, sumOf(plan.RemovedName, true), {} });
         if (DeleteFile(plan.RemovedName))

@@ -53,10 +53,10 @@ TWritePlan PlanConvertedFile(const TWriteRequest &request, const TFileView &view
 /// Carries out `plan` for `request`, journaling every step before it is taken when `journal` is given;
 /// `readSum` is the sum of the bytes read. Every file it replaces or removes is checked first
 /// (CheckMayChange) and backed up before anything is written; when the writing then fails, those backups
-/// are taken back. New bytes reach the disk before their names; every folder whose names change is noted
-/// in `changed`, for the run to sync. Throws TChangedMeanwhile when the file read was changed since
-/// (nothing written), TError "Unable to backup file." (path: the file, with the system's reason) or
-/// "Cannot create file "%s". %s".
+/// are taken back. New bytes reach the disk before their names, and a new unit name before the old one is
+/// removed; every folder whose names change is noted in `changed`, for the run to sync. Throws TChangedMeanwhile when
+/// the file read was changed since (nothing written), TError "Unable to backup file." (path: the file, with the
+/// system's reason) or "Cannot create file "%s". %s".
 TWriteOutcome ExecuteWritePlan(const TWriteRequest &request, const TWritePlan &plan, std::string_view text,
     TChangedFolders &changed, TRunJournal *journal = nullptr, int row = -1, const TContentSum *readSum = nullptr);
 

@@ -298,7 +298,8 @@ TEST_F(RunSafetyTest, ARunWritesWhatWritingEachFileBeforeReadingTheNextWrites)
 }
 
 // Every name a run gives to new bytes is given after those bytes were synced (no file made since the last
-// sync of a file or a file system), and each folder whose names changed is synced once, after the last change.
+// sync of a file or a file system), an old unit name is removed only after the folder of its new name is
+// synced, and each folder whose names changed is synced once after the last change.
 TEST_F(RunSafetyTest, NoNameIsGivenToBytesNotYetOnTheDiskAndEachChangedFolderIsSyncedOnceAtTheEnd)
 {
     for (const TRunCase &c : kRunCases) {
@@ -311,10 +312,9 @@ TEST_F(RunSafetyTest, NoNameIsGivenToBytesNotYetOnTheDiskAndEachChangedFolderIsS
         }
         int notSynced = 0;
         std::size_t dataSyncs = 0;
+        bool renamedSinceFolderSync = false;
         std::set<std::string> changed;
-        std::vector<std::string> synced;
         std::size_t lastChange = 0;
-        std::size_t firstFolderSync = seen.size();
         for (std::size_t k = 0; k < seen.size(); ++k) {
             const TSeenCall &call = seen[k];
             switch (call.Call) {
@@ -326,15 +326,21 @@ TEST_F(RunSafetyTest, NoNameIsGivenToBytesNotYetOnTheDiskAndEachChangedFolderIsS
                     notSynced = 0;
                     ++dataSyncs;
                 } else {
-                    synced.push_back(call.Path);
-                    firstFolderSync = std::min(firstFolderSync, k);
+                    renamedSinceFolderSync = false;
                 }
+                break;
+            case qvc::TSysCall::Unlink:
+                if (std::string(qvc::NamePart(call.Path)).rfind(".qvConvertFiles-", 0) != 0) {
+                    EXPECT_FALSE(renamedSinceFolderSync) << c.name << ": " << call.Path << " removed first";
+                }
+                changed.insert(qvc::FolderOf(call.Path));
+                lastChange = k;
                 break;
             case qvc::TSysCall::Rename:
                 EXPECT_EQ(notSynced, 0) << c.name << ": " << call.Path << " named before its bytes were synced";
+                renamedSinceFolderSync = true;
                 [[fallthrough]];
             case qvc::TSysCall::Link:
-            case qvc::TSysCall::Unlink:
                 changed.insert(qvc::FolderOf(call.Path));
                 lastChange = k;
                 break;
@@ -342,9 +348,12 @@ TEST_F(RunSafetyTest, NoNameIsGivenToBytesNotYetOnTheDiskAndEachChangedFolderIsS
                 break;
             }
         }
-        EXPECT_EQ(std::set<std::string>(synced.begin(), synced.end()), changed) << c.name;
-        EXPECT_EQ(synced.size(), changed.size()) << c.name << ": each folder once";
-        EXPECT_GT(firstFolderSync, lastChange) << c.name;
+        std::vector<std::string> atTheEnd;
+        for (std::size_t k = lastChange + 1; k < seen.size(); ++k)
+            if (seen[k].Call == qvc::TSysCall::Sync && !seen[k].Path.empty())
+                atTheEnd.push_back(seen[k].Path);
+        EXPECT_EQ(std::set<std::string>(atTheEnd.begin(), atTheEnd.end()), changed) << c.name;
+        EXPECT_EQ(atTheEnd.size(), changed.size()) << c.name << ": each folder once";
         if (&c == &kRunCases[0]) {
             EXPECT_EQ(dataSyncs, 1u) << "three files rewritten in place share one sync";
         }
