@@ -169,41 +169,41 @@ bool ParseNumber(std::string_view &text, unsigned long long &value)
     return k > 0;
 }
 
+// The process number and start time in what follows the prefix of a name ProcessOwnName made:
+// "PID-START-N" + `suffix`.
+bool ParseProcessOwnName(
+    std::string_view rest, std::string_view suffix, unsigned long long &pid, unsigned long long &start)
+{
+    unsigned long long counter = 0;
+    if (!ParseNumber(rest, pid) || rest.empty() || rest[0] != '-')
+        return false;
+    rest.remove_prefix(1);
+    if (!ParseNumber(rest, start) || rest.empty() || rest[0] != '-')
+        return false;
+    rest.remove_prefix(1);
+    return ParseNumber(rest, counter) && rest == suffix && pid != 0 && pid <= INT_MAX;
+}
+
 // True when the hidden temporary `name` was left by a process of this program that has ended.
 bool LeftByEndedProcess(std::string_view name)
 {
     unsigned long long pid = 0;
-    if (name.substr(0, kTempPrefix.size()) == kTempPrefix) {
-        name.remove_prefix(kTempPrefix.size());
-        unsigned long long start = 0;
+    unsigned long long start = 0;
+    if (name.substr(0, kTempPrefix.size()) == kTempPrefix)
+        return ParseProcessOwnName(name.substr(kTempPrefix.size()), kTempSuffix, pid, start)
+            && ProcessStartTime(static_cast<long>(pid)) != start;
+    if (name.substr(0, kUndoHoldPrefix.size()) == kUndoHoldPrefix) {
+        name.remove_prefix(kUndoHoldPrefix.size());
+        if (ParseProcessOwnName(name, kUndoHoldSuffix, pid, start))
+            return ProcessStartTime(static_cast<long>(pid)) != start;
+        // An earlier version's name: process number and counter only.
         unsigned long long counter = 0;
         if (!ParseNumber(name, pid) || name.empty() || name[0] != '-')
             return false;
         name.remove_prefix(1);
-        if (!ParseNumber(name, start) || name.empty() || name[0] != '-')
+        if (!ParseNumber(name, counter) || name != kUndoHoldSuffix || pid == 0 || pid > INT_MAX)
             return false;
-        name.remove_prefix(1);
-        if (!ParseNumber(name, counter) || name != kTempSuffix || pid == 0 || pid > INT_MAX)
-            return false;
-        return ProcessStartTime(static_cast<long>(pid)) != start;
-    }
-    if (name.substr(0, kUndoHoldPrefix.size()) == kUndoHoldPrefix) {
-        name.remove_prefix(kUndoHoldPrefix.size());
-        unsigned long long first = 0;
-        unsigned long long second = 0;
-        if (!ParseNumber(name, pid) || name.empty() || name[0] != '-')
-            return false;
-        name.remove_prefix(1);
-        if (!ParseNumber(name, first) || pid == 0 || pid > INT_MAX)
-            return false;
-        if (name == kUndoHoldSuffix) // an earlier version's name: process number and counter only
-            return static_cast<pid_t>(pid) != ::getpid() && ProcessStartTime(static_cast<long>(pid)) == 0;
-        if (name.empty() || name[0] != '-')
-            return false;
-        name.remove_prefix(1);
-        if (!ParseNumber(name, second) || name != kUndoHoldSuffix)
-            return false;
-        return ProcessStartTime(static_cast<long>(pid)) != first;
+        return static_cast<pid_t>(pid) != ::getpid() && ProcessStartTime(static_cast<long>(pid)) == 0;
     }
     if (name.substr(0, kOldSparePrefix.size()) == kOldSparePrefix) {
         name.remove_prefix(kOldSparePrefix.size());
