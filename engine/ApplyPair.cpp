@@ -1,6 +1,7 @@
 #include "engine/ApplyPair.h"
 
 #include "common/AsciiCase.h"
+#include "engine/PascalReader.h"
 #include "engine/Separator.h"
 #include "engine/TargetNames.h"
 
@@ -111,6 +112,68 @@ int ApplyPairToLine(std::string &line, std::string_view find, std::string_view f
         ? DeleteWords(line, findLower, scratch.Border, scratch.NarrowStates)
         : DeleteWords(line, findLower, scratch.Border, scratch.WideStates);
     LowerInto(line, scratch.Lower);
+    return count;
+}
+
+int ApplyCodePairToLine(std::string &line, std::string &classes, std::string_view findLower, std::string_view replace,
+    std::string_view replaceLower, TLineScratch &scratch, std::vector<TCodeMiss> &misses)
+{
+    misses.clear();
+    LowerInto(line, scratch.Lower);
+    const std::string_view lower = scratch.Lower;
+    const std::size_t length = findLower.size();
+    // An edge of the find text that is no identifier byte (a "," or ";") needs no boundary beside it.
+    const bool checkBefore = IsIdentifierByte(findLower.front());
+    const bool checkAfter = IsIdentifierByte(findLower.back());
+    // Only a replace text that holds the find text can cover one of its occurrences.
+    const bool mayBeCovered = !replaceLower.empty() && replaceLower.find(findLower) != std::string_view::npos;
+    std::size_t cover = std::string_view::npos;
+    std::size_t nextCover = mayBeCovered ? lower.find(replaceLower) : std::string_view::npos;
+    std::string &out = scratch.Out;
+    std::string &outClasses = scratch.OutClasses;
+    out.clear();
+    outClasses.clear();
+    std::size_t copied = 0;
+    int count = 0;
+    for (std::size_t q = lower.find(findLower); q != std::string_view::npos;) {
+        const std::size_t end = q + length;
+        bool stands = (!checkBefore || q == 0 || !IsIdentifierByte(line[q - 1]))
+            && (!checkAfter || end == line.size() || !IsIdentifierByte(line[end]));
+        if (stands && mayBeCovered) {
+            // The last occurrence of the replace text starting at or before q covers q when it reaches end.
+            while (nextCover != std::string_view::npos && nextCover <= q) {
+                cover = nextCover;
+                nextCover = lower.find(replaceLower, nextCover + 1);
+            }
+            if (cover != std::string_view::npos && cover + replaceLower.size() >= end)
+                stands = false;
+        }
+        if (!stands) {
+            q = lower.find(findLower, q + 1);
+            continue;
+        }
+        std::size_t outside = q;
+        while (outside < end && classes[outside] == 0)
+            ++outside;
+        if (outside < end) {
+            misses.push_back(
+                { static_cast<std::uint32_t>(out.size() + (q - copied)), static_cast<std::uint8_t>(classes[outside]) });
+        } else {
+            out.append(line, copied, q - copied);
+            outClasses.append(classes, copied, q - copied);
+            out.append(replace);
+            outClasses.append(replace.size(), '\0');
+            copied = end;
+            ++count;
+        }
+        q = lower.find(findLower, end);
+    }
+    if (count == 0)
+        return 0;
+    out.append(line, copied);
+    outClasses.append(classes, copied);
+    line.swap(out);
+    classes.swap(outClasses);
     return count;
 }
 

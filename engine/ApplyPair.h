@@ -17,7 +17,26 @@ struct TLineScratch
     std::vector<std::uint32_t> Border;
     std::vector<std::uint8_t> NarrowStates;
     std::vector<std::uint32_t> WideStates;
+    std::string Out; ///< the line being written by the code rules, and the classes of its bytes
+    std::string OutClasses;
 };
+
+/// An occurrence the code rules would replace but that lies outside code: where it starts in the line as
+/// the pair left it (from 0), and the class (a TByteClass) of its first byte that is not code.
+struct TCodeMiss
+{
+    std::uint32_t Column = 0;
+    std::uint8_t Class = 0;
+};
+
+/// Applies one pair to one line by the rules of the code scope and returns the replacements made.
+/// `classes` holds a TByteClass per byte of `line` (0 for code) and is changed with it: the replace text
+/// is code. An occurrence of `findLower` (ASCII letters folded) is replaced when every byte of it is code,
+/// the bytes before and after it are not identifier bytes (where its own first and last are), and it
+/// does not lie inside an occurrence of `replaceLower` on the line as it was; every such occurrence, left
+/// to right. Those that only fail for lying outside code are put in `misses`.
+int ApplyCodePairToLine(std::string &line, std::string &classes, std::string_view findLower, std::string_view replace,
+    std::string_view replaceLower, TLineScratch &scratch, std::vector<TCodeMiss> &misses);
 
 /// Applies one pair to one line by the pass's exact rules and returns the replacements made, in time
 /// linear in the line's length. `find` must not be blank; `findLower` is `find` in ASCII lower case;

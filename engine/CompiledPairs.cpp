@@ -3,6 +3,7 @@
 #include "common/AsciiCase.h"
 #include "engine/DisplayFormat.h"
 #include "engine/Separator.h"
+#include "engine/TargetNames.h"
 #include "repository/PairView.h"
 
 #include <map>
@@ -38,6 +39,9 @@ TCompiledPairs::TParts TCompiledPairs::Compile(const std::vector<std::string> &r
         pair.FindLower = AsciiLower(pair.Find);
         pair.EntryText = pair.Find + "=" + pair.Replace;
         pair.Blank = IsBlankText(pair.Find);
+        pair.ReplaceLower = AsciiLower(pair.Replace);
+        pair.EveryScope = AsciiEqualNoCase(line, kLazarusResourcePair);
+        pair.Unit = UnitPairOf(pair.Find, pair.Replace);
         if (!pair.Blank) {
             const auto [it, added]
                 = patternOf.try_emplace(pair.FindLower, static_cast<std::uint32_t>(parts.Patterns.size()));
@@ -51,6 +55,8 @@ TCompiledPairs::TParts TCompiledPairs::Compile(const std::vector<std::string> &r
         parts.Pairs.push_back(std::move(pair));
     }
     parts.StatusTexts = StatusTexts(parts.Pairs.size());
+    for (const TCompiledPair &pair : parts.Pairs)
+        parts.AnyEveryScope = parts.AnyEveryScope || (pair.EveryScope && !pair.Blank);
     return parts;
 }
 
@@ -65,6 +71,7 @@ TCompiledPairs::TCompiledPairs(TParts parts)
     , m_pairsOfPattern(std::move(parts.PairsOfPattern))
     , m_matcher(parts.Patterns)
     , m_statusTexts(std::move(parts.StatusTexts))
+    , m_anyEveryScope(parts.AnyEveryScope)
 {
 }
 

@@ -3,6 +3,7 @@
 // that share a find text, the automaton that finds every find text in one scan, and the "Status" texts.
 // Nothing changes after construction; any number of scans may read it.
 #include "engine/PairMatcher.h"
+#include "engine/UsesClauses.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -20,6 +21,10 @@ struct TCompiledPair
     std::string EntryText; ///< "find=replace", the pair's entry in the results
     bool Blank = true; ///< a blank find text never matches, and the pair is skipped
     std::uint32_t Pattern = 0; ///< the automaton's pattern for FindLower (not for a blank pair)
+    std::string ReplaceLower; ///< Replace in ASCII lower case
+    /// The pair applies by the whole-text rules in every scope (the Lazarus rename's resource pair).
+    bool EveryScope = false;
+    TUnitPair Unit; ///< the pair as the uses scope reads it
 };
 
 class TCompiledPairs
@@ -36,6 +41,8 @@ public:
     /// The pairs whose find text is `pattern`, in the order of the list.
     const std::vector<std::uint32_t> &PairsOf(std::uint32_t pattern) const { return m_pairsOfPattern[pattern]; }
     const TPairMatcher &Matcher() const { return m_matcher; }
+    /// True when some pair applies by the whole-text rules in every scope.
+    bool AnyEveryScope() const { return m_anyEveryScope; }
     /// The "Status" text shown after pair i (0-based): round((i + 1) / n * 100) "%".
     const std::string &StatusAfter(std::size_t i) const { return m_statusTexts[i]; }
 
@@ -46,6 +53,7 @@ private:
         std::vector<std::vector<std::uint32_t>> PairsOfPattern;
         std::vector<std::string> Patterns;
         std::vector<std::string> StatusTexts;
+        bool AnyEveryScope = false;
     };
     static TParts Compile(const std::vector<std::string> &repositoryLines);
     explicit TCompiledPairs(TParts parts);
@@ -54,6 +62,7 @@ private:
     const std::vector<std::vector<std::uint32_t>> m_pairsOfPattern;
     const TPairMatcher m_matcher;
     const std::vector<std::string> m_statusTexts;
+    const bool m_anyEveryScope;
 };
 
 } // namespace qvc

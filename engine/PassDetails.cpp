@@ -9,6 +9,16 @@ std::string_view MissReasonText(TMissReason reason)
         return "second occurrence on the line";
     case TMissReason::HoldsReplaceText:
         return "the line already holds the replace text";
+    case TMissReason::InsideComment:
+        return "inside a comment";
+    case TMissReason::InsideString:
+        return "inside a string";
+    case TMissReason::InsideDirective:
+        return "inside a compiler directive";
+    case TMissReason::QualifiedByReplacedUnit:
+        return "qualified by a replaced unit name";
+    case TMissReason::NotPascalFile:
+        return "not a Pascal or form file: left unchanged";
     case TMissReason::InsideLongerWord:
         break;
     }

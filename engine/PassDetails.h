@@ -14,6 +14,11 @@ enum class TMissReason : std::uint8_t {
     SecondOccurrence, ///< the pair replaced on the line, and a line gets one replacement per pair
     HoldsReplaceText, ///< the line already held the replace text, so the pair did not touch it
     InsideLongerWord, ///< an earlier occurrence inside a longer word stopped the line's search
+    InsideComment, ///< code scope: the occurrence lies in a comment
+    InsideString, ///< code scope: the occurrence lies in a string (or a form's data)
+    InsideDirective, ///< code scope: the occurrence lies in a compiler directive
+    QualifiedByReplacedUnit, ///< uses scope: code qualified by a unit name the run replaced or removed
+    NotPascalFile, ///< code and uses scopes: a file that is neither Pascal nor a form, left unchanged
 };
 
 /// The reason's text, as every front end shows it (ASCII, so the same bytes in Windows-1252 and UTF-8).

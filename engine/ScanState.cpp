@@ -1,5 +1,6 @@
 #include "engine/ScanState.h"
 
+#include "common/AsciiCase.h"
 #include "engine/ApplyPair.h"
 
 #include <algorithm>
@@ -7,10 +8,47 @@
 
 namespace qvc {
 
+namespace {
+
+// The class of every byte of text[start, end) by the spans of what is not code.
+void FillClasses(const std::vector<TTextSpan> &spans, std::size_t start, std::size_t end, std::string &out)
+{
+    out.assign(end - start, '\0');
+    auto span = std::lower_bound(
+        spans.begin(), spans.end(), start, [](const TTextSpan &s, std::size_t at) { return s.End <= at; });
+    for (; span != spans.end() && span->Start < end; ++span) {
+        const std::size_t from = std::max(span->Start, start);
+        const std::size_t to = std::min(span->End, end);
+        std::fill(out.begin() + std::ptrdiff_t(from - start), out.begin() + std::ptrdiff_t(to - start),
+            static_cast<char>(span->Class));
+    }
+}
+
+TMissReason ReasonOfClass(std::uint8_t byteClass)
+{
+    switch (static_cast<TByteClass>(byteClass)) {
+    case TByteClass::Comment:
+        return TMissReason::InsideComment;
+    case TByteClass::Directive:
+        return TMissReason::InsideDirective;
+    default:
+        return TMissReason::InsideString;
+    }
+}
+
+bool IsBreak(char c)
+{
+    return c == '\r' || c == '\n';
+}
+
+} // namespace
+
 void TScanState::Reset(const TCompiledPairs &pairs, std::vector<std::string> *lines, std::size_t lineCount)
 {
     m_pairs = &pairs;
     m_lines = lines;
+    m_scope = TScope::All;
+    m_everyScopePairs.clear();
     m_candidates.resize(pairs.Count());
     for (auto &candidates : m_candidates)
         candidates.clear();
@@ -45,6 +83,12 @@ void TScanState::Release()
     m_missColumns.clear();
     if (m_missColumns.capacity() > kKeptBuffer / sizeof(std::uint32_t))
         std::vector<std::uint32_t>().swap(m_missColumns);
+    for (std::size_t c = 0; c < std::min(m_copiesUsed, m_classCopies.size()); ++c)
+        if (m_classCopies[c].capacity() > kKeptBuffer)
+            std::string().swap(m_classCopies[c]);
+    if (m_reading.Spans.capacity() > kKeptBuffer / sizeof(TTextSpan)
+        || m_reading.References.capacity() > kKeptBuffer / sizeof(TTextSpan))
+        m_reading = TPascalReading();
 }
 
 void TScanState::MarkEveryLine(std::size_t lineCount)
@@ -67,16 +111,27 @@ void TScanState::BeginLines(const TCompiledPairs &pairs, std::vector<std::string
         MarkCandidates(k, lines[k], SIZE_MAX);
 }
 
-bool TScanState::BeginText(const TCompiledPairs &pairs, std::string_view text)
+bool TScanState::BeginText(const TCompiledPairs &pairs, std::string_view text, TScope scope, TSourceKind kind)
 {
     Reset(pairs, nullptr, 0);
+    m_scope = scope;
     m_text = text;
+    if (scope != TScope::All && kind == TSourceKind::Other)
+        return false;
+    if (scope == TScope::Uses) {
+        // The clauses alone are looked at; the lines come when the pairs are done (Finish).
+        ReadPascal(text, kind, true, true, m_reading);
+        m_uses.Begin(text, m_reading);
+        return !m_uses.Empty() || pairs.AnyEveryScope();
+    }
     const TPairMatcher &matcher = pairs.Matcher();
     if (!matcher.Usable()) {
         FindLineBounds(text, m_bounds);
         m_lineCopy.assign(m_bounds.size(), -1);
         MarkEveryLine(m_bounds.size());
         m_missHead.assign(m_bounds.size(), -1);
+        if (scope == TScope::Code)
+            ReadPascal(text, kind, false, false, m_reading);
         return true;
     }
     // One scan of the whole text instead of one per line: an occurrence of a find text lies within one
@@ -129,6 +184,9 @@ bool TScanState::BeginText(const TCompiledPairs &pairs, std::string_view text)
     }
     m_lineCopy.assign(m_bounds.size(), -1);
     m_missHead.assign(m_bounds.size(), -1);
+    // Whether a byte is code depends on everything before it: the whole text is read.
+    if (scope == TScope::Code)
+        ReadPascal(text, kind, false, false, m_reading);
     return true;
 }
 
@@ -163,8 +221,30 @@ std::string &TScanState::TextLine(std::uint32_t k)
         copy = static_cast<std::int32_t>(m_copiesUsed++);
         const TLineBounds &bounds = m_bounds[k];
         m_copies[static_cast<std::size_t>(copy)].assign(m_text.substr(bounds.Start, bounds.End - bounds.Start));
+        if (m_scope == TScope::Code) {
+            if (m_classCopies.size() < m_copies.size())
+                m_classCopies.resize(m_copies.size());
+            FillClasses(m_reading.Spans, bounds.Start, bounds.End, m_classCopies[static_cast<std::size_t>(copy)]);
+        }
     }
     return m_copies[static_cast<std::size_t>(copy)];
+}
+
+std::string &TScanState::Classes(std::uint32_t k)
+{
+    TextLine(k);
+    return m_classCopies[static_cast<std::size_t>(m_lineCopy[k])];
+}
+
+int TScanState::ApplyCodePair(std::size_t i, std::uint32_t k)
+{
+    const TCompiledPair &pair = m_pairs->Pair(i);
+    std::string &line = TextLine(k);
+    std::string &classes = Classes(k);
+    const int made
+        = ApplyCodePairToLine(line, classes, pair.FindLower, pair.Replace, pair.ReplaceLower, m_scratch, m_codeMisses);
+    NoteCodeMisses(i, k);
+    return made;
 }
 
 int TScanState::ApplyPairAt(
@@ -177,11 +257,45 @@ int TScanState::ApplyPairAt(
     int count = 0;
     // Lines are independent of each other for one pair, so candidates need no particular order; a line
     // listed twice is harmless, as a second application of the same pair changes nothing.
+    if (m_scope == TScope::Uses) {
+        if (pair.EveryScope) {
+            // Applied to the text once the clauses are written (Finish).
+            m_everyScopePairs.push_back(i);
+            return 0;
+        }
+        count = m_uses.Apply(pair.Unit, static_cast<std::uint32_t>(i));
+        NotePairApplied(count, pair.EntryText, targetName, pair.Find, pair.Replace, newName, results);
+        return count;
+    }
+    const bool codeRules = m_scope == TScope::Code && !pair.EveryScope;
     const auto &candidates = m_candidates[i];
     for (std::size_t c = 0; c < candidates.size(); ++c) {
         const std::uint32_t k = candidates[c];
+        if (codeRules) {
+            const int made = ApplyCodePair(i, k);
+            count += made;
+            if (made > 0 && usable)
+                MarkCandidates(k, TextLine(k), i);
+            continue;
+        }
         std::string &line = Line(k);
+        std::string before;
+        if (m_scope == TScope::Code)
+            before = line;
         const int made = ApplyPairToLine(line, pair.Find, pair.FindLower, pair.Replace, m_scratch);
+        if (m_scope == TScope::Code && made > 0) {
+            // The bytes the whole-text rules changed take the class of the first byte they replaced.
+            std::string &classes = Classes(k);
+            std::size_t prefix = 0;
+            while (prefix < before.size() && prefix < line.size() && before[prefix] == line[prefix])
+                ++prefix;
+            std::size_t suffix = 0;
+            while (suffix < before.size() - prefix && suffix < line.size() - prefix
+                && before[before.size() - 1 - suffix] == line[line.size() - 1 - suffix])
+                ++suffix;
+            const char changedClass = prefix < classes.size() ? classes[prefix] : '\0';
+            classes.replace(prefix, before.size() - prefix - suffix, line.size() - prefix - suffix, changedClass);
+        }
         NoteMisses(i, k, line, made > 0);
         if (made > 0) {
             count += made;
@@ -231,28 +345,44 @@ void TScanState::JoinText(std::string &out) const
         out += "\r\n"; // the last line had no line break
 }
 
+bool TScanState::RevisitMisses(std::uint32_t pair, std::uint32_t pattern, std::int32_t head)
+{
+    // A line listed twice for this pair is visited again unchanged: what the first visit noted stands.
+    for (std::int32_t g = head; g >= 0; g = m_missGroups[std::size_t(g)].Next)
+        if (!m_missGroups[std::size_t(g)].Dropped && m_missGroups[std::size_t(g)].Pair == pair)
+            return false;
+    // What an earlier pair with the same find text noted on the line is this pair's to say now.
+    for (std::int32_t g = head; g >= 0; g = m_missGroups[std::size_t(g)].Next) {
+        TMissGroup &group = m_missGroups[std::size_t(g)];
+        if (group.Pattern == pattern)
+            group.Dropped = true;
+    }
+    return true;
+}
+
+void TScanState::AddMissGroup(
+    std::uint32_t k, std::uint32_t pair, std::uint32_t pattern, std::size_t first, TMissReason reason)
+{
+    if (m_missColumns.size() == first)
+        return;
+    std::int32_t &head = m_missHead[k];
+    m_missGroups.push_back({ k, pattern, pair, head, first, m_missColumns.size() - first, reason, false });
+    head = static_cast<std::int32_t>(m_missGroups.size() - 1);
+}
+
 void TScanState::NoteMisses(std::size_t i, std::uint32_t k, const std::string &line, bool replaced)
 {
     // Every line a pair visits holds its find text or held it once; a miss needs it still there.
     const TCompiledPair &pair = m_pairs->Pair(i);
     const std::string_view lowerLine = m_scratch.Lower; // ApplyPairToLine leaves the line in lower case here
     const std::size_t first = lowerLine.find(pair.FindLower);
-    std::int32_t &head = m_missHead[k];
+    const std::int32_t head = m_missHead[k];
     if (first == std::string_view::npos && head < 0)
         return;
     const auto pattern = static_cast<std::uint32_t>(pair.Pattern);
     const auto pairIndex = static_cast<std::uint32_t>(i);
-    if (head >= 0) {
-        // A line listed twice for this pair is visited again unchanged: what the first visit noted stands.
-        for (std::int32_t g = head; g >= 0; g = m_missGroups[std::size_t(g)].Next)
-            if (!m_missGroups[std::size_t(g)].Dropped && m_missGroups[std::size_t(g)].Pair == pairIndex)
-                return;
-        for (std::int32_t g = head; g >= 0; g = m_missGroups[std::size_t(g)].Next) {
-            TMissGroup &group = m_missGroups[std::size_t(g)];
-            if (group.Pattern == pattern)
-                group.Dropped = true;
-        }
-    }
+    if (head >= 0 && !RevisitMisses(pairIndex, pattern, head))
+        return;
     if (first == std::string_view::npos)
         return;
     const bool holdsReplace = !replaced && !pair.Replace.empty() && line.find(pair.Replace) != std::string::npos;
@@ -260,10 +390,129 @@ void TScanState::NoteMisses(std::size_t i, std::uint32_t k, const std::string &l
     const std::size_t start = m_missColumns.size();
     ForEachStandaloneOccurrence(line, lowerLine, pair.FindLower, pair.Replace, first,
         [&](std::size_t q) { m_missColumns.push_back(static_cast<std::uint32_t>(q + 1)); });
-    if (m_missColumns.size() == start)
+    AddMissGroup(k, pairIndex, pattern, start, reason);
+}
+
+void TScanState::NoteCodeMisses(std::size_t i, std::uint32_t k)
+{
+    const std::int32_t head = m_missHead[k];
+    if (m_codeMisses.empty() && head < 0)
         return;
-    m_missGroups.push_back({ k, pattern, pairIndex, head, start, m_missColumns.size() - start, reason, false });
-    head = static_cast<std::int32_t>(m_missGroups.size() - 1);
+    const auto pattern = static_cast<std::uint32_t>(m_pairs->Pair(i).Pattern);
+    const auto pairIndex = static_cast<std::uint32_t>(i);
+    if (head >= 0 && !RevisitMisses(pairIndex, pattern, head))
+        return;
+    // One group per reason, each with its columns in order.
+    for (const TMissReason reason :
+        { TMissReason::InsideComment, TMissReason::InsideDirective, TMissReason::InsideString }) {
+        const std::size_t start = m_missColumns.size();
+        for (const TCodeMiss &miss : m_codeMisses)
+            if (ReasonOfClass(miss.Class) == reason)
+                m_missColumns.push_back(miss.Column + 1);
+        AddMissGroup(k, pairIndex, pattern, start, reason);
+    }
+}
+
+int TScanState::Finish(const std::string &targetName, std::string &newName, TConversionResult &results)
+{
+    return m_scope == TScope::Uses ? FinishUses(targetName, newName, results) : 0;
+}
+
+std::uint32_t TScanState::LineOf(std::size_t position)
+{
+    const auto line = std::upper_bound(m_bounds.begin(), m_bounds.end(), position,
+        [](std::size_t at, const TLineBounds &bounds) { return at < bounds.Start; });
+    return static_cast<std::uint32_t>(line - m_bounds.begin() - 1);
+}
+
+int TScanState::FinishUses(const std::string &targetName, std::string &newName, TConversionResult &results)
+{
+    m_uses.Edits(m_edits);
+    // Code qualified by a name the pairs replaced or removed: the compiler stops there.
+    struct TQualified
+    {
+        std::size_t Position;
+        std::uint32_t Pair;
+    };
+    std::vector<TQualified> qualified;
+    if (!m_uses.Replaced().empty()) {
+        std::string chain;
+        for (const TTextSpan &reference : m_reading.References) {
+            chain.clear();
+            for (std::size_t p = reference.Start; p < reference.End; ++p)
+                if (static_cast<unsigned char>(m_text[p]) > 0x20)
+                    chain += AsciiLowerChar(m_text[p]);
+            for (const TUsesClauses::TReplacedName &replaced : m_uses.Replaced()) {
+                const std::size_t n = replaced.Lower.size();
+                if (chain.size() > n && chain[n] == '.' && chain.compare(0, n, replaced.Lower) == 0) {
+                    qualified.push_back({ reference.Start, replaced.Pair });
+                    break;
+                }
+            }
+        }
+    }
+    // The lines looked at: those the edits change, those with a miss, those a whole-text pair may change.
+    std::vector<std::size_t> starts;
+    const auto lineStart = [&](std::size_t position) {
+        while (position > 0 && !IsBreak(m_text[position - 1]))
+            --position;
+        return position;
+    };
+    for (const TTextEdit &edit : m_edits)
+        starts.push_back(lineStart(edit.Start));
+    for (const TQualified &miss : qualified)
+        starts.push_back(lineStart(miss.Position));
+    if (!m_everyScopePairs.empty()) {
+        const std::string lower = AsciiLower(m_text);
+        for (const std::size_t i : m_everyScopePairs) {
+            const std::string &find = m_pairs->Pair(i).FindLower;
+            for (std::size_t q = lower.find(find); q != std::string::npos; q = lower.find(find, q + 1))
+                starts.push_back(lineStart(q));
+        }
+    }
+    std::sort(starts.begin(), starts.end());
+    starts.erase(std::unique(starts.begin(), starts.end()), starts.end());
+    m_bounds.clear();
+    for (const std::size_t start : starts) {
+        std::size_t end = start;
+        while (end < m_text.size() && !IsBreak(m_text[end]))
+            ++end;
+        m_bounds.push_back({ start, end });
+    }
+    m_lineCopy.assign(m_bounds.size(), -1);
+    m_missHead.assign(m_bounds.size(), -1);
+    // The edits of a line, from its end to its start, so that the positions before each still hold.
+    for (std::size_t e = m_edits.size(); e-- > 0;) {
+        const TTextEdit &edit = m_edits[e];
+        const std::uint32_t k = LineOf(edit.Start);
+        const std::size_t start = m_bounds[k].Start;
+        TextLine(k).replace(edit.Start - start, edit.End - edit.Start, edit.Text);
+    }
+    for (const TQualified &miss : qualified) {
+        const std::uint32_t k = LineOf(miss.Position);
+        std::size_t column = miss.Position - m_bounds[k].Start;
+        for (const TTextEdit &edit : m_edits)
+            if (edit.End <= miss.Position && edit.Start >= m_bounds[k].Start)
+                column = column + edit.Text.size() - (edit.End - edit.Start);
+        const std::size_t first = m_missColumns.size();
+        m_missColumns.push_back(static_cast<std::uint32_t>(column + 1));
+        AddMissGroup(k, miss.Pair, m_pairs->Pair(miss.Pair).Pattern, first, TMissReason::QualifiedByReplacedUnit);
+    }
+    // The pairs that keep the whole-text rules, in their order, on the text as the clauses left it.
+    int total = 0;
+    for (const std::size_t i : m_everyScopePairs) {
+        const TCompiledPair &pair = m_pairs->Pair(i);
+        int count = 0;
+        for (std::uint32_t k = 0; k < m_bounds.size(); ++k) {
+            std::string &line = Line(k);
+            const int made = ApplyPairToLine(line, pair.Find, pair.FindLower, pair.Replace, m_scratch);
+            NoteMisses(i, k, line, made > 0);
+            count += made;
+        }
+        NotePairApplied(count, pair.EntryText, targetName, pair.Find, pair.Replace, newName, results);
+        total += count;
+    }
+    return total;
 }
 
 std::vector<std::uint32_t> TScanState::LineNumbersOf(const std::vector<std::uint32_t> &ascending) const

@@ -6,7 +6,10 @@
 #include "engine/CompiledPairs.h"
 #include "engine/ConversionResult.h"
 #include "engine/PairMatcher.h"
+#include "engine/PascalReader.h"
 #include "engine/PassDetails.h"
+#include "engine/Scope.h"
+#include "engine/UsesClauses.h"
 
 #include <array>
 #include <cstddef>
@@ -24,13 +27,18 @@ public:
     /// and `lines` must outlive the scan.
     void BeginLines(const TCompiledPairs &pairs, std::vector<std::string> &lines);
     /// Starts the scan of a file's `text`, forgetting any earlier scan; only the lines in which a find text
-    /// occurs are looked for. Returns false when no find text occurs in it: no pair can change it.
-    /// `pairs` and `text` must outlive the scan.
-    bool BeginText(const TCompiledPairs &pairs, std::string_view text);
+    /// occurs are looked for. Returns false when no pair can change it. In the code and uses scopes the text
+    /// is read as `kind` says (Other: never changed). `pairs` and `text` must outlive the scan.
+    bool BeginText(const TCompiledPairs &pairs, std::string_view text, TScope scope = TScope::All,
+        TSourceKind kind = TSourceKind::Pascal);
 
     /// Applies pair i (0-based) to the lines it may change and returns its replacements, recorded in
     /// `results`; sets `newName` when the pair replaced the file's own unit name (see NewNameFor).
     int ApplyPairAt(std::size_t i, const std::string &targetName, std::string &newName, TConversionResult &results);
+    /// After the last pair: in the uses scope writes the clauses' names into the lines, notes the code
+    /// qualified by a replaced name and applies the pairs that keep the whole-text rules in every scope
+    /// (returning their replacements). Nothing to do in the other scopes.
+    int Finish(const std::string &targetName, std::string &newName, TConversionResult &results);
 
     /// The text of BeginText as the pairs left it, every line ended by CR LF, into `out`.
     void JoinText(std::string &out) const;
@@ -54,6 +62,14 @@ private:
     void MarkCandidates(std::uint32_t line, std::string_view text, std::size_t afterPair);
     void MarkEveryLine(std::size_t lineCount);
     void NoteMisses(std::size_t i, std::uint32_t k, const std::string &line, bool replaced);
+    bool RevisitMisses(std::uint32_t pair, std::uint32_t pattern, std::int32_t head);
+    void AddMissGroup(
+        std::uint32_t k, std::uint32_t pair, std::uint32_t pattern, std::size_t first, TMissReason reason);
+    void NoteCodeMisses(std::size_t i, std::uint32_t k);
+    std::string &Classes(std::uint32_t k);
+    int ApplyCodePair(std::size_t i, std::uint32_t k);
+    std::uint32_t LineOf(std::size_t position);
+    int FinishUses(const std::string &targetName, std::string &newName, TConversionResult &results);
     std::vector<std::uint32_t> LineNumbersOf(const std::vector<std::uint32_t> &ascending) const;
 
     const TCompiledPairs *m_pairs = nullptr;
@@ -99,6 +115,17 @@ private:
     std::vector<TMissGroup> m_missGroups;
     std::vector<std::uint32_t> m_missColumns;
     std::vector<std::int32_t> m_missHead;
+
+    TScope m_scope = TScope::All;
+    // The code and uses scopes: what of the text is not code, its clauses, and per copied line the class of
+    // each of its bytes (code scope).
+    TPascalReading m_reading;
+    std::vector<std::string> m_classCopies;
+    std::vector<TCodeMiss> m_codeMisses;
+    // The uses scope: the clauses' names as the pairs leave them, and the pairs kept for the end.
+    TUsesClauses m_uses;
+    std::vector<std::size_t> m_everyScopePairs;
+    std::vector<TTextEdit> m_edits;
 };
 
 } // namespace qvc

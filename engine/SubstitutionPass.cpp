@@ -100,21 +100,27 @@ int TSubstitutionPass::ReadAndApply(int row, const std::string &fileName, const 
         services.SetProgress(0, 0, static_cast<int>(m_pairs.Count()));
         services.AdvanceRowImage(row, 0, false);
         const std::string *shown = nullptr;
-        const int count = ApplyAllToText(m_read.Text(), job.TargetName, job.NewName, results, [&](std::size_t i) {
-            services.SetProgress(static_cast<int>(i) + 1, -1, -1);
-            const std::string &status = m_pairs.StatusAfter(i);
-            if (shown == nullptr || status != *shown) {
-                // The cell would get the same text again; only a change needs the window.
-                shown = &status;
-                services.SetRowCell(row, TRowCell::Status, status);
-            }
-            services.AdvanceRowImage(row, 0, true);
-        });
+        const bool isForm = report.Kind == TFileKind::TextForm || report.Kind == TFileKind::BinaryForm;
+        const TSourceKind sourceKind = SourceKindOf(fileName, isForm);
+        const int count = ApplyAllToText(
+            m_read.Text(), options.Scope, sourceKind, job.TargetName, job.NewName, results, [&](std::size_t i) {
+                services.SetProgress(static_cast<int>(i) + 1, -1, -1);
+                const std::string &status = m_pairs.StatusAfter(i);
+                if (shown == nullptr || status != *shown) {
+                    // The cell would get the same text again; only a change needs the window.
+                    shown = &status;
+                    services.SetRowCell(row, TRowCell::Status, status);
+                }
+                services.AdvanceRowImage(row, 0, true);
+            });
         if (shown != nullptr)
             report.Status = *shown;
         timer.Stop();
         report.Seconds = timer.ElapsedSeconds();
         report.Missed = m_scan.MissedOccurrences();
+        // A file that is neither Pascal nor a form is left as it is, and said so once.
+        if (options.Scope != TScope::All && sourceKind == TSourceKind::Other && report.Kind != TFileKind::UnknownForm)
+            report.Missed.push_back({ 0, 0, {}, TMissReason::NotPascalFile });
         if (options.KeepChangedLines && count > 0)
             m_scan.CollectChangedLines(report.ChangedLines, report.ChangedLineTotal);
         return count;

@@ -9,6 +9,7 @@
 #include "engine/ReadStep.h"
 #include "engine/RunOverlay.h"
 #include "engine/ScanState.h"
+#include "engine/Scope.h"
 #include "engine/TargetNames.h"
 #include "engine/WindowServices.h"
 #include "engine/WriteStep.h"
@@ -26,6 +27,7 @@ struct TPassOptions
     int RenameMode = 2; ///< 0 ".dfm" written as ".xfm", 1 ".xfm" written as ".dfm", 2 no change, 3 ".dfm" as ".lfm"
     bool Backup = false;
     bool Simulate = false;
+    TScope Scope = TScope::All; ///< where the pairs apply
     /// Keep the bytes read and the text written (or that would be written) for the report, for a diff:
     /// the file's buffers are then let go of when the next file starts, not when this one ends.
     bool KeepTexts = false;
@@ -117,10 +119,12 @@ public:
     /// Applies every pair in order to the lines of a file's `text` (no window, no files), as ConvertFile
     /// does, and when a replacement was made puts the text to be written in `output`: every line ended
     /// by CR LF. Returns the count.
+    /// In the code and uses scopes the text is read as the kind of `targetName` says (`isForm`: a form's text).
     int ConvertText(std::string_view text, const std::string &targetName, std::string &newName,
-        TConversionResult &results, std::string &output)
+        TConversionResult &results, std::string &output, TScope scope = TScope::All, bool isForm = false)
     {
-        const int count = ApplyAllToText(text, targetName, newName, results, [](std::size_t) {});
+        const int count = ApplyAllToText(
+            text, scope, SourceKindOf(targetName, isForm), targetName, newName, results, [](std::size_t) {});
         if (count > 0)
             m_scan.JoinText(output);
         return count;
@@ -144,10 +148,10 @@ private:
     /// ApplyAll on the lines of a file's `text`. Only the lines in which a find text occurs are looked
     /// for, and they are copied out of the text only when a pair may change them.
     template <typename TAfterPair>
-    int ApplyAllToText(std::string_view text, const std::string &targetName, std::string &newName,
-        TConversionResult &results, TAfterPair &&afterPair)
+    int ApplyAllToText(std::string_view text, TScope scope, TSourceKind kind, const std::string &targetName,
+        std::string &newName, TConversionResult &results, TAfterPair &&afterPair)
     {
-        if (!m_scan.BeginText(m_pairs, text)) {
+        if (!m_scan.BeginText(m_pairs, text, scope, kind)) {
             for (std::size_t i = 0; i < m_pairs.Count(); ++i)
                 afterPair(i);
             return 0;
@@ -157,7 +161,7 @@ private:
             count += m_scan.ApplyPairAt(i, targetName, newName, results);
             afterPair(i);
         }
-        return count;
+        return count + m_scan.Finish(targetName, newName, results);
     }
 
     int ReadAndApply(int row, const std::string &fileName, const TPassOptions &options, TConversionResult &results,

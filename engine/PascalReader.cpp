@@ -1,0 +1,481 @@
+#include "engine/PascalReader.h"
+
+#include "common/AsciiCase.h"
+
+#include <array>
+#include <cctype>
+#include <cstring>
+
+namespace qvc {
+
+namespace {
+
+constexpr bool IsLineBreak(char c)
+{
+    return c == '\r' || c == '\n';
+}
+
+// Bytes up to 0x20 separate tokens, as the compiler reads them.
+constexpr bool IsBlankByte(char c)
+{
+    return static_cast<unsigned char>(c) <= 0x20;
+}
+
+constexpr bool IsIdentifierStart(char c)
+{
+    return IsIdentifierByte(c) && !(c >= '0' && c <= '9');
+}
+
+// The bytes at which something other than plain code may start.
+constexpr std::array<bool, 256> SpecialBytes(std::string_view bytes)
+{
+    std::array<bool, 256> table {};
+    for (const char c : bytes)
+        table[static_cast<unsigned char>(c)] = true;
+    return table;
+}
+constexpr std::array<bool, 256> kPascalSpecial = SpecialBytes("{(/'#");
+constexpr std::array<bool, 256> kFormSpecial = SpecialBytes("{'#");
+
+struct TToken
+{
+    enum TKind : std::uint8_t { End, Identifier, Symbol, Literal };
+    TKind Kind = End;
+    std::size_t Start = 0;
+    std::size_t End_ = 0;
+    TBranch Branch = kNoBranch;
+};
+
+class TLexer
+{
+public:
+    TLexer(std::string_view text, TSourceKind kind, TPascalReading &out)
+        : m_text(text)
+        , m_form(kind == TSourceKind::FormText)
+        , m_out(out)
+    {
+    }
+
+    // Reads to the end, noting only the spans that are not code.
+    void SpansOnly()
+    {
+        const auto &special = m_form ? kFormSpecial : kPascalSpecial;
+        const std::size_t size = m_text.size();
+        const auto *bytes = reinterpret_cast<const unsigned char *>(m_text.data());
+        while (m_pos < size) {
+            while (m_pos < size && !special[bytes[m_pos]])
+                ++m_pos;
+            if (m_pos < size && !ReadNonCode())
+                ++m_pos;
+        }
+    }
+
+    // The next token of code; every span that is not code on the way is noted.
+    TToken Next()
+    {
+        const std::size_t size = m_text.size();
+        for (;;) {
+            while (m_pos < size && IsBlankByte(m_text[m_pos]))
+                ++m_pos;
+            if (m_pos >= size)
+                return { TToken::End, size, size, Branch() };
+            const std::size_t start = m_pos;
+            if (ReadNonCode()) {
+                if (m_out.Spans.back().Class == TByteClass::String)
+                    return { TToken::Literal, start, m_pos, Branch() };
+                continue;
+            }
+            const char c = m_text[m_pos];
+            if (IsIdentifierByte(c)) {
+                while (m_pos < size && IsIdentifierByte(m_text[m_pos]))
+                    ++m_pos;
+                return { IsIdentifierStart(c) ? TToken::Identifier : TToken::Literal, start, m_pos, Branch() };
+            }
+            ++m_pos;
+            return { TToken::Symbol, start, m_pos, Branch() };
+        }
+    }
+
+private:
+    TBranch Branch() const { return m_branches.empty() ? kNoBranch : m_branches.back(); }
+
+    void Note(std::size_t start, TByteClass byteClass)
+    {
+        // Runs of one class side by side ('a'#13'b') stay apart: each is a span of its own.
+        m_out.Spans.push_back({ start, m_pos, byteClass });
+    }
+
+    // Reads a comment, directive, string or data block starting at m_pos, if one starts there.
+    bool ReadNonCode()
+    {
+        const std::size_t size = m_text.size();
+        const std::size_t start = m_pos;
+        const char c = m_text[start];
+        const char next = start + 1 < size ? m_text[start + 1] : '\0';
+        if (c == '{') {
+            const bool directive = !m_form && next == '$';
+            const void *close = std::memchr(m_text.data() + start + 1, '}', size - start - 1);
+            m_pos = close != nullptr ? std::size_t(static_cast<const char *>(close) - m_text.data()) + 1 : size;
+            if (directive)
+                FollowDirective(start + 2);
+            Note(start, m_form ? TByteClass::Data : directive ? TByteClass::Directive : TByteClass::Comment);
+            return true;
+        }
+        if (c == '\'') {
+            ReadString();
+            Note(start, TByteClass::String);
+            return true;
+        }
+        if (c == '#') {
+            // A character code: "#" and a decimal number, or "#$" and a hexadecimal one.
+            std::size_t i = start + 1;
+            if (i < size && m_text[i] == '$') {
+                ++i;
+                while (i < size && std::isxdigit(static_cast<unsigned char>(m_text[i])) != 0)
+                    ++i;
+            } else {
+                while (i < size && m_text[i] >= '0' && m_text[i] <= '9')
+                    ++i;
+            }
+            if (i == start + 1 || (i == start + 2 && m_text[start + 1] == '$'))
+                return false;
+            m_pos = i;
+            Note(start, TByteClass::String);
+            return true;
+        }
+        if (m_form)
+            return false;
+        if (c == '(' && next == '*') {
+            const bool directive = start + 2 < size && m_text[start + 2] == '$';
+            std::size_t i = start + 2;
+            m_pos = size;
+            while (i + 1 < size) {
+                const void *star = std::memchr(m_text.data() + i, '*', size - i - 1);
+                if (star == nullptr)
+                    break;
+                i = std::size_t(static_cast<const char *>(star) - m_text.data());
+                if (m_text[i + 1] == ')') {
+                    m_pos = i + 2;
+                    break;
+                }
+                ++i;
+            }
+            if (directive)
+                FollowDirective(start + 3);
+            Note(start, directive ? TByteClass::Directive : TByteClass::Comment);
+            return true;
+        }
+        if (c == '/' && next == '/') {
+            std::size_t i = start + 2;
+            while (i < size && !IsLineBreak(m_text[i]))
+                ++i;
+            m_pos = i;
+            Note(start, TByteClass::Comment);
+            return true;
+        }
+        return false;
+    }
+
+    void ReadString()
+    {
+        const std::size_t size = m_text.size();
+        std::size_t quotes = 0;
+        while (m_pos + quotes < size && m_text[m_pos + quotes] == '\'')
+            ++quotes;
+        if (!m_form && quotes >= 3 && quotes % 2 == 1) {
+            std::size_t i = m_pos + quotes;
+            while (i < size && (m_text[i] == ' ' || m_text[i] == '\t'))
+                ++i;
+            if (i < size && IsLineBreak(m_text[i])) {
+                // A multi-line string: it ends on the first line that starts, after blanks, with as many quotes.
+                while (i < size) {
+                    while (i < size && !IsLineBreak(m_text[i]))
+                        ++i;
+                    while (i < size && IsLineBreak(m_text[i]))
+                        ++i;
+                    std::size_t j = i;
+                    while (j < size && (m_text[j] == ' ' || m_text[j] == '\t'))
+                        ++j;
+                    std::size_t run = 0;
+                    while (j + run < size && m_text[j + run] == '\'')
+                        ++run;
+                    if (run == quotes) {
+                        m_pos = j + run;
+                        return;
+                    }
+                    i = j + run;
+                }
+                m_pos = size;
+                return;
+            }
+        }
+        // "'" to the next lone "'", "''" standing for one quote; a line break ends an unterminated string.
+        std::size_t i = m_pos + 1;
+        while (i < size) {
+            const char c = m_text[i];
+            if (IsLineBreak(c))
+                break;
+            if (c == '\'') {
+                if (i + 1 < size && m_text[i + 1] == '\'') {
+                    i += 2;
+                    continue;
+                }
+                ++i;
+                break;
+            }
+            ++i;
+        }
+        m_pos = i;
+    }
+
+    // Follows the conditional branches: {$IF…}, {$IFDEF…}, {$IFNDEF…}, {$IFOPT…} open one, {$ELSE} and
+    // {$ELSEIF…} start the next, {$ENDIF} and {$IFEND} close it.
+    void FollowDirective(std::size_t nameStart)
+    {
+        std::size_t i = nameStart;
+        while (i < m_pos && ((m_text[i] >= 'A' && m_text[i] <= 'Z') || (m_text[i] >= 'a' && m_text[i] <= 'z')))
+            ++i;
+        const std::string_view name = m_text.substr(nameStart, i - nameStart);
+        const auto is = [&](std::string_view word) { return AsciiEqualNoCase(name, word); };
+        if (is("IF") || is("IFDEF") || is("IFNDEF") || is("IFOPT")) {
+            m_branches.push_back(m_nextBranch++);
+        } else if (is("ELSE") || is("ELSEIF")) {
+            if (!m_branches.empty())
+                m_branches.back() = m_nextBranch++;
+        } else if (is("ENDIF") || is("IFEND")) {
+            if (!m_branches.empty())
+                m_branches.pop_back();
+        }
+    }
+
+    std::string_view m_text;
+    bool m_form;
+    TPascalReading &m_out;
+    std::size_t m_pos = 0;
+    std::vector<TBranch> m_branches;
+    TBranch m_nextBranch = 0;
+};
+
+// Reads the clauses and references of a Pascal text from its tokens.
+class TClauseReader
+{
+public:
+    TClauseReader(std::string_view text, TSourceKind kind, bool references, TPascalReading &out)
+        : m_text(text)
+        , m_lexer(text, kind, out)
+        , m_package(kind == TSourceKind::Package)
+        , m_references(references)
+        , m_out(out)
+    {
+    }
+
+    void Read()
+    {
+        for (TToken token = Take(); token.Kind != TToken::End; token = Take()) {
+            if (token.Kind == TToken::Identifier && !AfterDotOrAmpersand(token)) {
+                TClauseKind kind = TClauseKind::Uses;
+                if (IsClauseWord(token, kind)) {
+                    ReadClause(token, kind);
+                    continue;
+                }
+                if (m_references) {
+                    ReadReference(token);
+                    continue;
+                }
+            }
+            m_before = token;
+        }
+    }
+
+private:
+    TToken Take()
+    {
+        if (m_held.Kind != TToken::End) {
+            const TToken token = m_held;
+            m_held = TToken();
+            return token;
+        }
+        return m_lexer.Next();
+    }
+
+    void Hold(const TToken &token) { m_held = token; }
+
+    bool IsSymbol(const TToken &token, char c) const
+    {
+        return token.Kind == TToken::Symbol && m_text[token.Start] == c;
+    }
+
+    bool AfterDotOrAmpersand(const TToken &token) const
+    {
+        if (token.Start > 0 && m_text[token.Start - 1] == '&')
+            return true;
+        return IsSymbol(m_before, '.');
+    }
+
+    bool IsWord(const TToken &token, std::string_view word) const
+    {
+        return AsciiEqualNoCase(m_text.substr(token.Start, token.End_ - token.Start), word);
+    }
+
+    bool IsClauseWord(const TToken &token, TClauseKind &kind) const
+    {
+        if (IsWord(token, "uses")) {
+            kind = TClauseKind::Uses;
+            return true;
+        }
+        if (!m_package)
+            return false;
+        if (IsWord(token, "requires")) {
+            kind = TClauseKind::Requires;
+            return true;
+        }
+        if (IsWord(token, "contains")) {
+            kind = TClauseKind::Contains;
+            return true;
+        }
+        return false;
+    }
+
+    // A name: identifiers joined by dots (blanks and comments between them allowed). `first` is read.
+    // `lower`, when given, gets the name's parts in lower case joined by dots; returns the number of parts.
+    int ReadDottedName(const TToken &first, std::size_t &end, std::string *lower)
+    {
+        end = first.End_;
+        if (lower != nullptr)
+            *lower = AsciiLower(m_text.substr(first.Start, first.End_ - first.Start));
+        int parts = 1;
+        for (;;) {
+            const TToken dot = Take();
+            if (!IsSymbol(dot, '.')) {
+                Hold(dot);
+                return parts;
+            }
+            const TToken part = Take();
+            if (part.Kind != TToken::Identifier) {
+                // "A." followed by something else: the dot is not part of the name.
+                Hold(part);
+                m_pendingDot = dot;
+                return parts;
+            }
+            end = part.End_;
+            ++parts;
+            if (lower != nullptr) {
+                *lower += '.';
+                *lower += AsciiLower(m_text.substr(part.Start, part.End_ - part.Start));
+            }
+        }
+    }
+
+    void ReadClause(const TToken &word, TClauseKind kind)
+    {
+        TUnitClause clause;
+        clause.Kind = kind;
+        clause.Start = word.Start;
+        for (;;) {
+            const TToken name = Take();
+            if (name.Kind != TToken::Identifier)
+                return Abandon(name);
+            TClauseName entry;
+            entry.Start = name.Start;
+            entry.Branch = name.Branch;
+            m_pendingDot = TToken();
+            ReadDottedName(name, entry.NameEnd, &entry.Lower);
+            if (m_pendingDot.Kind != TToken::End)
+                return Abandon(Take());
+            entry.End = entry.NameEnd;
+            TToken after = Take();
+            if (after.Kind == TToken::Identifier && IsWord(after, "in")) {
+                const TToken path = Take();
+                if (path.Kind != TToken::Literal || m_text[path.Start] != '\'')
+                    return Abandon(path);
+                entry.End = path.End_;
+                // 'a' 'b' and 'a'#0 run on as one constant.
+                for (after = Take(); after.Kind == TToken::Literal && !IsIdentifierByte(m_text[after.Start]);
+                     after = Take())
+                    entry.End = after.End_;
+            }
+            if (IsSymbol(after, ',')) {
+                entry.Comma = after.Start;
+                entry.CommaBranch = after.Branch;
+                clause.Names.push_back(std::move(entry));
+                continue;
+            }
+            if (IsSymbol(after, ';')) {
+                clause.Names.push_back(std::move(entry));
+                clause.End = after.End_;
+                m_out.Clauses.push_back(std::move(clause));
+                m_before = after;
+                return;
+            }
+            return Abandon(after);
+        }
+    }
+
+    // A clause that does not read as one is left as it is; reading goes on with the token that broke it.
+    void Abandon(const TToken &token)
+    {
+        m_pendingDot = TToken();
+        if (token.Kind != TToken::End)
+            Hold(token);
+        m_before = TToken();
+    }
+
+    void ReadReference(const TToken &first)
+    {
+        std::size_t end = 0;
+        m_pendingDot = TToken();
+        if (ReadDottedName(first, end, nullptr) > 1)
+            m_out.References.push_back({ first.Start, end, TByteClass::Code });
+        m_before = m_pendingDot.Kind != TToken::End ? m_pendingDot : TToken();
+        m_pendingDot = TToken();
+    }
+
+    std::string_view m_text;
+    TLexer m_lexer;
+    bool m_package;
+    bool m_references;
+    TPascalReading &m_out;
+    TToken m_held;
+    TToken m_pendingDot;
+    // The code token before the identifier looked at (a "." makes it a member, never a reserved word).
+    TToken m_before;
+};
+
+} // namespace
+
+TSourceKind SourceKindOf(std::string_view fileName, bool isForm)
+{
+    if (isForm)
+        return TSourceKind::FormText;
+    const auto slash = fileName.rfind('/');
+    const std::string_view name = slash == std::string_view::npos ? fileName : fileName.substr(slash + 1);
+    const auto dot = name.rfind('.');
+    if (dot == std::string_view::npos)
+        return TSourceKind::Other;
+    const std::string extension = AsciiLower(name.substr(dot));
+    if (extension == ".dpk")
+        return TSourceKind::Package;
+    for (const std::string_view pascal : { ".pas", ".pp", ".inc", ".dpr", ".lpr" })
+        if (extension == pascal)
+            return TSourceKind::Pascal;
+    for (const std::string_view form : { ".dfm", ".xfm", ".lfm" })
+        if (extension == form)
+            return TSourceKind::FormText;
+    return TSourceKind::Other;
+}
+
+void ReadPascal(std::string_view text, TSourceKind kind, bool clauses, bool references, TPascalReading &out)
+{
+    out.Clear();
+    if (kind == TSourceKind::Other)
+        return;
+    if (kind == TSourceKind::FormText || !clauses) {
+        TLexer lexer(text, kind, out);
+        lexer.SpansOnly();
+        return;
+    }
+    TClauseReader reader(text, kind, references, out);
+    reader.Read();
+}
+
+} // namespace qvc
