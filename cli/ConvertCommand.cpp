@@ -53,6 +53,7 @@ struct TConvertArguments
     bool NoJournal = false;
     bool Missed = false;
     bool Diff = false;
+    std::string Scope { "all" };
 };
 
 std::string ReadStandardInput()
@@ -203,6 +204,8 @@ public:
                 m_records.back()["error"] = Utf8Text(report.FailureReason);
             AddPlanFields(m_records.back(), report.Plan);
             m_records.back()["missed"] = MissedJson(report.Missed);
+            if (m_arguments.Scope != ScopeName(TScope::All))
+                m_records.back()["scope"] = m_arguments.Scope;
         } else if (m_arguments.Diff) {
             ClearProgress();
             WriteDiff(file, report);
@@ -368,7 +371,7 @@ void RunConvert(const TConvertArguments &arguments)
         if (arguments.NoJournal)
             CheckNoPendingUndo(journal.Folder());
         RunConversion(view, repository.Lines, repository.RenameMode, store, ConsoleLocale(),
-            arguments.NoJournal ? nullptr : &journal);
+            arguments.NoJournal ? nullptr : &journal, ScopeFromName(arguments.Scope).value_or(TScope::All));
     } catch (const TError &error) {
         stopped = StopText(error);
     } catch (const std::exception &error) {
@@ -445,6 +448,14 @@ void AddConvertCommand(CLI::App &app)
             "(.dfm to a text .lfm, and {$R *.dfm} to {$R *.lfm} in the units) or none; "
             "default: the repository's marker")
         ->check(CLI::IsMember({ "delphi-to-kylix", "kylix-to-delphi", "delphi-to-lazarus", "none" }));
+    command
+        ->add_option("--scope", arguments->Scope,
+            "Where the pairs apply: all (every byte of every line, the default), code (Pascal code only: never "
+            "in a comment, a compiler directive or a string; every whole identifier) or uses (only the unit "
+            "names of uses clauses and of a package's requires and contains clauses). In code and uses, files "
+            "that are neither Pascal (.pas .pp .inc .dpr .dpk .lpr) nor forms (.dfm .xfm .lfm) are left "
+            "unchanged")
+        ->check(CLI::IsMember({ "all", "code", "uses" }));
     command->add_flag("--backup", arguments->Backup, "Back up every file before it is replaced (Unit1.~pas)");
     command->add_flag("--simulate", arguments->Simulate, "Count and report, but write no file");
     CLI::Option *json = command->add_flag(

@@ -44,7 +44,7 @@ void StoreDetails(TResultStore &store, std::size_t slot, TPassReport &report)
 } // namespace
 
 void RunConversion(TConversionView &view, const std::vector<std::string> &repositoryLines, int renameMode,
-    TResultStore &store, const TDisplayLocale &locale, TRunJournal *journal)
+    TResultStore &store, const TDisplayLocale &locale, TRunJournal *journal, TScope scope)
 {
     // Each folder the run writes to is swept once of temporary files that killed runs left behind.
     ForgetSweptFolders();
@@ -61,7 +61,7 @@ void RunConversion(TConversionView &view, const std::vector<std::string> &reposi
     if (!view.SimulateChecked())
         locks.Acquire(folders);
     if (journal != nullptr)
-        journal->BeginRun(std::move(files), folders);
+        journal->BeginRun(std::move(files), folders, std::string(ScopeName(scope)));
     TSubstitutionPass pass(repositoryLines);
     pass.SetJournal(journal);
     view.BeginRun();
@@ -85,6 +85,7 @@ void RunConversion(TConversionView &view, const std::vector<std::string> &reposi
             view.SelectRow(row);
             TPassOptions options;
             options.RenameMode = renameMode;
+            options.Scope = scope;
             options.Backup = view.BackupChecked();
             options.Simulate = view.SimulateChecked();
             if (!options.Simulate && !locks.Held())

@@ -50,8 +50,9 @@ public:
 /// With a `journal`, every step a real run takes on a file is journaled before it is taken. Every folder
 /// the run changed is synced before the run ends (by a failure too); a folder that cannot be synced ends a
 /// run that went well with TError "Cannot save the changes in folder "%s" to disk. %s".
+/// The pairs apply where `scope` says (recorded in the journal).
 void RunConversion(TConversionView &view, const std::vector<std::string> &repositoryLines, int renameMode,
-    TResultStore &store, const TDisplayLocale &locale, TRunJournal *journal = nullptr);
+    TResultStore &store, const TDisplayLocale &locale, TRunJournal *journal = nullptr, TScope scope = TScope::All);
 
 /// The row number of a " #" cell (decimal, blanks around it allowed). Throws TError
 /// "'%s' is not a valid integer value" for anything else.

@@ -251,9 +251,10 @@ TRunJournal::~TRunJournal()
         ::close(m_fd);
 }
 
-void TRunJournal::BeginRun(std::vector<std::string> files, std::vector<std::string> folders)
+void TRunJournal::BeginRun(std::vector<std::string> files, std::vector<std::string> folders, std::string scope)
 {
     m_startTime = TimeStamp();
+    m_scope = std::move(scope);
     m_files = std::move(files);
     m_folders = std::move(folders);
 }
@@ -286,7 +287,8 @@ void TRunJournal::Open()
     m_fileName = name;
     char cwd[4096];
     const TJson header { { "journal", 2 }, { "pid", ::getpid() }, { "start", m_startTime },
-        { "folder", PathJson(::getcwd(cwd, sizeof cwd) ? cwd : "") }, { "folders", PathListJson(m_folders) } };
+        { "folder", PathJson(::getcwd(cwd, sizeof cwd) ? cwd : "") }, { "folders", PathListJson(m_folders) },
+        { "scope", m_scope } };
     WriteLine(header.dump());
     WriteLine(TJson { { "files", PathListJson(m_files) } }.dump());
     // The journal's own name must outlive a power loss as much as its lines.
@@ -530,6 +532,8 @@ TJournal ParseJournal(std::string_view bytes, const std::string &path)
                     || !line["folders"].is_array())
                     throw damaged();
                 journal.StartTime = line["start"].get<std::string>();
+                if (line.contains("scope") && line["scope"].is_string())
+                    journal.Scope = line["scope"].get<std::string>();
                 for (const auto &folder : line["folders"]) {
                     const auto resolved = PathFrom(folder);
                     if (!resolved || resolved->empty() || resolved->front() != '/')

@@ -43,6 +43,7 @@ struct TJournal
     std::string StartTime; ///< UTC, "YYYYMMDDTHHMMSS.nnnnnnnnnZ": ordered as text
     std::vector<std::string> Folders; ///< the run's folders, resolved, sorted
     std::vector<std::string> Files; ///< the run's files in row order (empty for version 1)
+    std::string Scope = "all"; ///< where the run's pairs applied
     std::vector<TJournalStep> Steps;
     bool Ended = false; ///< the run journaled its own end (version 1: taken as true)
     bool Cut = false; ///< the last line was cut short (a kill or a full disk while it was written)
@@ -69,8 +70,9 @@ public:
     TRunJournal(const TRunJournal &) = delete;
     TRunJournal &operator=(const TRunJournal &) = delete;
 
-    /// Names the run's files (row order) and folders (resolved) before its first step.
-    void BeginRun(std::vector<std::string> files, std::vector<std::string> folders);
+    /// Names the run's files (row order), folders (resolved) and scope ("all", "code", "uses") before its
+    /// first step.
+    void BeginRun(std::vector<std::string> files, std::vector<std::string> folders, std::string scope = "all");
     /// Journals a step before it is taken.
     void Record(const TJournalStep &step);
     /// The backup `backupName` moved its older backup to `older` after all (another name than journaled).
@@ -98,6 +100,7 @@ private:
     std::vector<std::string> m_files;
     std::vector<std::string> m_folders;
     std::string m_startTime;
+    std::string m_scope = "all";
     bool m_dirty = false;
     int m_fd = -1;
 };
