@@ -26,7 +26,7 @@ const Lines &KylixPairs()
 {
     static const Lines pairs = [] {
         Lines lines
-            = qvc::SplitLines(qvc::ReadFileBytes(std::string(QVC_SOURCE_DIR) + "/examples/delphi-to-kylix.dat"));
+            = qvc::SplitLines(qvc::ReadFileBytes(std::string(QVC_SOURCE_DIR) + "/tests/data/delphi-to-kylix.dat"));
         lines.erase(lines.begin()); // the RenameMode marker
         return lines;
     }();

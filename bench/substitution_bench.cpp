@@ -37,7 +37,7 @@ const TCorpus &Corpus()
             = "python3 '" + source + "/bench/gen_tree.py' --units 300 --seed 5 --out '" + dir + "' > /dev/null";
         if (std::system(command.c_str()) != 0)
             return c;
-        c.Pairs = qvc::SplitLines(qvc::ReadFileBytes(source + "/examples/delphi-to-kylix.dat"));
+        c.Pairs = qvc::SplitLines(qvc::ReadFileBytes(source + "/tests/data/delphi-to-kylix.dat"));
         c.Pairs.erase(c.Pairs.begin()); // the RenameMode marker
         for (const auto &entry : std::filesystem::recursive_directory_iterator(dir)) {
             if (!entry.is_regular_file())

@@ -1,6 +1,6 @@
 // A conversion run through the window (offscreen, with its event handling and screen updates) against the
 // same run through the core with a view that does nothing (what qvconvert does, without its terminal
-// output): a tree from bench/gen_tree.py with the pairs of examples/delphi-to-kylix.dat. The "Write" variants
+// output): a tree from bench/gen_tree.py with the pairs of tests/data/delphi-to-kylix.dat. The "Write" variants
 // convert a fresh copy of the tree in every iteration (the copy is not timed); the "Simulate" variants
 // write nothing.
 #include "SilentServices.h"
@@ -56,7 +56,7 @@ const TWorkload &Workload()
         for (const auto &file : w.Files)
             w.CopyFiles.push_back(kTree + "/copy" + file.substr((kTree + "/tree").size()));
         const auto content
-            = qvc::ParseRepositoryBytes(qvc::ReadFileBytes(QVC_SOURCE_DIR "/examples/delphi-to-kylix.dat"), 2);
+            = qvc::ParseRepositoryBytes(qvc::ReadFileBytes(QVC_SOURCE_DIR "/tests/data/delphi-to-kylix.dat"), 2);
         w.Lines = content.Lines;
         return w;
     }();

@@ -3,7 +3,6 @@
 #include "common/AsciiCase.h"
 #include "engine/DisplayFormat.h"
 #include "engine/Separator.h"
-#include "engine/TargetNames.h"
 #include "repository/PairView.h"
 
 #include <map>
@@ -20,6 +19,16 @@ std::vector<std::string> StatusTexts(std::size_t pairCount)
     for (std::size_t done = 1; done <= pairCount; ++done)
         texts.push_back(FormatPercent(static_cast<long long>(done), static_cast<long long>(pairCount)));
     return texts;
+}
+
+// A pair whose find text names form files ("*.dfm", "{$R *.dfm}") points the units at the forms a run
+// renames: it keeps the whole-text rules in every scope, or the units would look for forms no longer there.
+bool NamesFormFiles(std::string_view findLower)
+{
+    for (const std::string_view extension : { ".dfm", ".xfm", ".lfm" })
+        if (findLower.find(extension) != std::string_view::npos)
+            return true;
+    return false;
 }
 
 } // namespace
@@ -40,7 +49,7 @@ TCompiledPairs::TParts TCompiledPairs::Compile(const std::vector<std::string> &r
         pair.EntryText = pair.Find + "=" + pair.Replace;
         pair.Blank = IsBlankText(pair.Find);
         pair.ReplaceLower = AsciiLower(pair.Replace);
-        pair.EveryScope = AsciiEqualNoCase(line, kLazarusResourcePair);
+        pair.EveryScope = NamesFormFiles(pair.FindLower);
         pair.Unit = UnitPairOf(pair.Find, pair.Replace);
         if (!pair.Blank) {
             const auto [it, added]

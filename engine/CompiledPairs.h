@@ -22,7 +22,8 @@ struct TCompiledPair
     bool Blank = true; ///< a blank find text never matches, and the pair is skipped
     std::uint32_t Pattern = 0; ///< the automaton's pattern for FindLower (not for a blank pair)
     std::string ReplaceLower; ///< Replace in ASCII lower case
-    /// The pair applies by the whole-text rules in every scope (the Lazarus rename's resource pair).
+    /// The pair applies by the whole-text rules in every scope: its find text names form files
+    /// (".dfm", ".xfm" or ".lfm", as in "{$R *.dfm}={$R *.lfm}" or "*.dfm=*.xfm").
     bool EveryScope = false;
     TUnitPair Unit; ///< the pair as the uses scope reads it
 };

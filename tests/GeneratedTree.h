@@ -1,11 +1,12 @@
 #pragma once
 // Generated Delphi project trees for the tests that need many realistic files: bench/gen_tree.py, with the
-// repository examples/delphi-to-kylix.dat as the pairs, both in the project itself.
+// repository tests/data/delphi-to-kylix.dat as the pairs (a frozen copy of the first Kylix example, one pair
+// per unit name), both in the project itself.
 #include <cstdlib>
 #include <string>
 
 inline const std::string kTreeGenerator = QVC_SOURCE_DIR "/bench/gen_tree.py";
-inline const std::string kExampleRepository = QVC_SOURCE_DIR "/examples/delphi-to-kylix.dat";
+inline const std::string kExampleRepository = QVC_SOURCE_DIR "/tests/data/delphi-to-kylix.dat";
 
 /// True when python3 can run the generator.
 inline bool CanGenerateTrees()

@@ -14,7 +14,7 @@ using qvc::TScope;
 const std::vector<std::string> kLazarus
     = { "Windows,=LCLIntf, LCLType,", "Windows;=LCLIntf, LCLType;", "Messages,=LMessages,", "Messages;=LMessages;",
           "Mask,=MaskEdit,", "Mask;=MaskEdit;", "OpenGL,=GL, GLu,", "OpenGL;=GL, GLu;" };
-const std::vector<std::string> kKylix = { "Forms=QForms", "Controls=QControls", "Windows=Types" };
+const std::vector<std::string> kKylix = { "Forms=QForms", "Controls=QControls", "Windows=Types", "*.dfm=*.xfm" };
 const std::vector<std::string> kRemoveWindows = { "Windows=" };
 const std::vector<std::string> kScoped = { "SysUtils=System.SysUtils", "Classes=System.Classes" };
 
@@ -161,6 +161,12 @@ const TCase kCases[] = {
             "  Hint = Controls", "end" }),
         Lines({ "object QForms: TForm", "  Caption = 'Forms'#13'Controls'", "  Data = {", "    466F726D73 Forms", "  }",
             "  Hint = QControls", "end" }) },
+    // Pairs naming form files point the units at their renamed forms in every scope.
+    { "FormPairsKeepTheWholeTextRulesUses", TScope::Uses, "/t/U.pas", &kKylix,
+        Lines({ "uses Forms;", "{$R *.dfm}", "// Forms *.dfm" }),
+        Lines({ "uses QForms;", "{$R *.xfm}", "// Forms *.xfm" }) },
+    { "FormPairsKeepTheWholeTextRulesCode", TScope::Code, "/t/U.pas", &kKylix, Lines({ "uses Forms;", "{$R *.dfm}" }),
+        Lines({ "uses QForms;", "{$R *.xfm}" }) },
     { "FormHasNoClauses", TScope::Uses, "/t/F.dfm", &kKylix, Lines({ "object Forms: TForm", "end" }), {} },
     { "OtherFilesLeftAlone", TScope::Code, "/t/readme.txt", &kKylix, Lines({ "Forms and Controls" }), {} },
 };

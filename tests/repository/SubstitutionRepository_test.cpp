@@ -166,9 +166,13 @@ TEST_F(RepositoryTest, ExampleRepositoryIsADelphiToKylixPort)
     ASSERT_TRUE(repository.OpenRepositoryFile(QVC_SOURCE_DIR "/examples/delphi-to-kylix.dat"));
     EXPECT_EQ(repository.RenameMode(), 0);
     const TLines &lines = repository.Lines();
-    for (const char *pair : { "Forms=QForms", "Controls=QControls", "Graphics=QGraphics", "Dialogs=QDialogs",
-             "StdCtrls=QStdCtrls", "ExtCtrls=QExtCtrls", "ComCtrls=QComCtrls", "DBGrids=QDBGrids" })
+    // Each unit name twice, before "," and before ";", so that the whole-text scope leaves members such as
+    // Screen.Forms alone.
+    for (const char *pair :
+        { "Forms,=QForms,", "Forms;=QForms;", "Controls,=QControls,", "Controls;=QControls;", "Graphics,=QGraphics,",
+            "Dialogs;=QDialogs;", "StdCtrls,=QStdCtrls,", "DBGrids;=QDBGrids;", "*.dfm=*.xfm" })
         EXPECT_NE(std::find(lines.begin(), lines.end(), pair), lines.end()) << pair;
+    EXPECT_EQ(std::find(lines.begin(), lines.end(), "Forms=QForms"), lines.end());
     for (std::size_t row = 0; row < repository.Count(); ++row) {
         EXPECT_FALSE(repository.Find(row).empty()) << row;
         EXPECT_FALSE(repository.Replace(row).empty()) << row;
