@@ -1,5 +1,6 @@
 // qvconvert's failure lines under a Brazilian Portuguese and a C locale: the path as its bytes, the system's
 // reason as the C library words it in that locale, the program's text in the terminal's encoding.
+#include "EnvScope.h"
 #include "QvconvertRunner.h"
 #include "TempFolder.h"
 
@@ -39,35 +40,6 @@ void PrintTo(const TLocaleCase &locale, std::ostream *out)
 {
     *out << locale.Name;
 }
-
-// Sets one environment variable for the lifetime of the scope, then puts back what was there.
-class TEnvScope
-{
-public:
-    TEnvScope(const char *name, const char *value)
-        : m_name(name)
-    {
-        if (const char *old = std::getenv(name))
-            m_old = old;
-        if (value)
-            ::setenv(name, value, 1);
-        else
-            ::unsetenv(name);
-    }
-    ~TEnvScope()
-    {
-        if (m_old)
-            ::setenv(m_name, m_old->c_str(), 1);
-        else
-            ::unsetenv(m_name);
-    }
-    TEnvScope(const TEnvScope &) = delete;
-    TEnvScope &operator=(const TEnvScope &) = delete;
-
-private:
-    const char *m_name;
-    std::optional<std::string> m_old;
-};
 
 // True when the system has the locale and, for a translated one, its messages (libc-l10n).
 bool LocaleAvailable(const TLocaleCase &locale)

@@ -312,3 +312,91 @@ INSTANTIATE_TEST_SUITE_P(
     Examples, ExampleRepository, testing::ValuesIn(kExamples), [](const auto &info) { return info.param.Name; });
 
 } // namespace
+
+namespace {
+
+// The unit of the README's table of scopes, and what each scope makes of its lines with the Kylix example.
+class ReadmeScopes : public TTempFolderTest
+{
+protected:
+    std::vector<std::string> ConvertIn(const std::string &scope, nlohmann::json &records)
+    {
+        const std::string file = Path(scope + "/uClientes.pas");
+        std::filesystem::create_directories(Path(scope));
+        qvc::WriteFileReplacing(file, qvc::JoinLinesCrLf(kUnit));
+        const TQvconvertRun run
+            = RunQvconvert({ "convert", "--repository", QVC_SOURCE_DIR "/examples/delphi-to-kylix.dat", "--rename",
+                               "none", "--scope", scope, "--json", file },
+                m_dir.string());
+        EXPECT_EQ(run.ExitCode, 0) << run.Err;
+        records = nlohmann::json::parse(run.Out);
+        return qvc::SplitLines(qvc::ReadFileBytes(file));
+    }
+
+    const std::vector<std::string> kUnit = { "unit uClientes;", "", "interface", "", "uses",
+        "  Windows, Types, Messages, SysUtils, Forms, Controls, StdCtrls, Dialogs;", "", "type",
+        "  TfrmClientes = class(TForm)", "    procedure FormShow(Sender: TObject);", "  end;", "", "implementation", "",
+        "uses", "  Windows;", "", "{$R *.dfm}", "", "procedure TfrmClientes.FormShow(Sender: TObject);", "var",
+        "  Forms, Controls: Integer;", "begin", "  { Forms, Controls; }", "  Forms := Screen.FormCount;",
+        "  Controls := ControlCount;", "  Caption := 'Forms, Controls;';", "  Windows.Beep(440, 100);", "end;", "",
+        "end." };
+};
+
+std::vector<std::string> Reasons(const nlohmann::json &records)
+{
+    std::vector<std::string> reasons;
+    for (const auto &miss : records.at(0)["missed"])
+        reasons.push_back(std::to_string(miss["line"].get<int>()) + " " + miss["reason"].get<std::string>());
+    return reasons;
+}
+
+TEST_F(ReadmeScopes, EachScopeMakesOfTheUnitWhatTheTableSays)
+{
+    nlohmann::json records;
+    std::vector<std::string> all = ConvertIn("all", records);
+    EXPECT_FALSE(records.at(0).contains("scope"));
+    EXPECT_EQ(all[5], "  Windows, Types, Messages, SysUtils, QForms, QControls, QStdCtrls, QDialogs;");
+    EXPECT_EQ(all[15], "  Types;");
+    EXPECT_EQ(all[17], "{$R *.xfm}");
+    EXPECT_EQ(all[21], "  QForms, Controls: Integer;");
+    EXPECT_EQ(all[23], "  { QForms, QControls; }");
+    EXPECT_EQ(all[26], "  Caption := 'QForms, QControls;';");
+    EXPECT_EQ(all[27], "  Windows.Beep(440, 100);");
+
+    const std::vector<std::string> code = ConvertIn("code", records);
+    EXPECT_EQ(records.at(0)["scope"], "code");
+    EXPECT_EQ(code[5], "  Types, Types, Messages, SysUtils, QForms, QControls, QStdCtrls, QDialogs;");
+    EXPECT_EQ(code[15], "  Types;");
+    EXPECT_EQ(code[17], "{$R *.xfm}");
+    EXPECT_EQ(code[21], "  QForms, Controls: Integer;");
+    EXPECT_EQ(code[23], kUnit[23]);
+    EXPECT_EQ(code[26], kUnit[26]);
+    EXPECT_EQ(Reasons(records),
+        (std::vector<std::string> {
+            "24 inside a comment", "24 inside a comment", "27 inside a string", "27 inside a string" }));
+
+    const std::vector<std::string> uses = ConvertIn("uses", records);
+    EXPECT_EQ(records.at(0)["scope"], "uses");
+    EXPECT_EQ(uses[5], "  Types, Messages, SysUtils, QForms, QControls, QStdCtrls, QDialogs;");
+    EXPECT_EQ(uses[14], "");
+    EXPECT_EQ(uses[15], "");
+    EXPECT_EQ(uses[17], "{$R *.xfm}");
+    for (const std::size_t line : { 21u, 23u, 26u, 27u })
+        EXPECT_EQ(uses[line], kUnit[line]) << line;
+    EXPECT_EQ(Reasons(records), std::vector<std::string> { "28 qualified by a replaced unit name" });
+    ASSERT_EQ(uses.size(), kUnit.size());
+
+    // A second run in each scope changes nothing more.
+    for (const char *scope : { "all", "code", "uses" }) {
+        const std::string file = Path(std::string(scope) + "/uClientes.pas");
+        const std::string before = qvc::ReadFileBytes(file);
+        const TQvconvertRun again
+            = RunQvconvert({ "convert", "--repository", QVC_SOURCE_DIR "/examples/delphi-to-kylix.dat", "--rename",
+                               "none", "--scope", scope, file },
+                m_dir.string());
+        EXPECT_EQ(again.ExitCode, 0) << again.Err;
+        EXPECT_EQ(qvc::ReadFileBytes(file), before) << scope;
+    }
+}
+
+} // namespace
