@@ -272,6 +272,8 @@ public:
     void Read()
     {
         for (TToken token = Take(); token.Kind != TToken::End; token = Take()) {
+            if (m_out.Heading.empty() && token.Kind == TToken::Identifier)
+                m_out.Heading = AsciiLower(m_text.substr(token.Start, token.End_ - token.Start));
             if (token.Kind == TToken::Identifier && !AfterDotOrAmpersand(token)) {
                 TClauseKind kind = TClauseKind::Uses;
                 if (IsClauseWord(token, kind)) {

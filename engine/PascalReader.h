@@ -82,9 +82,12 @@ struct TPascalReading
     /// The dotted names of the code outside the clauses ("Windows.GetTickCount", "A.B.C"), only with
     /// `references`: [Start, End) from the first part's first byte to the last part's last.
     std::vector<TTextSpan> References;
+    /// The first word of the code in ASCII lower case ("program", "unit", "library", "package"), with `clauses`.
+    std::string Heading;
 
     void Clear()
     {
+        Heading.clear();
         Spans.clear();
         Clauses.clear();
         References.clear();

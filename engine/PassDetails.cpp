@@ -19,6 +19,12 @@ std::string_view MissReasonText(TMissReason reason)
         return "qualified by a replaced unit name";
     case TMissReason::NotPascalFile:
         return "not a Pascal or form file: left unchanged";
+    case TMissReason::ResourceNotFound:
+        return "resource file not found";
+    case TMissReason::PropertyUnknownToLcl:
+        return "property unknown to the LCL";
+    case TMissReason::ClassUnknownToLcl:
+        return "class unknown to the LCL";
     case TMissReason::InsideLongerWord:
         break;
     }

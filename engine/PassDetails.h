@@ -19,6 +19,9 @@ enum class TMissReason : std::uint8_t {
     InsideDirective, ///< code scope: the occurrence lies in a compiler directive
     QualifiedByReplacedUnit, ///< uses scope: code qualified by a unit name the run replaced or removed
     NotPascalFile, ///< code and uses scopes: a file that is neither Pascal nor a form, left unchanged
+    ResourceNotFound, ///< Lazarus rename: a program's {$R …} names a resource file the disk has under no case
+    PropertyUnknownToLcl, ///< Lazarus rename: a form property the LCL class does not publish, left out of the .lfm
+    ClassUnknownToLcl, ///< Lazarus rename: an object of a class the LCL does not have, kept as it is
 };
 
 /// The reason's text, as every front end shows it (ASCII, so the same bytes in Windows-1252 and UTF-8).

@@ -2,8 +2,12 @@
 
 #include "common/Errors.h"
 #include "engine/FastTime.h"
+#include "engine/LazarusProgram.h"
 #include "engine/RunJournal.h"
 #include "engine/Separator.h"
+
+#include <algorithm>
+#include <tuple>
 
 namespace qvc {
 
@@ -102,22 +106,35 @@ int TSubstitutionPass::ReadAndApply(int row, const std::string &fileName, const 
         const std::string *shown = nullptr;
         const bool isForm = report.Kind == TFileKind::TextForm || report.Kind == TFileKind::BinaryForm;
         const TSourceKind sourceKind = SourceKindOf(fileName, isForm);
-        const int count = ApplyAllToText(
-            m_read.Text(), options.Scope, sourceKind, job.TargetName, job.NewName, results, [&](std::size_t i) {
-                services.SetProgress(static_cast<int>(i) + 1, -1, -1);
-                const std::string &status = m_pairs.StatusAfter(i);
-                if (shown == nullptr || status != *shown) {
-                    // The cell would get the same text again; only a change needs the window.
-                    shown = &status;
-                    services.SetRowCell(row, TRowCell::Status, status);
-                }
-                services.AdvanceRowImage(row, 0, true);
-            });
+        // A program on its way to Lazarus gets what it needs to build before the pairs run.
+        std::string_view text = m_read.Text();
+        std::vector<TMissedOccurrence> notFound;
+        int fixed = 0;
+        if (options.RenameMode == kRenameDelphiToLazarus && report.Kind == TFileKind::Text)
+            fixed = ApplyProgramFixes(text, fileName, results, notFound);
+        const int count = fixed
+            + ApplyAllToText(text, options.Scope, sourceKind, job.TargetName, job.NewName, results, [&](std::size_t i) {
+                  services.SetProgress(static_cast<int>(i) + 1, -1, -1);
+                  const std::string &status = m_pairs.StatusAfter(i);
+                  if (shown == nullptr || status != *shown) {
+                      // The cell would get the same text again; only a change needs the window.
+                      shown = &status;
+                      services.SetRowCell(row, TRowCell::Status, status);
+                  }
+                  services.AdvanceRowImage(row, 0, true);
+              });
         if (shown != nullptr)
             report.Status = *shown;
         timer.Stop();
         report.Seconds = timer.ElapsedSeconds();
         report.Missed = m_scan.MissedOccurrences();
+        if (!notFound.empty()) {
+            report.Missed.insert(report.Missed.end(), notFound.begin(), notFound.end());
+            std::stable_sort(
+                report.Missed.begin(), report.Missed.end(), [](const TMissedOccurrence &a, const TMissedOccurrence &b) {
+                    return std::tie(a.Line, a.Column) < std::tie(b.Line, b.Column);
+                });
+        }
         // A file that is neither Pascal nor a form is left as it is, and said so once.
         if (options.Scope != TScope::All && sourceKind == TSourceKind::Other && report.Kind != TFileKind::UnknownForm)
             report.Missed.push_back({ 0, 0, {}, TMissReason::NotPascalFile });
@@ -132,6 +149,25 @@ int TSubstitutionPass::ReadAndApply(int row, const std::string &fileName, const 
         ForgetConversion(report, results);
         return -1;
     }
+}
+
+int TSubstitutionPass::ApplyProgramFixes(std::string_view &text, const std::string &fileName,
+    TConversionResult &results, std::vector<TMissedOccurrence> &notFound)
+{
+    const std::vector<TProgramFix> fixes = LazarusProgramFixes(text, fileName, notFound);
+    if (fixes.empty())
+        return 0;
+    m_programText.clear();
+    std::size_t copied = 0;
+    for (const TProgramFix &fix : fixes) {
+        m_programText.append(text.substr(copied, fix.Edit.Start - copied));
+        m_programText += fix.Edit.Text;
+        copied = fix.Edit.End;
+        results.Record(fix.EntryText, 1);
+    }
+    m_programText.append(text.substr(copied));
+    text = m_programText;
+    return static_cast<int>(fixes.size());
 }
 
 int TSubstitutionPass::WriteConverted(int row, const std::string &fileName, const TPassOptions &options,

@@ -166,6 +166,10 @@ private:
 
     int ReadAndApply(int row, const std::string &fileName, const TPassOptions &options, TConversionResult &results,
         TWindowServices &services, TPassReport &report, TFileJob &job);
+    /// Puts the fixes a program needs to build as a Lazarus program into `text` (then viewing a buffer of the
+    /// pass), records them in `results` and returns how many; resource files not found go to `notFound`.
+    int ApplyProgramFixes(std::string_view &text, const std::string &fileName, TConversionResult &results,
+        std::vector<TMissedOccurrence> &notFound);
     int WriteConverted(int row, const std::string &fileName, const TPassOptions &options, const TFileJob &job,
         TConversionResult &results, TWindowServices &services, TPassReport &report);
     void WriteUntouchedForm(int row, const TPassOptions &options, const std::string &targetName, TPassReport &report);
@@ -182,6 +186,7 @@ private:
     // it stays readable for MissedOccurrences.
     TScanState m_scan;
     std::string m_output;
+    std::string m_programText; // a program's text with its Lazarus fixes, which the scan then views
 };
 
 } // namespace qvc
