@@ -1,12 +1,16 @@
 #include "engine/SubstitutionPass.h"
 
+#include "common/AsciiCase.h"
 #include "common/Errors.h"
+#include "common/FileIO.h"
 #include "engine/FastTime.h"
 #include "engine/LazarusProgram.h"
+#include "engine/LclForms.h"
 #include "engine/RunJournal.h"
 #include "engine/Separator.h"
 
 #include <algorithm>
+#include <dirent.h>
 #include <tuple>
 
 namespace qvc {
@@ -151,6 +155,51 @@ int TSubstitutionPass::ReadAndApply(int row, const std::string &fileName, const 
     }
 }
 
+void TSubstitutionPass::JoinOutput(const TPassOptions &options, const std::string &writtenName, TPassReport &report)
+{
+    m_scan.JoinText(m_output);
+    // A form written for Lazarus leaves out what the LCL would refuse to read; the form read stays as it is.
+    const bool form = report.Kind == TFileKind::TextForm || report.Kind == TFileKind::BinaryForm;
+    if (options.RenameMode != kRenameDelphiToLazarus || !form || !AsciiEqualNoCase(FileExtension(writtenName), ".lfm"))
+        return;
+    TLclFormReport lcl;
+    m_output = FilterFormForLcl(
+        m_output, TLclTable::Builtin(), [&](std::string_view className) { return AncestorOf(writtenName, className); },
+        lcl);
+    if (lcl.Missed.empty())
+        return;
+    report.Missed.insert(report.Missed.end(), lcl.Missed.begin(), lcl.Missed.end());
+    std::stable_sort(
+        report.Missed.begin(), report.Missed.end(), [](const TMissedOccurrence &a, const TMissedOccurrence &b) {
+            return std::tie(a.Line, a.Column) < std::tie(b.Line, b.Column);
+        });
+}
+
+std::string TSubstitutionPass::AncestorOf(const std::string &formFile, std::string_view className)
+{
+    // The class declarations of the units beside the form (its own unit among them), read once per folder.
+    const std::string folder = FolderOf(formFile);
+    auto found = m_ancestors.find(folder);
+    if (found == m_ancestors.end()) {
+        found = m_ancestors.emplace(folder, std::unordered_map<std::string, std::string>()).first;
+        if (DIR *dir = ::opendir(folder.empty() ? "." : folder.c_str())) {
+            while (const dirent *entry = ::readdir(dir)) {
+                const std::string name = entry->d_name;
+                if (!AsciiEqualNoCase(FileExtension(name), ".pas"))
+                    continue;
+                try {
+                    CollectClassDeclarations(ReadFileBytes((folder.empty() ? "" : folder + "/") + name), found->second);
+                } catch (const std::exception &) {
+                    // A unit that cannot be read declares nothing here.
+                }
+            }
+            ::closedir(dir);
+        }
+    }
+    const auto ancestor = found->second.find(AsciiLower(className));
+    return ancestor == found->second.end() ? std::string() : ancestor->second;
+}
+
 int TSubstitutionPass::ApplyProgramFixes(std::string_view &text, const std::string &fileName,
     TConversionResult &results, std::vector<TMissedOccurrence> &notFound)
 {
@@ -173,7 +222,7 @@ int TSubstitutionPass::ApplyProgramFixes(std::string_view &text, const std::stri
 int TSubstitutionPass::WriteConverted(int row, const std::string &fileName, const TPassOptions &options,
     const TFileJob &job, TConversionResult &results, TWindowServices &services, TPassReport &report)
 {
-    m_scan.JoinText(m_output);
+    JoinOutput(options, IsBlankText(job.NewName) ? job.TargetName : job.NewName, report);
     const TWriteRequest request { fileName, m_read.Stamp(), job.TargetName, job.NewName, options.Backup };
     const bool renamed = !IsBlankText(job.NewName);
     if (options.Simulate) {
@@ -212,7 +261,7 @@ void TSubstitutionPass::WriteUntouchedForm(
     const TFileView &view = options.Simulate ? static_cast<const TFileView &>(m_overlay) : fileSystem;
     if (view.Stamp(targetName).Exists)
         return;
-    m_scan.JoinText(m_output);
+    JoinOutput(options, targetName, report);
     if (options.Simulate) {
         m_overlay.Created(targetName, m_output);
     } else {

@@ -17,6 +17,7 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace qvc {
@@ -170,6 +171,10 @@ private:
     /// pass), records them in `results` and returns how many; resource files not found go to `notFound`.
     int ApplyProgramFixes(std::string_view &text, const std::string &fileName, TConversionResult &results,
         std::vector<TMissedOccurrence> &notFound);
+    /// The text to write into m_output: the scan's lines, and for a form written for Lazarus the properties
+    /// the LCL does not read left out (listed in the report's misses).
+    void JoinOutput(const TPassOptions &options, const std::string &writtenName, TPassReport &report);
+    std::string AncestorOf(const std::string &formFile, std::string_view className);
     int WriteConverted(int row, const std::string &fileName, const TPassOptions &options, const TFileJob &job,
         TConversionResult &results, TWindowServices &services, TPassReport &report);
     void WriteUntouchedForm(int row, const TPassOptions &options, const std::string &targetName, TPassReport &report);
@@ -187,6 +192,8 @@ private:
     TScanState m_scan;
     std::string m_output;
     std::string m_programText; // a program's text with its Lazarus fixes, which the scan then views
+    // Per folder, the ancestors its units declare for their classes (TForm1 = class(TForm)).
+    std::unordered_map<std::string, std::unordered_map<std::string, std::string>> m_ancestors;
 };
 
 } // namespace qvc
