@@ -33,7 +33,7 @@ struct TWorkload
     std::vector<std::string> Files; ///< in the tree
     std::vector<std::string> CopyFiles; ///< the same files in the copy that the writing runs convert
     std::vector<std::string> Lines;
-    int RenameMode = 2;
+    qvc::TRenameMode RenameMode = qvc::TRenameMode::None;
 };
 
 const TWorkload &Workload()
@@ -55,8 +55,8 @@ const TWorkload &Workload()
         search.Search();
         for (const auto &file : w.Files)
             w.CopyFiles.push_back(kTree + "/copy" + file.substr((kTree + "/tree").size()));
-        const auto content
-            = qvc::ParseRepositoryBytes(qvc::ReadFileBytes(QVC_SOURCE_DIR "/tests/data/delphi-to-kylix.dat"), 2);
+        const auto content = qvc::ParseRepositoryBytes(
+            qvc::ReadFileBytes(QVC_SOURCE_DIR "/tests/data/delphi-to-kylix.dat"), qvc::TRenameMode::None);
         w.Lines = content.Lines;
         return w;
     }();

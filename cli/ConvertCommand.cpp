@@ -330,7 +330,7 @@ void WarnRepositoryFindings(const std::string &repository, const std::vector<TRe
         case TRepositoryFinding::TKind::MarkerOutOfRange:
             ReportFailure(repository,
                 "warning: line " + std::to_string(finding.Line) + ": \"" + finding.Text
-                    + "\" is not a rename marker (0, 1 or 2), so it is read as a pair");
+                    + "\" is not a rename marker (0 to 3), so it is read as a pair");
             break;
         }
     }
@@ -348,17 +348,8 @@ void RunConvert(const TConvertArguments &arguments)
     } catch (const TError &error) {
         EndWithMessage(ErrorText(error));
     }
-    if (arguments.Rename == "delphi-to-kylix")
-        repository.RenameMode = 0;
-    else if (arguments.Rename == "kylix-to-delphi")
-        repository.RenameMode = 1;
-    else if (arguments.Rename == "none")
-        repository.RenameMode = 2;
-    else if (arguments.Rename == "delphi-to-lazarus") {
-        // Lazarus reads only text forms, written beside the Delphi ones; the units then point at them.
-        repository.RenameMode = kRenameDelphiToLazarus;
-        repository.Lines.emplace_back(kLazarusResourcePair);
-    }
+    if (const auto chosen = RenameModeOfOption(arguments.Rename))
+        repository.RenameMode = *chosen;
 
     TConsoleView view(std::move(files), arguments);
     TResultStore store;
@@ -447,7 +438,10 @@ void AddConvertCommand(CLI::App &app)
             "Rename form files: delphi-to-kylix (.dfm to .xfm), kylix-to-delphi (.xfm to .dfm), delphi-to-lazarus "
             "(.dfm to a text .lfm, and {$R *.dfm} to {$R *.lfm} in the units) or none; "
             "default: the repository's marker")
-        ->check(CLI::IsMember({ "delphi-to-kylix", "kylix-to-delphi", "delphi-to-lazarus", "none" }));
+        ->check(CLI::IsMember({ std::string(RenameOptionName(TRenameMode::DelphiToKylix)),
+            std::string(RenameOptionName(TRenameMode::KylixToDelphi)),
+            std::string(RenameOptionName(TRenameMode::DelphiToLazarus)),
+            std::string(RenameOptionName(TRenameMode::None)) }));
     command
         ->add_option("--scope", arguments->Scope,
             "Where the pairs apply: all (every byte of every line, the default), code (Pascal code only: never "

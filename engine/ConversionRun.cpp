@@ -4,6 +4,7 @@
 #include "common/FileIO.h"
 #include "common/FolderLocks.h"
 #include "common/TextFormat.h"
+#include "engine/TargetNames.h"
 
 #include "engine/RunJournal.h"
 #include "engine/UndoRun.h"
@@ -43,7 +44,7 @@ void StoreDetails(TResultStore &store, std::size_t slot, TPassReport &report)
 
 } // namespace
 
-void RunConversion(TConversionView &view, const std::vector<std::string> &repositoryLines, int renameMode,
+void RunConversion(TConversionView &view, const std::vector<std::string> &repositoryLines, TRenameMode renameMode,
     TResultStore &store, const TDisplayLocale &locale, TRunJournal *journal, TScope scope)
 {
     // Each folder the run writes to is swept once of temporary files that killed runs left behind.
@@ -62,7 +63,11 @@ void RunConversion(TConversionView &view, const std::vector<std::string> &reposi
         locks.Acquire(folders);
     if (journal != nullptr)
         journal->BeginRun(std::move(files), folders, std::string(ScopeName(scope)));
-    TSubstitutionPass pass(repositoryLines);
+    // A run for Lazarus points its units at the forms it writes as ".lfm".
+    std::vector<std::string> lines = repositoryLines;
+    if (renameMode == TRenameMode::DelphiToLazarus)
+        lines.emplace_back(kLazarusResourcePair);
+    TSubstitutionPass pass(lines);
     pass.SetJournal(journal);
     view.BeginRun();
     try {

@@ -42,7 +42,8 @@ public:
 };
 
 /// Runs the conversion over every row of `view` with the pairs of `repositoryLines` (find text before the
-/// first "=", replace text after it) and `renameMode` (0, 1, 2), formatting counts and times with
+/// first "=", replace text after it; from Delphi to Lazarus, kLazarusResourcePair after them) and `renameMode`,
+/// formatting counts and times with
 /// `locale`, and replaces the `store` slot of every row whose count is above 0 and the details (misses,
 /// changed lines) of every row converted. A failure while a
 /// file is written ends the run: the window is unlocked (EndRun) and the TError is thrown on for the
@@ -51,7 +52,7 @@ public:
 /// the run changed is synced before the run ends (by a failure too); a folder that cannot be synced ends a
 /// run that went well with TError "Cannot save the changes in folder "%s" to disk. %s".
 /// The pairs apply where `scope` says (recorded in the journal).
-void RunConversion(TConversionView &view, const std::vector<std::string> &repositoryLines, int renameMode,
+void RunConversion(TConversionView &view, const std::vector<std::string> &repositoryLines, TRenameMode renameMode,
     TResultStore &store, const TDisplayLocale &locale, TRunJournal *journal = nullptr, TScope scope = TScope::All);
 
 /// The row number of a " #" cell (decimal, blanks around it allowed). Throws TError

@@ -114,7 +114,7 @@ int TSubstitutionPass::ReadAndApply(int row, const std::string &fileName, const 
         std::string_view text = m_read.Text();
         std::vector<TMissedOccurrence> notFound;
         int fixed = 0;
-        if (options.RenameMode == kRenameDelphiToLazarus && report.Kind == TFileKind::Text)
+        if (options.RenameMode == TRenameMode::DelphiToLazarus && report.Kind == TFileKind::Text)
             fixed = ApplyProgramFixes(text, fileName, results, notFound);
         const int count = fixed
             + ApplyAllToText(text, options.Scope, sourceKind, job.TargetName, job.NewName, results, [&](std::size_t i) {
@@ -160,7 +160,8 @@ void TSubstitutionPass::JoinOutput(const TPassOptions &options, const std::strin
     m_scan.JoinText(m_output);
     // A form written for Lazarus leaves out what the LCL would refuse to read; the form read stays as it is.
     const bool form = report.Kind == TFileKind::TextForm || report.Kind == TFileKind::BinaryForm;
-    if (options.RenameMode != kRenameDelphiToLazarus || !form || !AsciiEqualNoCase(FileExtension(writtenName), ".lfm"))
+    if (options.RenameMode != TRenameMode::DelphiToLazarus || !form
+        || !AsciiEqualNoCase(FileExtension(writtenName), ".lfm"))
         return;
     TLclFormReport lcl;
     m_output = FilterFormForLcl(

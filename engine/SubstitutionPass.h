@@ -25,7 +25,7 @@ namespace qvc {
 /// The choices of a run that the pass reads for one file.
 struct TPassOptions
 {
-    int RenameMode = 2; ///< 0 ".dfm" written as ".xfm", 1 ".xfm" written as ".dfm", 2 no change, 3 ".dfm" as ".lfm"
+    TRenameMode RenameMode = TRenameMode::None; ///< how form files are named when written
     bool Backup = false;
     bool Simulate = false;
     TScope Scope = TScope::All; ///< where the pairs apply

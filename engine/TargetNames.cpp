@@ -29,15 +29,15 @@ std::string ChangeExtension(std::string_view path, std::string_view extension)
     return out;
 }
 
-std::string RenamedTarget(const std::string &fileName, int renameMode)
+std::string RenamedTarget(const std::string &fileName, TRenameMode renameMode)
 {
     // The extension is compared as written: "UNIT1.DFM" is read as a form but keeps its name.
     const std::string_view extension = FileExtension(fileName);
-    if (renameMode == 0 && extension == ".dfm")
+    if (renameMode == TRenameMode::DelphiToKylix && extension == ".dfm")
         return ChangeExtension(fileName, ".xfm");
-    if (renameMode == 1 && extension == ".xfm")
+    if (renameMode == TRenameMode::KylixToDelphi && extension == ".xfm")
         return ChangeExtension(fileName, ".dfm");
-    if (renameMode == kRenameDelphiToLazarus && extension == ".dfm")
+    if (renameMode == TRenameMode::DelphiToLazarus && extension == ".dfm")
         return ChangeExtension(fileName, ".lfm");
     return fileName;
 }

@@ -9,9 +9,9 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     const std::string_view bytes(reinterpret_cast<const char *>(data), size);
-    for (int initialMode = 0; initialMode <= 2; ++initialMode) {
+    for (const qvc::TRenameMode initialMode : qvc::kRenameModes) {
         const qvc::TRepositoryContent content = qvc::ParseRepositoryBytes(bytes, initialMode);
-        if (content.RenameMode < 0 || content.RenameMode > 2)
+        if (!qvc::RenameModeOfDigit(qvc::RenameModeDigit(content.RenameMode)))
             std::abort();
         for (const auto &line : content.Lines)
             if (line.find_first_of(std::string_view("\r\n\0", 3)) != std::string::npos)

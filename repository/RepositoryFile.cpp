@@ -7,9 +7,9 @@
 
 namespace qvc {
 
-std::string RenameMarker(int renameMode)
+std::string RenameMarker(TRenameMode renameMode)
 {
-    return FormatTemplate(kRenameMarkerFormat, { std::to_string(renameMode) });
+    return FormatTemplate(kRenameMarkerFormat, { std::to_string(RenameModeDigit(renameMode)) });
 }
 
 std::vector<std::string> ReadRepositoryLines(std::string_view bytes)
@@ -20,9 +20,10 @@ std::vector<std::string> ReadRepositoryLines(std::string_view bytes)
     return SplitLines(bytes);
 }
 
-bool ApplyRenameMarker(std::vector<std::string> &lines, int &renameMode)
+bool ApplyRenameMarker(std::vector<std::string> &lines, TRenameMode &renameMode)
 {
-    for (int mode = 0; mode <= 2; ++mode) {
+    // The Lazarus marker came after the others: only a file without any of them is read by it.
+    for (const TRenameMode mode : kRenameModes) {
         const std::string marker = RenameMarker(mode);
         for (auto it = lines.begin(); it != lines.end(); ++it) {
             if (AsciiEqualNoCase(*it, marker)) {
@@ -35,7 +36,7 @@ bool ApplyRenameMarker(std::vector<std::string> &lines, int &renameMode)
     return false;
 }
 
-std::string RepositoryFileBytes(const std::vector<std::string> &lines, int renameMode)
+std::string RepositoryFileBytes(const std::vector<std::string> &lines, TRenameMode renameMode)
 {
     std::string out = RenameMarker(renameMode);
     out += "\r\n";
@@ -43,7 +44,7 @@ std::string RepositoryFileBytes(const std::vector<std::string> &lines, int renam
     return out;
 }
 
-TRepositoryContent ParseRepositoryBytes(std::string_view bytes, int renameMode)
+TRepositoryContent ParseRepositoryBytes(std::string_view bytes, TRenameMode renameMode)
 {
     TRepositoryContent content;
     content.Lines = ReadRepositoryLines(bytes);
@@ -80,7 +81,7 @@ bool IsMarkerOutOfRange(std::string_view line)
     for (const char c : number)
         if (c < '0' || c > '9')
             return false;
-    for (int mode = 0; mode <= 2; ++mode)
+    for (const TRenameMode mode : kRenameModes)
         if (AsciiEqualNoCase(line, RenameMarker(mode)))
             return false;
     return true;
@@ -97,7 +98,7 @@ std::vector<TRepositoryFinding> RepositoryFindings(std::string_view bytes)
         return findings;
     }
     std::vector<std::string> pairs = lines;
-    int renameMode = kDefaultRenameMode;
+    TRenameMode renameMode = kDefaultRenameMode;
     ApplyRenameMarker(pairs, renameMode);
     bool anyPair = false;
     for (const std::string &line : pairs)

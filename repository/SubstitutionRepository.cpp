@@ -161,13 +161,6 @@ bool TSubstitutionRepository::DropsEmptyRow(std::size_t row) const
     return row < m_lines.size() && IsEmptyRow(row);
 }
 
-void TSubstitutionRepository::SetRenameMode(int renameMode)
-{
-    if (renameMode < 0 || renameMode > 2)
-        throw std::out_of_range("RenameMode must be 0, 1 or 2");
-    m_renameMode = renameMode;
-}
-
 bool TSubstitutionRepository::RepositoryFileExists() const
 {
     return !m_repositoryFileName.empty() && FileExists(m_repositoryFileName);

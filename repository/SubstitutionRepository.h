@@ -94,11 +94,10 @@ public:
 
     // --- State ---
 
-    /// RenameMode 0 ("de DELPHI para KYLIX !"), 1 ("de KYLIX para DELPHI !") or 2 (no renaming).
-    int RenameMode() const { return m_renameMode; }
-    /// Selects a RenameMode; does not touch RepositoryModified (the window sets it for a user's click).
-    /// Throws std::out_of_range outside 0..2.
-    void SetRenameMode(int renameMode);
+    /// The rename choice ("de DELPHI para KYLIX !", "de KYLIX para DELPHI !", no renaming, or Lazarus).
+    TRenameMode RenameMode() const { return m_renameMode; }
+    /// Selects a rename choice; does not touch RepositoryModified (the window sets it for a user's click).
+    void SetRenameMode(TRenameMode renameMode) { m_renameMode = renameMode; }
     /// The list or the RenameMode has changes that are not in a file.
     bool RepositoryModified() const { return m_repositoryModified; }
     void SetRepositoryModified(bool modified) { m_repositoryModified = modified; }
@@ -140,7 +139,7 @@ public:
     /// lines are replaced, the marker applied, SetRepositoryFileName(path) run and true returned. RepositoryModified
     /// stays. Throws TError "Cannot open file "%s". %s" when the file cannot be read; the list is then unchanged.
     bool OpenRepositoryFile(const std::string &path);
-    /// Takes the first marker (N = 0, 1, 2 in that order) out of the list and sets RenameMode from it.
+    /// Takes the first marker (N = 0, 1, 2, then 3, in that order) out of the list and sets RenameMode from it.
     bool ApplyRenameMarker();
     /// Writes the written form to path (beside + rename over, then a sync of its folder), then puts the marker in as
     /// line 1 and applies the markers again, so a line of the user's equal to a smaller-numbered marker is taken
@@ -170,7 +169,7 @@ public:
 private:
     std::string m_executablePath;
     std::vector<std::string> m_lines;
-    int m_renameMode = kDefaultRenameMode;
+    TRenameMode m_renameMode = kDefaultRenameMode;
     bool m_repositoryModified = false;
     std::string m_repositoryFileName;
     std::string m_windowTitleText { kDefaultWindowTitleText };

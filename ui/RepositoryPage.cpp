@@ -116,7 +116,8 @@ void TRepositoryPage::CreateControls()
 
     auto *strip = new QWidget(this);
     strip->setObjectName(QStringLiteral("pRenameStrip"));
-    strip->setFixedHeight(112);
+    // Room for the four choices: the three the .ini names and Lazarus below them.
+    strip->setFixedHeight(130);
     rgRadioGroupFileExtension = new QGroupBox(strip);
     rgRadioGroupFileExtension->setObjectName(QStringLiteral("rgRadioGroupFileExtension"));
     rgRadioGroupFileExtension->setFocusPolicy(Qt::TabFocus);
@@ -126,14 +127,19 @@ void TRepositoryPage::CreateControls()
     groupLayout->setSpacing(2);
     rgRadioGroupFileExtensionButtons = new QButtonGroup(this);
     rgRadioGroupFileExtensionButtons->setObjectName(QStringLiteral("rgRadioGroupFileExtensionButtons"));
-    for (int i = 0; i < 3; ++i) {
-        auto *radio = new QRadioButton(CaptionText(kRenameItemKeys[i]), rgRadioGroupFileExtension);
+    for (const qvc::TRenameMode mode : qvc::kRenameModes) {
+        const int i = qvc::RenameModeDigit(mode);
+        // The Lazarus choice has a fixed caption: the .ini and the language editor know the other three only.
+        const QString caption = mode == qvc::TRenameMode::DelphiToLazarus
+            ? QStringLiteral("de DELPHI para LAZARUS !")
+            : CaptionText(kRenameItemKeys[std::size_t(i)]);
+        auto *radio = new QRadioButton(caption, rgRadioGroupFileExtension);
         radio->setObjectName(QStringLiteral("rgRadioGroupFileExtensionItem%1").arg(i));
         rgRadioGroupFileExtensionButtons->addButton(radio, i);
         rgRadioGroupFileExtensionItems[std::size_t(i)] = radio;
         groupLayout->addWidget(radio);
     }
-    rgRadioGroupFileExtensionItems[2]->setChecked(true);
+    rgRadioGroupFileExtensionItems[std::size_t(qvc::RenameModeDigit(qvc::kDefaultRenameMode))]->setChecked(true);
     stStaticTextFileExtension
         = TitleBar(QStringLiteral("stStaticTextFileExtension"), CaptionText("ChangeFileName"), kNavy, strip);
     stStaticTextFileExtension->setBuddy(rgRadioGroupFileExtension);
@@ -197,7 +203,7 @@ void TRepositoryPage::AddTextTargets(TTextTargets &targets)
 void TRepositoryPage::ShowRenameMode()
 {
     QScopedValueRollback showing(m_showingRenameMode, true);
-    rgRadioGroupFileExtensionItems[std::size_t(m_repository.RenameMode())]->setChecked(true);
+    rgRadioGroupFileExtensionItems[std::size_t(qvc::RenameModeDigit(m_repository.RenameMode()))]->setChecked(true);
 }
 
 void TRepositoryPage::ShowRepositoryTitle()
@@ -250,14 +256,15 @@ void TRepositoryPage::CharacterKeyPressed()
 
 void TRepositoryPage::RenameItemToggled(int index)
 {
-    if (m_showingRenameMode || index < 0 || index > 2)
+    const auto mode = qvc::RenameModeOfDigit(index);
+    if (m_showingRenameMode || !mode)
         return;
     if (m_lock.Held()) {
         // The run reads the RenameMode: it stays as the run found it.
         ShowRenameMode();
         return;
     }
-    m_repository.SetRenameMode(index);
+    m_repository.SetRenameMode(*mode);
     // An arrow key checks the next item before it moves the focus there: a focus anywhere in the group
     // means the user chose, by mouse or by keyboard.
     const QWidget *focus = QApplication::focusWidget();

@@ -80,7 +80,7 @@ private:
     TPairsGrid *vleUnits = nullptr;
     QGroupBox *rgRadioGroupFileExtension = nullptr;
     QButtonGroup *rgRadioGroupFileExtensionButtons = nullptr;
-    std::array<QRadioButton *, 3> rgRadioGroupFileExtensionItems {};
+    std::array<QRadioButton *, qvc::kRenameModes.size()> rgRadioGroupFileExtensionItems {};
     QLabel *stStaticTextFileExtension = nullptr;
 };
 

@@ -39,7 +39,7 @@ struct TExample
     const char *File;
     TUnitMap Documented; ///< unit names the README promises, with their new text
     std::vector<TTrapLine> Traps;
-    int RenameMode = 2; ///< the example's rename marker
+    qvc::TRenameMode RenameMode = qvc::TRenameMode::None; ///< the example's rename marker
     const char *Resource = "{$R *.dfm}"; ///< the units' form resource directive once converted
 };
 
@@ -305,7 +305,7 @@ const TExample kExamples[] = {
             { "  uCliente1 in 'src\\forms\\uCliente1.pas',", "  uCliente1 in 'src\\forms\\uCliente1.pas'," },
             { "uses Forms, Dialogs;", "uses QForms, QDialogs;" },
         },
-        0, "{$R *.xfm}" },
+        qvc::TRenameMode::DelphiToKylix, "{$R *.xfm}" },
 };
 
 INSTANTIATE_TEST_SUITE_P(

@@ -23,7 +23,7 @@ protected:
     {
         m_view.Rows.push_back(TFakeRow { Path(name), std::to_string(m_store.Append()) });
     }
-    void Run(const Lines &pairs, int renameMode = 2)
+    void Run(const Lines &pairs, qvc::TRenameMode renameMode = qvc::TRenameMode::None)
     {
         qvc::RunConversion(m_view, pairs, renameMode, m_store, m_locale);
     }

@@ -93,11 +93,11 @@ TEST_F(FileSafetyTest, BackupsHoldEveryReplacedOrRemovedFileUnderEachRenameChoic
 {
     for (const TWriteCase &c : kWriteCases) {
         Lay(c.before);
-        EXPECT_GT(Convert(c.file, kPairs, { c.renameMode, true, false }), 0) << c.name;
+        EXPECT_GT(Convert(c.file, kPairs, { qvc::TRenameMode(c.renameMode), true, false }), 0) << c.name;
         EXPECT_EQ(Contents(), c.after) << c.name;
         // The same run with backup off: the same files, the backups as they were before.
         Lay(c.before);
-        Convert(c.file, kPairs, { c.renameMode, false, false });
+        Convert(c.file, kPairs, { qvc::TRenameMode(c.renameMode), false, false });
         Folder expected;
         for (const auto &[name, bytes] : c.after)
             if (name.find('~') == std::string::npos)
@@ -117,7 +117,7 @@ TEST_F(FileSafetyTest, AFailedCallAtAnyStepEndsTheRunWithNothingChangedOrComplet
         int calls = 0;
         {
             const TFaultScope count;
-            Convert(c.file, kPairs, { c.renameMode, true, false });
+            Convert(c.file, kPairs, { qvc::TRenameMode(c.renameMode), true, false });
             calls = count.Calls();
         }
         for (int failAt = 1; failAt <= calls; ++failAt) {
@@ -126,7 +126,7 @@ TEST_F(FileSafetyTest, AFailedCallAtAnyStepEndsTheRunWithNothingChangedOrComplet
             {
                 const TFaultScope fault(failAt, ENOSPC);
                 try {
-                    Convert(c.file, kPairs, { c.renameMode, true, false });
+                    Convert(c.file, kPairs, { qvc::TRenameMode(c.renameMode), true, false });
                 } catch (const qvc::TError &error) {
                     ended = true;
                     EXPECT_TRUE(std::string(error.what()) == "Unable to backup file."
@@ -160,7 +160,9 @@ TEST_F(FileSafetyTest, AKillAtAnyStepLeavesEveryFileWithItsOldOrNewText)
         bool killed = true;
         for (int killAt = 1; killed; ++killAt) {
             Lay(c.before);
-            killed = RunKilledAt(killAt, [&] { Convert(c.file, kPairs, { c.renameMode, true, false }); });
+            killed = RunKilledAt(killAt, [&] {
+                Convert(c.file, kPairs, { qvc::TRenameMode(c.renameMode), true, false });
+            });
             const Folder now = Contents();
             for (const auto &[name, bytes] : now) {
                 if (name.rfind(".qvConvertFiles-", 0) == 0)
@@ -205,7 +207,7 @@ TEST_F(FileSafetyTest, FilesThatMayNotBeWrittenEndTheRunNamingThemWithNothingCha
         Lay(c.before);
         ASSERT_EQ(::chmod(Path(c.readOnly).c_str(), 0444), 0);
         try {
-            Convert(c.file, kPairs, { c.renameMode, true, false });
+            Convert(c.file, kPairs, { qvc::TRenameMode(c.renameMode), true, false });
             ADD_FAILURE() << c.name << ": written";
         } catch (const qvc::TError &error) {
             EXPECT_EQ(std::string(error.what()), "Cannot create file \"" + Path(c.readOnly) + "\". Permission denied")
@@ -219,7 +221,7 @@ TEST_F(FileSafetyTest, SymbolicLinksStayLinksAndTheirTargetsAreConverted)
 {
     Lay({ { "real/Unit1.pas", "uses Forms;\r\n" }, { "real/Alpha.pas", "unit Alpha;\r\n" } });
     std::filesystem::create_symlink("real/Unit1.pas", m_dir / "Unit1.pas");
-    EXPECT_EQ(Convert("Unit1.pas", kPairs, { 2, true, false }), 1);
+    EXPECT_EQ(Convert("Unit1.pas", kPairs, { qvc::TRenameMode(2), true, false }), 1);
     EXPECT_TRUE(std::filesystem::is_symlink(m_dir / "Unit1.pas"));
     EXPECT_EQ(Read("real/Unit1.pas"), "uses QForms;\r\n");
     EXPECT_FALSE(std::filesystem::is_symlink(m_dir / "Unit1.~pas"));
@@ -227,7 +229,7 @@ TEST_F(FileSafetyTest, SymbolicLinksStayLinksAndTheirTargetsAreConverted)
 
     // A unit renamed through its link: a regular file under the new name, the link gone, its target kept.
     std::filesystem::create_symlink("real/Alpha.pas", m_dir / "Alpha.pas");
-    EXPECT_EQ(Convert("Alpha.pas", kPairs, { 2, false, false }), 1);
+    EXPECT_EQ(Convert("Alpha.pas", kPairs, { qvc::TRenameMode(2), false, false }), 1);
     EXPECT_FALSE(std::filesystem::is_symlink(m_dir / "NewAlpha.pas"));
     EXPECT_EQ(Read("NewAlpha.pas"), "unit NewAlpha;\r\n");
     EXPECT_FALSE(std::filesystem::exists(std::filesystem::symlink_status(m_dir / "Alpha.pas")));
@@ -253,7 +255,7 @@ TEST_F(FileSafetyTest, AFileChangedWhileItIsConvertedKeepsTheOtherProgramsText)
         std::ofstream(Path("Unit1.pas"), std::ios::binary | std::ios::app) << "// added by the editor\r\n";
         m_view.OnEvents = nullptr;
     };
-    EXPECT_EQ(Convert("Unit1.pas", kPairs, { 2, true, false }), -1);
+    EXPECT_EQ(Convert("Unit1.pas", kPairs, { qvc::TRenameMode(2), true, false }), -1);
     EXPECT_EQ(m_view.Rows[0].Image, qvc::kImageFailed);
     EXPECT_EQ(m_report.FailureReason.Flat(),
         "Cannot create file \"" + Path("Unit1.pas") + "\". The file was changed by another program since it was read.");

@@ -109,7 +109,7 @@ TEST_F(MissedInFiles, LinesCountInTheFileTextWhateverItsLineEnds)
     view.Rows.assign(1, TFakeRow {});
     qvc::TPassReport report;
     qvc::TConversionResult results;
-    ASSERT_EQ(pass.ConvertFile(0, path, { 2, false, true }, results, view, report), 1);
+    ASSERT_EQ(pass.ConvertFile(0, path, { qvc::TRenameMode(2), false, true }, results, view, report), 1);
     ASSERT_EQ(report.Missed.size(), 1u);
     EXPECT_EQ(Describe(report.Missed[0]), Miss(5, 9, "Forms", kSecond));
     // The written bytes are not the misses' business: simulating wrote nothing.
@@ -124,9 +124,10 @@ TEST_F(MissedInFiles, FailedFileHasNone)
     qvc::TPassReport report;
     qvc::TConversionResult results;
     const std::string good = Write("good.pas", "Forms Forms\r\n");
-    ASSERT_EQ(pass.ConvertFile(0, good, { 2, false, true }, results, view, report), 1);
+    ASSERT_EQ(pass.ConvertFile(0, good, { qvc::TRenameMode(2), false, true }, results, view, report), 1);
     EXPECT_EQ(report.Missed.size(), 1u);
-    EXPECT_EQ(pass.ConvertFile(0, Path("missing.pas"), { 2, false, true }, results, view, report), -1);
+    EXPECT_EQ(
+        pass.ConvertFile(0, Path("missing.pas"), { qvc::TRenameMode(2), false, true }, results, view, report), -1);
     EXPECT_TRUE(report.Missed.empty());
 }
 

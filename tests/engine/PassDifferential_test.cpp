@@ -92,7 +92,7 @@ TEST_F(PassDifferentialTest, GeneratedTreeGivesIdenticalFiles)
         TLiteralState literal { qvc::SplitLines(qvc::ReadFileBytes(path)), path, "", {} };
         const int literalCount = LiteralApplyAll(literal, pairs);
         qvc::TConversionResult results;
-        const int count = pass.ConvertFile(0, path, { 2, false, false }, results, view, report);
+        const int count = pass.ConvertFile(0, path, { qvc::TRenameMode(2), false, false }, results, view, report);
         ASSERT_EQ(count, literalCount) << path;
         ASSERT_EQ(report.Missed, LiteralMissed(literal)) << path;
         missed += report.Missed.size();
@@ -206,7 +206,7 @@ TEST_F(PassDifferentialTest, WholeFilesWithAnyLineEndsGiveIdenticalFiles)
         const int literalCount = LiteralApplyAll(literal, pairs);
         qvc::TSubstitutionPass pass(pairs);
         qvc::TConversionResult results;
-        const int count = pass.ConvertFile(0, path, { 2, false, false }, results, view, report);
+        const int count = pass.ConvertFile(0, path, { qvc::TRenameMode(2), false, false }, results, view, report);
         ASSERT_EQ(count, literalCount) << "round " << round;
         ASSERT_EQ(results, literal.Results) << "round " << round;
         // Lines counted in the file's text, whatever its line ends.
@@ -246,7 +246,7 @@ TEST_F(PassDifferentialTest, ListTooLargeForTheNarrowTableGivesIdenticalFiles)
     view.Rows.assign(1, TFakeRow {});
     qvc::TPassReport report;
     qvc::TConversionResult results;
-    ASSERT_EQ(pass.ConvertFile(0, path, { 2, false, false }, results, view, report), literalCount);
+    ASSERT_EQ(pass.ConvertFile(0, path, { qvc::TRenameMode(2), false, false }, results, view, report), literalCount);
     EXPECT_GT(literalCount, 1000);
     EXPECT_EQ(results, literal.Results);
     EXPECT_EQ(report.Missed, LiteralMissed(literal));

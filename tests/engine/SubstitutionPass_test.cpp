@@ -201,7 +201,7 @@ TEST(RenamedTarget, ExtensionComparedExactly)
         { "/s.dfm/Unit1", 0, "/s.dfm/Unit1" },
     };
     for (const auto &[input, mode, expected] : cases)
-        EXPECT_EQ(qvc::RenamedTarget(input, mode), expected) << input << " " << mode;
+        EXPECT_EQ(qvc::RenamedTarget(input, qvc::TRenameMode(mode)), expected) << input << " " << mode;
 }
 
 // ---------------------------------------------------------------------------------------------------
@@ -344,7 +344,7 @@ TEST_F(ConvertFileTest, RenameModeWritesFormUnderItsNewExtension)
     for (const auto &c : cases) {
         Write(c.File, form);
         qvc::TPassOptions options;
-        options.RenameMode = c.Mode;
+        options.RenameMode = qvc::TRenameMode(c.Mode);
         EXPECT_EQ(Convert(c.File, { "clBtnFace=clButton" }, options), 1) << c.File;
         EXPECT_EQ(Read(c.Written), "object Form1\r\n  Color = clButton\r\nend\r\n") << c.File;
         if (std::string(c.File) != c.Written) {
@@ -381,7 +381,8 @@ TEST_F(ConvertFileTest, FormsNoPairChangedAreWrittenUnderTheirNewExtensionWhenNo
         Write(c.file, c.bytes);
         if (!c.existing.empty())
             Write(c.target, c.existing);
-        EXPECT_EQ(Convert(c.file, { "clNothing=clButton" }, { c.mode, true, c.simulate }), 0) << c.name;
+        EXPECT_EQ(Convert(c.file, { "clNothing=clButton" }, { qvc::TRenameMode(c.mode), true, c.simulate }), 0)
+            << c.name;
         EXPECT_EQ(Image(), qvc::kImageUnchanged) << c.name;
         EXPECT_TRUE(m_results.Empty()) << c.name;
         EXPECT_EQ(Read(c.file), c.bytes) << c.name << ": the form read stays";
@@ -472,7 +473,7 @@ TEST_F(ConvertFileTest, BackupKeepsTheOldTextBesideTheNewOne)
 TEST_F(ConvertFileTest, BackupOfFormUnderNewExtension)
 {
     const std::string form = "object Form1\r\n  Color = clBtnFace\r\nend\r\n";
-    qvc::TPassOptions options { 0, true, false };
+    qvc::TPassOptions options { qvc::TRenameMode(0), true, false };
     // No ".xfm" yet: nothing to back up, the run goes on.
     Write("Unit1.dfm", form);
     EXPECT_EQ(Convert("Unit1.dfm", { "clBtnFace=clButton" }, options), 1);
@@ -490,7 +491,7 @@ TEST_F(ConvertFileTest, SimulateTouchesNoFile)
 {
     Write("Alpha.pas", "unit Alpha;\r\nuses Forms;\r\n");
     Write("Alpha.dfm", "object A\r\n  Color = clBtnFace\r\nend\r\n");
-    qvc::TPassOptions options { 0, true, true };
+    qvc::TPassOptions options { qvc::TRenameMode(0), true, true };
     const auto before = std::filesystem::last_write_time(Path("Alpha.pas"));
     EXPECT_EQ(Convert("Alpha.pas", { "Alpha=NewAlpha", "Forms=QForms" }, options), 2);
     EXPECT_EQ(Image(), qvc::kImageChanged);

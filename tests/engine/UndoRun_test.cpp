@@ -60,7 +60,7 @@ protected:
         qvc::TResultStore store;
         for (std::size_t i = 0; i < view.Rows.size(); ++i)
             store.Append();
-        qvc::RunConversion(view, pairs, renameMode, store, { ".", ":" }, journal);
+        qvc::RunConversion(view, pairs, qvc::TRenameMode(renameMode), store, { ".", ":" }, journal);
         return view;
     }
     qvc::TUndoPlan UndoLast(bool force = false)
@@ -181,7 +181,7 @@ TEST_F(UndoRunTest, ASimulatedRowReadsAnEarlierRowsTextPutAsideAsOneKeptInMemory
         TFakeConversionView view;
         view.Rows.assign(1, TFakeRow {});
         qvc::TPassOptions options;
-        options.RenameMode = 0;
+        options.RenameMode = qvc::TRenameMode::DelphiToKylix;
         options.Simulate = true;
         options.KeepTexts = true;
         for (const char *name : { "A.dfm", "A.xfm" }) {

@@ -25,9 +25,9 @@ class ReadFormTest : public ::testing::TestWithParam<TReadCase>
 TEST_P(ReadFormTest, GivesTheLinesAndTheRenameMode)
 {
     const auto &c = GetParam();
-    const auto content = ParseRepositoryBytes(c.bytes, c.initialMode);
+    const auto content = ParseRepositoryBytes(c.bytes, qvc::TRenameMode(c.initialMode));
     EXPECT_EQ(content.Lines, c.lines);
-    EXPECT_EQ(content.RenameMode, c.renameMode);
+    EXPECT_EQ(content.RenameMode, qvc::TRenameMode(c.renameMode));
 }
 
 const std::string kMarker0 = "<|ChangeFileName=0|>";
@@ -48,6 +48,10 @@ INSTANTIATE_TEST_SUITE_P(Cases, ReadFormTest,
         TReadCase { "SmallerNumberWinsWhereverItStands", kMarker2 + "\r\nx=y\r\n" + kMarker0 + "\r\n", 1,
             { kMarker2, "x=y" }, 0 },
         TReadCase { "OnlyTheFirstOfTwoEqualMarkersGoes", kMarker1 + "\n" + kMarker1 + "\n", 2, { kMarker1 }, 1 },
+        // The Lazarus marker is read only when no marker of 0 to 2 stands in the file.
+        TReadCase { "LazarusMarker", "a=b\r\n<|ChangeFileName=3|>\r\n", 2, { "a=b" }, 3 },
+        TReadCase { "LazarusMarkerAfterTheOthers", "<|ChangeFileName=3|>\r\n" + kMarker1 + "\r\n", 2,
+            { "<|ChangeFileName=3|>" }, 1 },
         TReadCase { "DigitSevenIsAPair", "<|ChangeFileName=7|>\r\na=b\r\n", 1, { "<|ChangeFileName=7|>", "a=b" }, 1 },
         TReadCase { "LeadingBlankIsAPair", " " + kMarker0 + "\r\n", 1, { " " + kMarker0 }, 1 },
         TReadCase { "TrailingBlankIsAPair", kMarker0 + " \r\n", 2, { kMarker0 + " " }, 2 },
@@ -85,25 +89,34 @@ INSTANTIATE_TEST_SUITE_P(Cases, PairViewTest,
 
 TEST(WrittenForm, IsTheFortyByteExample)
 {
-    const std::string bytes = qvc::RepositoryFileBytes({ "abc=xyz", "a b=c=d" }, 0);
+    const std::string bytes = qvc::RepositoryFileBytes({ "abc=xyz", "a b=c=d" }, qvc::TRenameMode::DelphiToKylix);
     EXPECT_EQ(bytes, "<|ChangeFileName=0|>\r\nabc=xyz\r\na b=c=d\r\n");
     EXPECT_EQ(bytes.size(), 40u);
 }
 
 TEST(WrittenForm, KeepsEmptyRowsAndLinesWithoutEqualsAsStored)
 {
-    EXPECT_EQ(qvc::RepositoryFileBytes({ "", "=", "abc" }, 2), "<|ChangeFileName=2|>\r\n\r\n=\r\nabc\r\n");
-    EXPECT_EQ(qvc::RepositoryFileBytes({}, 1), "<|ChangeFileName=1|>\r\n");
+    EXPECT_EQ(qvc::RepositoryFileBytes({ "", "=", "abc" }, qvc::TRenameMode::None),
+        "<|ChangeFileName=2|>\r\n\r\n=\r\nabc\r\n");
+    EXPECT_EQ(qvc::RepositoryFileBytes({}, qvc::TRenameMode::KylixToDelphi), "<|ChangeFileName=1|>\r\n");
+    EXPECT_EQ(
+        qvc::RepositoryFileBytes({ "a=b" }, qvc::TRenameMode::DelphiToLazarus), "<|ChangeFileName=3|>\r\na=b\r\n");
 }
 
 TEST(WrittenForm, ReadsBackAsTheSameLinesAndMode)
 {
-    const TLines lines { "Forms=QForms", "", "abc", "<|ChangeFileName=2|>" };
-    for (int mode = 0; mode <= 2; ++mode) {
-        const auto content = ParseRepositoryBytes(qvc::RepositoryFileBytes(lines, mode), 2);
+    const TLines lines { "Forms=QForms", "", "abc" };
+    for (const qvc::TRenameMode mode : qvc::kRenameModes) {
+        const auto content = ParseRepositoryBytes(qvc::RepositoryFileBytes(lines, mode), qvc::TRenameMode::None);
         EXPECT_EQ(content.RenameMode, mode);
         EXPECT_EQ(content.Lines, lines);
     }
+    // A line holding a smaller marker is the one read back: the written one then stays as a pair.
+    const auto content
+        = ParseRepositoryBytes(qvc::RepositoryFileBytes({ "<|ChangeFileName=2|>" }, qvc::TRenameMode::DelphiToLazarus),
+            qvc::TRenameMode::None);
+    EXPECT_EQ(content.RenameMode, qvc::TRenameMode::None);
+    EXPECT_EQ(content.Lines, TLines { "<|ChangeFileName=3|>" });
 }
 
 // What the read form takes silently and a user should hear of: each case with the findings it gives, in order.
@@ -154,7 +167,8 @@ INSTANTIATE_TEST_SUITE_P(Cases, RepositoryFindingsTest,
             { OutOfRange(2, "<|changefilename=00|>"), OutOfRange(3, "<|CHANGEFILENAME=12|>"),
                 OutOfRange(4, "<|ChangeFileName=-1|>"), OutOfRange(5, "<|ChangeFileName=+2|>") } },
         TFindingCase {
-            "MarkerOutOfRangeAloneIsStillAPair", "<|ChangeFileName=3|>", { OutOfRange(1, "<|ChangeFileName=3|>") } },
+            "MarkerOutOfRangeAloneIsStillAPair", "<|ChangeFileName=4|>", { OutOfRange(1, "<|ChangeFileName=4|>") } },
+        TFindingCase { "LazarusMarkerAloneIsAMarker", "<|ChangeFileName=3|>", { kNoPair } },
         TFindingCase { "OnlyAMarkerAndOneOutOfRange", kMarker2 + "\r\n<|ChangeFileName=9|>\r\n",
             { OutOfRange(2, "<|ChangeFileName=9|>") } },
         TFindingCase { "MarkerLeftAsAPairIsNoFinding", kMarker2 + "\r\n" + kMarker0 + "\r\n", {} },

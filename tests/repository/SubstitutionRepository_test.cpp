@@ -43,11 +43,11 @@ TEST_P(WriteRepositoryFileTest, WritesTheMarkerFirstThenTakesTheFirstMarkerOutAg
     const auto &c = GetParam();
     TSubstitutionRepository repository;
     repository.SetLines(c.lines);
-    repository.SetRenameMode(c.mode);
+    repository.SetRenameMode(qvc::TRenameMode(c.mode));
     repository.WriteRepositoryFile(Path("r.dat"));
-    EXPECT_EQ(qvc::ReadFileBytes(Path("r.dat")), qvc::RepositoryFileBytes(c.lines, c.mode));
+    EXPECT_EQ(qvc::ReadFileBytes(Path("r.dat")), qvc::RepositoryFileBytes(c.lines, qvc::TRenameMode(c.mode)));
     EXPECT_EQ(repository.Lines(), c.linesAfter);
-    EXPECT_EQ(repository.RenameMode(), c.modeAfter);
+    EXPECT_EQ(repository.RenameMode(), qvc::TRenameMode(c.modeAfter));
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, WriteRepositoryFileTest,
@@ -77,7 +77,7 @@ TEST_P(FailedSaveTest, LeavesEverythingAsItWasAndSaysWhy)
     TSubstitutionRepository repository(Executable());
     repository.OpenRepositoryFile(Path("old.dat"));
     repository.SetLines({ "abc=xyz", "<|ChangeFileName=0|>" });
-    repository.SetRenameMode(2);
+    repository.SetRenameMode(qvc::TRenameMode(2));
     repository.SetRepositoryModified(true);
     const std::string title = repository.WindowTitle();
     const std::string target = Path(GetParam().target);
@@ -88,7 +88,7 @@ TEST_P(FailedSaveTest, LeavesEverythingAsItWasAndSaysWhy)
         EXPECT_EQ(std::string(e.what()), "Cannot create file \"" + target + "\". " + GetParam().reason);
     }
     EXPECT_EQ(repository.Lines(), (TLines { "abc=xyz", "<|ChangeFileName=0|>" }));
-    EXPECT_EQ(repository.RenameMode(), 2);
+    EXPECT_EQ(repository.RenameMode(), qvc::TRenameMode(2));
     EXPECT_TRUE(repository.RepositoryModified());
     EXPECT_EQ(repository.RepositoryFileName(), Path("old.dat"));
     EXPECT_EQ(repository.WindowTitle(), title);
@@ -104,7 +104,7 @@ TEST_F(RepositoryTest, SaveWritesNamesTheFileAndClearsTheFlag)
 {
     TSubstitutionRepository repository(Executable());
     repository.SetLines({ "abc=xyz", "a b=c=d" });
-    repository.SetRenameMode(0);
+    repository.SetRenameMode(qvc::TRenameMode(0));
     repository.SetRepositoryModified(true);
     repository.SaveRepository(Path("Saved.dat"));
     EXPECT_EQ(qvc::ReadFileBytes(Path("Saved.dat")), "<|ChangeFileName=0|>\r\nabc=xyz\r\na b=c=d\r\n");
@@ -120,12 +120,12 @@ TEST_F(RepositoryTest, OpeningAMissingFileChangesNothing)
 {
     TSubstitutionRepository repository(Executable());
     repository.SetLines({ "keep=me" });
-    repository.SetRenameMode(1);
+    repository.SetRenameMode(qvc::TRenameMode(1));
     repository.AssignRepositoryFileName("As Read From Settings.dat");
     for (const std::string &path : { Path("missing.dat"), std::string(), m_dir.string() })
         EXPECT_FALSE(repository.OpenRepositoryFile(path)) << path;
     EXPECT_EQ(repository.Lines(), TLines { "keep=me" });
-    EXPECT_EQ(repository.RenameMode(), 1);
+    EXPECT_EQ(repository.RenameMode(), qvc::TRenameMode(1));
     EXPECT_EQ(repository.RepositoryFileName(), "As Read From Settings.dat");
     EXPECT_EQ(repository.WindowTitle(), kTitle);
 }
@@ -139,7 +139,7 @@ TEST_F(RepositoryTest, OpeningReplacesTheListAppliesTheMarkerAndKeepsTheFlag)
     repository.SetWindowTitleText("Title");
     EXPECT_TRUE(repository.OpenRepositoryFile(Path("Units.dat")));
     EXPECT_EQ(repository.Lines(), (TLines { "a=b", "abc", "" }));
-    EXPECT_EQ(repository.RenameMode(), 0);
+    EXPECT_EQ(repository.RenameMode(), qvc::TRenameMode(0));
     EXPECT_TRUE(repository.RepositoryModified());
     EXPECT_EQ(repository.RepositoryFileName(), Path("Units.dat"));
     EXPECT_EQ(repository.WindowTitle(), "Title (" + Path("Units.dat") + ")");
@@ -164,7 +164,7 @@ TEST_F(RepositoryTest, ExampleRepositoryIsADelphiToKylixPort)
 {
     TSubstitutionRepository repository;
     ASSERT_TRUE(repository.OpenRepositoryFile(QVC_SOURCE_DIR "/examples/delphi-to-kylix.dat"));
-    EXPECT_EQ(repository.RenameMode(), 0);
+    EXPECT_EQ(repository.RenameMode(), qvc::TRenameMode(0));
     const TLines &lines = repository.Lines();
     // Each unit name twice, before "," and before ";", so that the whole-text scope leaves members such as
     // Screen.Forms alone.
@@ -370,11 +370,11 @@ TEST_F(RepositoryTest, NewRepositoryClearsTheListButKeepsModeAndFlag)
 {
     TSubstitutionRepository repository(Executable());
     repository.SetLines({ "a=b" });
-    repository.SetRenameMode(0);
+    repository.SetRenameMode(qvc::TRenameMode(0));
     repository.SetRepositoryModified(true);
     repository.NewRepository();
     EXPECT_EQ(repository.Count(), 0u);
-    EXPECT_EQ(repository.RenameMode(), 0);
+    EXPECT_EQ(repository.RenameMode(), qvc::TRenameMode(0));
     EXPECT_TRUE(repository.RepositoryModified());
     EXPECT_EQ(repository.RepositoryFileName(), Path("QvConvertFiles.dat"));
 }

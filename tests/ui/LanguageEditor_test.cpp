@@ -269,7 +269,7 @@ void LanguageEditorTest::applyKeepsTheOptionsInUse()
     QCOMPARE(w.obOutlookBarOptionsTitle->text(), QStringLiteral("Escolhas"));
     QCOMPARE(qvc::PathToQ(w.Repository().RepositoryFileName()), other);
     QCOMPARE(w.Repository().Lines(), std::vector<std::string>({ "c=d" }));
-    QCOMPARE(w.Repository().RenameMode(), 0);
+    QCOMPARE(w.Repository().RenameMode(), qvc::TRenameMode(0));
     QVERIFY(w.cbCheckBoxBackupFiles->isChecked());
     QCOMPARE(w.ldLabeledEditFileMask->text(), QStringLiteral("*.dfm"));
     QCOMPARE(w.JvSearchFiles1().FileParams().MaskText(), std::string("*.dfm"));

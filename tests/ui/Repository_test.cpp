@@ -377,21 +377,21 @@ void RepositoryTest::renameGroup()
     QCOMPARE(QApplication::focusWidget(), static_cast<QWidget *>(w.rgRadioGroupFileExtensionItems[1]));
     // A user's choice sets the RenameMode and marks the repository; a later save writes it.
     QTest::mouseClick(w.rgRadioGroupFileExtensionItems[0], Qt::LeftButton, {}, QPoint(8, 9));
-    QCOMPARE(w.Repository().RenameMode(), 0);
+    QCOMPARE(w.Repository().RenameMode(), qvc::TRenameMode(0));
     QVERIFY(w.RepositoryModified());
     const QString saved = m_fixture->Dir() + QStringLiteral("/mode.dat");
     Dialogs().SaveAnswers.push_back(saved);
     Run(w.actSaveRepositoryData);
     QCOMPARE(ReadAll(saved), QByteArray("<|ChangeFileName=0|>\r\na=1\r\n"));
     // A user's own line equal to a smaller marker wins after the save, and the group follows it.
-    w.Repository().SetRenameMode(2);
+    w.Repository().SetRenameMode(qvc::TRenameMode(2));
     w.RepositoryModel().BeginChange();
     w.Repository().AppendLine("<|ChangeFileName=1|>");
     w.RepositoryModel().EndChange();
     w.Repository().SetRepositoryModified(true);
     Dialogs().SaveAnswers.push_back(saved);
     Run(w.actSaveRepositoryData);
-    QCOMPARE(w.Repository().RenameMode(), 1);
+    QCOMPARE(w.Repository().RenameMode(), qvc::TRenameMode(1));
     QVERIFY(w.rgRadioGroupFileExtensionItems[1]->isChecked());
     QCOMPARE(Lines(), (QStringList { "<|ChangeFileName=2|>", "a=1" }));
     QCOMPARE(w.vleUnits->model()->rowCount(), 2);
@@ -507,7 +507,7 @@ void RepositoryTest::openAndNew()
     // Novo: no lines, the executable's ".dat" named, shown in the title only once it exists.
     Run(w.actNewRepositoryData);
     QCOMPARE(Lines(), QStringList());
-    QCOMPARE(w.Repository().RenameMode(), 1);
+    QCOMPARE(w.Repository().RenameMode(), qvc::TRenameMode(1));
     QCOMPARE(qvc::PathToQ(w.Repository().RepositoryFileName()), m_fixture->ExecutablePath() + QStringLiteral(".dat"));
     QCOMPARE(w.windowTitle(), kTitle);
     const QString programDat = m_fixture->WriteFile(QStringLiteral("qvConvertFiles.dat"), "x=y\r\n");
@@ -578,7 +578,7 @@ void RepositoryTest::runLockRefusesEdits()
     w.rgRadioGroupFileExtensionItems[0]->click();
     QCOMPARE(Lines(), QStringList { "a=1" });
     QVERIFY(!w.RepositoryModified());
-    QCOMPARE(w.Repository().RenameMode(), 2);
+    QCOMPARE(w.Repository().RenameMode(), qvc::TRenameMode(2));
     QVERIFY(w.rgRadioGroupFileExtensionItems[2]->isChecked());
     w.EndRunLock();
 }

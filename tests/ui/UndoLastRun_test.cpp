@@ -60,7 +60,7 @@ void UndoLastRunTest::SetPairs(const std::vector<std::string> &lines, int rename
     TMainProbe w = m_fixture->Window();
     w.RepositoryModel().BeginChange();
     w.Repository().SetLines(lines);
-    w.Repository().SetRenameMode(renameMode);
+    w.Repository().SetRenameMode(qvc::TRenameMode(renameMode));
     w.RepositoryModel().EndChange();
     w.Repository().SetRepositoryModified(false);
 }
