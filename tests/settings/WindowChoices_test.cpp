@@ -170,8 +170,9 @@ TEST_F(WindowChoicesFileTest, AFailedOrKilledWriteLeavesTheOldFile)
         const std::string text = qvc::ReadFileBytes(path);
         EXPECT_TRUE(text == oldBytes || text == newBytes) << "kill at " << killAt << ": " << text;
         EXPECT_EQ(killed, killAt <= calls) << killAt;
-        if (!killed)
+        if (!killed) {
             EXPECT_EQ(text, newBytes);
+        }
     }
 }
 
