@@ -1,7 +1,9 @@
 // The profile-file reader takes any bytes: every read gives a bounded value, an untouched file is written back byte
-// for byte, and a written key reads back as written.
+// for byte, and a written key reads back as written. The window's own file beside it takes any bytes as well, and
+// what it reads from them is written so that it reads back the same.
 #include "settings/ProfileFile.h"
 #include "settings/SettingsKeys.h"
+#include "settings/WindowChoices.h"
 
 #include <cstdint>
 #include <cstdlib>
@@ -39,6 +41,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const qvc::TProfileFile reread = qvc::TProfileFile::FromBytes(profile.Bytes());
     if (reread.ReadString(qvc::kSettingsSection, "Mask", "") != "*.pas"
         || reread.ReadString(qvc::kHintsSection, "ViewResult", "") != "|x=y")
+        std::abort();
+    const qvc::TWindowChoices choices = qvc::ParseWindowChoices(bytes);
+    if (qvc::ParseWindowChoices(qvc::FormatWindowChoices(choices)) != choices)
         std::abort();
     return 0;
 }

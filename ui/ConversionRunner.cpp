@@ -5,6 +5,7 @@
 #include "ui/FileListPage.h"
 #include "ui/LocaleBridge.h"
 #include "ui/RunLock.h"
+#include "ui/SettingsPage.h"
 #include "ui/TextBridge.h"
 
 #include "common/FolderLocks.h"
@@ -40,11 +41,13 @@ void TConversionRunner::RunConversion()
 {
     m_stopPending = false;
     m_closeAfterRun = false;
-    TWindowConversionView view(m_files, m_settings, m_lock, *this);
+    // Read once: every file of the run is converted with the scope the run started with.
+    const TScope scope = m_settings.ScopeChoice();
+    TWindowConversionView view(m_files, m_settings, m_lock, *this, scope);
     TRunJournal journal(RunJournalFolder());
     try {
         qvc::RunConversion(view, m_repository.Lines(), m_repository.RenameMode(), m_files.ResultStore(),
-            MakeDisplayLocale(), &journal);
+            MakeDisplayLocale(), &journal, scope);
     } catch (const std::exception &e) {
         view.Flush();
         m_dialogs.ShowError(m_window, ErrorText(e));

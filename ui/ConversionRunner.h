@@ -25,8 +25,9 @@ public:
     TConversionRunner(TDialogSeam &dialogs, TRunLock &lock, TFileListPage &files, const TSettingsPage &settings,
         const TSubstitutionRepository &repository, const QString &executablePath, QWidget *window);
 
-    /// Converts every listed file with the repository's pairs and RenameMode, holding the run lock meanwhile
-    /// (the window's dispatch never starts it while the lock is held).
+    /// Converts every listed file with the repository's pairs and RenameMode in the settings page's scope (read
+    /// once, at the start), holding the run lock meanwhile (the window's dispatch never starts it while the lock is
+    /// held).
     void RunConversion();
     /// Escape, the close button or Alt+F4 during a run: the run asks whether to stop before its next file.
     /// With `close`, CloseWanted follows once the run has ended (unless the user chose to go on).

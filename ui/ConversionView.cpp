@@ -19,11 +19,12 @@ constexpr qint64 kEventIntervalMs = 1;
 }
 
 TWindowConversionView::TWindowConversionView(
-    TFileListPage &files, const TSettingsPage &settings, TRunLock &lock, TConversionRunner &runner)
+    TFileListPage &files, const TSettingsPage &settings, TRunLock &lock, TConversionRunner &runner, TScope scope)
     : m_files(files)
     , m_settings(settings)
     , m_lock(lock)
     , m_runner(runner)
+    , m_scope(scope)
 {
     m_sinceFlush.start();
 }
@@ -127,6 +128,8 @@ void TWindowConversionView::EnableSaveResult(bool enabled)
 void TWindowConversionView::BeginRun()
 {
     m_files.Model().ClearWarnings();
+    // From here on the rows show this run's results, whose scope the strip names.
+    m_files.ShowRunScope(m_scope);
     m_hold.emplace(m_lock);
 }
 

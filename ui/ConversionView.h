@@ -1,6 +1,6 @@
 #pragma once
 // The window as a conversion run sees it: the file list page's rows, cells, images and progress, the options of the
-// settings page, and the run lock.
+// settings page, the run's scope as the strip names it, and the run lock.
 #include "engine/ConversionRun.h"
 
 #include "ui/RunLock.h"
@@ -18,8 +18,9 @@ class TSettingsPage;
 class TWindowConversionView : public qvc::TConversionView
 {
 public:
+    /// `scope` is the run's, as the runner read it from the settings page at the start.
     TWindowConversionView(qvc::TFileListPage &files, const qvc::TSettingsPage &settings, qvc::TRunLock &lock,
-        qvc::TConversionRunner &runner);
+        qvc::TConversionRunner &runner, qvc::TScope scope);
 
     void SetProgress(int position, int minimum, int maximum) override;
     void AdvanceRowImage(int row, int index, bool advance) override;
@@ -54,6 +55,7 @@ private:
     const qvc::TSettingsPage &m_settings;
     qvc::TRunLock &m_lock;
     qvc::TConversionRunner &m_runner;
+    qvc::TScope m_scope;
     std::optional<qvc::TRunLock::THold> m_hold; // from BeginRun to EndRun, or until the run unwinds
     // Rows, selection and progress bar reach the screen at most once per frame (kFlushIntervalMs) and at
     // the end of the run; pending events are still handled after every pair.

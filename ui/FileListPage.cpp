@@ -7,6 +7,7 @@
 #include "ui/KeyTexts.h"
 #include "ui/LocaleBridge.h"
 #include "ui/RunLock.h"
+#include "ui/ScopeTexts.h"
 #include "ui/TextBridge.h"
 #include "ui/TextTargets.h"
 
@@ -36,6 +37,10 @@
 namespace qvc {
 
 namespace {
+
+constexpr int kStripHeight = 41; // pStatusResult without the scope's line
+constexpr int kColumnSpacing = 2; // between the message, the bar and the scope's line
+constexpr int kScopeLineHeight = 14;
 
 // Thrown from the search's per-entry hook to end a scan that a close request interrupted.
 struct TScanStopped
@@ -163,7 +168,7 @@ void TFileListPage::CreateControls()
 
     pStatusResult = new QFrame(this);
     pStatusResult->setObjectName(QStringLiteral("pStatusResult"));
-    pStatusResult->setFixedHeight(41);
+    pStatusResult->setFixedHeight(kStripHeight);
     auto *strip = new QHBoxLayout(pStatusResult);
     strip->setContentsMargins(2, 2, 2, 2);
     strip->setSpacing(4);
@@ -177,7 +182,7 @@ void TFileListPage::CreateControls()
     connect(bbSaveResult, &QPushButton::clicked, this, &TFileListPage::SaveResult);
     strip->addWidget(bbSaveResult);
     auto *progressColumn = new QVBoxLayout;
-    progressColumn->setSpacing(2);
+    progressColumn->setSpacing(kColumnSpacing);
     pProgressMessage = new QLabel(CaptionText("ProgressMessage"), pStatusResult);
     pProgressMessage->setObjectName(QStringLiteral("pProgressMessage"));
     SetHint(pProgressMessage, HintText("ProgressMessage"));
@@ -187,12 +192,21 @@ void TFileListPage::CreateControls()
     pProgressMessage->setAlignment(Qt::AlignCenter);
     // The message gives way to the strip's width instead of widening the window while a run shows it.
     pProgressMessage->setMinimumWidth(1);
+    // The run's scope has a line of its own under the bar, shown only for a run that did not work on the whole
+    // text: the progress message keeps its text, and the bar and the count their room.
+    pRunScope = new QLabel(pStatusResult);
+    pRunScope->setObjectName(QStringLiteral("pRunScope"));
+    pRunScope->setFixedHeight(kScopeLineHeight);
+    pRunScope->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    // Cut at the strip's edge rather than widening the window.
+    pRunScope->setMinimumWidth(1);
+    pRunScope->hide();
     pRunFileCount = new QLabel(pStatusResult);
     pRunFileCount->setObjectName(QStringLiteral("pRunFileCount"));
     pRunFileCount->setFixedHeight(14);
     pRunFileCount->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     // The run disables the whole strip, yet what it says while working must stay readable.
-    for (QLabel *label : { pProgressMessage, pRunFileCount }) {
+    for (QLabel *label : { pProgressMessage, pRunScope, pRunFileCount }) {
         QPalette palette = label->palette();
         palette.setColor(
             QPalette::Disabled, QPalette::WindowText, palette.color(QPalette::Active, QPalette::WindowText));
@@ -211,6 +225,7 @@ void TFileListPage::CreateControls()
     barRow->addWidget(ProgressBar1, 1);
     barRow->addWidget(pRunFileCount);
     progressColumn->addLayout(barRow);
+    progressColumn->addWidget(pRunScope);
     strip->addLayout(progressColumn, 1);
     Image2 = new QLabel(pStatusResult);
     Image2->setObjectName(QStringLiteral("Image2"));
@@ -498,6 +513,17 @@ void TFileListPage::ShowRunFileCount(int current, int total)
     if (pRunFileCount->minimumWidth() != width)
         pRunFileCount->setMinimumWidth(width);
     pRunFileCount->setText(QStringLiteral("Arquivo %1 de %2").arg(current).arg(total));
+}
+
+void TFileListPage::ShowRunScope(TScope scope)
+{
+    m_runScope = scope;
+    pRunScope->setText(RunScopeText(scope));
+    SetHint(pRunScope, ScopeChoiceHint(scope));
+    const bool shown = scope != TScope::All;
+    pRunScope->setVisible(shown);
+    // The strip grows by the scope's line only while it shows, so a run over the whole text keeps its layout.
+    pStatusResult->setFixedHeight(kStripHeight + (shown ? kColumnSpacing + kScopeLineHeight : 0));
 }
 
 void TFileListPage::SetProgress(int position, int minimum, int maximum)

@@ -1,8 +1,9 @@
 #pragma once
 // Page 0, "Converter Arquivo(s)": the file list `slSearchListSelectFiles` with the folder search and the open
-// dialog that fill it, and the status strip below it (report button, progress message, bar, ready picture) that
-// a conversion run writes to.
+// dialog that fill it, and the status strip below it (report button, progress message, bar, the run's scope and
+// file count, ready picture) that a conversion run writes to.
 #include "engine/ResultStore.h"
+#include "engine/Scope.h"
 #include "filelist/FileList.h"
 #include "filelist/SearchFiles.h"
 #include "ui/DialogSeam.h"
@@ -68,6 +69,12 @@ public:
     void ShowReadyImage(bool ready);
     /// Shows "Arquivo N de M" while the run works on file N of M.
     void ShowRunFileCount(int current, int total);
+    /// Names the scope of the run that starts now on a line under the bar ("Onde trocar: ..."); for TScope::All the
+    /// line is hidden and the strip keeps its height. It stays after the run, whose results the rows show, until
+    /// the next run starts.
+    void ShowRunScope(TScope scope);
+    /// The scope of the last run that started: the rows' results and details are that run's.
+    TScope RunScope() const { return m_runScope; }
     void SetProgress(int position, int minimum, int maximum);
     /// Selects these rows (the run's files so far) as few merged ranges and makes the last one current.
     void SelectRunRows(const std::vector<int> &rows);
@@ -114,6 +121,7 @@ private:
     TFileDialogRequest m_openDialog; ///< `OpenDialog`: file types from the mask, the entry chosen last
     QString m_browseFolderTitle; ///< title of the folder picker `JvBrowseFolder1`
     QString m_progressMessageText;
+    TScope m_runScope = TScope::All;
     bool m_closeAfterScan = false;
 
     TFileListModel *m_model = nullptr;
@@ -121,6 +129,7 @@ private:
     QFrame *pStatusResult = nullptr;
     QPushButton *bbSaveResult = nullptr;
     QLabel *pProgressMessage = nullptr;
+    QLabel *pRunScope = nullptr;
     QLabel *pRunFileCount = nullptr;
     QProgressBar *ProgressBar1 = nullptr;
     QLabel *Image2 = nullptr;

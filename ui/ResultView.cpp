@@ -3,6 +3,7 @@
 #include "ui/HintText.h"
 #include "ui/KeyTexts.h"
 #include "ui/LocaleBridge.h"
+#include "ui/ScopeTexts.h"
 #include "ui/TextBridge.h"
 #include "ui/TextTargets.h"
 #include "ui/WindowLook.h"
@@ -67,6 +68,11 @@ TResultView::TResultView(QWidget *parent)
     pViewResultTitle->setFixedHeight(18);
     pViewResultTitle->setTextFormat(Qt::PlainText);
     layout->addWidget(pViewResultTitle);
+    // The title keeps its text; a run that did not work on the whole text says where it did on a line of its own.
+    stScopeResult = new QLabel(this);
+    stScopeResult->setObjectName(QStringLiteral("stScopeResult"));
+    stScopeResult->hide();
+    layout->addWidget(stScopeResult);
     vleUnitsResult = ResultTable(QStringLiteral("vleUnitsResult"),
         { CaptionText("ViewResultColumn1"), CaptionText("ViewResultColumn2"), CaptionText("ViewResultColumn3") }, this);
     SetHint(vleUnitsResult, HintText("ViewResult"));
@@ -133,7 +139,7 @@ void TResultView::AddTextTargets(TTextTargets &targets)
     targets.Hints.push_back(HintTargetOf("ButtonOk", static_cast<QWidget *>(bbOk)));
 }
 
-bool TResultView::Fill(const TFileRow &row, std::size_t missedCount, const TResultStore &store)
+bool TResultView::Fill(const TFileRow &row, std::size_t missedCount, const TResultStore &store, TScope scope)
 {
     const std::string separator = MakeDisplayLocale().ThousandsSeparator;
     if (!ResultViewOpensFor(row.Updates, separator, missedCount))
@@ -144,6 +150,9 @@ bool TResultView::Fill(const TFileRow &row, std::size_t missedCount, const TResu
         = changed ? ResultViewRowsOf(store.Get(row.Number), separator) : std::vector<TResultViewRow>();
     const TRowDetails &details = store.Details(row.Number);
     pViewResultTitle->setText(QStringLiteral("%1 (%2)").arg(pViewResultTitle->text(), PathToQ(row.FileName)));
+    stScopeResult->setText(RunScopeText(scope));
+    SetHint(stScopeResult, ScopeChoiceHint(scope));
+    stScopeResult->setVisible(scope != TScope::All);
     vleUnitsResult->setRowCount(0);
     vleUnitsResult->setRowCount(int(lines.size()));
     for (int i = 0; i < int(lines.size()); ++i) {

@@ -1,7 +1,9 @@
 #pragma once
-// The result view `pViewResult`, an overlay over the work area: the pairs that changed one file and how often,
-// the occurrences the run left in place, and the changed lines with the changed words marked.
+// The result view `pViewResult`, an overlay over the work area: the run's scope when it was not the whole text, the
+// pairs that changed one file and how often, the occurrences the run left in place, and the changed lines with the
+// changed words marked.
 #include "engine/ResultStore.h"
+#include "engine/Scope.h"
 #include "filelist/FileList.h"
 
 #include <QFrame>
@@ -22,9 +24,9 @@ class TResultView : public QFrame
 public:
     explicit TResultView(QWidget *parent);
 
-    /// Fills the view with the results of a row; false when the row has nothing to show (the view stays as it
-    /// was). Throws what the result store throws for a row it does not hold.
-    bool Fill(const TFileRow &row, std::size_t missedCount, const TResultStore &store);
+    /// Fills the view with the results of a row, which the run of `scope` gave; false when the row has nothing to
+    /// show (the view stays as it was). Throws what the result store throws for a row it does not hold.
+    bool Fill(const TFileRow &row, std::size_t missedCount, const TResultStore &store, TScope scope);
     /// Gives the focus to bbOk, which confirms the view.
     void FocusOk();
     /// The title without a file's name (`ResultTitleText`).
@@ -47,6 +49,7 @@ private:
 
     QString m_resultTitleText;
     QLabel *pViewResultTitle = nullptr;
+    QLabel *stScopeResult = nullptr;
     QTableWidget *vleUnitsResult = nullptr;
     QLabel *stMissedResult = nullptr;
     QTableWidget *vleMissedResult = nullptr;

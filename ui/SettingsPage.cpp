@@ -3,16 +3,20 @@
 #include "ui/Artwork.h"
 #include "ui/HintText.h"
 #include "ui/KeyTexts.h"
+#include "ui/ScopeTexts.h"
 #include "ui/TextTargets.h"
 
 #include "settings/SettingsKeys.h"
 
+#include <QButtonGroup>
 #include <QCheckBox>
 #include <QFocusEvent>
+#include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QVBoxLayout>
 
 namespace qvc {
@@ -43,6 +47,26 @@ TSettingsPage::TSettingsPage(QWidget *parent)
     ldLabeledEditFileMaskLabel->setBuddy(ldLabeledEditFileMask);
     ldLabeledEditFileMask->installEventFilter(this);
     layout->addWidget(ldLabeledEditFileMask);
+    layout->addSpacing(8);
+    // Fixed texts: the group has no Captions or Hints keys, so the settings file keeps its keys as they are.
+    rgRadioGroupScope = new QGroupBox(ScopeGroupCaption(), this);
+    rgRadioGroupScope->setObjectName(QStringLiteral("rgRadioGroupScope"));
+    SetHint(rgRadioGroupScope, ScopeGroupHint());
+    auto *scopeLayout = new QVBoxLayout(rgRadioGroupScope);
+    scopeLayout->setSpacing(2);
+    rgRadioGroupScopeButtons = new QButtonGroup(this);
+    rgRadioGroupScopeButtons->setObjectName(QStringLiteral("rgRadioGroupScopeButtons"));
+    for (const TScope scope : { TScope::All, TScope::Code, TScope::Uses }) {
+        const auto index = static_cast<std::size_t>(scope);
+        auto *radio = new QRadioButton(ScopeChoiceCaption(scope), rgRadioGroupScope);
+        radio->setObjectName(QStringLiteral("rgRadioGroupScopeItem%1").arg(index));
+        SetHint(radio, ScopeChoiceHint(scope));
+        rgRadioGroupScopeButtons->addButton(radio, int(index));
+        rgRadioGroupScopeItems[index] = radio;
+        scopeLayout->addWidget(radio);
+    }
+    rgRadioGroupScopeItems[std::size_t(TScope::All)]->setChecked(true);
+    layout->addWidget(rgRadioGroupScope);
     layout->addSpacing(8);
     bbLanguageDefault = new QPushButton(CaptionText("ButtonLanguageDefault"), this);
     bbLanguageDefault->setObjectName(QStringLiteral("bbLanguageDefault"));
@@ -115,6 +139,23 @@ void TSettingsPage::SetBackupChecked(bool checked)
 void TSettingsPage::SetSimulateChecked(bool checked)
 {
     cbCheckBoxSimulate->setChecked(checked);
+}
+
+TScope TSettingsPage::ScopeChoice() const
+{
+    switch (rgRadioGroupScopeButtons->checkedId()) {
+    case int(TScope::Code):
+        return TScope::Code;
+    case int(TScope::Uses):
+        return TScope::Uses;
+    default:
+        return TScope::All;
+    }
+}
+
+void TSettingsPage::SetScopeChoice(TScope scope)
+{
+    rgRadioGroupScopeItems[static_cast<std::size_t>(scope)]->setChecked(true);
 }
 
 QString TSettingsPage::MaskText() const

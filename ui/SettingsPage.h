@@ -1,12 +1,18 @@
 #pragma once
-// Page 2, "Configurações": the backup and simulate options, the file mask field and the button that opens the
-// language editor.
-#include <QWidget>
+// Page 2, "Configurações": the backup and simulate options, the file mask field, "Onde trocar" (where a run's
+// pairs apply) and the button that opens the language editor.
+#include "engine/Scope.h"
 
+#include <QWidget>
+#include <array>
+
+class QButtonGroup;
 class QCheckBox;
+class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
+class QRadioButton;
 
 namespace qvc {
 
@@ -25,6 +31,9 @@ public:
     /// The mask field's text, as typed.
     QString MaskText() const;
     void SetMaskText(const QString &mask);
+    /// The "Onde trocar" choice: where the next run's pairs apply.
+    TScope ScopeChoice() const;
+    void SetScopeChoice(TScope scope);
 
     /// Gives the focus back to bbLanguageDefault (the language editor closed).
     void FocusLanguageButton();
@@ -46,6 +55,9 @@ private:
     QCheckBox *cbCheckBoxSimulate = nullptr;
     QLabel *ldLabeledEditFileMaskLabel = nullptr;
     QLineEdit *ldLabeledEditFileMask = nullptr;
+    QGroupBox *rgRadioGroupScope = nullptr;
+    QButtonGroup *rgRadioGroupScopeButtons = nullptr; ///< button ids are the TScope values
+    std::array<QRadioButton *, 3> rgRadioGroupScopeItems {};
     QPushButton *bbLanguageDefault = nullptr;
 };
 

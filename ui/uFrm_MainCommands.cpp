@@ -219,7 +219,7 @@ void Tfrm_Main::ShowResultOfSelectedRow()
     TFileListModel &model = m_fileListPage->Model();
     const TFileRow &row = model.List().Rows()[std::size_t(*position)];
     try {
-        if (!m_resultView->Fill(row, model.MissedCount(row), m_fileListPage->ResultStore()))
+        if (!m_resultView->Fill(row, model.MissedCount(row), m_fileListPage->ResultStore(), m_fileListPage->RunScope()))
             return;
     } catch (const std::exception &e) {
         m_dialogs->ShowError(this, ErrorText(e));

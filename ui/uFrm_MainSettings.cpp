@@ -1,5 +1,5 @@
-// Start-up and shut-down: the settings file (LoadSettings, SaveSettings), the window's geometry, the close
-// question, and the language editor's texts taken back into the window.
+// Start-up and shut-down: the settings file (LoadSettings, SaveSettings) with the window's own file of choices
+// beside it, the window's geometry, the close question, and the language editor's texts taken back into the window.
 #include "ui/ErrorText.h"
 #include "ui/uFrm_Main.h"
 
@@ -16,6 +16,7 @@
 #include "common/FileIO.h"
 #include "settings/SettingsFile.h"
 #include "settings/SettingsLocation.h"
+#include "settings/WindowChoices.h"
 #include "window/ActionTags.h"
 
 #include <QApplication>
@@ -129,6 +130,8 @@ void Tfrm_Main::LoadSettings()
 {
     const std::string fileName = PathFromQ(SettingsFileName());
     TSubstitutionRepository &repository = m_repositoryPage->Repository();
+    // Before the settings file, so that a first start writes both files with what the window shows.
+    m_settingsPage->SetScopeChoice(ReadWindowChoices(WindowChoicesFileName(fileName)).Scope);
     try {
         const TProfileFile profile(fileName);
         if (!profile.Existed()) {
@@ -189,6 +192,11 @@ void Tfrm_Main::SaveSettings()
         const auto hintOf = [&](std::string_view key) { return FromQ(TextTargetOf(targets.Hints, key).Get()); };
         WriteSettings(profile, values, captionOf, hintOf);
         profile.Commit();
+        // The window's own choices, which the settings file has no keys for, are saved with it. After a settings
+        // file that could not be written, one message says so.
+        TWindowChoices choices;
+        choices.Scope = m_settingsPage->ScopeChoice();
+        WriteWindowChoices(WindowChoicesFileName(profile.Path()), choices);
     } catch (const std::exception &e) {
         m_dialogs->ShowMessage(this, ErrorText(e));
     }

@@ -98,6 +98,7 @@ TMainProbe::TMainProbe(Tfrm_Main &window)
     pStatusResult = frame("pStatusResult");
     bbSaveResult = button("bbSaveResult");
     pProgressMessage = label("pProgressMessage");
+    pRunScope = label("pRunScope");
     pRunFileCount = label("pRunFileCount");
     Image2 = label("Image2");
     ProgressBar1 = Child<QProgressBar>(window, QStringLiteral("ProgressBar1"));
@@ -112,6 +113,10 @@ TMainProbe::TMainProbe(Tfrm_Main &window)
     ldLabeledEditFileMaskLabel = label("ldLabeledEditFileMaskLabel");
     ldLabeledEditFileMask = Child<QLineEdit>(window, QStringLiteral("ldLabeledEditFileMask"));
     bbLanguageDefault = button("bbLanguageDefault");
+    rgRadioGroupScope = Child<QGroupBox>(window, QStringLiteral("rgRadioGroupScope"));
+    for (int i = 0; i < 3; ++i)
+        rgRadioGroupScopeItems[std::size_t(i)]
+            = Child<QRadioButton>(window, QStringLiteral("rgRadioGroupScopeItem%1").arg(i));
     sbStatusBarVersion = label("sbStatusBarVersion");
     sbStatusBarHint = label("sbStatusBarHint");
     pLanguageDefault = frame("pLanguageDefault");
@@ -123,6 +128,7 @@ TMainProbe::TMainProbe(Tfrm_Main &window)
     bbCancel = button("bbCancel");
     pViewResult = frame("pViewResult");
     pViewResultTitle = label("pViewResultTitle");
+    stScopeResult = label("stScopeResult");
     stMissedResult = label("stMissedResult");
     stChangedLines = label("stChangedLines");
     vleUnitsResult = table("vleUnitsResult");

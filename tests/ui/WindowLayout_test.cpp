@@ -13,6 +13,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QRadioButton>
 #include <QScrollBar>
 #include <QTableView>
 #include <QTest>
@@ -45,6 +46,7 @@ private Q_SLOTS:
     void fileListColumnsStayReadable();
     void longTextsNeverWidenTheWindow();
     void pairsGridFitsItsPane();
+    void settingsPageFitsAtTheMinimumSize();
     void executePictureShowsItsState();
     void geometryKeptBesideTheSettings();
     void geometryFileOfAnyBytes_data();
@@ -124,15 +126,29 @@ void WindowLayoutTest::longTextsNeverWidenTheWindow()
     TMainProbe w(W());
     Show();
     QCOMPARE(w.size(), QSize(690, 480));
-    // The run's message and count, and a long hint line (a failed file's reason names its path), are cut at the
-    // window's edge: the design size stays possible.
+    // The run's message, scope and count, and a long hint line (a failed file's reason names its path), are cut at
+    // the window's edge: the design size stays possible.
     w.ShowProgressMessage(true);
+    w.ShowRunScope(qvc::TScope::Uses);
     w.ShowRunFileCount(12345, 12345);
     w.sbStatusBarHint->setText(
         QStringLiteral(" Cannot open file \"%1\". No such file or directory").arg(QString(300, QLatin1Char('x'))));
     SettleEvents();
     QVERIFY2(w.minimumSizeHint().width() <= 690, qPrintable(QString::number(w.minimumSizeHint().width())));
     QCOMPARE(w.size(), QSize(690, 480));
+    // At the design size the scope reads whole on its line under the bar, which keeps its room beside the count.
+    QVERIFY2(
+        w.pRunScope->width() >= w.pRunScope->sizeHint().width(), qPrintable(QString::number(w.pRunScope->width())));
+    QVERIFY(w.pRunScope->geometry().top() > w.ProgressBar1->geometry().bottom());
+    QVERIFY(w.pStatusResult->rect().contains(w.pRunScope->geometry()));
+    QVERIFY(w.ProgressBar1->width() >= 150);
+    // A run over the whole text leaves the strip as it always was.
+    const int withScope = w.pStatusResult->height();
+    w.ShowRunScope(qvc::TScope::All);
+    SettleEvents();
+    QVERIFY(w.pRunScope->isHidden());
+    QCOMPARE(w.pStatusResult->height(), 41);
+    QVERIFY(withScope > 41);
     w.ShowProgressMessage(false);
 }
 
@@ -174,6 +190,35 @@ void WindowLayoutTest::pairsGridFitsItsPane()
     QVERIFY2(grid.viewport()->rect().contains(added),
         qPrintable(QStringLiteral("%1 %2").arg(added.bottom()).arg(grid.viewport()->height())));
     w.Repository().SetRepositoryModified(false);
+}
+
+void WindowLayoutTest::settingsPageFitsAtTheMinimumSize()
+{
+    TMainProbe w(W());
+    Show();
+    w.resize(w.minimumSizeHint());
+    w.obOutlookBarOptionsButtonClick(2);
+    SettleEvents();
+    const QWidget *page = w.Notebook1->currentWidget();
+    QCOMPARE(page, w.cbCheckBoxBackupFiles->parentWidget());
+    // Top to bottom; each control inside the page, none over the next, every text shown whole.
+    const QList<QWidget *> controls { w.cbCheckBoxBackupFiles, w.cbCheckBoxSimulate, w.ldLabeledEditFileMaskLabel,
+        w.ldLabeledEditFileMask, w.rgRadioGroupScope, w.bbLanguageDefault };
+    QRect previous;
+    for (QWidget *control : controls) {
+        const QRect box(control->mapTo(page, QPoint(0, 0)), control->size());
+        QVERIFY2(page->rect().contains(box), qPrintable(control->objectName()));
+        QVERIFY2(previous.isNull() || box.top() > previous.bottom(), qPrintable(control->objectName()));
+        QVERIFY2(control->width() >= control->minimumSizeHint().width(), qPrintable(control->objectName()));
+        previous = box;
+    }
+    QRect previousItem;
+    for (QRadioButton *item : w.rgRadioGroupScopeItems) {
+        QVERIFY(w.rgRadioGroupScope->contentsRect().contains(item->geometry()));
+        QVERIFY2(item->width() >= item->sizeHint().width(), qPrintable(item->text()));
+        QVERIFY(previousItem.isNull() || item->geometry().top() > previousItem.bottom());
+        previousItem = item->geometry();
+    }
 }
 
 void WindowLayoutTest::executePictureShowsItsState()

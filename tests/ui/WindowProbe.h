@@ -56,7 +56,7 @@ public:
     QTableView *slSearchListSelectFiles;
     QFrame *pStatusResult;
     QPushButton *bbSaveResult;
-    QLabel *pProgressMessage, *pRunFileCount, *Image2;
+    QLabel *pProgressMessage, *pRunScope, *pRunFileCount, *Image2;
     QProgressBar *ProgressBar1;
     // Page 1.
     TPairsGrid *vleUnits;
@@ -68,6 +68,8 @@ public:
     QLabel *ldLabeledEditFileMaskLabel;
     QLineEdit *ldLabeledEditFileMask;
     QPushButton *bbLanguageDefault;
+    QGroupBox *rgRadioGroupScope;
+    std::array<QRadioButton *, 3> rgRadioGroupScopeItems; ///< by TScope: all, code, uses
     // Status bar.
     QLabel *sbStatusBarVersion, *sbStatusBarHint;
     // Overlays.
@@ -76,7 +78,7 @@ public:
     QTableWidget *ValueListEditor1, *ValueListEditor2;
     QPushButton *bbApply, *bbCancel;
     QFrame *pViewResult;
-    QLabel *pViewResultTitle, *stMissedResult, *stChangedLines;
+    QLabel *pViewResultTitle, *stScopeResult, *stMissedResult, *stChangedLines;
     QTableWidget *vleUnitsResult, *vleMissedResult;
     QTextBrowser *memChangedLines;
     QPushButton *bbOk;
@@ -111,6 +113,9 @@ public:
     void ApplyFileMask() { m_window->FileListPage().ApplyFileMask(ldLabeledEditFileMask->text()); }
     void ShowProgressMessage(bool on) { m_window->FileListPage().ShowProgressMessage(on); }
     void ShowRunFileCount(int current, int total) { m_window->FileListPage().ShowRunFileCount(current, total); }
+    void ShowRunScope(qvc::TScope scope) { m_window->FileListPage().ShowRunScope(scope); }
+    /// The "Onde trocar" choice as the next run reads it.
+    qvc::TScope ScopeChoice() const { return m_window->SettingsPage().ScopeChoice(); }
     /// A double click on the file list, on its selected rows.
     void slSearchListSelectFilesDblClick() { Q_EMIT m_window->FileListPage().RowActivated(); }
     const QString &ResultTitleText() const { return m_window->ResultView().ResultTitleText(); }
