@@ -1,6 +1,7 @@
 #pragma once
 // The scan of one text (or one list of lines) by a compiled pair set: which lines each pair may change,
 // the lines copied out of the text for pairs to change, and the occurrences the pairs left in place.
+#include "common/Scope.h"
 #include "common/TextLines.h"
 #include "engine/ApplyPair.h"
 #include "engine/CompiledPairs.h"
@@ -8,7 +9,6 @@
 #include "engine/PairMatcher.h"
 #include "engine/PascalReader.h"
 #include "engine/PassDetails.h"
-#include "engine/Scope.h"
 #include "engine/UsesClauses.h"
 
 #include <array>

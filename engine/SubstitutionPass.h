@@ -2,6 +2,7 @@
 // The text substitution pass: one file read as lines, every substitution pair applied in order as a
 // whole-word, ASCII-case-insensitive replacement, the replacements counted, the file written back.
 #include "common/Errors.h"
+#include "common/Scope.h"
 #include "engine/ApplyPair.h"
 #include "engine/CompiledPairs.h"
 #include "engine/ConversionResult.h"
@@ -9,7 +10,6 @@
 #include "engine/ReadStep.h"
 #include "engine/RunOverlay.h"
 #include "engine/ScanState.h"
-#include "engine/Scope.h"
 #include "engine/TargetNames.h"
 #include "engine/WindowServices.h"
 #include "engine/WriteStep.h"

@@ -3,7 +3,7 @@
 // small file of their own beside it ("qvConvertFiles.window.ini" beside "qvConvertFiles.ini"), written when the
 // settings are. The file is one section of "Key=value" lines; whatever of it is missing, unknown or garbled leaves
 // that choice at its default, so any bytes read give the window a usable start.
-#include "engine/Scope.h"
+#include "common/Scope.h"
 
 #include <string>
 #include <string_view>

@@ -2,8 +2,8 @@
 // Page 0, "Converter Arquivo(s)": the file list `slSearchListSelectFiles` with the folder search and the open
 // dialog that fill it, and the status strip below it (report button, progress message, bar, the run's scope and
 // file count, ready picture) that a conversion run writes to.
+#include "common/Scope.h"
 #include "engine/ResultStore.h"
-#include "engine/Scope.h"
 #include "filelist/FileList.h"
 #include "filelist/SearchFiles.h"
 #include "ui/DialogSeam.h"

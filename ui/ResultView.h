@@ -2,8 +2,8 @@
 // The result view `pViewResult`, an overlay over the work area: the run's scope when it was not the whole text, the
 // pairs that changed one file and how often, the occurrences the run left in place, and the changed lines with the
 // changed words marked.
+#include "common/Scope.h"
 #include "engine/ResultStore.h"
-#include "engine/Scope.h"
 #include "filelist/FileList.h"
 
 #include <QFrame>

@@ -2,7 +2,7 @@
 // The fixed texts of "Onde trocar" (the settings page's choice of where a run's pairs apply) and of the line that
 // names a run's scope in the status strip and the result view. They are not among the settings file's Captions
 // and Hints keys, so the language editor does not list them.
-#include "engine/Scope.h"
+#include "common/Scope.h"
 
 #include <QString>
 

@@ -1,7 +1,7 @@
 #pragma once
 // Page 2, "Configurações": the backup and simulate options, the file mask field, "Onde trocar" (where a run's
 // pairs apply) and the button that opens the language editor.
-#include "engine/Scope.h"
+#include "common/Scope.h"
 
 #include <QWidget>
 #include <array>
