@@ -51,6 +51,7 @@ private Q_SLOTS:
     void blankRowOfEmptyList();
     void gridLayout();
     void renameGroup();
+    void lazarusChoice();
     void saveWritesMarkerAndCrLf();
     void saveAlwaysAsksAndFailureChangesNothing();
     void copyKeepsDialogState();
@@ -395,6 +396,29 @@ void RepositoryTest::renameGroup()
     QVERIFY(w.rgRadioGroupFileExtensionItems[1]->isChecked());
     QCOMPARE(Lines(), (QStringList { "<|ChangeFileName=2|>", "a=1" }));
     QCOMPARE(w.vleUnits->model()->rowCount(), 2);
+}
+
+void RepositoryTest::lazarusChoice()
+{
+    TMainProbe w(W());
+    // The fourth choice sits below the three the .ini names, with its own fixed caption.
+    QCOMPARE(w.rgRadioGroupFileExtensionItems[3]->text(), QStringLiteral("de DELPHI para LAZARUS !"));
+    Load("a=1\r\n");
+    QTest::mouseClick(w.rgRadioGroupFileExtensionItems[3], Qt::LeftButton, {}, QPoint(8, 9));
+    QCOMPARE(w.Repository().RenameMode(), qvc::TRenameMode::DelphiToLazarus);
+    QVERIFY(w.RepositoryModified());
+    const QString saved = m_fixture->Dir() + QStringLiteral("/lazarus.dat");
+    Dialogs().SaveAnswers.push_back(saved);
+    Run(w.actSaveRepositoryData);
+    QCOMPARE(ReadAll(saved), QByteArray("<|ChangeFileName=3|>\r\na=1\r\n"));
+    // Read back as the Lazarus choice; beside a marker of 0 to 2 it is an ordinary pair.
+    Load("<|ChangeFileName=1|>\r\n");
+    Load("x=y\r\n<|ChangeFileName=3|>\r\n");
+    QVERIFY(w.rgRadioGroupFileExtensionItems[3]->isChecked());
+    QCOMPARE(Lines(), (QStringList { "x=y" }));
+    Load("<|ChangeFileName=3|>\r\n<|ChangeFileName=0|>\r\n");
+    QVERIFY(w.rgRadioGroupFileExtensionItems[0]->isChecked());
+    QCOMPARE(Lines(), (QStringList { "<|ChangeFileName=3|>" }));
 }
 
 void RepositoryTest::saveWritesMarkerAndCrLf()

@@ -51,6 +51,7 @@ private Q_SLOTS:
     void choiceReachesTheRun();
     void runReadsTheChoiceOnce();
     void choiceKeptInTheWindowsOwnFile();
+    void lazarusChoiceReachesTheRun();
     void windowFileOfAnyBytes_data();
     void windowFileOfAnyBytes();
 
@@ -311,6 +312,27 @@ void RunScopeTest::choiceKeptInTheWindowsOwnFile()
     Run();
     QVERIFY(ReadAll(file).contains("var F: Forms.TForm;"));
     QCOMPARE(again.pRunScope->text(), QStringLiteral("Onde trocar: só nos nomes de units"));
+}
+
+void RunScopeTest::lazarusChoiceReachesTheRun()
+{
+    // The window's fourth rename choice does what "--rename delphi-to-lazarus" does: the form as a text .lfm
+    // without what the LCL does not read, the unit pointed at it, the program given Interfaces.
+    const QString unit = m_fixture->WriteFile(QStringLiteral("lz/uMain.pas"),
+        "unit uMain;\r\nuses Forms;\r\ntype TfrmMain = class(TForm) end;\r\n{$R *.dfm}\r\nend.\r\n");
+    const QString form = m_fixture->WriteFile(QStringLiteral("lz/uMain.dfm"),
+        "object frmMain: TfrmMain\r\n  Caption = 'Main'\r\n  OldCreateOrder = False\r\nend\r\n");
+    const QString program = m_fixture->WriteFile(
+        QStringLiteral("lz/Demo.dpr"), "program Demo;\r\nuses Forms, uMain;\r\nbegin\r\nend.\r\n");
+    ShowWithFiles({ unit, form, program });
+    TMainProbe w(W());
+    w.Repository().SetRenameMode(qvc::TRenameMode::DelphiToLazarus);
+    Run();
+    QCOMPARE(ReadAll(m_fixture->Dir() + QStringLiteral("/lz/uMain.lfm")),
+        QByteArray("object frmMain: TfrmMain\r\n  Caption = 'Main'\r\nend\r\n"));
+    QCOMPARE(ReadAll(unit),
+        QByteArray("unit uMain;\r\nuses QForms;\r\ntype TfrmMain = class(TForm) end;\r\n{$R *.lfm}\r\nend.\r\n"));
+    QCOMPARE(ReadAll(program), QByteArray("program Demo;\r\nuses Interfaces, QForms, uMain;\r\nbegin\r\nend.\r\n"));
 }
 
 void RunScopeTest::windowFileOfAnyBytes_data()

@@ -104,7 +104,7 @@ TMainProbe::TMainProbe(Tfrm_Main &window)
     ProgressBar1 = Child<QProgressBar>(window, QStringLiteral("ProgressBar1"));
     vleUnits = Child<TPairsGrid>(window, QStringLiteral("vleUnits"));
     rgRadioGroupFileExtension = Child<QGroupBox>(window, QStringLiteral("rgRadioGroupFileExtension"));
-    for (int i = 0; i < 3; ++i)
+    for (int i = 0; i < int(rgRadioGroupFileExtensionItems.size()); ++i)
         rgRadioGroupFileExtensionItems[std::size_t(i)]
             = Child<QRadioButton>(window, QStringLiteral("rgRadioGroupFileExtensionItem%1").arg(i));
     stStaticTextFileExtension = label("stStaticTextFileExtension");

@@ -61,7 +61,7 @@ public:
     // Page 1.
     TPairsGrid *vleUnits;
     QGroupBox *rgRadioGroupFileExtension;
-    std::array<QRadioButton *, 3> rgRadioGroupFileExtensionItems;
+    std::array<QRadioButton *, qvc::kRenameModes.size()> rgRadioGroupFileExtensionItems;
     QLabel *stStaticTextFileExtension;
     // Page 2.
     QCheckBox *cbCheckBoxBackupFiles, *cbCheckBoxSimulate;
