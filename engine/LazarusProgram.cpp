@@ -99,9 +99,11 @@ void FixResources(std::string_view text, const std::string &fileName, const TPas
             replacement = "*" + disk.substr(base.size());
         else
             replacement = disk;
-        std::string fixed = directive;
-        fixed.replace(i - span.Start, end - i, replacement);
-        fixes.push_back({ { i, end, replacement }, directive + "=" + fixed });
+        std::string entry = directive;
+        entry += '=';
+        entry += directive;
+        entry.replace(directive.size() + 1 + (i - span.Start), end - i, replacement);
+        fixes.push_back({ { i, end, replacement }, std::move(entry) });
     }
 }
 

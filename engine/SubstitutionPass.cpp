@@ -188,8 +188,10 @@ std::string TSubstitutionPass::AncestorOf(const std::string &formFile, std::stri
                 const std::string name = entry->d_name;
                 if (!AsciiEqualNoCase(FileExtension(name), ".pas"))
                     continue;
+                std::string path = folder.empty() ? std::string() : folder + "/";
+                path += name;
                 try {
-                    CollectClassDeclarations(ReadFileBytes((folder.empty() ? "" : folder + "/") + name), found->second);
+                    CollectClassDeclarations(ReadFileBytes(path), found->second);
                 } catch (const std::exception &) {
                     // A unit that cannot be read declares nothing here.
                 }
