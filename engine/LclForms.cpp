@@ -136,7 +136,9 @@ private:
             ++p;
         std::string typeName;
         const TJudgement judgement = Judge(className, path, typeName);
-        const std::size_t end = ValueEnd(i, p, judgement == TJudgement::Keep ? ItemClassOf(typeName) : std::string());
+        // A value cut short by the text's end runs to it.
+        const std::size_t end = std::min(
+            m_lines.size(), ValueEnd(i, p, judgement == TJudgement::Keep ? ItemClassOf(typeName) : std::string()));
         if (judgement == TJudgement::Drop) {
             for (std::size_t k = i; k < end; ++k)
                 m_drop[k] = true;
@@ -249,7 +251,9 @@ private:
                         return i + 1;
                     i = ReadProperty(i, itemClass);
                 }
-                ++i;
+                // Past the item's "end", when the text has one.
+                if (i < m_lines.size())
+                    ++i;
                 continue;
             }
             ++i;
