@@ -274,7 +274,7 @@ public:
         for (TToken token = Take(); token.Kind != TToken::End; token = Take()) {
             if (token.Kind == TToken::Identifier && !AfterDotOrAmpersand(token)) {
                 TClauseKind kind = TClauseKind::Uses;
-                if (IsClauseWord(token, kind)) {
+                if (!m_broken && IsClauseWord(token, kind)) {
                     ReadClause(token, kind);
                     continue;
                 }
@@ -283,6 +283,8 @@ public:
                     continue;
                 }
             }
+            if (IsSymbol(token, ';'))
+                m_broken = false;
             m_before = token;
         }
     }
@@ -411,9 +413,12 @@ private:
         }
     }
 
-    // A clause that does not read as one is left as it is; reading goes on with the token that broke it.
+    // A clause that does not read as one is left as it is, up to the next ";": reading goes on with the
+    // token that broke it, but no clause starts before that ";". Otherwise removing a clause read inside
+    // the broken one ("uses A uses B; ;") could make the broken one read whole in the next run.
     void Abandon(const TToken &token)
     {
+        m_broken = true;
         m_pendingDot = TToken();
         if (token.Kind != TToken::End)
             Hold(token);
@@ -439,6 +444,8 @@ private:
     TToken m_pendingDot;
     // The code token before the identifier looked at (a "." makes it a member, never a reserved word).
     TToken m_before;
+    // Between a clause that did not read as one and the next ";".
+    bool m_broken = false;
 };
 
 } // namespace

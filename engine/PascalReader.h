@@ -78,7 +78,9 @@ struct TUnitClause
 struct TPascalReading
 {
     std::vector<TTextSpan> Spans; ///< every run of bytes that is not code, in order
-    std::vector<TUnitClause> Clauses; ///< the clauses read whole (a clause that does not read as one is left out)
+    /// The clauses read whole: a clause that does not read as one is left out, and no clause starts
+    /// between it and the next ";".
+    std::vector<TUnitClause> Clauses;
     /// The dotted names of the code outside the clauses ("Windows.GetTickCount", "A.B.C"), only with
     /// `references`: [Start, End) from the first part's first byte to the last part's last.
     std::vector<TTextSpan> References;

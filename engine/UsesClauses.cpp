@@ -190,6 +190,41 @@ void TUsesClauses::RemoveRange(std::size_t start, std::size_t end, std::vector<T
     flush(end);
 }
 
+void TUsesClauses::ReplaceName(const TClauseName &name, std::string written, std::vector<TTextEdit> &edits) const
+{
+    // A dotted name may hold comments, directives and line breaks between its parts: they stay, with the
+    // indentation after each line break, and the new text takes the place of the name's first bytes.
+    const std::vector<TTextSpan> &spans = m_reading->Spans;
+    auto span = std::lower_bound(
+        spans.begin(), spans.end(), name.Start, [](const TTextSpan &s, std::size_t at) { return s.End <= at; });
+    const std::size_t first = edits.size();
+    std::size_t from = name.Start;
+    const auto flush = [&](std::size_t to) {
+        if (to > from)
+            edits.push_back({ from, to, {} });
+    };
+    for (std::size_t i = name.Start; i < name.NameEnd;) {
+        if (span != spans.end() && span->Start <= i) {
+            flush(i);
+            i = span->End;
+            from = i;
+            ++span;
+            continue;
+        }
+        if (m_text[i] == '\r' || m_text[i] == '\n') {
+            flush(i);
+            while (i < name.NameEnd && (m_text[i] == '\r' || m_text[i] == '\n' || IsSpaceOrTab(m_text[i])))
+                ++i;
+            from = i;
+            continue;
+        }
+        ++i;
+    }
+    flush(name.NameEnd);
+    // The name starts with an identifier byte: the first edit starts there.
+    edits[first].Text = std::move(written);
+}
+
 void TUsesClauses::RemoveItem(const TItem &item, std::vector<bool> &commaTaken, std::vector<TTextEdit> &edits) const
 {
     const TUnitClause &clause = m_reading->Clauses[item.Clause];
@@ -263,8 +298,7 @@ void TUsesClauses::Edits(std::vector<TTextEdit> &edits) const
                     written += ", ";
                 written += entry.List.empty() ? entry.Name : entry.List;
             }
-            const TClauseName &name = clause.Names[item.Index];
-            edits.push_back({ name.Start, name.NameEnd, std::move(written) });
+            ReplaceName(clause.Names[item.Index], std::move(written), edits);
         }
         first = last;
     }

@@ -73,6 +73,7 @@ private:
     void Hold(TClauseKind kind, std::string_view lower, int delta);
     bool Held(TClauseKind kind, std::string_view lower) const;
     void RemoveRange(std::size_t start, std::size_t end, std::vector<TTextEdit> &edits) const;
+    void ReplaceName(const TClauseName &name, std::string written, std::vector<TTextEdit> &edits) const;
     void RemoveItem(const TItem &item, std::vector<bool> &commaTaken, std::vector<TTextEdit> &edits) const;
 
     std::string_view m_text;
