@@ -23,6 +23,28 @@ std::string_view Trimmed(std::string_view text)
     return text;
 }
 
+// True when `before` and `after` side by side read otherwise than apart: one identifier or number, a
+// comment's or a string's opening, a character code.
+bool Joins(char before, char after)
+{
+    if (IsIdentifierByte(before) && IsIdentifierByte(after))
+        return true;
+    switch (before) {
+    case '(':
+        return after == '*';
+    case '/':
+        return after == '/';
+    case '\'':
+        return after == '\'';
+    case '#':
+        return after == '$' || (after >= '0' && after <= '9');
+    case '$':
+        return IsIdentifierByte(after);
+    default:
+        return false;
+    }
+}
+
 // A text of the uses scope: blanks around it, then one trailing "," or ";", then blanks again dropped.
 std::string_view UnitText(std::string_view text)
 {
@@ -321,6 +343,21 @@ void TUsesClauses::Edits(std::vector<TTextEdit> &edits) const
     }
     edits.insert(edits.end(), std::make_move_iterator(merged.begin()), std::make_move_iterator(merged.end()));
     std::sort(edits.begin(), edits.end(), [](const TTextEdit &a, const TTextEdit &b) { return a.Start < b.Start; });
+    // A removal that would bring together two bytes that read as one token, or open a comment or a string
+    // ("''uses X;'", "(uses X;*"), leaves a blank: the next run must read the text as this one did.
+    for (std::size_t e = 0; e < edits.size(); ++e) {
+        TTextEdit &edit = edits[e];
+        if (!edit.Text.empty())
+            continue;
+        const bool afterEdit = e > 0 && edits[e - 1].End == edit.Start && !edits[e - 1].Text.empty();
+        const bool beforeEdit = e + 1 < edits.size() && edits[e + 1].Start == edit.End && !edits[e + 1].Text.empty();
+        if ((!afterEdit && edit.Start == 0) || (!beforeEdit && edit.End >= m_text.size()))
+            continue;
+        const char before = afterEdit ? edits[e - 1].Text.back() : m_text[edit.Start - 1];
+        const char after = beforeEdit ? edits[e + 1].Text.front() : m_text[edit.End];
+        if (Joins(before, after))
+            edit.Text.push_back(' ');
+    }
 }
 
 } // namespace qvc

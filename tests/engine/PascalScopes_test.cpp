@@ -137,6 +137,10 @@ const TCase kCases[] = {
     { "ClauseInsideABrokenClause", TScope::Uses, "/t/U.pas", &kRemoveAndScope,
         Lines({ "uses SysUtils uses Windows;;", "uses Windows, SysUtils;" }),
         Lines({ "uses SysUtils uses Windows;;", "uses System.SysUtils;" }) },
+    // A removed clause between two strings, or between "(" and "*", leaves a blank: no string or comment
+    // is joined or opened that the next run would read.
+    { "RemovalJoinsNothing", TScope::Uses, "/t/U.pas", &kRemoveWindows,
+        Lines({ "S := 'a'uses Windows;'b';", "X := (uses Windows;*2);" }), Lines({ "S := 'a' 'b';", "X := ( *2);" }) },
     { "UsesInStringAndComment", TScope::Uses, "/t/U.pas", &kLazarus,
         Lines({ "const S = 'uses Windows;';", "{ uses Windows; }", "// uses Windows;" }), {} },
     { "StringInCodeScope", TScope::Code, "/t/U.pas", &kLazarus, Lines({ "const S = 'Forms, Windows;'; T = Windows;" }),
