@@ -3,6 +3,7 @@
 #include "common/AsciiCase.h"
 
 #include <algorithm>
+#include <functional>
 
 namespace qvc {
 
@@ -60,6 +61,7 @@ TUnitPair UnitPairOf(std::string_view find, std::string_view replace)
 {
     TUnitPair pair;
     pair.FindLower = AsciiLower(UnitText(find));
+    pair.FindHash = std::hash<std::string_view>()(pair.FindLower);
     pair.Written = std::string(UnitText(replace));
     std::string_view rest = pair.Written;
     while (!rest.empty()) {
@@ -79,6 +81,7 @@ void TUsesClauses::Begin(std::string_view text, const TPascalReading &reading)
     m_text = text;
     m_reading = &reading;
     m_items.clear();
+    m_present = {};
     m_held.clear();
     m_replaced.clear();
     for (std::size_t c = 0; c < reading.Clauses.size(); ++c) {
@@ -90,35 +93,64 @@ void TUsesClauses::Begin(std::string_view text, const TPascalReading &reading)
             item.Index = n;
             item.Entries.push_back(
                 { std::string(text.substr(name.Start, name.NameEnd - name.Start)), name.Lower, {}, false });
+            NotePresent(name.Lower);
             m_items.push_back(std::move(item));
             if (name.Branch == kNoBranch)
-                Hold(clause.Kind, name.Lower, 1);
+                m_held.push_back({ clause.Kind, name.Lower, 1 });
         }
     }
+    // Held in order, each name once with how often it stands there.
+    std::sort(m_held.begin(), m_held.end(), HeldBefore);
+    std::size_t kept = 0;
+    for (std::size_t h = 0; h < m_held.size(); ++h) {
+        if (kept > 0 && m_held[kept - 1].Kind == m_held[h].Kind && m_held[kept - 1].Lower == m_held[h].Lower)
+            ++m_held[kept - 1].Count;
+        else if (kept++ != h)
+            m_held[kept - 1] = std::move(m_held[h]);
+    }
+    m_held.resize(kept);
+}
+
+bool TUsesClauses::HeldBefore(const THeld &a, const THeld &b)
+{
+    return a.Kind != b.Kind ? a.Kind < b.Kind : a.Lower < b.Lower;
+}
+
+std::vector<TUsesClauses::THeld>::const_iterator TUsesClauses::FindHeld(TClauseKind kind, std::string_view lower) const
+{
+    const auto held = std::lower_bound(m_held.begin(), m_held.end(), std::pair(kind, lower),
+        [](const THeld &a, const std::pair<TClauseKind, std::string_view> &b) {
+            return a.Kind != b.first ? a.Kind < b.first : std::string_view(a.Lower) < b.second;
+        });
+    return held != m_held.end() && held->Kind == kind && held->Lower == lower ? held : m_held.end();
+}
+
+void TUsesClauses::NotePresent(std::string_view lower)
+{
+    const std::size_t hash = std::hash<std::string_view>()(lower);
+    m_present[(hash >> 6) & 3] |= std::uint64_t(1) << (hash & 63);
 }
 
 void TUsesClauses::Hold(TClauseKind kind, std::string_view lower, int delta)
 {
-    for (THeld &held : m_held) {
-        if (held.Kind == kind && held.Lower == lower) {
-            held.Count += delta;
-            return;
-        }
+    const auto held = FindHeld(kind, lower);
+    if (held != m_held.end()) {
+        m_held[std::size_t(held - m_held.begin())].Count += delta;
+        return;
     }
-    m_held.push_back({ kind, std::string(lower), delta });
+    THeld added { kind, std::string(lower), delta };
+    m_held.insert(std::upper_bound(m_held.begin(), m_held.end(), added, HeldBefore), std::move(added));
 }
 
 bool TUsesClauses::Held(TClauseKind kind, std::string_view lower) const
 {
-    for (const THeld &held : m_held)
-        if (held.Kind == kind && held.Lower == lower)
-            return held.Count > 0;
-    return false;
+    const auto held = FindHeld(kind, lower);
+    return held != m_held.end() && held->Count > 0;
 }
 
 int TUsesClauses::Apply(const TUnitPair &pair, std::uint32_t pairIndex)
 {
-    if (pair.FindLower.empty())
+    if (pair.FindLower.empty() || !MayBePresent(pair.FindHash))
         return 0;
     int count = 0;
     for (TItem &item : m_items) {
@@ -166,6 +198,8 @@ int TUsesClauses::Apply(const TUnitPair &pair, std::uint32_t pairIndex)
                     [&](const TReplacedName &replaced) { return replaced.Lower == pair.FindLower; }))
                 m_replaced.push_back({ pair.FindLower, pairIndex });
             item.Entries.erase(item.Entries.begin() + std::ptrdiff_t(e));
+            for (const TEntry &entry : inserted)
+                NotePresent(entry.Lower);
             item.Entries.insert(item.Entries.begin() + std::ptrdiff_t(e), inserted.begin(), inserted.end());
             e += inserted.size();
             item.Changed = true;

@@ -117,6 +117,57 @@ void CheckReading(std::string_view text, TSourceKind kind, const TPascalReading 
     }
 }
 
+bool SameSpans(const std::vector<TTextSpan> &a, const std::vector<TTextSpan> &b)
+{
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](const TTextSpan &x, const TTextSpan &y) {
+        return x.Start == y.Start && x.End == y.End && x.Class == y.Class;
+    });
+}
+
+bool SameClauses(const std::vector<qvc::TUnitClause> &a, const std::vector<qvc::TUnitClause> &b)
+{
+    const auto sameName = [](const qvc::TClauseName &x, const qvc::TClauseName &y) {
+        return x.Start == y.Start && x.NameEnd == y.NameEnd && x.End == y.End && x.Lower == y.Lower
+            && x.Branch == y.Branch && x.Comma == y.Comma && x.CommaBranch == y.CommaBranch;
+    };
+    return std::equal(
+        a.begin(), a.end(), b.begin(), b.end(), [&](const qvc::TUnitClause &x, const qvc::TUnitClause &y) {
+            return x.Kind == y.Kind && x.Start == y.Start && x.End == y.End
+                && std::equal(x.Names.begin(), x.Names.end(), y.Names.begin(), y.Names.end(), sameName);
+        });
+}
+
+// FindQualifiedNames on the clauses read alone finds what the references read token by token say: those
+// whose bytes, blanks left out, start with a name and ".". The names: those of the clauses and the pairs'.
+void CheckQualifiedNames(std::string_view text, const TPascalReading &clauses, const TPascalReading &full)
+{
+    std::vector<std::string> owned = { "windows", "sysutils", "vcl.forms", "forms", "uses", "a.b.c", "a" };
+    for (const qvc::TUnitClause &clause : full.Clauses)
+        for (const qvc::TClauseName &name : clause.Names)
+            owned.push_back(name.Lower);
+    const std::vector<std::string_view> names(owned.begin(), owned.end());
+    std::vector<qvc::TQualifiedName> expected;
+    std::string chain;
+    for (const TTextSpan &reference : full.References) {
+        chain.clear();
+        for (std::size_t p = reference.Start; p < reference.End; ++p)
+            if (static_cast<unsigned char>(text[p]) > 0x20)
+                chain += qvc::AsciiLowerChar(text[p]);
+        for (std::size_t n = 0; n < names.size(); ++n) {
+            if (chain.size() > names[n].size() && chain[names[n].size()] == '.' && chain.starts_with(names[n])) {
+                expected.push_back({ reference.Start, n });
+                break;
+            }
+        }
+    }
+    std::vector<qvc::TQualifiedName> found;
+    qvc::FindQualifiedNames(text, clauses, names, found);
+    Check(std::equal(found.begin(), found.end(), expected.begin(), expected.end(),
+        [](const qvc::TQualifiedName &a, const qvc::TQualifiedName &b) {
+            return a.Start == b.Start && a.Name == b.Name;
+        }));
+}
+
 // Each line's non-code segments of `spans` (of the classes in `classes`, cut at line breaks) stand in
 // `out`'s line of the same number, in order and unchanged: the code around them may have changed.
 void CheckSegmentsKept(std::string_view in, const std::vector<TTextSpan> &spans, std::string_view out,
@@ -251,14 +302,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     // Spans read alone, and clauses read without references, are the same as read together.
     TPascalReading alone;
     qvc::ReadPascal(text, kind, false, false, alone);
-    Check(alone.Clauses.empty() && alone.References.empty() && alone.Spans.size() == reading.Spans.size());
-    for (std::size_t s = 0; s < alone.Spans.size(); ++s)
-        Check(alone.Spans[s].Start == reading.Spans[s].Start && alone.Spans[s].End == reading.Spans[s].End
-            && alone.Spans[s].Class == reading.Spans[s].Class);
+    Check(alone.Clauses.empty() && alone.References.empty() && alone.Broken.empty());
+    Check(SameSpans(alone.Spans, reading.Spans));
+    // The clauses read alone (passing over the code between them) are those read token by token.
     qvc::ReadPascal(text, kind, true, false, alone);
-    Check(alone.References.empty() && alone.Clauses.size() == reading.Clauses.size());
+    Check(alone.References.empty() && SameSpans(alone.Spans, reading.Spans));
+    Check(SameSpans(alone.Broken, reading.Broken) && SameClauses(alone.Clauses, reading.Clauses));
+    if (kind != TSourceKind::FormText)
+        CheckQualifiedNames(text, alone, reading);
     qvc::ReadPascal(text, TSourceKind::Other, true, true, alone);
-    Check(alone.Spans.empty() && alone.Clauses.empty() && alone.References.empty());
+    Check(alone.Spans.empty() && alone.Clauses.empty() && alone.References.empty() && alone.Broken.empty());
 
     TPascalReading crLfReading;
     qvc::ReadPascal(crLf, kind, true, true, crLfReading);
