@@ -483,9 +483,12 @@ int TScanState::FinishUses(const std::string &targetName, std::string &newName, 
     for (const TQualified &miss : qualified) {
         const std::uint32_t k = LineOf(miss.Position);
         std::size_t column = miss.Position - m_bounds[k].Start;
-        for (const TTextEdit &edit : m_edits)
-            if (edit.End <= miss.Position && edit.Start >= m_bounds[k].Start)
-                column = column + edit.Text.size() - (edit.End - edit.Start);
+        // The edits of its line before it, which lie side by side in the sorted edits.
+        auto edit = std::lower_bound(m_edits.begin(), m_edits.end(), m_bounds[k].Start,
+            [](const TTextEdit &e, std::size_t at) { return e.Start < at; });
+        for (; edit != m_edits.end() && edit->Start < miss.Position; ++edit)
+            if (edit->End <= miss.Position)
+                column = column + edit->Text.size() - (edit->End - edit->Start);
         const std::size_t first = m_missColumns.size();
         m_missColumns.push_back(static_cast<std::uint32_t>(column + 1));
         AddMissGroup(k, miss.Pair, m_pairs->Pair(miss.Pair).Pattern, first, TMissReason::QualifiedByReplacedUnit);
