@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """Writes a realistic Delphi project tree for tests and benchmarks.
 
-    gen_tree.py --units N --out DIR [--seed S] [--forms-ratio R] [--dat FILE] [--twins DIR]
+    gen_tree.py --units N --out DIR [--seed S] [--forms-ratio R] [--dat FILE] [--twins DIR] [--scope-traps]
 
 The tree holds a .dpr project file, N units (.pas) spread over a few folders, and a form file (.dfm) for
 about R of them, some stored as text and some in binary form (0xFF resource header, then the "TPF0"
@@ -10,6 +10,10 @@ classes, methods, string literals and comments written in Windows-1252 (Portugue
 their lines with CR LF, LF or a lone CR, and a few mix them. With --dat, the find texts of that
 repository file join the vocabulary, so its pairs fire now and then. With --twins, the text form of
 every binary form is also written under DIR at the same relative path, as the form reader must give it.
+With --scope-traps, units also hold unit names where only the code scope's reader tells them from code:
+in comments, strings (multi-line ones too), #nn codes and compiler directives ({$ } and (*$ *)), and
+uses clauses with {$IFDEF} branches; form strings hold them too. Without it a tree is the same as before
+the option existed.
 
 The same arguments always give the same bytes.
 """
@@ -70,6 +74,22 @@ STATEMENTS = [
     "{var} := {var} div 2;  // {comment}",
 ]
 VARS = ["I", "Count", "Total", "N", "Idx", "Qtd", "Valor"]
+# --scope-traps: unit names where a comment, string or directive holds them.
+TRAP_NAMES = ["Forms", "Controls", "Windows", "SysUtils", "Dialogs", "Graphics", "Classes", "Messages"]
+TRAP_COMMENTS = ["{ Usa {name} e {other} }", "(* {name}; {other}; *)", "// uses {name}, {other};",
+                 "{ {name}.Create e {other}.Free }"]
+TRAP_STATEMENTS = [
+    "ShowMessage('Usa {name} e {other}');",
+    "Caption := 'uses {name};';",
+    "{$IFDEF {name}}\n  Beep;\n  {$ENDIF}",
+    "(*$IFDEF {name}*) Inc({var}); (*$ENDIF*)",
+    "Caption := '''\n    Texto com {name}\n    e {other};\n    ''';",
+    "Caption := 'Linha'#13#10'{name}'#9'{other}';",
+    "Inc({var}); // {name}",
+    "{ {name} } Dec({var}); (* {other} *)",
+    "Result := Pos('{name}', Caption) > 0;",
+    "Caption := '';  { {name}\n    {other} }",
+]
 
 
 class Writer:
@@ -107,7 +127,7 @@ class Obj:
 
 # Values are (type, data): "int", "str", "wstr", "ident", "bool", "set", "list", "bin", "coll", "ext".
 
-def make_form(rnd, form_name, title, vocabulary):
+def make_form(rnd, form_name, title, vocabulary, traps=False):
     children = []
     tops = 8
     for i in range(rnd.randint(2, 9)):
@@ -140,6 +160,8 @@ def make_form(rnd, form_name, title, vocabulary):
             props.append(("Hint", ("str", "Usa " + rnd.choice(vocabulary))))
         if rnd.random() < 0.15:
             props.append(("Tag", ("int", rnd.choice([-1, 70000, -40000, 2 ** 40]))))
+        if traps and rnd.random() < 0.5:
+            props.append(("HelpKeyword", ("str", "%s e %s" % (rnd.choice(TRAP_NAMES), rnd.choice(TRAP_NAMES)))))
         sub = []
         if kind == "TPanel":
             for j in range(rnd.randint(0, 3)):
@@ -339,16 +361,29 @@ def binary_form(obj):
 # ---------------------------------------------------------------------------------------------------------
 # Units and the project file.
 
-def unit_text(rnd, name, form, uses_units, impl_units, vocabulary):
+def trap_text(rnd, template):
+    names = rnd.sample(TRAP_NAMES, 2)
+    return template.replace("{name}", names[0]).replace("{other}", names[1]).replace("{var}", rnd.choice(VARS))
+
+
+def unit_text(rnd, name, form, uses_units, impl_units, vocabulary, traps=False):
     w = Writer(rnd, line_style(rnd))
     w.line("unit %s;" % name)
     w.line()
     w.line("{ %s }" % rnd.choice(COMMENTS))
+    if traps:
+        w.line(trap_text(rnd, rnd.choice(TRAP_COMMENTS)))
     w.line()
     w.line("interface")
     w.line()
     w.line("uses")
-    w.line("  " + ", ".join(uses_units) + ";")
+    if traps:
+        # Names in conditional branches, and a comment and a directive between names.
+        w.line(rnd.choice(["  {$IFDEF MSWINDOWS}Windows, Messages,{$ELSE}Types,{$ENDIF}",
+                           "  (*$IFDEF LINUX*) Libc, (*$ENDIF*)", "  {$IF Defined(MSWINDOWS)} Windows, {$IFEND}"]))
+        w.line("  " + ", ".join(uses_units) + " { %s };" % rnd.choice(TRAP_NAMES))
+    else:
+        w.line("  " + ", ".join(uses_units) + ";")
     w.line()
     w.line("type")
     if form:
@@ -399,6 +434,8 @@ def unit_text(rnd, name, form, uses_units, impl_units, vocabulary):
             if vocabulary and rnd.random() < 0.04:
                 statement = "// usa %s aqui\n  %s" % (rnd.choice(vocabulary), statement)
             w.line("  " + statement)
+            if traps and rnd.random() < 0.3:
+                w.line("  " + trap_text(rnd, rnd.choice(TRAP_STATEMENTS)))
         if rnd.random() < 0.2:
             w.line("  { %s" % rnd.choice(COMMENTS))
             w.line("    %s }" % rnd.choice(COMMENTS))
@@ -463,6 +500,8 @@ def main(argv):
     parser.add_argument("--forms-ratio", type=float, default=0.3, help="share of units with a form (default 0.3)")
     parser.add_argument("--dat", help="a repository (.dat) file whose find texts join the vocabulary")
     parser.add_argument("--twins", help="a folder for the text form of every binary form")
+    parser.add_argument("--scope-traps", action="store_true",
+                        help="unit names in comments, strings and directives too, and uses clauses with branches")
     args = parser.parse_args(argv)
     if args.units < 0:
         parser.error("--units must not be negative")
@@ -487,10 +526,11 @@ def main(argv):
             base.append(rnd.choice(vocabulary))
         others = [units[j][1] for j in rnd.sample(range(index), min(index, rnd.randint(0, 3)))]
         impl = [u for u in rnd.sample(VCL_UNITS, rnd.randint(0, 3)) if u not in base] + others
-        write(os.path.join(args.out, rel), unit_text(rnd, name, form, base, list(dict.fromkeys(impl)), vocabulary))
+        write(os.path.join(args.out, rel),
+              unit_text(rnd, name, form, base, list(dict.fromkeys(impl)), vocabulary, args.scope_traps))
         files += 1
         if form:
-            obj = make_form(rnd, form, rnd.choice(MESSAGES + WORDS), vocabulary)
+            obj = make_form(rnd, form, rnd.choice(MESSAGES + WORDS), vocabulary, args.scope_traps)
             form_path = rel[:-4] + ".dfm"
             if rnd.random() < 0.5:
                 write(os.path.join(args.out, form_path), binary_form(obj))

@@ -31,6 +31,29 @@ void LineAndColumn(std::string_view text, std::size_t position, std::uint32_t &l
     column = static_cast<std::uint32_t>(position - start + 1);
 }
 
+// The first word of the code ("program", "unit", "library"), in ASCII lower case.
+std::string FirstWord(std::string_view text, const std::vector<TTextSpan> &spans)
+{
+    std::size_t i = 0;
+    auto span = spans.begin();
+    while (i < text.size()) {
+        if (span != spans.end() && span->Start <= i) {
+            i = std::max(i, span->End);
+            ++span;
+            continue;
+        }
+        if (IsBlank(text[i])) {
+            ++i;
+            continue;
+        }
+        std::size_t end = i;
+        while (end < text.size() && IsIdentifierByte(text[end]))
+            ++end;
+        return AsciiLower(text.substr(i, end - i));
+    }
+    return {};
+}
+
 void AddInterfaces(std::string_view text, const TPascalReading &reading, std::vector<TProgramFix> &fixes)
 {
     const TClauseName *forms = nullptr;
@@ -131,7 +154,7 @@ std::vector<TProgramFix> LazarusProgramFixes(std::string_view text, const std::s
         return fixes;
     TPascalReading reading;
     ReadPascal(text, TSourceKind::Pascal, true, false, reading);
-    if (reading.Heading != "program")
+    if (FirstWord(text, reading.Spans) != "program")
         return fixes;
     AddInterfaces(text, reading, fixes);
     FixResources(text, fileName, reading, fixes, notFound, lister);

@@ -2,9 +2,14 @@
 
 #include "common/AsciiCase.h"
 
+#include <algorithm>
 #include <array>
 #include <cctype>
 #include <cstring>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace qvc {
 
@@ -26,16 +31,58 @@ constexpr bool IsIdentifierStart(char c)
     return IsIdentifierByte(c) && !(c >= '0' && c <= '9');
 }
 
-// The bytes at which something other than plain code may start.
-constexpr std::array<bool, 256> SpecialBytes(std::string_view bytes)
+// The bytes at which the lexer stops when it passes over code: those at which something other than code may
+// start, and for the clauses the first letters of their reserved words.
+struct TStops
 {
-    std::array<bool, 256> table {};
-    for (const char c : bytes)
-        table[static_cast<unsigned char>(c)] = true;
-    return table;
+    std::string_view Exact; ///< bytes stopped at as they are
+    std::string_view Folded; ///< ASCII lower-case letters stopped at in either case
+    std::array<bool, 256> Table {};
+};
+
+constexpr TStops MakeStops(std::string_view exact, std::string_view folded)
+{
+    TStops stops { exact, folded };
+    for (const char c : exact)
+        stops.Table[static_cast<unsigned char>(c)] = true;
+    for (const char c : folded) {
+        stops.Table[static_cast<unsigned char>(c)] = true;
+        stops.Table[static_cast<unsigned char>(c - ('a' - 'A'))] = true;
+    }
+    return stops;
 }
-constexpr std::array<bool, 256> kPascalSpecial = SpecialBytes("{(/'#");
-constexpr std::array<bool, 256> kFormSpecial = SpecialBytes("{'#");
+
+constexpr TStops kPascalStops = MakeStops("{(/'#", "");
+constexpr TStops kFormStops = MakeStops("{'#", "");
+constexpr TStops kUnitStops = MakeStops("{(/'#", "u");
+constexpr TStops kPackageStops = MakeStops("{(/'#", "urc");
+
+// The first byte of `Stops` in text[from, size), or size: sixteen bytes at a time where SSE2 is there.
+template <const TStops &Stops> std::size_t NextStop(std::string_view text, std::size_t from)
+{
+    const std::size_t size = text.size();
+    const auto *bytes = reinterpret_cast<const unsigned char *>(text.data());
+#if defined(__SSE2__)
+    for (; from + 16 <= size; from += 16) {
+        const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i *>(bytes + from));
+        __m128i hit = _mm_setzero_si128();
+        for (const char c : Stops.Exact)
+            hit = _mm_or_si128(hit, _mm_cmpeq_epi8(block, _mm_set1_epi8(c)));
+        if (!Stops.Folded.empty()) {
+            // A letter ORed with 0x20 is its lower case; no other byte becomes one.
+            const __m128i lower = _mm_or_si128(block, _mm_set1_epi8(0x20));
+            for (const char c : Stops.Folded)
+                hit = _mm_or_si128(hit, _mm_cmpeq_epi8(lower, _mm_set1_epi8(c)));
+        }
+        const auto mask = static_cast<std::uint32_t>(_mm_movemask_epi8(hit));
+        if (mask != 0)
+            return from + static_cast<std::size_t>(__builtin_ctz(mask));
+    }
+#endif
+    while (from < size && !Stops.Table[bytes[from]])
+        ++from;
+    return from;
+}
 
 struct TToken
 {
@@ -59,14 +106,46 @@ public:
     // Reads to the end, noting only the spans that are not code.
     void SpansOnly()
     {
-        const auto &special = m_form ? kFormSpecial : kPascalSpecial;
+        if (m_form)
+            SpansOnly<kFormStops>();
+        else
+            SpansOnly<kPascalStops>();
+    }
+
+    template <const TStops &Stops> void SpansOnly()
+    {
         const std::size_t size = m_text.size();
-        const auto *bytes = reinterpret_cast<const unsigned char *>(m_text.data());
         while (m_pos < size) {
-            while (m_pos < size && !special[bytes[m_pos]])
-                ++m_pos;
+            m_pos = NextStop<Stops>(m_text, m_pos);
             if (m_pos < size && !ReadNonCode())
                 ++m_pos;
+        }
+    }
+
+    // Reads on as SpansOnly does up to the next identifier that starts with a letter of `Stops`, and returns
+    // it (End at the text's end). The identifiers passed over are no tokens of interest.
+    template <const TStops &Stops> TToken NextWord()
+    {
+        const std::size_t size = m_text.size();
+        for (;;) {
+            m_pos = NextStop<Stops>(m_text, m_pos);
+            if (m_pos >= size)
+                return { TToken::End, size, size, Branch() };
+            if (ReadNonCode())
+                continue;
+            if (!IsIdentifierByte(m_text[m_pos])) {
+                ++m_pos;
+                continue;
+            }
+            // A letter inside an identifier starts no token: a token starts after a byte that is no
+            // identifier byte, or where a span ends ("#13uses").
+            const bool tokenStart = m_pos == 0 || !IsIdentifierByte(m_text[m_pos - 1])
+                || (!m_out.Spans.empty() && m_out.Spans.back().End == m_pos);
+            const std::size_t start = m_pos;
+            while (m_pos < size && IsIdentifierByte(m_text[m_pos]))
+                ++m_pos;
+            if (tokenStart)
+                return { TToken::Identifier, start, m_pos, Branch() };
         }
     }
 
@@ -269,14 +348,34 @@ public:
     {
     }
 
+    // Reads the clauses alone: the lexer passes over the code between them as it passes over spans,
+    // stopping only at identifiers that may be a clause's reserved word. The same clauses as Read finds.
+    void ReadClauses()
+    {
+        for (;;) {
+            const TToken word = m_package ? m_lexer.NextWord<kPackageStops>() : m_lexer.NextWord<kUnitStops>();
+            if (word.Kind == TToken::End)
+                return;
+            TClauseKind kind = TClauseKind::Uses;
+            if (!IsClauseWord(word, kind) || (word.Start > 0 && m_text[word.Start - 1] == '&') || AfterDot(word.Start))
+                continue;
+            ReadClause(word, kind);
+            if (m_broken) {
+                // No clause starts before the ";" that ends the one that did not read.
+                TToken token = Take();
+                while (token.Kind != TToken::End && !IsSymbol(token, ';'))
+                    token = Take();
+                m_broken = false;
+            }
+        }
+    }
+
     void Read()
     {
         for (TToken token = Take(); token.Kind != TToken::End; token = Take()) {
-            if (m_out.Heading.empty() && token.Kind == TToken::Identifier)
-                m_out.Heading = AsciiLower(m_text.substr(token.Start, token.End_ - token.Start));
             if (token.Kind == TToken::Identifier && !AfterDotOrAmpersand(token)) {
                 TClauseKind kind = TClauseKind::Uses;
-                if (IsClauseWord(token, kind)) {
+                if (!m_broken && IsClauseWord(token, kind)) {
                     ReadClause(token, kind);
                     continue;
                 }
@@ -285,6 +384,8 @@ public:
                     continue;
                 }
             }
+            if (IsSymbol(token, ';'))
+                m_broken = false;
             m_before = token;
         }
     }
@@ -305,6 +406,29 @@ private:
     bool IsSymbol(const TToken &token, char c) const
     {
         return token.Kind == TToken::Symbol && m_text[token.Start] == c;
+    }
+
+    // True when the code token before `start` (blanks, comments and directives passed over; a string is a
+    // token) is a ".": what m_before tells Read, for ReadClauses that has no tokens before.
+    bool AfterDot(std::size_t start) const
+    {
+        const std::vector<TTextSpan> &spans = m_out.Spans;
+        std::size_t span = spans.size();
+        std::size_t p = start;
+        while (p > 0) {
+            if (span > 0 && spans[span - 1].End == p) {
+                --span;
+                if (spans[span].Class == TByteClass::String)
+                    return false;
+                p = spans[span].Start;
+                continue;
+            }
+            const char c = m_text[p - 1];
+            if (!IsBlankByte(c))
+                return c == '.';
+            --p;
+        }
+        return false;
     }
 
     bool AfterDotOrAmpersand(const TToken &token) const
@@ -373,6 +497,7 @@ private:
         TUnitClause clause;
         clause.Kind = kind;
         clause.Start = word.Start;
+        m_clauseStart = word.Start;
         for (;;) {
             const TToken name = Take();
             if (name.Kind != TToken::Identifier)
@@ -413,9 +538,14 @@ private:
         }
     }
 
-    // A clause that does not read as one is left as it is; reading goes on with the token that broke it.
+    // A clause that does not read as one is left as it is, up to the next ";": reading goes on with the
+    // token that broke it, but no clause starts before that ";". Otherwise removing a clause read inside
+    // the broken one ("uses A uses B; ;") could make the broken one read whole in the next run.
     void Abandon(const TToken &token)
     {
+        m_out.Broken.push_back(
+            { m_clauseStart, token.Kind != TToken::End ? token.Start : m_text.size(), TByteClass::Code });
+        m_broken = true;
         m_pendingDot = TToken();
         if (token.Kind != TToken::End)
             Hold(token);
@@ -441,9 +571,182 @@ private:
     TToken m_pendingDot;
     // The code token before the identifier looked at (a "." makes it a member, never a reserved word).
     TToken m_before;
+    // Between a clause that did not read as one and the next ";".
+    bool m_broken = false;
+    std::size_t m_clauseStart = 0;
 };
 
+// Where a byte of a text lies among the spans of its reading.
+class TSpanIndex
+{
+public:
+    explicit TSpanIndex(const std::vector<TTextSpan> &spans)
+        : m_spans(spans)
+    {
+    }
+
+    // The span that holds `at`, null for a byte of code.
+    const TTextSpan *SpanAt(std::size_t at) const
+    {
+        const auto span = std::upper_bound(
+            m_spans.begin(), m_spans.end(), at, [](std::size_t p, const TTextSpan &s) { return p < s.Start; });
+        if (span == m_spans.begin() || std::prev(span)->End <= at)
+            return nullptr;
+        return &*std::prev(span);
+    }
+
+private:
+    const std::vector<TTextSpan> &m_spans;
+};
+
+bool InRanges(const std::vector<TTextSpan> &ranges, std::size_t at)
+{
+    const auto range = std::upper_bound(
+        ranges.begin(), ranges.end(), at, [](std::size_t p, const TTextSpan &r) { return p < r.Start; });
+    return range != ranges.begin() && at < std::prev(range)->End;
+}
+
+bool InClause(const std::vector<TUnitClause> &clauses, std::size_t at)
+{
+    const auto clause = std::upper_bound(
+        clauses.begin(), clauses.end(), at, [](std::size_t p, const TUnitClause &c) { return p < c.Start; });
+    return clause != clauses.begin() && at < std::prev(clause)->End;
+}
+
+// The identifier of code that ends at `end`: its first byte, or `end` when none does. It starts after a byte
+// that is no identifier byte, or where a span ends.
+std::size_t IdentifierBefore(std::string_view text, const TSpanIndex &spans, std::size_t end)
+{
+    std::size_t start = end;
+    while (start > 0 && IsIdentifierByte(text[start - 1]) && spans.SpanAt(start - 1) == nullptr)
+        --start;
+    return start;
+}
+
+// Whether the dotted name that ends right before the code "." at `dot` (blanks between its parts and the
+// dots, nothing else) spells `lowerName`; its first byte in `start`.
+bool SpellsBefore(
+    std::string_view text, const TSpanIndex &spans, std::size_t dot, std::string_view lowerName, std::size_t &start)
+{
+    std::size_t end = dot;
+    std::size_t partEnd = lowerName.size();
+    for (;;) {
+        while (end > 0 && IsBlankByte(text[end - 1]) && spans.SpanAt(end - 1) == nullptr)
+            --end;
+        const std::size_t first = IdentifierBefore(text, spans, end);
+        const std::size_t dotInName = lowerName.rfind('.', partEnd == 0 ? 0 : partEnd - 1);
+        const std::size_t partStart = dotInName == std::string_view::npos ? 0 : dotInName + 1;
+        const std::string_view part = lowerName.substr(partStart, partEnd - partStart);
+        if (first == end || end - first != part.size() || !IsIdentifierStart(text[first]))
+            return false;
+        for (std::size_t i = 0; i < part.size(); ++i)
+            if (AsciiLowerChar(text[first + i]) != part[i])
+                return false;
+        if (partStart == 0) {
+            start = first;
+            return true;
+        }
+        end = first;
+        while (end > 0 && IsBlankByte(text[end - 1]) && spans.SpanAt(end - 1) == nullptr)
+            --end;
+        if (end == 0 || text[end - 1] != '.' || spans.SpanAt(end - 1) != nullptr)
+            return false;
+        --end;
+        partEnd = partStart - 1;
+    }
+}
+
+// Whether the code token before `start` is a "." (blanks, comments and directives passed over).
+bool DotBefore(std::string_view text, const TSpanIndex &spans, std::size_t start)
+{
+    std::size_t p = start;
+    while (p > 0) {
+        if (const TTextSpan *span = spans.SpanAt(p - 1)) {
+            if (span->Class == TByteClass::String)
+                return false;
+            p = span->Start;
+            continue;
+        }
+        if (!IsBlankByte(text[p - 1]))
+            return text[p - 1] == '.';
+        --p;
+    }
+    return false;
+}
+
+// Whether the code token after `from` (blanks, comments and directives passed over) is an identifier.
+bool IdentifierAfter(std::string_view text, const TSpanIndex &spans, std::size_t from)
+{
+    std::size_t p = from;
+    while (p < text.size()) {
+        if (const TTextSpan *span = spans.SpanAt(p)) {
+            if (span->Class == TByteClass::String)
+                return false;
+            p = span->End;
+            continue;
+        }
+        if (!IsBlankByte(text[p]))
+            return IsIdentifierStart(text[p]);
+        ++p;
+    }
+    return false;
+}
+
 } // namespace
+
+void FindQualifiedNames(std::string_view text, const TPascalReading &reading,
+    const std::vector<std::string_view> &lowerNames, std::vector<TQualifiedName> &out)
+{
+    out.clear();
+    if (lowerNames.empty())
+        return;
+    // A name with its "." ends every such dotted name's first parts: only the "." of the code are looked at,
+    // and of those only the ones a name's last part stands before.
+    const TSpanIndex spans(reading.Spans);
+    const std::vector<TTextSpan> &all = reading.Spans;
+    std::vector<std::string_view> lastParts;
+    lastParts.reserve(lowerNames.size());
+    for (const std::string_view name : lowerNames)
+        lastParts.push_back(name.substr(name.rfind('.') == std::string_view::npos ? 0 : name.rfind('.') + 1));
+    std::size_t span = 0;
+    for (std::size_t dot = text.find('.'); dot != std::string_view::npos; dot = text.find('.', dot + 1)) {
+        while (span < all.size() && all[span].End <= dot)
+            ++span;
+        if (span < all.size() && all[span].Start <= dot) {
+            dot = all[span].End - 1;
+            continue;
+        }
+        // The bytes before the "." (and its blanks) end with the name's last part, if it stands there.
+        std::size_t end = dot;
+        while (end > 0 && IsBlankByte(text[end - 1]))
+            --end;
+        if (end == 0 || !IsIdentifierByte(text[end - 1]))
+            continue;
+        for (std::size_t n = 0; n < lowerNames.size(); ++n) {
+            const std::string_view part = lastParts[n];
+            if (part.empty() || part.size() > end || AsciiLowerChar(text[end - 1]) != part.back()
+                || !AsciiEqualNoCase(text.substr(end - part.size(), part.size()), part))
+                continue;
+            std::size_t start = 0;
+            if (!SpellsBefore(text, spans, dot, lowerNames[n], start))
+                continue;
+            // The dotted name starts there as Read would read it: not after "." or "&", not read as a clause's.
+            if ((start > 0 && text[start - 1] == '&') || DotBefore(text, spans, start)
+                || InClause(reading.Clauses, start) || InRanges(reading.Broken, start)
+                || !IdentifierAfter(text, spans, dot + 1))
+                continue;
+            out.push_back({ start, n });
+            break;
+        }
+    }
+    // A dotted name met at two of its "." keeps its first name.
+    std::sort(out.begin(), out.end(), [](const TQualifiedName &a, const TQualifiedName &b) {
+        return a.Start != b.Start ? a.Start < b.Start : a.Name < b.Name;
+    });
+    out.erase(std::unique(out.begin(), out.end(),
+                  [](const TQualifiedName &a, const TQualifiedName &b) { return a.Start == b.Start; }),
+        out.end());
+}
 
 TSourceKind SourceKindOf(std::string_view fileName, bool isForm)
 {
@@ -477,7 +780,10 @@ void ReadPascal(std::string_view text, TSourceKind kind, bool clauses, bool refe
         return;
     }
     TClauseReader reader(text, kind, references, out);
-    reader.Read();
+    if (references)
+        reader.Read();
+    else
+        reader.ReadClauses();
 }
 
 } // namespace qvc

@@ -78,21 +78,38 @@ struct TUnitClause
 struct TPascalReading
 {
     std::vector<TTextSpan> Spans; ///< every run of bytes that is not code, in order
-    std::vector<TUnitClause> Clauses; ///< the clauses read whole (a clause that does not read as one is left out)
+    /// The clauses read whole: a clause that does not read as one is left out, and no clause starts
+    /// between it and the next ";".
+    std::vector<TUnitClause> Clauses;
     /// The dotted names of the code outside the clauses ("Windows.GetTickCount", "A.B.C"), only with
     /// `references`: [Start, End) from the first part's first byte to the last part's last.
     std::vector<TTextSpan> References;
-    /// The first word of the code in ASCII lower case ("program", "unit", "library", "package"), with `clauses`.
-    std::string Heading;
+    /// With clauses, those that did not read as one, in order: [Start, End) from the reserved word to the
+    /// token that broke it (the bytes read as the clause's).
+    std::vector<TTextSpan> Broken;
 
     void Clear()
     {
-        Heading.clear();
         Spans.clear();
         Clauses.clear();
         References.clear();
+        Broken.clear();
     }
 };
+
+/// A dotted name of code that starts with a given unit name.
+struct TQualifiedName
+{
+    std::size_t Start = 0; ///< the dotted name's first byte
+    std::size_t Name = 0; ///< the index of the first given name it starts with
+};
+
+/// Of the dotted names ReadPascal gives as `references` of `text`, those whose bytes, blanks (up to 0x20) left
+/// out, start with one of `lowerNames` (ASCII lower case, parts joined by ".") followed by ".", in text order.
+/// `reading` is ReadPascal's of `text` as a unit or a package with clauses (references are not needed): only the "." of
+/// the code are looked at, not every identifier.
+void FindQualifiedNames(std::string_view text, const TPascalReading &reading,
+    const std::vector<std::string_view> &lowerNames, std::vector<TQualifiedName> &out);
 
 /// Reads `text` as `kind` says: its spans that are not code, and with `clauses` its clauses (uses; with
 /// Package also requires and contains) and, with `references`, the qualifying names of its code.

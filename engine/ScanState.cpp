@@ -120,7 +120,7 @@ bool TScanState::BeginText(const TCompiledPairs &pairs, std::string_view text, T
         return false;
     if (scope == TScope::Uses) {
         // The clauses alone are looked at; the lines come when the pairs are done (Finish).
-        ReadPascal(text, kind, true, true, m_reading);
+        ReadPascal(text, kind, true, false, m_reading);
         m_uses.Begin(text, m_reading);
         return !m_uses.Empty() || pairs.AnyEveryScope();
     }
@@ -436,20 +436,12 @@ int TScanState::FinishUses(const std::string &targetName, std::string &newName, 
     };
     std::vector<TQualified> qualified;
     if (!m_uses.Replaced().empty()) {
-        std::string chain;
-        for (const TTextSpan &reference : m_reading.References) {
-            chain.clear();
-            for (std::size_t p = reference.Start; p < reference.End; ++p)
-                if (static_cast<unsigned char>(m_text[p]) > 0x20)
-                    chain += AsciiLowerChar(m_text[p]);
-            for (const TUsesClauses::TReplacedName &replaced : m_uses.Replaced()) {
-                const std::size_t n = replaced.Lower.size();
-                if (chain.size() > n && chain[n] == '.' && chain.compare(0, n, replaced.Lower) == 0) {
-                    qualified.push_back({ reference.Start, replaced.Pair });
-                    break;
-                }
-            }
-        }
+        std::vector<std::string_view> names;
+        for (const TUsesClauses::TReplacedName &replaced : m_uses.Replaced())
+            names.emplace_back(replaced.Lower);
+        FindQualifiedNames(m_text, m_reading, names, m_qualified);
+        for (const TQualifiedName &found : m_qualified)
+            qualified.push_back({ found.Start, m_uses.Replaced()[found.Name].Pair });
     }
     // The lines looked at: those the edits change, those with a miss, those a whole-text pair may change.
     std::vector<std::size_t> starts;
@@ -491,9 +483,12 @@ int TScanState::FinishUses(const std::string &targetName, std::string &newName, 
     for (const TQualified &miss : qualified) {
         const std::uint32_t k = LineOf(miss.Position);
         std::size_t column = miss.Position - m_bounds[k].Start;
-        for (const TTextEdit &edit : m_edits)
-            if (edit.End <= miss.Position && edit.Start >= m_bounds[k].Start)
-                column = column + edit.Text.size() - (edit.End - edit.Start);
+        // The edits of its line before it, which lie side by side in the sorted edits.
+        auto edit = std::lower_bound(m_edits.begin(), m_edits.end(), m_bounds[k].Start,
+            [](const TTextEdit &e, std::size_t at) { return e.Start < at; });
+        for (; edit != m_edits.end() && edit->Start < miss.Position; ++edit)
+            if (edit->End <= miss.Position)
+                column = column + edit->Text.size() - (edit->End - edit->Start);
         const std::size_t first = m_missColumns.size();
         m_missColumns.push_back(static_cast<std::uint32_t>(column + 1));
         AddMissGroup(k, miss.Pair, m_pairs->Pair(miss.Pair).Pattern, first, TMissReason::QualifiedByReplacedUnit);

@@ -124,6 +124,7 @@ private:
     std::vector<TCodeMiss> m_codeMisses;
     // The uses scope: the clauses' names as the pairs leave them, and the pairs kept for the end.
     TUsesClauses m_uses;
+    std::vector<TQualifiedName> m_qualified;
     std::vector<std::size_t> m_everyScopePairs;
     std::vector<TTextEdit> m_edits;
 };

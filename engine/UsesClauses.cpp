@@ -3,6 +3,7 @@
 #include "common/AsciiCase.h"
 
 #include <algorithm>
+#include <functional>
 
 namespace qvc {
 
@@ -23,6 +24,28 @@ std::string_view Trimmed(std::string_view text)
     return text;
 }
 
+// True when `before` and `after` side by side read otherwise than apart: one identifier or number, a
+// comment's or a string's opening, a character code.
+bool Joins(char before, char after)
+{
+    if (IsIdentifierByte(before) && IsIdentifierByte(after))
+        return true;
+    switch (before) {
+    case '(':
+        return after == '*';
+    case '/':
+        return after == '/';
+    case '\'':
+        return after == '\'';
+    case '#':
+        return after == '$' || (after >= '0' && after <= '9');
+    case '$':
+        return IsIdentifierByte(after);
+    default:
+        return false;
+    }
+}
+
 // A text of the uses scope: blanks around it, then one trailing "," or ";", then blanks again dropped.
 std::string_view UnitText(std::string_view text)
 {
@@ -38,6 +61,7 @@ TUnitPair UnitPairOf(std::string_view find, std::string_view replace)
 {
     TUnitPair pair;
     pair.FindLower = AsciiLower(UnitText(find));
+    pair.FindHash = std::hash<std::string_view>()(pair.FindLower);
     pair.Written = std::string(UnitText(replace));
     std::string_view rest = pair.Written;
     while (!rest.empty()) {
@@ -57,6 +81,7 @@ void TUsesClauses::Begin(std::string_view text, const TPascalReading &reading)
     m_text = text;
     m_reading = &reading;
     m_items.clear();
+    m_present = {};
     m_held.clear();
     m_replaced.clear();
     for (std::size_t c = 0; c < reading.Clauses.size(); ++c) {
@@ -68,35 +93,64 @@ void TUsesClauses::Begin(std::string_view text, const TPascalReading &reading)
             item.Index = n;
             item.Entries.push_back(
                 { std::string(text.substr(name.Start, name.NameEnd - name.Start)), name.Lower, {}, false });
+            NotePresent(name.Lower);
             m_items.push_back(std::move(item));
             if (name.Branch == kNoBranch)
-                Hold(clause.Kind, name.Lower, 1);
+                m_held.push_back({ clause.Kind, name.Lower, 1 });
         }
     }
+    // Held in order, each name once with how often it stands there.
+    std::sort(m_held.begin(), m_held.end(), HeldBefore);
+    std::size_t kept = 0;
+    for (std::size_t h = 0; h < m_held.size(); ++h) {
+        if (kept > 0 && m_held[kept - 1].Kind == m_held[h].Kind && m_held[kept - 1].Lower == m_held[h].Lower)
+            ++m_held[kept - 1].Count;
+        else if (kept++ != h)
+            m_held[kept - 1] = std::move(m_held[h]);
+    }
+    m_held.resize(kept);
+}
+
+bool TUsesClauses::HeldBefore(const THeld &a, const THeld &b)
+{
+    return a.Kind != b.Kind ? a.Kind < b.Kind : a.Lower < b.Lower;
+}
+
+std::vector<TUsesClauses::THeld>::const_iterator TUsesClauses::FindHeld(TClauseKind kind, std::string_view lower) const
+{
+    const auto held = std::lower_bound(m_held.begin(), m_held.end(), std::pair(kind, lower),
+        [](const THeld &a, const std::pair<TClauseKind, std::string_view> &b) {
+            return a.Kind != b.first ? a.Kind < b.first : std::string_view(a.Lower) < b.second;
+        });
+    return held != m_held.end() && held->Kind == kind && held->Lower == lower ? held : m_held.end();
+}
+
+void TUsesClauses::NotePresent(std::string_view lower)
+{
+    const std::size_t hash = std::hash<std::string_view>()(lower);
+    m_present[(hash >> 6) & 3] |= std::uint64_t(1) << (hash & 63);
 }
 
 void TUsesClauses::Hold(TClauseKind kind, std::string_view lower, int delta)
 {
-    for (THeld &held : m_held) {
-        if (held.Kind == kind && held.Lower == lower) {
-            held.Count += delta;
-            return;
-        }
+    const auto held = FindHeld(kind, lower);
+    if (held != m_held.end()) {
+        m_held[std::size_t(held - m_held.begin())].Count += delta;
+        return;
     }
-    m_held.push_back({ kind, std::string(lower), delta });
+    THeld added { kind, std::string(lower), delta };
+    m_held.insert(std::upper_bound(m_held.begin(), m_held.end(), added, HeldBefore), std::move(added));
 }
 
 bool TUsesClauses::Held(TClauseKind kind, std::string_view lower) const
 {
-    for (const THeld &held : m_held)
-        if (held.Kind == kind && held.Lower == lower)
-            return held.Count > 0;
-    return false;
+    const auto held = FindHeld(kind, lower);
+    return held != m_held.end() && held->Count > 0;
 }
 
 int TUsesClauses::Apply(const TUnitPair &pair, std::uint32_t pairIndex)
 {
-    if (pair.FindLower.empty())
+    if (pair.FindLower.empty() || !MayBePresent(pair.FindHash))
         return 0;
     int count = 0;
     for (TItem &item : m_items) {
@@ -144,6 +198,8 @@ int TUsesClauses::Apply(const TUnitPair &pair, std::uint32_t pairIndex)
                     [&](const TReplacedName &replaced) { return replaced.Lower == pair.FindLower; }))
                 m_replaced.push_back({ pair.FindLower, pairIndex });
             item.Entries.erase(item.Entries.begin() + std::ptrdiff_t(e));
+            for (const TEntry &entry : inserted)
+                NotePresent(entry.Lower);
             item.Entries.insert(item.Entries.begin() + std::ptrdiff_t(e), inserted.begin(), inserted.end());
             e += inserted.size();
             item.Changed = true;
@@ -188,6 +244,41 @@ void TUsesClauses::RemoveRange(std::size_t start, std::size_t end, std::vector<T
         ++i;
     }
     flush(end);
+}
+
+void TUsesClauses::ReplaceName(const TClauseName &name, std::string written, std::vector<TTextEdit> &edits) const
+{
+    // A dotted name may hold comments, directives and line breaks between its parts: they stay, with the
+    // indentation after each line break, and the new text takes the place of the name's first bytes.
+    const std::vector<TTextSpan> &spans = m_reading->Spans;
+    auto span = std::lower_bound(
+        spans.begin(), spans.end(), name.Start, [](const TTextSpan &s, std::size_t at) { return s.End <= at; });
+    const std::size_t first = edits.size();
+    std::size_t from = name.Start;
+    const auto flush = [&](std::size_t to) {
+        if (to > from)
+            edits.push_back({ from, to, {} });
+    };
+    for (std::size_t i = name.Start; i < name.NameEnd;) {
+        if (span != spans.end() && span->Start <= i) {
+            flush(i);
+            i = span->End;
+            from = i;
+            ++span;
+            continue;
+        }
+        if (m_text[i] == '\r' || m_text[i] == '\n') {
+            flush(i);
+            while (i < name.NameEnd && (m_text[i] == '\r' || m_text[i] == '\n' || IsSpaceOrTab(m_text[i])))
+                ++i;
+            from = i;
+            continue;
+        }
+        ++i;
+    }
+    flush(name.NameEnd);
+    // The name starts with an identifier byte: the first edit starts there.
+    edits[first].Text = std::move(written);
 }
 
 void TUsesClauses::RemoveItem(const TItem &item, std::vector<bool> &commaTaken, std::vector<TTextEdit> &edits) const
@@ -263,8 +354,7 @@ void TUsesClauses::Edits(std::vector<TTextEdit> &edits) const
                     written += ", ";
                 written += entry.List.empty() ? entry.Name : entry.List;
             }
-            const TClauseName &name = clause.Names[item.Index];
-            edits.push_back({ name.Start, name.NameEnd, std::move(written) });
+            ReplaceName(clause.Names[item.Index], std::move(written), edits);
         }
         first = last;
     }
@@ -287,6 +377,21 @@ void TUsesClauses::Edits(std::vector<TTextEdit> &edits) const
     }
     edits.insert(edits.end(), std::make_move_iterator(merged.begin()), std::make_move_iterator(merged.end()));
     std::sort(edits.begin(), edits.end(), [](const TTextEdit &a, const TTextEdit &b) { return a.Start < b.Start; });
+    // A removal that would bring together two bytes that read as one token, or open a comment or a string
+    // ("''uses X;'", "(uses X;*"), leaves a blank: the next run must read the text as this one did.
+    for (std::size_t e = 0; e < edits.size(); ++e) {
+        TTextEdit &edit = edits[e];
+        if (!edit.Text.empty())
+            continue;
+        const bool afterEdit = e > 0 && edits[e - 1].End == edit.Start && !edits[e - 1].Text.empty();
+        const bool beforeEdit = e + 1 < edits.size() && edits[e + 1].Start == edit.End && !edits[e + 1].Text.empty();
+        if ((!afterEdit && edit.Start == 0) || (!beforeEdit && edit.End >= m_text.size()))
+            continue;
+        const char before = afterEdit ? edits[e - 1].Text.back() : m_text[edit.Start - 1];
+        const char after = beforeEdit ? edits[e + 1].Text.front() : m_text[edit.End];
+        if (Joins(before, after))
+            edit.Text.push_back(' ');
+    }
 }
 
 } // namespace qvc

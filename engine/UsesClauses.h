@@ -4,6 +4,7 @@
 // edits that make the text say so, touching only the names, the removed commas and blanks.
 #include "engine/PascalReader.h"
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -25,6 +26,7 @@ struct TTextEdit
 struct TUnitPair
 {
     std::string FindLower; ///< the unit name looked for, in ASCII lower case (empty: matches nothing)
+    std::size_t FindHash = 0; ///< std::hash of FindLower
     std::string Written; ///< the replace text as written, trimmed
     std::vector<std::string> Names; ///< its names, each trimmed
 };
@@ -73,6 +75,7 @@ private:
     void Hold(TClauseKind kind, std::string_view lower, int delta);
     bool Held(TClauseKind kind, std::string_view lower) const;
     void RemoveRange(std::size_t start, std::size_t end, std::vector<TTextEdit> &edits) const;
+    void ReplaceName(const TClauseName &name, std::string written, std::vector<TTextEdit> &edits) const;
     void RemoveItem(const TItem &item, std::vector<bool> &commaTaken, std::vector<TTextEdit> &edits) const;
 
     std::string_view m_text;
@@ -85,8 +88,14 @@ private:
         std::string Lower;
         int Count;
     };
-    std::vector<THeld> m_held;
+    std::vector<THeld> m_held; ///< in the order of HeldBefore, each name once
+    static bool HeldBefore(const THeld &a, const THeld &b);
+    std::vector<THeld>::const_iterator FindHeld(TClauseKind kind, std::string_view lower) const;
     std::vector<TReplacedName> m_replaced;
+    // A bit for the hash of every name that has stood in the clauses: a pair whose bit is clear matches none.
+    std::array<std::uint64_t, 4> m_present {};
+    void NotePresent(std::string_view lower);
+    bool MayBePresent(std::size_t hash) const { return ((m_present[(hash >> 6) & 3] >> (hash & 63)) & 1) != 0; }
 };
 
 } // namespace qvc

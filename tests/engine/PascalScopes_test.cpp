@@ -17,6 +17,8 @@ const std::vector<std::string> kLazarus
 const std::vector<std::string> kKylix = { "Forms=QForms", "Controls=QControls", "Windows=Types", "*.dfm=*.xfm" };
 const std::vector<std::string> kRemoveWindows = { "Windows=" };
 const std::vector<std::string> kScoped = { "SysUtils=System.SysUtils", "Classes=System.Classes" };
+const std::vector<std::string> kUnscoped = { "Vcl.Forms=Forms", "Vcl.Dialogs=Dialogs" };
+const std::vector<std::string> kRemoveAndScope = { "Windows=", "SysUtils=System.SysUtils" };
 
 std::string Lines(std::initializer_list<std::string_view> lines)
 {
@@ -129,6 +131,16 @@ const TCase kCases[] = {
         Lines({ "uses {$IFDEF W}Windows,{$ENDIF} Classes;" }), Lines({ "uses {$IFDEF W}{$ENDIF} Classes;" }) },
     { "RemoveWithPath", TScope::Uses, "/t/P.dpr", &kRemoveWindows, Lines({ "uses A, Windows in 'w\\Windows.pas', B;" }),
         Lines({ "uses A, B;" }) },
+    { "DottedNameAcrossLinesAndComments", TScope::Uses, "/t/U.pas", &kUnscoped,
+        Lines({ "uses Vcl.", "  Forms, Vcl{ c }.Dialogs;" }), Lines({ "uses Forms", "  , Dialogs{ c };" }) },
+    // No clause starts inside one that does not read as one: removing it would make the outer one read.
+    { "ClauseInsideABrokenClause", TScope::Uses, "/t/U.pas", &kRemoveAndScope,
+        Lines({ "uses SysUtils uses Windows;;", "uses Windows, SysUtils;" }),
+        Lines({ "uses SysUtils uses Windows;;", "uses System.SysUtils;" }) },
+    // A removed clause between two strings, or between "(" and "*", leaves a blank: no string or comment
+    // is joined or opened that the next run would read.
+    { "RemovalJoinsNothing", TScope::Uses, "/t/U.pas", &kRemoveWindows,
+        Lines({ "S := 'a'uses Windows;'b';", "X := (uses Windows;*2);" }), Lines({ "S := 'a' 'b';", "X := ( *2);" }) },
     { "UsesInStringAndComment", TScope::Uses, "/t/U.pas", &kLazarus,
         Lines({ "const S = 'uses Windows;';", "{ uses Windows; }", "// uses Windows;" }), {} },
     { "StringInCodeScope", TScope::Code, "/t/U.pas", &kLazarus, Lines({ "const S = 'Forms, Windows;'; T = Windows;" }),
