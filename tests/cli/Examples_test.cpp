@@ -315,6 +315,8 @@ INSTANTIATE_TEST_SUITE_P(
 
 namespace {
 
+const std::string kKylixExample = std::string(QVC_SOURCE_DIR) + "/examples/delphi-to-kylix.dat";
+
 // The unit of the README's table of scopes, and what each scope makes of its lines with the Kylix example.
 class ReadmeScopes : public TTempFolderTest
 {
@@ -324,10 +326,9 @@ protected:
         const std::string file = Path(scope + "/uClientes.pas");
         std::filesystem::create_directories(Path(scope));
         qvc::WriteFileReplacing(file, qvc::JoinLinesCrLf(kUnit));
-        const TQvconvertRun run
-            = RunQvconvert({ "convert", "--repository", QVC_SOURCE_DIR "/examples/delphi-to-kylix.dat", "--rename",
-                               "none", "--scope", scope, "--json", file },
-                m_dir.string());
+        const TQvconvertRun run = RunQvconvert(
+            { "convert", "--repository", kKylixExample, "--rename", "none", "--scope", scope, "--json", file },
+            m_dir.string());
         EXPECT_EQ(run.ExitCode, 0) << run.Err;
         records = nlohmann::json::parse(run.Out);
         return qvc::SplitLines(qvc::ReadFileBytes(file));
@@ -390,10 +391,8 @@ TEST_F(ReadmeScopes, EachScopeMakesOfTheUnitWhatTheTableSays)
     for (const char *scope : { "all", "code", "uses" }) {
         const std::string file = Path(std::string(scope) + "/uClientes.pas");
         const std::string before = qvc::ReadFileBytes(file);
-        const TQvconvertRun again
-            = RunQvconvert({ "convert", "--repository", QVC_SOURCE_DIR "/examples/delphi-to-kylix.dat", "--rename",
-                               "none", "--scope", scope, file },
-                m_dir.string());
+        const TQvconvertRun again = RunQvconvert(
+            { "convert", "--repository", kKylixExample, "--rename", "none", "--scope", scope, file }, m_dir.string());
         EXPECT_EQ(again.ExitCode, 0) << again.Err;
         EXPECT_EQ(qvc::ReadFileBytes(file), before) << scope;
     }

@@ -56,6 +56,7 @@ TEST_P(LazarusProgram, GetsWhatItNeedsToBuild)
     const auto fixes = qvc::LazarusProgramFixes(c.Text, c.File, notFound, FakeFolder);
     EXPECT_EQ(Apply(c.Text, fixes), c.Expected.empty() ? c.Text : c.Expected);
     std::vector<std::string> entries;
+    entries.reserve(fixes.size());
     for (const auto &fix : fixes)
         entries.push_back(fix.EntryText);
     EXPECT_EQ(entries, c.Entries);

@@ -57,7 +57,7 @@ std::string Filter(const std::string &text, std::vector<qvc::TMissedOccurrence> 
 {
     static const qvc::TLclTable table(kTable);
     qvc::TLclFormReport report;
-    const std::string out = qvc::FilterFormForLcl(
+    std::string out = qvc::FilterFormForLcl(
         text, table, [](std::string_view name) { return name == "TForm1" ? std::string("TForm") : std::string(); },
         report);
     missed = report.Missed;
