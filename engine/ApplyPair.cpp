@@ -172,8 +172,10 @@ int ApplyCodePairToLine(std::string &line, std::string &classes, std::string_vie
         return 0;
     out.append(line, copied);
     outClasses.append(classes, copied);
-    line.swap(out);
-    classes.swap(outClasses);
+    // Copied, not swapped: the working space keeps its capacity, and a short line never takes over the
+    // buffer a long line grew (a line per pair would otherwise hold the longest line's size).
+    line.assign(out);
+    classes.assign(outClasses);
     return count;
 }
 

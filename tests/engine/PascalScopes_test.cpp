@@ -219,4 +219,23 @@ TEST(PascalScopeMisses, UsesScopeListsCodeQualifiedByAReplacedName)
     EXPECT_EQ(missed, expected);
 }
 
+TEST(PascalScopeMemory, ShortLineDoesNotTakeOverALongLinesBuffer)
+{
+    // One working space serves every line of a file; a short line changed after a long one must not keep
+    // the long one's buffer, or a file with a long line and many short ones holds that size many times.
+    qvc::TLineScratch scratch;
+    std::vector<qvc::TCodeMiss> misses;
+    std::string longLine;
+    for (int i = 0; i < 20000; ++i)
+        longLine += "Forms, ";
+    std::string longClasses(longLine.size(), '\0');
+    ASSERT_GT(qvc::ApplyCodePairToLine(longLine, longClasses, "forms", "QForms", "qforms", scratch, misses), 0);
+    std::string shortLine = "x := Forms;";
+    std::string shortClasses(shortLine.size(), '\0');
+    ASSERT_EQ(qvc::ApplyCodePairToLine(shortLine, shortClasses, "forms", "QForms", "qforms", scratch, misses), 1);
+    EXPECT_EQ(shortLine, "x := QForms;");
+    EXPECT_LT(shortLine.capacity(), 1000u);
+    EXPECT_LT(shortClasses.capacity(), 1000u);
+}
+
 } // namespace
