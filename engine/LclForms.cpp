@@ -40,29 +40,11 @@ std::string_view TrimmedLine(std::string_view line)
     return line;
 }
 
-// The lines of a form text, each without its line break.
-std::vector<std::string_view> FormLines(std::string_view text)
-{
-    std::vector<std::string_view> lines;
-    std::size_t start = 0;
-    while (start < text.size()) {
-        std::size_t end = text.find('\n', start);
-        const std::size_t next = end == std::string_view::npos ? text.size() : end + 1;
-        if (end == std::string_view::npos)
-            end = text.size();
-        if (end > start && text[end - 1] == '\r')
-            --end;
-        lines.push_back(text.substr(start, end - start));
-        start = next;
-    }
-    return lines;
-}
-
 class TFormFilter
 {
 public:
     TFormFilter(std::string_view text, const TLclTable &table, const TAncestorOf &ancestorOf, TLclFormReport &report)
-        : m_lines(FormLines(text))
+        : m_lines(FormTextLines(text))
         , m_drop(m_lines.size(), false)
         , m_table(table)
         , m_ancestorOf(ancestorOf)
@@ -391,6 +373,23 @@ std::string TLclTable::ItemClass(std::string_view collection) const
         entry = entry->Parent.empty() ? nullptr : Find(entry->Parent);
     }
     return {};
+}
+
+std::vector<std::string_view> FormTextLines(std::string_view text)
+{
+    std::vector<std::string_view> lines;
+    std::size_t start = 0;
+    while (start < text.size()) {
+        std::size_t end = text.find('\n', start);
+        const std::size_t next = end == std::string_view::npos ? text.size() : end + 1;
+        if (end == std::string_view::npos)
+            end = text.size();
+        if (end > start && text[end - 1] == '\r')
+            --end;
+        lines.push_back(text.substr(start, end - start));
+        start = next;
+    }
+    return lines;
 }
 
 std::string FilterFormForLcl(

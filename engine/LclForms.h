@@ -63,6 +63,9 @@ struct TLclFormReport
     std::vector<TMissedOccurrence> Missed; ///< by line: properties left out, unknown classes (once each)
 };
 
+/// The lines of a form text as the filter reads them: broken at LF, a CR before it dropped; views into `text`.
+std::vector<std::string_view> FormTextLines(std::string_view text);
+
 /// Leaves out of the form text `text` (lines ended by CR LF) every property the LCL class of its object does
 /// not publish or define, with all the lines of its value (a list, a collection with its items, a binary
 /// block, a string continued with "+"). Objects of classes neither the table nor `ancestorOf` resolve are

@@ -13,23 +13,6 @@
 
 namespace {
 
-std::vector<std::string_view> LinesOf(std::string_view text)
-{
-    std::vector<std::string_view> lines;
-    std::size_t start = 0;
-    while (start < text.size()) {
-        std::size_t end = text.find('\n', start);
-        const std::size_t next = end == std::string_view::npos ? text.size() : end + 1;
-        if (end == std::string_view::npos)
-            end = text.size();
-        if (end > start && text[end - 1] == '\r')
-            --end;
-        lines.push_back(text.substr(start, end - start));
-        start = next;
-    }
-    return lines;
-}
-
 std::vector<std::string> SomeResources(const std::string &, std::string_view name)
 {
     // Every resource file is on the disk under a name of its own letter case.
@@ -52,9 +35,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     qvc::TLclFormReport report;
     const std::string out = qvc::FilterFormForLcl(
         bytes, qvc::TLclTable::Builtin(), [](std::string_view) { return std::string("TForm"); }, report);
-    const std::vector<std::string_view> in = LinesOf(bytes);
+    const std::vector<std::string_view> in = qvc::FormTextLines(bytes);
     std::size_t next = 0;
-    for (const std::string_view line : LinesOf(out)) {
+    for (const std::string_view line : qvc::FormTextLines(out)) {
         while (next < in.size() && in[next] != line)
             ++next;
         if (next == in.size())

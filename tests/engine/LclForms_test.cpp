@@ -3,6 +3,8 @@
 // type or a collection's items) stays, and objects of classes no one knows are kept whole and listed once.
 #include "engine/LclForms.h"
 
+#include "common/TextLines.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
@@ -45,12 +47,7 @@ const char *const kTable = "# a small LCL\n"
 
 std::string Lines(std::initializer_list<std::string_view> lines)
 {
-    std::string text;
-    for (const std::string_view line : lines) {
-        text += line;
-        text += "\r\n";
-    }
-    return text;
+    return qvc::JoinLinesCrLf({ lines.begin(), lines.end() });
 }
 
 std::string Filter(const std::string &text, std::vector<qvc::TMissedOccurrence> &missed)

@@ -2,6 +2,8 @@
 // scope must make of them. Lines are joined with CR LF, as the pass writes them.
 #include "engine/SubstitutionPass.h"
 
+#include "common/TextLines.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
@@ -22,12 +24,7 @@ const std::vector<std::string> kRemoveAndScope = { "Windows=", "SysUtils=System.
 
 std::string Lines(std::initializer_list<std::string_view> lines)
 {
-    std::string text;
-    for (const std::string_view line : lines) {
-        text += line;
-        text += "\r\n";
-    }
-    return text;
+    return qvc::JoinLinesCrLf({ lines.begin(), lines.end() });
 }
 
 struct TCase
