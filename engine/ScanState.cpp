@@ -455,11 +455,13 @@ int TScanState::FinishUses(const std::string &targetName, std::string &newName, 
     for (const TQualified &miss : qualified)
         starts.push_back(lineStart(miss.Position));
     if (!m_everyScopePairs.empty()) {
-        const std::string lower = AsciiLower(m_text);
+        // Searched in place, letters folded as they are read: no lower-case copy of every file.
+        const auto folded = [](char a, char b) { return AsciiLowerChar(a) == b; };
         for (const std::size_t i : m_everyScopePairs) {
             const std::string &find = m_pairs->Pair(i).FindLower;
-            for (std::size_t q = lower.find(find); q != std::string::npos; q = lower.find(find, q + 1))
-                starts.push_back(lineStart(q));
+            for (auto at = std::search(m_text.begin(), m_text.end(), find.begin(), find.end(), folded);
+                 at != m_text.end(); at = std::search(at + 1, m_text.end(), find.begin(), find.end(), folded))
+                starts.push_back(lineStart(static_cast<std::size_t>(at - m_text.begin())));
         }
     }
     std::sort(starts.begin(), starts.end());
