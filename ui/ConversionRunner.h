@@ -6,6 +6,7 @@
 #include <QObject>
 #include <QString>
 #include <string>
+#include <vector>
 
 class QWidget;
 
@@ -29,6 +30,9 @@ public:
     /// once, at the start), holding the run lock meanwhile (the window's dispatch never starts it while the lock is
     /// held).
     void RunConversion();
+    /// "Executar somente os com falha": the same run over the rows the last run could not read, convert or write;
+    /// the other rows keep what they show.
+    void RunFailedOnly();
     /// Escape, the close button or Alt+F4 during a run: the run asks whether to stop before its next file.
     /// With `close`, CloseWanted follows once the run has ended (unless the user chose to go on).
     void RequestStop(bool close);
@@ -50,6 +54,8 @@ Q_SIGNALS:
     void CloseWanted();
 
 private:
+    void Run(std::vector<int> rows);
+
     TDialogSeam &m_dialogs;
     TRunLock &m_lock;
     TFileListPage &m_files;
@@ -60,6 +66,7 @@ private:
     bool m_stopPending = false; ///< a stop was asked for during the run, not yet put to the user
     bool m_askingStop = false; ///< the stop question is open
     bool m_closeAfterRun = false; ///< the window closes once the run has ended
+    bool m_stoppedByUser = false; ///< the user answered the stop question with Sim
 };
 
 } // namespace qvc
