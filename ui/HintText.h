@@ -29,15 +29,30 @@ inline void SetHint(QWidget *widget, const QString &hint, bool tooltip = true)
     widget->setToolTip(tooltip ? ShortHint(hint) : QString());
 }
 
+/// Set on an action whose key is the program's own addition rather than one of the commands' given keys.
+inline constexpr const char *kOwnShortcutProperty = "qvcOwnShortcut";
+
 inline void SetHint(QAction *action, const QString &hint)
 {
     action->setProperty(kHintProperty, hint);
-    action->setToolTip(ShortHint(hint));
+    QString tip = ShortHint(hint);
+    // An added key names itself after the tooltip; the hint itself stays as the settings file holds it.
+    if (!tip.isEmpty() && action->property(kOwnShortcutProperty).toBool() && !action->shortcut().isEmpty())
+        tip += QStringLiteral(" (%1)").arg(action->shortcut().toString(QKeySequence::NativeText));
+    action->setToolTip(tip);
 }
 
 inline QString HintOf(const QObject *object)
 {
     return object->property(kHintProperty).toString();
+}
+
+/// Gives an action a key of the program's own: its menu entry shows it and its tooltip names it.
+inline void AddOwnShortcut(QAction *action, const QKeySequence &key)
+{
+    action->setShortcut(key);
+    action->setProperty(kOwnShortcutProperty, true);
+    SetHint(action, HintOf(action));
 }
 
 } // namespace qvc

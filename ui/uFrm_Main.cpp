@@ -120,6 +120,7 @@ void Tfrm_Main::CreateActions()
         m_taggedActions[std::size_t(tag)] = NewAction(command.Name, tag, CaptionText(kMenuKeys[tag]),
             HintText(kMenuKeys[tag]), command.Picture, command.Shortcut);
     }
+    AddOwnShortcut(ActionByTag(tagSaveRepositoryData), QKeySequence(Qt::CTRL | Qt::Key_S));
     actFileExit = NewAction("actFileExit", -1, QStringLiteral("&Sair..."),
         QStringLiteral("Sair...|Sair desta aplicação..."), 4, QKeySequence(Qt::ALT | Qt::Key_F4));
     connect(actFileExit, &QAction::triggered, this, &QWidget::close);

@@ -3,6 +3,7 @@
 #include "UiTestSupport.h"
 
 #include "ui/Application.h"
+#include "ui/HintText.h"
 #include "ui/PairsGrid.h"
 #include "ui/RepositoryModel.h"
 #include "ui/TextBridge.h"
@@ -66,6 +67,7 @@ private Q_SLOTS:
     void pasteRows();
     void erasingPairsQuestion_data();
     void erasingPairsQuestion();
+    void ctrlSSavesWhenSaveIsEnabled();
 
 private:
     TMainProbe W() { return m_fixture->Window(); }
@@ -909,6 +911,42 @@ void RepositoryTest::erasingPairsQuestion()
         QCOMPARE(w.vleUnits->currentIndex().row(), int(w.Repository().ErasingPairRows().front()));
         QCOMPARE(w.vleUnits->currentIndex().column(), 1);
     }
+}
+
+void RepositoryTest::ctrlSSavesWhenSaveIsEnabled()
+{
+    TMainProbe w(W());
+    const QString hint
+        = QStringLiteral("Salvar Repositório|Salvar as alterações feitas no repositório de dados atual...");
+    // Shown in the menu and named in the tooltip; the hint as the settings file keeps it stays.
+    QCOMPARE(w.actSaveRepositoryData->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_S));
+    QCOMPARE(qvc::HintOf(w.actSaveRepositoryData), hint);
+    QCOMPARE(w.actSaveRepositoryData->toolTip(), QStringLiteral("Salvar Repositório (Ctrl+S)"));
+    qvc::SetHint(w.actSaveRepositoryData, QStringLiteral("Gravar|Gravar o repositório"));
+    QCOMPARE(w.actSaveRepositoryData->toolTip(), QStringLiteral("Gravar (Ctrl+S)"));
+    QCOMPARE(qvc::HintOf(w.actSaveRepositoryData), QStringLiteral("Gravar|Gravar o repositório"));
+    // No other command has the key.
+    for (const QAction *action : w.Window().findChildren<QAction *>())
+        QVERIFY(action == w.actSaveRepositoryData || !action->shortcuts().contains(QKeySequence(Qt::CTRL | Qt::Key_S)));
+
+    const QString path = Load("a=1\r\n");
+    Grid().SetCurrentCell(0, 1);
+    w.vleUnits->setFocus();
+    // Nothing to save: the command is disabled and the key does nothing.
+    Dialogs().SaveAnswers.push_back(path);
+    SettleEvents();
+    QVERIFY(!w.actSaveRepositoryData->isEnabled());
+    Press("Ctrl+S");
+    QVERIFY(Dialogs().CallsOf(QStringLiteral("save")).empty());
+    // From the cell editor, with an edit to save.
+    Press("'z'");
+    SettleEvents();
+    QVERIFY(w.actSaveRepositoryData->isEnabled());
+    QCOMPARE(QApplication::focusWidget(), static_cast<QWidget *>(Grid().Editor()));
+    Press("Ctrl+S");
+    QCOMPARE(Dialogs().CallsOf(QStringLiteral("save")).size(), std::size_t(1));
+    QCOMPARE(ReadAll(path), QByteArray("<|ChangeFileName=2|>\r\na=z\r\n"));
+    QVERIFY(!w.RepositoryModified());
 }
 
 QTEST_MAIN(RepositoryTest)
