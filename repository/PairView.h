@@ -19,6 +19,15 @@ inline std::string_view PairReplace(std::string_view line)
     return eq == std::string_view::npos ? line : line.substr(eq + 1);
 }
 
+/// True when the find text of a line holds a byte above 0x20: the pass skips an empty or blank-only find text.
+inline bool HasUsableFind(std::string_view line)
+{
+    for (const char c : PairFind(line))
+        if (static_cast<unsigned char>(c) > 0x20)
+            return true;
+    return false;
+}
+
 /// The line of an edited row: find text, "=", replace text.
 inline std::string MakePairLine(std::string_view find, std::string_view replace)
 {

@@ -12,6 +12,14 @@ std::string RenameMarker(TRenameMode renameMode)
     return FormatTemplate(kRenameMarkerFormat, { std::to_string(RenameModeDigit(renameMode)) });
 }
 
+bool IsRenameMarker(std::string_view line)
+{
+    for (const TRenameMode mode : kRenameModes)
+        if (AsciiEqualNoCase(line, RenameMarker(mode)))
+            return true;
+    return false;
+}
+
 std::vector<std::string> ReadRepositoryLines(std::string_view bytes)
 {
     const auto nul = bytes.find('\0');
@@ -55,15 +63,6 @@ TRepositoryContent ParseRepositoryBytes(std::string_view bytes, TRenameMode rena
 
 namespace {
 
-// The pass skips a find text that is empty or holds only bytes up to 0x20.
-bool IsUsableFind(std::string_view find)
-{
-    for (const char c : find)
-        if (static_cast<unsigned char>(c) > 0x20)
-            return true;
-    return false;
-}
-
 // "<|ChangeFileName=" + an optional sign and one or more digits + "|>", ASCII letter case ignored, that is not
 // one of the markers ApplyRenameMarker takes.
 bool IsMarkerOutOfRange(std::string_view line)
@@ -81,10 +80,7 @@ bool IsMarkerOutOfRange(std::string_view line)
     for (const char c : number)
         if (c < '0' || c > '9')
             return false;
-    for (const TRenameMode mode : kRenameModes)
-        if (AsciiEqualNoCase(line, RenameMarker(mode)))
-            return false;
-    return true;
+    return !IsRenameMarker(line);
 }
 
 } // namespace
@@ -102,7 +98,7 @@ std::vector<TRepositoryFinding> RepositoryFindings(std::string_view bytes)
     ApplyRenameMarker(pairs, renameMode);
     bool anyPair = false;
     for (const std::string &line : pairs)
-        anyPair = anyPair || IsUsableFind(PairFind(line));
+        anyPair = anyPair || HasUsableFind(line);
     if (!anyPair)
         findings.push_back({ TRepositoryFinding::TKind::NoPair, 0, {} });
     for (std::size_t i = 0; i < lines.size(); ++i)

@@ -16,6 +16,10 @@ inline constexpr std::string_view kRenameMarkerFormat = "<|ChangeFileName=%d|>";
 /// The marker line of a rename choice, e.g. "<|ChangeFileName=0|>" (20 bytes).
 std::string RenameMarker(TRenameMode renameMode);
 
+/// True when a whole line is the marker of a rename choice (0 to 3), ASCII letter case ignored: a file that holds
+/// it is read with its RenameMode taken from such a line, not with it as a pair.
+bool IsRenameMarker(std::string_view line);
+
 /// The lines of a repository file's bytes: a NUL ends the text, lines break at CR LF, a lone CR or a lone LF,
 /// a break at the very end adds no empty line, empty lines stay. Takes any bytes; never throws.
 std::vector<std::string> ReadRepositoryLines(std::string_view bytes);

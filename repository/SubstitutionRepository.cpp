@@ -146,6 +146,20 @@ void TSubstitutionRepository::SetLine(std::size_t row, std::string_view line)
     m_lines.at(row) = CleanLine(line);
 }
 
+void TSubstitutionRepository::ApplyLinesSplice(const TLinesSplice &splice, bool undo)
+{
+    qvc::ApplySplice(m_lines, splice, undo);
+}
+
+std::vector<std::size_t> TSubstitutionRepository::ErasingPairRows() const
+{
+    std::vector<std::size_t> rows;
+    for (std::size_t row = 0; row < m_lines.size(); ++row)
+        if (HasUsableFind(m_lines[row]) && PairReplace(m_lines[row]).empty())
+            rows.push_back(row);
+    return rows;
+}
+
 bool TSubstitutionRepository::InsertKeyAddsRow(std::size_t row) const
 {
     return row < m_lines.size() && !Find(row).empty();

@@ -2,6 +2,7 @@
 // The substitution repository held by the main window: the ordered lines of the pairs grid, the RenameMode, the
 // current ".dat" file and the unsaved-changes flag, with the repository commands that need no widget. The grid is a
 // view over this model: its row i (0-based here, below the title row there) is line i. Texts are Windows-1252 bytes.
+#include "repository/LinesSplice.h"
 #include "repository/RepositoryFile.h"
 
 #include <cstddef>
@@ -80,6 +81,13 @@ public:
 
     /// Puts a line back as it was (CR, LF and NUL become blanks); the grid's Escape restoring an edited cell.
     void SetLine(std::size_t row, std::string_view line);
+    /// Applies a step of the grid's edit history to the lines, forward or back (see qvc::ApplySplice); RenameMode and
+    /// RepositoryModified stay. Throws std::out_of_range, changing nothing, when the lines differ from the step's.
+    void ApplyLinesSplice(const TLinesSplice &splice, bool undo);
+
+    /// The rows of the pairs that erase what they find: a find text the pass uses (see HasUsableFind) and an empty
+    /// replace text. In list order.
+    std::vector<std::size_t> ErasingPairRows() const;
 
     // --- Grid key rules: each says whether the key changes the list, and the grid's model then makes the change
     // itself, so that its views hear of the rows before they come or go. Rows out of range answer false. ---

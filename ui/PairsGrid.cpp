@@ -1,9 +1,13 @@
 #include "ui/PairsGrid.h"
 
+#include "repository/PastedPairs.h"
+#include "repository/RepositoryFile.h"
 #include "repository/SubstitutionRepository.h"
 #include "ui/RepositoryModel.h"
+#include "ui/TextBridge.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QCoreApplication>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -12,6 +16,31 @@
 #include <algorithm>
 
 namespace {
+
+// The refused lines of a paste, each by its number and text, at most kListed of them.
+QString PasteRefusalText(const qvc::TPastedPairs &pasted)
+{
+    constexpr std::size_t kListed = 10;
+    constexpr qsizetype kShownChars = 60;
+    const std::size_t refused = pasted.Refused.size();
+    QString text = refused == 1 ? QStringLiteral("Esta linha não foi colada:")
+                                : QStringLiteral("Estas %1 linhas não foram coladas:").arg(qulonglong(refused));
+    for (std::size_t i = 0; i < refused && i < kListed; ++i) {
+        const qvc::TRefusedLine &line = pasted.Refused[i];
+        QString shown = qvc::ToQ(line.Text);
+        if (shown.size() > kShownChars)
+            shown = shown.left(kShownChars) + QChar(0x2026);
+        const QString reason = line.Reason == qvc::TPasteRefusal::RenameMarker
+            ? QStringLiteral("é a marca da troca de nomes de um arquivo .dat")
+            : QStringLiteral("não tem texto a localizar antes do \"=\"");
+        text += QStringLiteral("\nLinha %1: \"%2\" (%3)").arg(qulonglong(line.Line)).arg(shown, reason);
+    }
+    if (refused > kListed)
+        text += QStringLiteral("\n%1 e mais %2.").arg(QChar(0x2026)).arg(qulonglong(refused - kListed));
+    if (!pasted.Lines.empty())
+        text += QStringLiteral("\nAs demais linhas foram inseridas.");
+    return text;
+}
 
 // The cell editor: a frameless line edit whose keys go through the grid first. The delegate's own Tab, Enter and
 // Escape handling would close the editor; here the editor stays and the grid decides.
@@ -124,6 +153,8 @@ void TPairsGrid::SetRepositoryModel(TRepositoryModel *model)
     // After the view and its selection have been reset, so the current cell set here stays.
     connect(model, &QAbstractItemModel::modelReset, this, &TPairsGrid::AfterModelReset);
     connect(model, &TRepositoryModel::EditRefused, this, &TPairsGrid::EditRefused);
+    connect(model, &TRepositoryModel::CellToShow, this,
+        [this](int row, int column) { SetCurrentCell(row, column < 0 ? m_lastColumn : column); });
     SetCurrentCell(0, 0);
 }
 
@@ -186,6 +217,7 @@ void TPairsGrid::OpenEditorOnCurrent()
     m_editorIndex = QPersistentModelIndex(current);
     m_editor = qobject_cast<QLineEdit *>(indexWidget(current));
     m_originalLine = m_model->LineAt(current.row());
+    m_model->StartEditSession();
     if (m_editor) {
         m_originalText = m_editor->text();
         connect(m_editor, &QLineEdit::textEdited, this, &TPairsGrid::EditorTextEdited);
@@ -330,16 +362,40 @@ void TPairsGrid::Escape()
         CloseEditor();
         {
             QScopedValueRollback placing(m_placing, true);
-            if (original)
-                m_model->SetLine(row, *original);
-            else
-                m_model->DeleteLine(row);
+            m_model->RestoreLine(row, original);
         }
         SetCurrentCell(row, current.column());
         return;
     }
     if (m_model->Repository().DropsEmptyRow(std::size_t(row)))
         DeleteCurrentRow();
+}
+
+void TPairsGrid::Paste()
+{
+    const std::string text = qvc::FromQ(QGuiApplication::clipboard()->text());
+    const std::vector<std::string> lines = qvc::ReadRepositoryLines(text);
+    if (lines.empty())
+        return;
+    if (lines.size() == 1 && lines.front().find('=') == std::string::npos) {
+        // One line that is no pair goes into the current cell, in place of its text, as typing does.
+        if (m_editor) {
+            m_editor->setFocus(Qt::OtherFocusReason);
+            m_editor->selectAll();
+            m_editor->insert(qvc::ToQ(lines.front()));
+        }
+        return;
+    }
+    const qvc::TPastedPairs pasted = qvc::ReadPastedPairs(text);
+    const QModelIndex current = currentIndex();
+    if (!pasted.Lines.empty()) {
+        CloseEditor();
+        QScopedValueRollback placing(m_placing, true);
+        m_model->PasteLines(
+            current.isValid() ? current.row() : 0, pasted.Lines, current.isValid() ? current.column() : 0);
+    }
+    if (!pasted.Refused.empty())
+        Q_EMIT EditRefused(PasteRefusalText(pasted));
 }
 
 bool TPairsGrid::HandleKey(QKeyEvent *event, bool fromEditor)
@@ -350,6 +406,10 @@ bool TPairsGrid::HandleKey(QKeyEvent *event, bool fromEditor)
     }
     if (!m_forwarding && IsCharacterKey(event))
         Q_EMIT CharacterKeyPressed(event->key());
+    if (!fromEditor && event->matches(QKeySequence::Paste)) {
+        Paste();
+        return true;
+    }
     const int key = event->key();
     const Qt::KeyboardModifiers modifiers = event->modifiers() & ~Qt::KeypadModifier;
     const QModelIndex current = currentIndex();

@@ -1,7 +1,7 @@
 #pragma once
 // The pairs grid `vleUnits`: a table over TRepositoryModel whose cell editor is always shown on the current cell,
 // with the grid's own keys (Tab between cells, Insert, Down on the last row, Ctrl+Up/Down, Ctrl+Delete, Escape,
-// no "=" in a find cell) and empty rows dropped when the cursor leaves them.
+// no "=" in a find cell, pasted "find=replace" lines as rows) and empty rows dropped when the cursor leaves them.
 #include <QLineEdit>
 #include <QPersistentModelIndex>
 #include <QPointer>
@@ -70,6 +70,9 @@ private:
     void AppendEmptyRow();
     void DeleteCurrentRow();
     void Escape();
+    /// Ctrl+V on the grid itself: each pasted line with a find text becomes a row at the current one (refused lines
+    /// are named); one line without "=" goes into the current cell instead.
+    void Paste();
 
     TRepositoryModel *m_model = nullptr;
     std::function<bool()> m_locked;

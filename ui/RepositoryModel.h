@@ -1,12 +1,17 @@
 #pragma once
 // The substitution grid `vleUnits` as a Qt model over the core repository: one row per line, find text and
-// replace text as the two columns, and one blank row while the list is empty.
+// replace text as the two columns, and one blank row while the list is empty. Every change of the lines and the
+// user's rename choices go into its edit history, which Ctrl+Z and Ctrl+Shift+Z walk.
+#include "repository/LinesSplice.h"
 #include "repository/SubstitutionRepository.h"
 #include "ui/KeyTexts.h"
 
 #include <QAbstractTableModel>
+#include <QUndoStack>
+#include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 class TRepositoryModel : public QAbstractTableModel
 {
@@ -43,10 +48,28 @@ public:
     int DeleteLine(int row);
     /// Drops the line of a row that the cursor left empty: no change of the user's, RepositoryModified stays.
     void DropLine(int row);
-    /// Puts a line back exactly as it was (Escape on an edited cell).
-    void SetLine(int row, const std::string &line);
+    /// Puts a row back as it was when its cell editor opened (Escape on an edited cell): its line, or no line for the
+    /// blank row of an empty list (`original` empty). RepositoryModified is set; in the history this undoes the typing.
+    void RestoreLine(int row, const std::optional<std::string> &original);
+    /// Inserts pasted lines at `row`, or in place of that row when it is empty; into an empty list they become the
+    /// list. One step of the history; RepositoryModified is set. No lines change nothing.
+    void PasteLines(int row, const std::vector<std::string> &lines, int column);
+    /// Runs a change of the lines made outside this model (the Nova Linha and Excluir Linha commands) with the views
+    /// told and records it as one step; `column` is the cursor's column when the step is undone or redone.
+    void ChangeLines(int column, const std::function<void()> &change);
     /// True while rows are being inserted or removed: the views' current cell moves under them.
     bool IsChangingRows() const { return m_changingRows; }
+
+    // --- The edit history: one step per typing in one cell, per row inserted or deleted, per paste and per rename
+    // choice of the user. A row left empty and dropped takes back the step that put it in. ---
+
+    QUndoStack &History() { return *m_history; }
+    /// A cell editor opened: the keys typed into it from now on are one step, apart from what was typed before.
+    void StartEditSession() { ++m_editSession; }
+    /// The user's choice of a rename item: sets the RenameMode and RepositoryModified, one step of the history.
+    void ChooseRenameMode(qvc::TRenameMode mode);
+    /// Forgets every step (after a load or a save, nothing before it can be undone).
+    void ClearHistory() { m_history->clear(); }
 
     qvc::TSubstitutionRepository &Repository() { return m_repository; }
     const qvc::TSubstitutionRepository &Repository() const { return m_repository; }
@@ -54,12 +77,28 @@ public:
 Q_SIGNALS:
     /// An edit was refused with this message (a "=" typed into a find cell).
     void EditRefused(const QString &message);
+    /// A step of the history was done, undone or redone: the cursor goes to this cell (column -1: the current
+    /// column).
+    void CellToShow(int row, int column);
+    /// A step of the history set the RenameMode: the rename group shows it.
+    void RenameModeChanged();
 
 private:
+    class TLinesStep;
+    class TRenameStep;
+
     void RowChanged(int row);
     template <typename TChange> void RemoveRow(int row, TChange change);
+    /// Records a change already made to the lines; `column` as CellToShow's, `session` the cell editor's (0 for a
+    /// change of rows).
+    void Record(qvc::TLinesSplice splice, int column, int session);
+    /// Makes a step's lines stand in the list (`undo`: puts its old lines back) and shows its cell.
+    void ApplyStep(const qvc::TLinesSplice &splice, bool undo, int column);
+    void ApplyRenameMode(qvc::TRenameMode mode);
 
     qvc::TSubstitutionRepository &m_repository;
+    QUndoStack *m_history = nullptr;
+    int m_editSession = 0;
     QString m_find = qvc::CaptionText("ConvertStringsColumn1");
     QString m_replace = qvc::CaptionText("ConvertStringsColumn2");
     bool m_changingRows = false;

@@ -11,6 +11,7 @@
 #include "ui/WindowLook.h"
 
 #include <QAbstractButton>
+#include <QAction>
 #include <QApplication>
 #include <QButtonGroup>
 #include <QEvent>
@@ -168,6 +169,36 @@ void TRepositoryPage::CreateControls()
             RenameItemToggled(index);
     });
     new TFocusInHook(rgRadioGroupFileExtension, [this] { RenameGroupEntered(); });
+    connect(m_model, &TRepositoryModel::RenameModeChanged, this, &TRepositoryPage::ShowRenameMode);
+
+    // The grid's history keys act on the grid and the rename items themselves; a cell editor keeps its own undo.
+    const auto historyAction = [this](const char *name, const QKeySequence &key, bool back) {
+        auto *action = new QAction(this);
+        action->setObjectName(QLatin1String(name));
+        action->setShortcut(key);
+        action->setShortcutContext(Qt::WidgetShortcut);
+        vleUnits->addAction(action);
+        for (QRadioButton *radio : rgRadioGroupFileExtensionItems)
+            radio->addAction(action);
+        connect(action, &QAction::triggered, this, [this, back] { StepHistory(back); });
+        return action;
+    };
+    actUndoPairs = historyAction("actUndoPairs", QKeySequence(Qt::CTRL | Qt::Key_Z), true);
+    actRedoPairs = historyAction("actRedoPairs", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), false);
+}
+
+void TRepositoryPage::StepHistory(bool back)
+{
+    QUndoStack &history = m_model->History();
+    if (m_lock.Held() || !(back ? history.canUndo() : history.canRedo()))
+        return;
+    if (back)
+        history.undo();
+    else
+        history.redo();
+    // Back where the last load or save left the lines, they are saved again.
+    m_repository.SetRepositoryModified(!history.isClean());
+    Q_EMIT StateChanged();
 }
 
 void TRepositoryPage::AddTextTargets(TTextTargets &targets)
@@ -239,6 +270,7 @@ bool TRepositoryPage::OpenRepositoryFile(const QString &path)
         return false;
     }
     if (opened) {
+        m_model->ClearHistory();
         ShowRenameMode();
         ShowRepositoryTitle();
     }
@@ -264,13 +296,14 @@ void TRepositoryPage::RenameItemToggled(int index)
         ShowRenameMode();
         return;
     }
-    m_repository.SetRenameMode(*mode);
     // An arrow key checks the next item before it moves the focus there: a focus anywhere in the group
     // means the user chose, by mouse or by keyboard.
     const QWidget *focus = QApplication::focusWidget();
     if (focus && (focus == rgRadioGroupFileExtension || rgRadioGroupFileExtension->isAncestorOf(focus))) {
-        m_repository.SetRepositoryModified(true);
+        m_model->ChooseRenameMode(*mode);
         Q_EMIT StateChanged();
+    } else {
+        m_repository.SetRenameMode(*mode);
     }
 }
 
@@ -284,10 +317,7 @@ void TRepositoryPage::InsertLine()
 {
     Q_EMIT PageWanted();
     std::size_t row = 0;
-    {
-        TLinesChange change(*m_model);
-        row = m_repository.NewLine(vleUnits->CurrentLine());
-    }
+    m_model->ChangeLines(0, [&] { row = m_repository.NewLine(vleUnits->CurrentLine()); });
     vleUnits->SetCurrentCell(int(row), 0);
     vleUnits->setFocus(Qt::OtherFocusReason);
 }
@@ -298,10 +328,7 @@ void TRepositoryPage::DeleteLines()
     const QModelIndex current = vleUnits->currentIndex();
     const int column = current.isValid() ? current.column() : 0;
     std::optional<std::size_t> next;
-    {
-        TLinesChange change(*m_model);
-        next = m_repository.DeleteCurrentLine(vleUnits->CurrentLine());
-    }
+    m_model->ChangeLines(column, [&] { next = m_repository.DeleteCurrentLine(vleUnits->CurrentLine()); });
     vleUnits->SetCurrentCell(next ? int(*next) : 0, column);
     vleUnits->setFocus(Qt::OtherFocusReason);
 }
@@ -323,16 +350,36 @@ void TRepositoryPage::OpenRepositoryData()
         Q_EMIT PageWanted();
 }
 
+bool TRepositoryPage::ConfirmErasingPairs()
+{
+    const std::vector<std::size_t> rows = m_repository.ErasingPairRows();
+    if (rows.empty())
+        return true;
+    const QString question
+        = QStringLiteral("%1 pares apagam o texto encontrado. Salvar assim mesmo?").arg(qulonglong(rows.size()));
+    if (m_dialogs.YesNo(window(), QApplication::applicationName(), question) == TAnswer::Yes)
+        return true;
+    // The cursor waits on the first of them, to give it a replace text.
+    vleUnits->SetCurrentCell(int(rows.front()), 1);
+    return false;
+}
+
 bool TRepositoryPage::WriteRepositoryAs(const QString &path)
 {
+    const std::vector<std::string> before = m_repository.Lines();
     try {
         TLinesChange change(*m_model);
         m_repository.SaveRepository(PathFromQ(path));
     } catch (const std::exception &e) {
-        // The core leaves lines, RenameMode and RepositoryModified as they were before the save.
+        // The core leaves lines, RenameMode and RepositoryModified as they were before a failed write; only a
+        // folder that could not be synced leaves the lines as saved, which the history's steps no longer fit.
+        if (m_repository.Lines() != before)
+            m_model->ClearHistory();
         m_dialogs.ShowError(window(), ErrorText(e));
         return false;
     }
+    // Undo goes back as far as the saved lines, no further.
+    m_model->ClearHistory();
     ShowRenameMode();
     ShowRepositoryTitle();
     return true;
@@ -340,6 +387,8 @@ bool TRepositoryPage::WriteRepositoryAs(const QString &path)
 
 void TRepositoryPage::CopyRepositoryData()
 {
+    if (!ConfirmErasingPairs())
+        return;
     m_saveDialog.FileName.clear();
     m_saveDialog.Directory = PathToQ(m_repository.RepositoryFolder());
     const std::optional<QString> chosen = m_dialogs.SaveFile(window(), m_saveDialog);
@@ -354,12 +403,15 @@ void TRepositoryPage::NewRepositoryData()
         TLinesChange change(*m_model);
         m_repository.NewRepository();
     }
+    m_model->ClearHistory();
     Q_EMIT PageWanted();
     ShowRepositoryTitle();
 }
 
 TRepositoryPage::TSaveOutcome TRepositoryPage::RunSaveRepositoryData()
 {
+    if (!ConfirmErasingPairs())
+        return TSaveOutcome::Cancelled;
     // The initial folder stays as the last use of the dialog left it.
     m_saveDialog.FileName = PathToQ(m_repository.RepositoryFileName());
     const std::optional<QString> chosen = m_dialogs.SaveFile(window(), m_saveDialog);

@@ -9,6 +9,7 @@
 #include <array>
 #include <string>
 
+class QAction;
 class QButtonGroup;
 class QGroupBox;
 class QLabel;
@@ -63,7 +64,11 @@ private:
     void CreateControls();
     void ShowRenameMode();
     void ShowRepositoryTitle();
+    /// Before a save: when pairs would erase what they find, asks whether to save them so; true to go on.
+    bool ConfirmErasingPairs();
     bool WriteRepositoryAs(const QString &path);
+    /// Ctrl+Z (`back`) or Ctrl+Shift+Z on the grid or a rename item: one step of the edit history.
+    void StepHistory(bool back);
     TSaveOutcome RunSaveRepositoryData();
     QString CloseQuestionText() const;
     void CharacterKeyPressed();
@@ -82,6 +87,8 @@ private:
     QButtonGroup *rgRadioGroupFileExtensionButtons = nullptr;
     std::array<QRadioButton *, qvc::kRenameModes.size()> rgRadioGroupFileExtensionItems {};
     QLabel *stStaticTextFileExtension = nullptr;
+    QAction *actUndoPairs = nullptr;
+    QAction *actRedoPairs = nullptr;
 };
 
 } // namespace qvc

@@ -126,6 +126,7 @@ void Tfrm_Main::CreateActions()
     actUndoLastRun = new QAction(QStringLiteral("Desfazer a Última Conversão"), this);
     actUndoLastRun->setObjectName(QStringLiteral("actUndoLastRun"));
     // Keys beyond the stored ones: the menus show them, the tooltips name them, the stored hints stay.
+    AddCommandKey(ActionByTag(tagSaveRepositoryData), QKeySequence(Qt::CTRL | Qt::Key_S));
     AddCommandKey(ActionByTag(tagExecuteConversion), QKeySequence(Qt::Key_F9));
     actRunFailedOnly = new QAction(QStringLiteral("Executar somente os com &falha"), this);
     actRunFailedOnly->setObjectName(QStringLiteral("actRunFailedOnly"));

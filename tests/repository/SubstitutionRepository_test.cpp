@@ -307,6 +307,34 @@ TEST(RepositoryEditing, SetLinePutsALineBackAsItWas)
     EXPECT_THROW(repository.SetLine(2, "x"), std::out_of_range);
 }
 
+TEST(RepositoryEditing, ErasingPairsHaveAUsedFindTextAndNoReplaceText)
+{
+    TSubstitutionRepository repository;
+    // Rows 0 and 7 erase what they find; an empty row, a blank find text, a line without "=" and a replace text
+    // that is "=" erase nothing.
+    repository.SetLines({ "TForm=", "a=b", "=", " \t=", "abc", "", "x y==", "uses=" });
+    EXPECT_EQ(repository.ErasingPairRows(), (std::vector<std::size_t> { 0, 7 }));
+    repository.SetReplace(7, "x");
+    repository.SetFind(2, "q");
+    EXPECT_EQ(repository.ErasingPairRows(), (std::vector<std::size_t> { 0, 2 }));
+}
+
+TEST(RepositoryEditing, HistoryStepsGoBackAndForthAndRefuseAChangedList)
+{
+    TSubstitutionRepository repository;
+    repository.SetLines({ "a=1", "b=2", "c=3" });
+    const qvc::TLinesSplice paste { 1, { "b=2" }, { "x=y", "z=w" } };
+    repository.ApplyLinesSplice(paste, false);
+    EXPECT_EQ(repository.Lines(), (TLines { "a=1", "x=y", "z=w", "c=3" }));
+    repository.SetRepositoryModified(false);
+    // Undoing again once the step is undone finds other lines in its place: nothing changes.
+    repository.ApplyLinesSplice(paste, true);
+    EXPECT_EQ(repository.Lines(), (TLines { "a=1", "b=2", "c=3" }));
+    EXPECT_THROW(repository.ApplyLinesSplice(paste, true), std::out_of_range);
+    EXPECT_EQ(repository.Lines(), (TLines { "a=1", "b=2", "c=3" }));
+    EXPECT_FALSE(repository.RepositoryModified());
+}
+
 struct TNewLineCase
 {
     const char *name;

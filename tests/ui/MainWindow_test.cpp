@@ -186,7 +186,7 @@ void MainWindowTest::commandsCarryCaptionsHintsShortcutsAndPictures_data()
     QTest::newRow("save") << "actSaveRepositoryData" << 9 << "&Salvar Repositório"
                           << "Salvar Repositório|Salvar as alterações feitas no repositório de dados atual..."
                           << ""
-                          << "";
+                          << "Ctrl+S";
     QTest::newRow("execute") << "actExecuteConversion" << 10 << "&Executar..."
                              << "Executar...|Executar a conversão do(s) arquivo(s)..."
                              << ""

@@ -3,6 +3,7 @@
 #include "UiTestSupport.h"
 
 #include "ui/Application.h"
+#include "ui/HintText.h"
 #include "ui/PairsGrid.h"
 #include "ui/RepositoryModel.h"
 #include "ui/TextBridge.h"
@@ -59,6 +60,14 @@ private Q_SLOTS:
     void closeQuestion_data();
     void closeQuestion();
     void runLockRefusesEdits();
+    void history_data();
+    void history();
+    void historyKeysLeaveOtherEditorsAlone();
+    void pasteRows_data();
+    void pasteRows();
+    void erasingPairsQuestion_data();
+    void erasingPairsQuestion();
+    void ctrlSSavesWhenSaveIsEnabled();
 
 private:
     TMainProbe W() { return m_fixture->Window(); }
@@ -72,6 +81,9 @@ private:
     /// Presses keys at the focus widget: "Ins", "Down", "Ctrl+Del", "Shift+Tab"..., 'text' typed, or "@row,column"
     /// clicks a cell.
     void Press(const QString &keys);
+    /// Press, with commands among the keys: "insertLine", "deleteLines", "save" (to saved.dat), "open" (other.dat)
+    /// and "renameN" (a click on rename item N).
+    void Act(const QString &steps);
 
     TWindowFixture *m_fixture = nullptr;
 };
@@ -140,6 +152,29 @@ void RepositoryTest::Press(const QString &keys)
         }
         const QKeyCombination combination = QKeySequence(token)[0];
         QTest::keyClick(QApplication::focusWidget(), combination.key(), combination.keyboardModifiers());
+    }
+}
+
+void RepositoryTest::Act(const QString &steps)
+{
+    TMainProbe w(W());
+    for (const QString &step : steps.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
+        if (step == QLatin1String("insertLine")) {
+            Run(w.actInsertLine);
+        } else if (step == QLatin1String("deleteLines")) {
+            Run(w.actDeleteLines);
+        } else if (step == QLatin1String("save")) {
+            Dialogs().SaveAnswers.push_back(m_fixture->Dir() + QStringLiteral("/saved.dat"));
+            Run(w.actSaveRepositoryData);
+        } else if (step == QLatin1String("open")) {
+            Dialogs().OpenAnswers.push_back({ m_fixture->WriteFile(QStringLiteral("other.dat"), "d=4\r\n") });
+            Run(w.actOpenRepositoryData);
+        } else if (step.startsWith(QLatin1String("rename"))) {
+            QTest::mouseClick(w.rgRadioGroupFileExtensionItems.at(std::size_t(step.mid(6).toInt())), Qt::LeftButton, {},
+                QPoint(8, 9));
+        } else {
+            Press(step);
+        }
     }
 }
 
@@ -605,6 +640,313 @@ void RepositoryTest::runLockRefusesEdits()
     QCOMPARE(w.Repository().RenameMode(), qvc::TRenameMode(2));
     QVERIFY(w.rgRadioGroupFileExtensionItems[2]->isChecked());
     w.EndRunLock();
+}
+
+void RepositoryTest::history_data()
+{
+    QTest::addColumn<int>("row");
+    QTest::addColumn<int>("column");
+    QTest::addColumn<QString>("steps");
+    QTest::addColumn<QStringList>("lines");
+    QTest::addColumn<int>("renameMode");
+    QTest::addColumn<bool>("modified");
+    QTest::addColumn<int>("currentRow");
+    QTest::addColumn<int>("currentColumn");
+    // Every row starts on the file a=1, b=2, c=3 (RenameMode 2); the clipboard holds "x=1" and "y=2".
+    const QStringList file = { "a=1", "b=2", "c=3" };
+    QTest::newRow("typing undone") << 1 << 1 << "'xyz' Tab Ctrl+Z" << file << 2 << false << 1 << 1;
+    QTest::newRow("typing redone") << 1 << 1 << "'xyz' Tab Ctrl+Z Ctrl+Shift+Z" << QStringList { "a=1", "b=xyz", "c=3" }
+                                   << 2 << true << 1 << 1;
+    QTest::newRow("each cell a step") << 1 << 1 << "'x' Tab 'y' Tab Ctrl+Z" << QStringList { "a=1", "b=x", "c=3" } << 2
+                                      << true << 2 << 0;
+    QTest::newRow("back to the loaded file")
+        << 1 << 1 << "'x' Tab 'y' Tab Ctrl+Z Ctrl+Z" << file << 2 << false << 1 << 1;
+    QTest::newRow("typing again into a cell is a step of its own")
+        << 1 << 1 << "'x' Tab Shift+Tab 'y' Tab Ctrl+Z" << QStringList { "a=1", "b=x", "c=3" } << 2 << true << 1 << 1;
+    QTest::newRow("deleted cell text") << 1 << 1 << "Del Tab Ctrl+Z" << file << 2 << false << 1 << 1;
+    QTest::newRow("inserted row") << 1 << 1 << "Ins Ctrl+Z" << file << 2 << false << 1 << 1;
+    QTest::newRow("inserted row redone") << 1 << 1 << "Ins Ctrl+Z Ctrl+Shift+Z"
+                                         << QStringList { "a=1", "=", "b=2", "c=3" } << 2 << true << 1 << 1;
+    QTest::newRow("row appended by Down") << 2 << 0 << "Down Ctrl+Z" << file << 2 << false << 2 << 0;
+    QTest::newRow("deleted row") << 1 << 1 << "Ctrl+Del Ctrl+Z" << file << 2 << false << 1 << 1;
+    QTest::newRow("deleted row redone") << 1 << 1 << "Ctrl+Del Ctrl+Z Ctrl+Shift+Z" << QStringList { "a=1", "c=3" } << 2
+                                        << true << 1 << 1;
+    // A row inserted and left empty is dropped with its step: undo goes on to the typing before it.
+    QTest::newRow("row left empty leaves no step") << 1 << 1 << "'x' Tab Ins Up Ctrl+Z" << file << 2 << false << 1 << 1;
+    QTest::newRow("typing escaped leaves no step")
+        << 1 << 1 << "'q' Tab 'x' Esc Ctrl+Z" << file << 2 << false << 1 << 1;
+    QTest::newRow("Nova Linha") << 1 << 1 << "insertLine Ctrl+Z" << file << 2 << false << 2 << 0;
+    QTest::newRow("Excluir Linha") << 1 << 1 << "deleteLines Ctrl+Z" << file << 2 << false << 1 << 1;
+    QTest::newRow("paste") << 1 << 0 << "Ctrl+V Ctrl+Z" << file << 2 << false << 1 << 0;
+    QTest::newRow("paste redone") << 1 << 0 << "Ctrl+V Ctrl+Z Ctrl+Shift+Z"
+                                  << QStringList { "a=1", "x=1", "y=2", "b=2", "c=3" } << 2 << true << 1 << 0;
+    QTest::newRow("rename choice") << 1 << 1 << "rename0 Ctrl+Z" << file << 2 << false << 1 << 1;
+    QTest::newRow("rename choice redone") << 1 << 1 << "rename0 Ctrl+Z Ctrl+Shift+Z" << file << 0 << true << 1 << 1;
+    QTest::newRow("two rename choices") << 1 << 1 << "rename0 rename3 Ctrl+Z" << file << 0 << true << 1 << 1;
+    QTest::newRow("rename choice and typing")
+        << 1 << 1 << "'x' Tab rename0 Ctrl+Z Ctrl+Z" << file << 2 << false << 1 << 1;
+    QTest::newRow("undo stops at the save")
+        << 1 << 1 << "'x' Tab save Ctrl+Z" << QStringList { "a=1", "b=x", "c=3" } << 2 << false << 2 << 0;
+    QTest::newRow("back to the save") << 1 << 1 << "'x' Tab save Shift+Tab 'y' Tab Ctrl+Z"
+                                      << QStringList { "a=1", "b=x", "c=3" } << 2 << false << 1 << 1;
+    QTest::newRow("nothing to undo after opening")
+        << 1 << 1 << "'x' Tab save open Ctrl+Z" << QStringList { "d=4" } << 2 << false << 0 << 0;
+}
+
+void RepositoryTest::history()
+{
+    QFETCH(int, row);
+    QFETCH(int, column);
+    QFETCH(QString, steps);
+    QFETCH(QStringList, lines);
+    QFETCH(int, renameMode);
+    QFETCH(bool, modified);
+    QFETCH(int, currentRow);
+    QFETCH(int, currentColumn);
+    TMainProbe w(W());
+    Load("a=1\r\nb=2\r\nc=3\r\n");
+    QApplication::clipboard()->setText(QStringLiteral("x=1\ny=2"));
+    Grid().SetCurrentCell(row, column);
+    w.vleUnits->setFocus();
+    Act(steps);
+    w.OnUpdateAction();
+    QCOMPARE(Lines(), lines);
+    QCOMPARE(w.Repository().RenameMode(), qvc::TRenameMode(renameMode));
+    QVERIFY(w.rgRadioGroupFileExtensionItems.at(std::size_t(renameMode))->isChecked());
+    QCOMPARE(w.RepositoryModified(), modified);
+    QCOMPARE(w.actSaveRepositoryData->isEnabled(), modified);
+    QCOMPARE(w.vleUnits->currentIndex().row(), currentRow);
+    QCOMPARE(w.vleUnits->currentIndex().column(), currentColumn);
+    // The grid shows what the lines hold, with its editor on the current cell.
+    for (int i = 0; i < lines.size(); ++i)
+        QCOMPARE(w.vleUnits->model()->index(i, 1).data().toString(), lines[i].section(QLatin1Char('='), 1));
+    if (!Grid().Editor())
+        QFAIL("no cell editor");
+    QCOMPARE(Grid().Editor()->text(), w.vleUnits->currentIndex().data().toString());
+    QVERIFY(Dialogs().CallsOf(QStringLiteral("error")).empty());
+}
+
+void RepositoryTest::historyKeysLeaveOtherEditorsAlone()
+{
+    TMainProbe w(W());
+    Load("a=1\r\nb=2\r\n");
+    Grid().SetCurrentCell(0, 1);
+    w.vleUnits->setFocus();
+    Press("'x' Tab");
+    QCOMPARE(Lines(), (QStringList { "a=x", "b=2" }));
+    // In a cell editor Ctrl+Z is the editor's own: it takes back what was typed there, not the grid's last step.
+    Press("Return 'k'");
+    QCOMPARE(Lines(), (QStringList { "a=x", "k=2" }));
+    QLineEdit *editor = Grid().Editor();
+    if (!editor)
+        QFAIL("no cell editor");
+    QCOMPARE(QApplication::focusWidget(), static_cast<QWidget *>(editor));
+    Press("Ctrl+Z");
+    QCOMPARE(editor->text(), QStringLiteral("b"));
+    QCOMPARE(Lines(), (QStringList { "a=x", "b=2" }));
+    // Its redo too; what it puts back is typing, a step of the grid's history like any other.
+    Press("Ctrl+Shift+Z");
+    QCOMPARE(editor->text(), QStringLiteral("k"));
+    QCOMPARE(Lines(), (QStringList { "a=x", "k=2" }));
+    // Nor do the keys reach the grid from a line edit of another page.
+    w.obOutlookBarOptionsButtonClick(2);
+    w.ldLabeledEditFileMask->setFocus();
+    Press("Ctrl+Z Ctrl+Z Ctrl+Shift+Z");
+    QCOMPARE(Lines(), (QStringList { "a=x", "k=2" }));
+    // Back on the grid, its history is whole.
+    w.obOutlookBarOptionsButtonClick(1);
+    w.vleUnits->setFocus();
+    Press("Ctrl+Z");
+    QCOMPARE(Lines(), (QStringList { "a=x", "b=2" }));
+    Press("Ctrl+Z");
+    QCOMPARE(Lines(), (QStringList { "a=1", "b=2" }));
+}
+
+void RepositoryTest::pasteRows_data()
+{
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<int>("row");
+    QTest::addColumn<int>("column");
+    QTest::addColumn<QString>("keys");
+    QTest::addColumn<QString>("clipboard");
+    QTest::addColumn<QStringList>("lines");
+    QTest::addColumn<int>("currentRow");
+    QTest::addColumn<QString>("message");
+    const QByteArray abc = "a=1\r\nb=2\r\nc=3\r\n";
+    const QString notPasted = QStringLiteral("Esta linha não foi colada:\nLinha %1: \"%2\" (%3)");
+    const QString noFind = QStringLiteral("não tem texto a localizar antes do \"=\"");
+    const QString rest = QStringLiteral("\nAs demais linhas foram inseridas.");
+    QTest::newRow("several lines at the current row")
+        << abc << 1 << 0 << "Ctrl+V"
+        << "x=1\ny=2" << QStringList { "a=1", "x=1", "y=2", "b=2", "c=3" } << 1 << QString();
+    QTest::newRow("CR LF, lone CR and lone LF")
+        << abc << 0 << 1 << "Ctrl+V"
+        << "x=1\r\ny=2\rz=3\n"
+        << QStringList { "x=1", "y=2", "z=3", "a=1", "b=2", "c=3" } << 0 << QString();
+    QTest::newRow("trailing empty line") << abc << 2 << 0 << "Ctrl+V"
+                                         << "x=1\r\ny=2\r\n\r\n"
+                                         << QStringList { "a=1", "b=2", "x=1", "y=2", "c=3" } << 2 << QString();
+    // The find text ends at the first "=", as the .dat reader reads a line.
+    QTest::newRow("equals after the first")
+        << abc << 1 << 1 << "Ctrl+V"
+        << "k=v=w\nm==n" << QStringList { "a=1", "k=v=w", "m==n", "b=2", "c=3" } << 1 << QString();
+    QTest::newRow("Shift+Insert") << abc << 1 << 0 << "Shift+Ins"
+                                  << "x=1\ny=2" << QStringList { "a=1", "x=1", "y=2", "b=2", "c=3" } << 1 << QString();
+    QTest::newRow("refused line named, the others inserted")
+        << abc << 1 << 0 << "Ctrl+V"
+        << "x=1\r\nsem igual\r\ny=2" << QStringList { "a=1", "x=1", "y=2", "b=2", "c=3" } << 1
+        << notPasted.arg(2).arg("sem igual", noFind) + rest;
+    QTest::newRow("rename marker refused")
+        << abc << 1 << 0 << "Ctrl+V"
+        << "<|ChangeFileName=0|>\nx=1" << QStringList { "a=1", "x=1", "b=2", "c=3" } << 1
+        << notPasted.arg(1).arg("<|ChangeFileName=0|>", "é a marca da troca de nomes de um arquivo .dat") + rest;
+    QTest::newRow("every line refused")
+        << abc << 1 << 0 << "Ctrl+V"
+        << "=x\nabc\n  =y" << QStringList { "a=1", "b=2", "c=3" } << 1
+        << QStringLiteral("Estas 3 linhas não foram coladas:\nLinha 1: \"=x\" (%1)\nLinha 2: \"abc\" (%1)\n"
+                          "Linha 3: \"  =y\" (%1)")
+               .arg(noFind);
+    QTest::newRow("in place of an empty row")
+        << QByteArray("a=1\r\n=\r\nb=2\r\n") << 1 << 0 << "Ctrl+V"
+        << "x=1\ny=2" << QStringList { "a=1", "x=1", "y=2", "b=2" } << 1 << QString();
+    QTest::newRow("into an empty list") << QByteArray() << 0 << 0 << "Ctrl+V"
+                                        << "x=1\ny=2" << QStringList { "x=1", "y=2" } << 0 << QString();
+    QTest::newRow("one pair") << abc << 2 << 1 << "Ctrl+V"
+                              << "x=1" << QStringList { "a=1", "b=2", "x=1", "c=3" } << 2 << QString();
+    // One line that is no pair goes into the current cell, as if typed.
+    QTest::newRow("one word into a replace cell") << abc << 1 << 1 << "Ctrl+V"
+                                                  << "palavra\r\n"
+                                                  << QStringList { "a=1", "b=palavra", "c=3" } << 1 << QString();
+    QTest::newRow("one word into a find cell")
+        << abc << 1 << 0 << "Ctrl+V"
+        << "palavra" << QStringList { "a=1", "palavra=2", "c=3" } << 1 << QString();
+}
+
+void RepositoryTest::pasteRows()
+{
+    QFETCH(QByteArray, file);
+    QFETCH(int, row);
+    QFETCH(int, column);
+    QFETCH(QString, keys);
+    QFETCH(QString, clipboard);
+    QFETCH(QStringList, lines);
+    QFETCH(int, currentRow);
+    QFETCH(QString, message);
+    TMainProbe w(W());
+    Load(file);
+    const QStringList before = Lines();
+    QApplication::clipboard()->setText(clipboard);
+    Grid().SetCurrentCell(row, column);
+    w.vleUnits->setFocus();
+    Press(keys);
+    QCOMPARE(Lines(), lines);
+    QCOMPARE(w.vleUnits->currentIndex().row(), currentRow);
+    // No find cell holds a "=".
+    for (int i = 0; i < lines.size(); ++i)
+        QVERIFY(!w.vleUnits->model()->index(i, 0).data().toString().contains(QLatin1Char('=')));
+    const auto errors = Dialogs().CallsOf(QStringLiteral("error"));
+    QCOMPARE(errors.size(), std::size_t(message.isEmpty() ? 0 : 1));
+    if (!message.isEmpty())
+        QCOMPARE(errors.front().Text, message);
+    QCOMPARE(w.Repository().RenameMode(), qvc::TRenameMode(2));
+    // The whole paste is one step.
+    Press("Ctrl+Z");
+    QCOMPARE(Lines(), before);
+}
+
+void RepositoryTest::erasingPairsQuestion_data()
+{
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<QString>("command");
+    QTest::addColumn<int>("answer");
+    QTest::addColumn<int>("erasing");
+    QTest::addColumn<bool>("written");
+    // Pairs with a find text and an empty replace text count; empty rows and blank find texts erase nothing.
+    const QByteArray two = "a=\r\nb=2\r\n  =\r\n=\r\nc=\r\n";
+    QTest::newRow("Salvar, Sim") << two << "save" << int(TAnswer::Yes) << 2 << true;
+    QTest::newRow("Salvar, Não") << two << "save" << int(TAnswer::No) << 2 << false;
+    QTest::newRow("Copiar, Sim") << two << "copy" << int(TAnswer::Yes) << 2 << true;
+    QTest::newRow("Copiar, Não") << two << "copy" << int(TAnswer::No) << 2 << false;
+    QTest::newRow("close question, Não") << QByteArray("x=1\r\nTForm=\r\n") << "close" << int(TAnswer::No) << 1
+                                         << false;
+    QTest::newRow("close question, Sim") << QByteArray("x=1\r\nTForm=\r\n") << "close" << int(TAnswer::Yes) << 1
+                                         << true;
+    QTest::newRow("no erasing pair") << QByteArray("a=1\r\n  =\r\nabc\r\n") << "save" << -1 << 0 << true;
+}
+
+void RepositoryTest::erasingPairsQuestion()
+{
+    QFETCH(QByteArray, file);
+    QFETCH(QString, command);
+    QFETCH(int, answer);
+    QFETCH(int, erasing);
+    QFETCH(bool, written);
+    TMainProbe w(W());
+    Load(file);
+    const QString target = m_fixture->WriteFile(QStringLiteral("target.dat"), "old=kept\r\n");
+    Dialogs().SaveAnswers.push_back(target);
+    if (answer >= 0)
+        Dialogs().YesNoAnswers.push_back(TAnswer(answer));
+    if (command == QLatin1String("save")) {
+        w.Repository().SetRepositoryModified(true);
+        Run(w.actSaveRepositoryData);
+    } else if (command == QLatin1String("copy")) {
+        Run(w.actCopyRepositoryData);
+    } else {
+        w.Repository().SetRepositoryModified(true);
+        Dialogs().QuestionAnswers.push_back(TAnswer::Yes);
+        // Não to the erasing pairs cancels the save, and with it the close.
+        QCOMPARE(w.close(), written);
+    }
+    const auto questions = Dialogs().CallsOf(QStringLiteral("yesno"));
+    QCOMPARE(questions.size(), std::size_t(erasing > 0 ? 1 : 0));
+    if (erasing > 0)
+        QCOMPARE(questions.front().Text,
+            QStringLiteral("%1 pares apagam o texto encontrado. Salvar assim mesmo?").arg(erasing));
+    QCOMPARE(Dialogs().CallsOf(QStringLiteral("save")).size(), std::size_t(written ? 1 : 0));
+    QCOMPARE(ReadAll(target), written ? "<|ChangeFileName=2|>\r\n" + file : QByteArray("old=kept\r\n"));
+    if (!written) {
+        // Nothing saved: the edits are still to be saved, and the cursor waits on the first erasing pair.
+        QCOMPARE(w.RepositoryModified(), command != QLatin1String("copy"));
+        QCOMPARE(w.vleUnits->currentIndex().row(), int(w.Repository().ErasingPairRows().front()));
+        QCOMPARE(w.vleUnits->currentIndex().column(), 1);
+    }
+}
+
+void RepositoryTest::ctrlSSavesWhenSaveIsEnabled()
+{
+    TMainProbe w(W());
+    const QString hint
+        = QStringLiteral("Salvar Repositório|Salvar as alterações feitas no repositório de dados atual...");
+    // Shown in the menu and named in the tooltip; the hint as the settings file keeps it stays.
+    QCOMPARE(w.actSaveRepositoryData->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_S));
+    QCOMPARE(qvc::HintOf(w.actSaveRepositoryData), hint);
+    QCOMPARE(w.actSaveRepositoryData->toolTip(), QStringLiteral("Salvar Repositório (Ctrl+S)"));
+    qvc::SetHint(w.actSaveRepositoryData, QStringLiteral("Gravar|Gravar o repositório"));
+    QCOMPARE(w.actSaveRepositoryData->toolTip(), QStringLiteral("Gravar (Ctrl+S)"));
+    QCOMPARE(qvc::HintOf(w.actSaveRepositoryData), QStringLiteral("Gravar|Gravar o repositório"));
+    // No other command has the key.
+    for (const QAction *action : w.Window().findChildren<QAction *>())
+        QVERIFY(action == w.actSaveRepositoryData || !action->shortcuts().contains(QKeySequence(Qt::CTRL | Qt::Key_S)));
+
+    const QString path = Load("a=1\r\n");
+    Grid().SetCurrentCell(0, 1);
+    w.vleUnits->setFocus();
+    // Nothing to save: the command is disabled and the key does nothing.
+    Dialogs().SaveAnswers.push_back(path);
+    SettleEvents();
+    QVERIFY(!w.actSaveRepositoryData->isEnabled());
+    Press("Ctrl+S");
+    QVERIFY(Dialogs().CallsOf(QStringLiteral("save")).empty());
+    // From the cell editor, with an edit to save.
+    Press("'z'");
+    SettleEvents();
+    QVERIFY(w.actSaveRepositoryData->isEnabled());
+    QCOMPARE(QApplication::focusWidget(), static_cast<QWidget *>(Grid().Editor()));
+    Press("Ctrl+S");
+    QCOMPARE(Dialogs().CallsOf(QStringLiteral("save")).size(), std::size_t(1));
+    QCOMPARE(ReadAll(path), QByteArray("<|ChangeFileName=2|>\r\na=z\r\n"));
+    QVERIFY(!w.RepositoryModified());
 }
 
 QTEST_MAIN(RepositoryTest)
