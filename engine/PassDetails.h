@@ -24,7 +24,8 @@ enum class TMissReason : std::uint8_t {
     ClassUnknownToLcl, ///< Lazarus rename: an object of a class the LCL does not have, kept as it is
 };
 
-/// The reason's text, as every front end shows it (ASCII, so the same bytes in Windows-1252 and UTF-8).
+/// The reason's text as the terminal shows it (ASCII, so the same bytes in Windows-1252 and UTF-8); the window has
+/// its Portuguese words (MissReasonWindowText).
 std::string_view MissReasonText(TMissReason reason);
 
 /// One occurrence of a find text that stands alone as a word and was left in its line.

@@ -9,6 +9,8 @@
 #include "QvconvertRunner.h"
 
 #include <gtest/gtest.h>
+
+#include <regex>
 #include <nlohmann/json.hpp>
 
 #include <algorithm>
@@ -233,6 +235,46 @@ TEST_F(ConvertCommand, WriteFailureEndsTheRunWithItsMessage)
         EXPECT_EQ(Read("c.pas"), "uses Forms;\r\n");
     }
     EXPECT_EQ(Read("a.pas"), "uses QForms;\r\n");
+}
+
+TEST_F(ConvertCommand, PlainOutputEndsWithTheRunsFiguresOnStandardError)
+{
+    Write("r.dat", "Forms=QForms\r\n");
+    const std::string changed = Write("a.pas", "uses Forms, Forms;\r\n");
+    const std::string plain = Write("b.pas", "begin\r\nend.\r\n");
+    const std::string missing = Path("missing.pas");
+    const std::regex seconds(R"(, \d+\.\d s)");
+    const auto figures = [&seconds](const std::string &summary) { return std::regex_replace(summary, seconds, ", T s"); };
+    struct TCase
+    {
+        std::vector<std::string> Extra;
+        std::string Summary; // the seconds as "T"
+    };
+    const TCase cases[] = {
+        { { "--simulate" }, "3 files (simulated): 1 changed, 1 failed, 1 missed, T s" },
+        { {}, "3 files: 1 changed, 1 failed, 1 missed, T s" },
+        { { "--json" }, "" },
+        { { "--diff", "--simulate" }, "" },
+    };
+    for (const TCase &c : cases) {
+        SCOPED_TRACE(c.Extra.empty() ? "plain" : c.Extra.front());
+        Write("a.pas", "uses Forms, Forms;\r\n");
+        std::vector<std::string> args = { "convert", "--repository", Path("r.dat"), changed, plain, missing };
+        args.insert(args.end(), c.Extra.begin(), c.Extra.end());
+        const TRun run = Run(args);
+        EXPECT_EQ(run.ExitCode, 1);
+        EXPECT_EQ(figures(run.Summary), c.Summary) << run.Err;
+        // Standard output keeps one line per file.
+        if (c.Extra.empty())
+            EXPECT_EQ(SplitAt(run.Out, '\n').size(), 4u) << run.Out;
+    }
+    // A run ended by a failed write counts the file it could not write; the failure's line still comes last.
+    Write("a.pas", "uses Forms;\r\n");
+    Write("a.~pas/in-the-way", "a folder where the backup should go");
+    const TRun failed = Run({ "convert", "--repository", Path("r.dat"), "--backup", plain, changed });
+    EXPECT_EQ(failed.ExitCode, 2);
+    EXPECT_EQ(figures(failed.Summary), "2 files: 0 changed, 1 failed, 0 missed, T s");
+    EXPECT_EQ(failed.Err, "qvconvert: " + changed + ": Unable to backup file. Is a directory\n");
 }
 
 TEST_F(ConvertCommand, SimulateAndFilesFrom)

@@ -81,6 +81,8 @@ TMainProbe::TMainProbe(Tfrm_Main &window)
     actAboutMe = action("actAboutMe");
     actFileExit = action("actFileExit");
     actUndoLastRun = action("actUndoLastRun");
+    actRunFailedOnly = action("actRunFailedOnly");
+    actFilterList = action("actFilterList");
     ActionMainMenuBar1 = Child<QMenuBar>(window, QStringLiteral("ActionMainMenuBar1"));
     for (int i = 0; i < 4; ++i)
         MainMenuBarItems[std::size_t(i)] = Child<QMenu>(window, QStringLiteral("MainMenuBarItem%1").arg(i + 1));
@@ -99,6 +101,8 @@ TMainProbe::TMainProbe(Tfrm_Main &window)
     bbSaveResult = button("bbSaveResult");
     pProgressMessage = label("pProgressMessage");
     pRunScope = label("pRunScope");
+    pRunSummary = label("pRunSummary");
+    cbListFilter = Child<QComboBox>(window, QStringLiteral("cbListFilter"));
     pRunFileCount = label("pRunFileCount");
     Image2 = label("Image2");
     ProgressBar1 = Child<QProgressBar>(window, QStringLiteral("ProgressBar1"));

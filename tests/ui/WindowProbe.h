@@ -14,6 +14,7 @@
 
 #include <QAction>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QFrame>
 #include <QGroupBox>
 #include <QLabel>
@@ -43,7 +44,7 @@ public:
     // Commands.
     QAction *actScanSubDirectory, *actAddFile, *actRemoveFile, *actSelectAll, *actInsertLine, *actDeleteLines,
         *actOpenRepositoryData, *actCopyRepositoryData, *actNewRepositoryData, *actSaveRepositoryData,
-        *actExecuteConversion, *actAboutMe, *actFileExit, *actUndoLastRun;
+        *actExecuteConversion, *actAboutMe, *actFileExit, *actUndoLastRun, *actRunFailedOnly, *actFilterList;
     // Bars, side bar and page stack.
     QMenuBar *ActionMainMenuBar1;
     std::array<QMenu *, 4> MainMenuBarItems;
@@ -56,7 +57,8 @@ public:
     QTableView *slSearchListSelectFiles;
     QFrame *pStatusResult;
     QPushButton *bbSaveResult;
-    QLabel *pProgressMessage, *pRunScope, *pRunFileCount, *Image2;
+    QLabel *pProgressMessage, *pRunScope, *pRunSummary, *pRunFileCount, *Image2;
+    QComboBox *cbListFilter;
     QProgressBar *ProgressBar1;
     // Page 1.
     TPairsGrid *vleUnits;
