@@ -2,6 +2,7 @@
 
 #include "common/Errors.h"
 #include "common/FileIO.h"
+#include "common/SystemCalls.h"
 #include "common/TextFormat.h"
 #include "common/Utf8.h"
 
@@ -150,6 +151,10 @@ std::string TimeOfName(std::string_view name)
 }
 
 constexpr std::string_view kUndoneLine = "{\"step\":\"undone\"}";
+// The most the undone mark takes: a line break that ends a cut line, the mark and its own line break.
+constexpr long long kMarkLength = static_cast<long long>(kUndoneLine.size()) + 2;
+// The room reserved for the mark beyond the journal's end: a block of any common file system.
+constexpr off_t kMarkRoom = 4096;
 
 // True when `rest` holds nothing but undone marks and empty lines.
 bool OnlyUndoneMarksIn(std::string_view rest)
@@ -643,8 +648,7 @@ void MarkJournalUndone(const std::string &path)
     if (::fstat(fd, &st) == 0 && st.st_size > 0)
         (void)::pread(fd, &last, 1, st.st_size - 1);
     const std::string line = std::string(last == '\n' ? "" : "\n") + std::string(kUndoneLine) + "\n";
-    const bool written
-        = ::write(fd, line.data(), line.size()) == static_cast<ssize_t>(line.size()) && ::fdatasync(fd) == 0;
+    const bool written = sys::WriteAll(fd, line.data(), line.size(), path) && sys::SyncData(fd) == 0;
     const int reason = errno;
     ::close(fd);
     if (!written)
@@ -657,9 +661,20 @@ void ReserveJournalMark(const std::string &path)
     struct stat st
     {
     };
-    if (::fstat(fd, &st) == 0)
-        (void)::fallocate(fd, FALLOC_FL_KEEP_SIZE, st.st_size, 4096);
+    if (::fstat(fd, &st) != 0) {
+        const int reason = errno;
+        ::close(fd);
+        throw TError(kCannotOpenFile, { PathArg(path), ReasonArg(reason) });
+    }
+    const bool reserved = sys::Allocate(fd, path, FALLOC_FL_KEEP_SIZE, st.st_size, kMarkRoom) == 0;
+    const int reason = errno;
     ::close(fd);
+    // A file system that cannot reserve room leaves the mark to the free space; a full one still takes the mark
+    // in the unused end of the journal's last block, and refuses the undo before its first step where that is
+    // too short.
+    const auto allocated = static_cast<long long>(st.st_blocks) * 512;
+    if (!reserved && (reason == ENOSPC || reason == EDQUOT) && allocated < st.st_size + kMarkLength)
+        throw TError(kCannotCreateFile, { PathArg(path), ReasonArg(reason) });
 }
 
 std::vector<std::string> RunFoldersOf(const std::vector<std::string> &files)

@@ -134,7 +134,8 @@ TJournal ParseJournal(std::string_view bytes, const std::string &path);
 void MarkJournalUndone(const std::string &path);
 
 /// Makes room for the undone mark before an undo starts, so that a full file system cannot keep the undo
-/// from marking the journal (where the file system can reserve space; elsewhere nothing happens).
+/// from marking the journal (where the file system can reserve space; elsewhere nothing happens). Throws
+/// TError (no space) when the disk is full and the mark would not fit in the journal's last block.
 void ReserveJournalMark(const std::string &path);
 
 /// The resolved run folders of `files`: the folder of each file, and of the file a link leads to, each
