@@ -442,6 +442,72 @@ TEST_F(UndoRunTest, JournalReadBackTellsACutLineAndKeepsTheUndoneMarkOnALineOfIt
     EXPECT_EQ(marked.Steps.size(), cut.Steps.size());
 }
 
+// Writes `bytes` as a journal file of the running user's own (0600 unless `mode` says otherwise).
+void WriteJournalFile(const std::string &path, const std::string &bytes, mode_t mode = 0600)
+{
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
+    ASSERT_EQ(::chmod(path.c_str(), mode), 0);
+}
+
+TEST_F(UndoRunTest, RecentJournalsAreListedNewestFirstByTheirStartTimeWithTheOnesThatMayNotBeUsed)
+{
+    Lay(kTree);
+    const std::vector<std::vector<std::string>> pairs = { kPairs, { "QForms=XForms" }, { "XForms=YForms" } };
+    std::vector<std::string> runs; // oldest first
+    std::vector<std::size_t> rows;
+    for (const auto &runPairs : pairs) {
+        qvc::TRunJournal journal(m_state);
+        const TFakeConversionView view = Run(2, true, false, &journal, runPairs);
+        ASSERT_FALSE(journal.FileName().empty());
+        runs.push_back(journal.FileName());
+        rows.push_back(view.Rows.size());
+    }
+    qvc::MarkJournalUndone(runs[1]);
+    // Named as if newest, started before every run: the time inside counts, not the name.
+    const std::string header = R"({"journal":2,"pid":1,"start":"20000101T000000.000000000Z","folders":["/"]})";
+    const std::string oldRun = m_state + "/99991231T235959.999999999Z-1.jsonl";
+    WriteJournalFile(oldRun, header + "\n{\"files\":[]}\n{\"step\":\"end\"}\n");
+    const std::string damaged = m_state + "/20000101T000000.000000000Z-2.jsonl";
+    WriteJournalFile(damaged, header + "\n{\"files\":[]}\nnot json\n");
+    std::string refusedHeader = header;
+    refusedHeader.replace(refusedHeader.find("T000000"), 7, "T000001");
+    const std::string refused = m_state + "/20000101T000001.000000000Z-3.jsonl";
+    WriteJournalFile(refused, refusedHeader + "\n{\"files\":[]}\n{\"step\":\"end\"}\n", 0620);
+    WriteJournalFile(m_state + "/20000101T000002.000000000Z-4.jsonl", "not a journal\n");
+
+    const std::vector<qvc::TJournalSummary> all = qvc::RecentJournals(m_state, 20);
+    std::vector<std::string> paths;
+    for (const auto &summary : all)
+        paths.push_back(summary.Path);
+    ASSERT_EQ(paths, (std::vector<std::string> { runs[2], runs[1], runs[0], refused, oldRun, damaged }));
+    EXPECT_EQ(qvc::NewestJournal(m_state), runs[2]);
+    const std::vector<std::string> folders = qvc::RunFoldersOf({ Path("Alpha.pas") });
+    for (std::size_t i = 0; i < 3; ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_TRUE(all[i].Refused.Empty());
+        EXPECT_EQ(all[i].Folders, folders);
+        EXPECT_EQ(all[i].FileCount, rows[2 - i]);
+        EXPECT_EQ(all[i].StartTime, qvc::ReadJournal(all[i].Path).StartTime);
+        EXPECT_TRUE(all[i].Ended);
+        EXPECT_EQ(all[i].Undone, i == 1);
+    }
+    EXPECT_GT(all[0].StartTime, all[1].StartTime);
+    EXPECT_GT(all[1].StartTime, all[2].StartTime);
+    EXPECT_FALSE(all[3].Refused.Empty());
+    EXPECT_FALSE(all[3].Damaged);
+    EXPECT_EQ(all[3].StartTime, "20000101T000001.000000000Z");
+    // Of two with the same start time, the later name comes first.
+    EXPECT_TRUE(all[4].Refused.Empty());
+    EXPECT_EQ(all[4].FileCount, std::size_t(0));
+    EXPECT_FALSE(all[5].Refused.Empty());
+    EXPECT_TRUE(all[5].Damaged);
+    const std::vector<qvc::TJournalSummary> two = qvc::RecentJournals(m_state, 2);
+    ASSERT_EQ(two.size(), std::size_t(2));
+    EXPECT_EQ(two[0].Path, runs[2]);
+    EXPECT_EQ(two[1].Path, runs[1]);
+    EXPECT_TRUE(qvc::RecentJournals(m_dir.string() + "/none", 20).empty());
+}
+
 TEST_F(UndoRunTest, AnOlderRunSeesTheFilesANewerRunChangedAsChangedAndIsUndoneOnlyWhenForced)
 {
     Lay(kTree);
