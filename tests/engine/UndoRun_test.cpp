@@ -477,6 +477,7 @@ TEST_F(UndoRunTest, RecentJournalsAreListedNewestFirstByTheirStartTimeWithTheOne
 
     const std::vector<qvc::TJournalSummary> all = qvc::RecentJournals(m_state, 20);
     std::vector<std::string> paths;
+    paths.reserve(all.size());
     for (const auto &summary : all)
         paths.push_back(summary.Path);
     ASSERT_EQ(paths, (std::vector<std::string> { runs[2], runs[1], runs[0], refused, oldRun, damaged }));
