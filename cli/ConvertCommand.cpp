@@ -19,6 +19,7 @@
 #include "filelist/FileParams.h"
 #include "repository/RepositoryFile.h"
 #include "results/ResultReport.h"
+#include "results/RunSummary.h"
 #include "results/UnifiedDiff.h"
 
 // GCC 12 sees a null dereference inside CLI11's string splitting once it is inlined here; it has none.
@@ -158,6 +159,7 @@ public:
     void SelectRow(int row) override
     {
         m_current = row;
+        m_currentReported = false;
         m_updates = m_status = m_time = "-";
         DrawProgress(false);
     }
@@ -165,7 +167,11 @@ public:
     void ShowProgressMessage(bool) override { }
     void ShowReadyImage(bool) override { }
     void EnableSaveResult(bool) override { }
-    void BeginRun() override { }
+    void BeginRun() override
+    {
+        m_began = true;
+        m_summary.Simulated = m_arguments.Simulate;
+    }
     void EndRun() override { ClearProgress(); }
 
     int RowCount() const override { return static_cast<int>(m_files.size()); }
@@ -175,11 +181,26 @@ public:
     bool SimulateChecked() const override { return m_arguments.Simulate; }
     bool WantsTexts() const override { return m_arguments.Diff; }
 
+    /// The figures of the run; a row whose writing ended the run counts as failed.
+    TRunSummary Summary(double seconds) const
+    {
+        TRunSummary summary = m_summary;
+        if (m_current >= 0 && !m_currentReported)
+            summary.AddWriteFailure();
+        summary.Seconds = seconds;
+        return summary;
+    }
+    /// Whether the run got as far as its files (it did not fail before the first).
+    bool Began() const { return m_began; }
+    bool Plain() const { return !m_arguments.Json && !m_arguments.Diff; }
+
     /// The misses of every file printed so far.
     std::size_t TotalMissed() const { return m_totalMissed; }
 
     void FileConverted(int row, const TPassReport &report, const TConversionResult &result) override
     {
+        m_summary.Add(report);
+        m_currentReported = true;
         const std::string &file = m_files[static_cast<std::size_t>(row)];
         m_reportRows.push_back(
             TReportRow { static_cast<std::size_t>(row), Utf8ToCp1252(file), m_updates, m_status, m_time });
@@ -299,6 +320,9 @@ private:
     bool m_drawn = false;
     std::chrono::steady_clock::time_point m_lastDraw;
     int m_current = -1;
+    bool m_currentReported = false;
+    bool m_began = false;
+    TRunSummary m_summary;
     std::string m_updates, m_status, m_time;
     int m_failed = 0;
     nlohmann::ordered_json m_records = nlohmann::ordered_json::array();
@@ -357,6 +381,7 @@ void RunConvert(const TConvertArguments &arguments)
         store.Append();
     std::string stopped;
     TRunJournal journal(JournalFolder());
+    const auto start = std::chrono::steady_clock::now();
     try {
         // Without a journal of its own the run still may not start in a tree an undo left half done.
         if (arguments.NoJournal)
@@ -368,6 +393,7 @@ void RunConvert(const TConvertArguments &arguments)
     } catch (const std::exception &error) {
         stopped = ErrorText(error);
     }
+    const std::chrono::duration<double> seconds = std::chrono::steady_clock::now() - start;
     bool reportFailed = false;
     if (!arguments.Report.empty()) {
         // The name column is as wide as the longest name given, counted as the report prints it.
@@ -393,6 +419,13 @@ void RunConvert(const TConvertArguments &arguments)
             + " (the journal of this run could not be "
               "completed: it cannot be undone)\n"
                                                   : std::string();
+    // The plain output's figures go to standard error, so what standard output holds stays one line per file;
+    // a failure's own line still comes last.
+    if (view.Began() && view.Plain()) {
+        const std::string summary = TerminalSummaryText(view.Summary(seconds.count())) + "\n";
+        std::fwrite(summary.data(), 1, summary.size(), stderr);
+        std::fflush(stderr);
+    }
     if (!stopped.empty()) {
         const std::string line = "qvconvert: " + stopped + "\n" + journalLine;
         std::fwrite(line.data(), 1, line.size(), stderr);

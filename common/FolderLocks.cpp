@@ -29,9 +29,8 @@ void MakeRoomFor(std::size_t folders)
         (void)::getrlimit(RLIMIT_NOFILE, &limit);
     }
     if (limit.rlim_cur != RLIM_INFINITY && limit.rlim_cur < wanted)
-        throw TFolderBusy("the run writes to %s folders, more than this process may hold open at once (%s); nothing "
-                          "was changed",
-            { TextArg(std::to_string(folders)), TextArg(std::to_string(limit.rlim_cur)) });
+        throw TFolderBusy(
+            kTooManyFolders, { TextArg(std::to_string(folders)), TextArg(std::to_string(limit.rlim_cur)) });
 }
 
 } // namespace
@@ -66,9 +65,7 @@ void TFolderLocks::Acquire(std::vector<std::string> folders, std::chrono::millis
                 if (errno != EWOULDBLOCK)
                     throw TError(kCannotOpenFile, { PathArg(folder), ReasonArg(errno) });
                 if (std::chrono::steady_clock::now() >= deadline)
-                    throw TFolderBusy(
-                        "the folder \"%s\" is in use by another conversion run or undo; nothing was changed",
-                        { PathArg(folder) });
+                    throw TFolderBusy(kFolderInUse, { PathArg(folder) });
                 std::this_thread::sleep_for(std::chrono::milliseconds(50));
             }
         }

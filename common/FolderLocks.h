@@ -5,11 +5,18 @@
 
 #include <chrono>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace qvc {
 
 /// Thrown when a folder stays locked by another process, or when the folders are too many to hold open.
+/// Why a run or an undo could not hold its folders (Windows-1252 templates).
+inline constexpr std::string_view kTooManyFolders
+    = "the run writes to %s folders, more than this process may hold open at once (%s); nothing was changed";
+inline constexpr std::string_view kFolderInUse
+    = "the folder \"%s\" is in use by another conversion run or undo; nothing was changed";
+
 class TFolderBusy : public TError
 {
 public:

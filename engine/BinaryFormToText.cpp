@@ -5,6 +5,8 @@
 
 #include <charconv>
 #include <cstdint>
+#include <initializer_list>
+#include <vector>
 
 namespace qvc {
 namespace {
@@ -48,9 +50,13 @@ constexpr unsigned kFlagInherited = 1;
 constexpr unsigned kFlagChildPos = 2;
 constexpr unsigned kFlagInline = 4;
 
-[[noreturn]] void Fail(const std::string &reason, std::size_t offset)
+// Every message names the offset first; the numbers after it are the template's further arguments.
+[[noreturn]] void Fail(std::string_view format, std::size_t offset, std::initializer_list<std::string> numbers = {})
 {
-    throw TError("Invalid binary form at offset " + std::to_string(offset) + ": " + reason);
+    std::vector<TMessageArg> args { TextArg(std::to_string(offset)) };
+    for (const std::string &number : numbers)
+        args.push_back(TextArg(number));
+    throw TError(format, std::move(args));
 }
 
 void AppendDecimal(std::int64_t value, std::string &out)
@@ -74,7 +80,7 @@ public:
     void Run()
     {
         if (m_size < 4 || m_data[0] != 'T' || m_data[1] != 'P' || m_data[2] != 'F' || m_data[3] != '0')
-            Fail("the stream does not begin with the signature \"TPF0\"", 0);
+            Fail(kFormNoSignature, 0);
         m_pos = 4;
         // Real forms give about twice their size in text; proportional to the bytes actually present.
         m_out.reserve(m_out.size() + 2 * m_size);
@@ -89,9 +95,7 @@ private:
     void Need(std::size_t count)
     {
         if (count > m_size - m_pos)
-            Fail("the stream ends early (" + std::to_string(count) + " more bytes needed, "
-                    + std::to_string(m_size - m_pos) + " left)",
-                m_pos);
+            Fail(kFormEndsEarly, m_pos, { std::to_string(count), std::to_string(m_size - m_pos) });
     }
 
     unsigned char PeekByte()
@@ -120,9 +124,7 @@ private:
     std::string_view ReadBytes(std::uint64_t count)
     {
         if (count > m_size - m_pos)
-            Fail("a length of " + std::to_string(count) + " goes beyond the end of the stream ("
-                    + std::to_string(m_size - m_pos) + " bytes left)",
-                m_pos);
+            Fail(kFormLengthBeyondEnd, m_pos, { std::to_string(count), std::to_string(m_size - m_pos) });
         const std::string_view bytes(reinterpret_cast<const char *>(m_data + m_pos), static_cast<std::size_t>(count));
         m_pos += static_cast<std::size_t>(count);
         return bytes;
@@ -133,7 +135,7 @@ private:
     std::uint64_t ReadLength32() { return ReadLittleEndian(4); }
 
     // An integer value of type 2, 3 or 4 (child positions and collection item indexes).
-    std::int64_t ReadIntegerValue(const char *what)
+    std::int64_t ReadIntegerValue(std::string_view what)
     {
         const std::size_t start = m_pos;
         switch (ReadByte()) {
@@ -144,7 +146,7 @@ private:
         case vaInt32:
             return static_cast<std::int32_t>(ReadLittleEndian(4));
         default:
-            Fail(std::string(what) + " is not an integer value", start);
+            Fail(what, start);
         }
     }
 
@@ -155,9 +157,7 @@ private:
     void CheckGrowth()
     {
         if (m_out.size() - m_start > m_limit)
-            Fail("its text form would be longer than " + std::to_string(kMostTextPerByte)
-                    + " times the size of the form",
-                m_pos);
+            Fail(kFormTextTooLong, m_pos, { std::to_string(kMostTextPerByte) });
     }
 
     void NewLine()
@@ -176,7 +176,7 @@ private:
     void EnterLevel()
     {
         if (m_level >= kMaxNestingLevel)
-            Fail("the form is nested deeper than " + std::to_string(kMaxNestingLevel) + " levels", m_pos);
+            Fail(kFormNestedTooDeep, m_pos, { std::to_string(kMaxNestingLevel) });
         ++m_level;
     }
 
@@ -189,7 +189,7 @@ private:
         if (PeekByte() >= 0xF0) {
             flags = ReadByte() & 0x0Fu;
             if (flags & kFlagChildPos)
-                childPos = ReadIntegerValue("the child position");
+                childPos = ReadIntegerValue(kFormChildPositionNotInteger);
         }
         const std::string_view className = ReadShortString();
         const std::string_view objectName = ReadShortString();
@@ -312,7 +312,7 @@ private:
             WriteUtf8String(ReadBytes(ReadLength32()));
             break;
         default:
-            Fail("unknown value type " + std::to_string(type), start);
+            Fail(kFormUnknownValueType, start, { std::to_string(type) });
         }
     }
 
@@ -355,11 +355,11 @@ private:
             const unsigned char next = PeekByte();
             if (next == vaInt8 || next == vaInt16 || next == vaInt32) {
                 m_out += " [";
-                AppendDecimal(ReadIntegerValue("the item index"), m_out);
+                AppendDecimal(ReadIntegerValue(kFormItemIndexNotInteger), m_out);
                 m_out += ']';
             }
             if (PeekByte() != vaList)
-                Fail("a collection item does not begin with its list marker", m_pos);
+                Fail(kFormItemWithoutMarker, m_pos);
             ++m_pos;
             m_out += "\r\n";
             EnterLevel();
@@ -535,13 +535,13 @@ std::string_view SkipResourceHeader(std::string_view fileBytes)
     const auto *p = reinterpret_cast<const unsigned char *>(fileBytes.data());
     const std::size_t size = fileBytes.size();
     if (size < 3 || p[0] != 0xFF || p[1] != 10 || p[2] != 0)
-        throw TError("Invalid binary form: the resource header does not begin with 0xFF and 10");
+        throw TError(std::string(kFormBadResourceHeader));
     std::size_t pos = 3;
     while (pos < size && p[pos] != 0)
         ++pos;
     // The name's NUL, then a 16-bit flags word and a 32-bit size.
     if (pos >= size || size - pos - 1 < 6)
-        throw TError("Invalid binary form: the file ends inside the resource header");
+        throw TError(std::string(kFormEndsInResourceHeader));
     return fileBytes.substr(pos + 1 + 6);
 }
 

@@ -3,7 +3,6 @@
 #include "common/Errors.h"
 #include "common/FileIO.h"
 #include "common/FolderLocks.h"
-#include "common/TextFormat.h"
 #include "engine/TargetNames.h"
 
 #include "engine/RunJournal.h"
@@ -27,7 +26,7 @@ std::size_t ParseRowNumber(const std::string &text)
     const char *last = text.data() + end;
     const auto [stop, error] = std::from_chars(first, last, value);
     if (begin == end || error != std::errc() || stop != last)
-        throw TError(FormatTemplate("'%s' is not a valid integer value", { text }));
+        throw TError(kNotAnInteger, { TextArg(text) });
     return value;
 }
 

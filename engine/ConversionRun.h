@@ -8,9 +8,13 @@
 #include "engine/WindowServices.h"
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace qvc {
+
+/// A row number that does not read as one (Windows-1252 template, "%s" the text).
+inline constexpr std::string_view kNotAnInteger = "'%s' is not a valid integer value";
 
 /// The window as a run sees it: the window services plus the rows of the file list and the two check
 /// boxes. Rows are addressed by position, 0 to RowCount() - 1.

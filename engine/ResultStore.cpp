@@ -16,28 +16,28 @@ std::size_t TResultStore::Append()
 void TResultStore::Replace(std::size_t k, const TConversionResult &result)
 {
     if (k >= m_slots.size())
-        throw TError("List index out of bounds (" + std::to_string(k) + ")");
+        throw TError(kListIndexOutOfBounds, { TextArg(std::to_string(k)) });
     m_slots[k] = result;
 }
 
 const TConversionResult &TResultStore::Get(std::size_t k) const
 {
     if (k >= m_slots.size())
-        throw TError("List index out of bounds (" + std::to_string(k) + ")");
+        throw TError(kListIndexOutOfBounds, { TextArg(std::to_string(k)) });
     return m_slots[k];
 }
 
 void TResultStore::ReplaceDetails(std::size_t k, TRowDetails details)
 {
     if (k >= m_details.size())
-        throw TError("List index out of bounds (" + std::to_string(k) + ")");
+        throw TError(kListIndexOutOfBounds, { TextArg(std::to_string(k)) });
     m_details[k] = std::move(details);
 }
 
 const TRowDetails &TResultStore::Details(std::size_t k) const
 {
     if (k >= m_details.size())
-        throw TError("List index out of bounds (" + std::to_string(k) + ")");
+        throw TError(kListIndexOutOfBounds, { TextArg(std::to_string(k)) });
     return m_details[k];
 }
 

@@ -4,9 +4,13 @@
 #include "engine/PassDetails.h"
 
 #include <cstddef>
+#include <string_view>
 #include <vector>
 
 namespace qvc {
+
+/// A slot or row asked for that does not exist (Windows-1252 template, "%s" the index).
+inline constexpr std::string_view kListIndexOutOfBounds = "List index out of bounds (%s)";
 
 /// What a row's last conversion found besides its result: the occurrences it left in place and the
 /// lines it changed (the first kKeptChangedLines of ChangedLineTotal).

@@ -27,9 +27,6 @@ namespace {
 
 using TJson = nlohmann::json;
 
-constexpr std::string_view kDamagedJournal = "journal empty or damaged (line %s)";
-constexpr std::string_view kEmptyJournal = "journal empty or damaged";
-
 const char *StepName(TStepKind kind)
 {
     switch (kind) {
@@ -328,7 +325,7 @@ void TRunJournal::Fail(int reason)
 void TRunJournal::Open()
 {
     if (m_folder.empty()) {
-        m_failure = TMessage("No folder for the run journal (neither XDG_STATE_HOME nor HOME is set).");
+        m_failure = TMessage(std::string(kNoJournalFolder));
         return;
     }
     if (!MakeFolders(m_folder)) {
@@ -453,7 +450,7 @@ int OpenTrustedJournal(const std::string &path, bool forAppend)
     // one but the owner may write, ACLs included.
     if (::fstat(dirFd, &st) != 0 || st.st_uid != user || (st.st_mode & (S_IWGRP | S_IWOTH)) != 0) {
         ::close(dirFd);
-        Refuse("journal not used: its folder \"%s\" is not yours alone to write", folder);
+        Refuse(kJournalFolderShared, folder);
     }
     const std::string name(NamePart(path));
     const int fd = ::openat(dirFd, name.c_str(),
@@ -462,7 +459,7 @@ int OpenTrustedJournal(const std::string &path, bool forAppend)
     ::close(dirFd);
     if (fd < 0) {
         if (reason == ELOOP)
-            Refuse("journal not used: \"%s\" is a symbolic link", path);
+            Refuse(kJournalIsLink, path);
         throw TJournalRefused(kCannotOpenFile, { PathArg(path), ReasonArg(reason) });
     }
     const auto refuse = [fd, &path](std::string_view format) {
@@ -470,11 +467,11 @@ int OpenTrustedJournal(const std::string &path, bool forAppend)
         Refuse(format, path);
     };
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode))
-        refuse("journal not used: \"%s\" is not a regular file");
+        refuse(kJournalNotRegular);
     if (st.st_uid != user)
-        refuse("journal not used: \"%s\" belongs to another user");
+        refuse(kJournalOtherOwner);
     if ((st.st_mode & (S_IWGRP | S_IWOTH)) != 0)
-        refuse("journal not used: \"%s\" may be written by other users");
+        refuse(kJournalWritableByOthers);
     return fd;
 }
 

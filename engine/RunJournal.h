@@ -18,6 +18,20 @@
 
 namespace qvc {
 
+// Why a journal is not used, or not written (Windows-1252 templates; "%s" is the journal or its folder).
+inline constexpr std::string_view kDamagedJournal = "journal empty or damaged (line %s)";
+inline constexpr std::string_view kEmptyJournal = "journal empty or damaged";
+inline constexpr std::string_view kJournalFolderShared
+    = "journal not used: its folder \"%s\" is not yours alone to write";
+inline constexpr std::string_view kJournalIsLink = "journal not used: \"%s\" is a symbolic link";
+inline constexpr std::string_view kJournalNotRegular = "journal not used: \"%s\" is not a regular file";
+inline constexpr std::string_view kJournalOtherOwner = "journal not used: \"%s\" belongs to another user";
+inline constexpr std::string_view kJournalWritableByOthers = "journal not used: \"%s\" may be written by other users";
+inline constexpr std::string_view kJournalOutsideFolders
+    = "journal not used: it names \"%s\", outside the run's folders";
+inline constexpr std::string_view kNoJournalFolder
+    = "No folder for the run journal (neither XDG_STATE_HOME nor HOME is set).";
+
 enum class TStepKind { Read, Backup, Write, Remove, Rename };
 
 /// One step of a run on one file, as journaled before it is taken.

@@ -91,9 +91,7 @@ private:
 std::string InsideRunFolders(const std::string &path, const std::vector<std::string> &folders)
 {
     const std::string_view name = NamePart(path);
-    const auto refuse = [&path]() {
-        return TJournalRefused("journal not used: it names \"%s\", outside the run's folders", { PathArg(path) });
-    };
+    const auto refuse = [&path]() { return TJournalRefused(kJournalOutsideFolders, { PathArg(path) }); };
     if (name.empty() || name == "." || name == "..")
         throw refuse();
     char *resolved = ::realpath(FolderOf(path).c_str(), nullptr);
@@ -531,9 +529,7 @@ void CheckNoPendingUndo(const std::string &folder)
 {
     const std::vector<std::string> pending = PendingUndos(folder);
     if (!pending.empty())
-        throw TError("an undo of the run journal \"%s\" was interrupted; run \"qvconvert undo\" to complete it "
-                     "before converting again",
-            { PathArg(pending.front()) });
+        throw TError(kUndoPending, { PathArg(pending.front()) });
 }
 
 TCompletedUndo CompletePendingUndo(const std::string &journalPath)

@@ -9,10 +9,16 @@
 #include "engine/RunJournal.h"
 
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
 namespace qvc {
+
+/// Why a run cannot start while an undo waits to be completed (Windows-1252 template, "%s" the run journal).
+inline constexpr std::string_view kUndoPending
+    = "an undo of the run journal \"%s\" was interrupted; run \"qvconvert undo\" to complete it before "
+      "converting again";
 
 /// One step of an undo.
 struct TUndoAction

@@ -185,7 +185,7 @@ bool TFileList::SortByColumn(int column)
 TFileRow &TFileList::Row(std::size_t position)
 {
     if (position >= m_rows.size())
-        throw TError("List index out of bounds (" + std::to_string(position) + ")");
+        throw TError(kListIndexOutOfBounds, { TextArg(std::to_string(position)) });
     return m_rows[position];
 }
 

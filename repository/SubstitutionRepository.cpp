@@ -198,7 +198,7 @@ bool TSubstitutionRepository::OpenRepositoryFile(const std::string &path)
     {
     };
     if (::stat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode))
-        throw TError(kCannotOpenFile, { PathArg(path), TextArg("Not a regular file") });
+        throw TError(kCannotOpenFile, { PathArg(path), TextArg(std::string(kNotRegularFileReason)) });
     // Read fully before touching the list, so an unreadable file costs nothing of what is shown.
     TRepositoryContent content = ParseRepositoryBytes(ReadFileBytes(path), m_renameMode);
     m_lines = std::move(content.Lines);

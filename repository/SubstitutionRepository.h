@@ -13,6 +13,8 @@
 namespace qvc {
 
 /// Refusal of a "=" in a find cell.
+/// Why a repository name that is not a regular file is not read (a pipe could wait forever).
+inline constexpr std::string_view kNotRegularFileReason = "Not a regular file";
 inline constexpr std::string_view kKeyMayNotContainEquals = "Key may not contain equals sign (\"=\")";
 /// The window title before the settings replace it.
 inline constexpr std::string_view kDefaultWindowTitleText = "Utilit\xE1rio para converter arquivos DELPHI e KYLIX.";

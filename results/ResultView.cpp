@@ -1,6 +1,7 @@
 #include "results/ResultView.h"
 
 #include "filelist/FileList.h"
+#include "window/WindowTexts.h"
 
 namespace qvc {
 
@@ -63,7 +64,7 @@ std::vector<TMissedViewRow> MissedViewRowsOf(
     rows.reserve(missed.size());
     for (const TMissedOccurrence &miss : missed)
         rows.push_back({ FormatCount(static_cast<long long>(miss.Line), thousandsSeparator), miss.Find,
-            std::string(MissReasonText(miss.Reason)) });
+            std::string(MissReasonWindowText(miss.Reason)) });
     return rows;
 }
 

@@ -13,13 +13,17 @@
 #include "engine/RunJournal.h"
 #include "engine/UndoRun.h"
 #include "repository/SubstitutionRepository.h"
+#include "results/RunSummary.h"
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QFileInfo>
+#include <QLocale>
 #include <QScopedValueRollback>
 #include <QWidget>
 #include <cstdlib>
 #include <exception>
+#include <optional>
 #include <utility>
 
 namespace qvc {
@@ -40,18 +44,64 @@ TConversionRunner::TConversionRunner(TDialogSeam &dialogs, TRunLock &lock, TFile
 
 void TConversionRunner::RunConversion()
 {
+    Run({});
+}
+
+void TConversionRunner::RunFailedOnly()
+{
+    const std::vector<int> rows = m_files.FailedRows();
+    if (!rows.empty())
+        Run(rows);
+}
+
+void TConversionRunner::Run(std::vector<int> rows)
+{
     m_stopPending = false;
     m_closeAfterRun = false;
+    m_stoppedByUser = false;
     // Read once: every file of the run is converted with the scope the run started with.
     const TScope scope = m_settings.ScopeChoice();
-    TWindowConversionView view(m_files, m_settings, m_lock, *this, scope);
+    TWindowConversionView view(m_files, m_settings, m_lock, *this, scope, std::move(rows));
     TRunJournal journal(RunJournalFolder());
+    QElapsedTimer clock;
+    clock.start();
+    std::optional<QString> failure;
+    TRunSummary summary;
+    bool began = false;
     try {
         qvc::RunConversion(view, m_repository.Lines(), m_repository.RenameMode(), m_files.ResultStore(),
             MakeDisplayLocale(), &journal, scope);
+        began = true;
+        summary = view.Summary();
     } catch (const std::exception &e) {
+        // The row whose writing failed keeps its cells; its tooltip says why, like any failed row's.
+        view.MarkWriteFailure(MessageOf(e));
         view.Flush();
-        m_dialogs.ShowError(m_window, ErrorText(e));
+        summary = view.Summary();
+        began = view.CurrentListRow() >= 0;
+        failure = ErrorText(e);
+    }
+    if (began) {
+        summary.Seconds = double(clock.nsecsElapsed()) / 1e9;
+        summary.Stopped = m_stoppedByUser;
+        const TDisplayLocale locale = MakeDisplayLocale();
+        m_files.ShowRunSummary(
+            ToQ(WindowSummaryText(summary, locale.ThousandsSeparator, FromQ(QString(QLocale().decimalPoint())))));
+    }
+    if (failure) {
+        // Files before the one that failed stay converted: the porter learns how many, and how to take them back.
+        const std::size_t written = view.WrittenFiles();
+        QString note;
+        if (written == 0)
+            note = QStringLiteral("Nenhum arquivo foi convertido nesta execução.");
+        else if (journal.Failure().Empty())
+            note = QStringLiteral("%1 arquivo(s) já tinham sido convertidos nesta execução; "
+                                  "\"Desfazer a Última Conversão\" os devolve ao que eram.")
+                       .arg(QLocale().toString(qulonglong(written)));
+        else
+            note = QStringLiteral("%1 arquivo(s) já tinham sido convertidos nesta execução.")
+                       .arg(QLocale().toString(qulonglong(written)));
+        m_dialogs.ShowErrorWithNote(m_window, *failure, note);
     }
     // The files were converted all the same; that this run cannot be taken back must not go unsaid.
     if (!journal.Failure().Empty())
@@ -83,8 +133,10 @@ bool TConversionRunner::AskStop()
     const TAnswer answer
         = m_dialogs.YesNo(m_window, QApplication::applicationName(), QStringLiteral("Interromper a conversão?"));
     QApplication::restoreOverrideCursor();
-    if (answer == TAnswer::Yes)
+    if (answer == TAnswer::Yes) {
+        m_stoppedByUser = true;
         return true;
+    }
     m_closeAfterRun = false;
     return false;
 }

@@ -32,6 +32,9 @@ public:
     /// once, at the start), holding the run lock meanwhile (the window's dispatch never starts it while the lock is
     /// held).
     void RunConversion();
+    /// "Executar somente os com falha": the same run over the rows the last run could not read, convert or write;
+    /// the other rows keep what they show.
+    void RunFailedOnly();
     /// Escape, the close button or Alt+F4 during a run: the run asks whether to stop before its next file.
     /// With `close`, CloseWanted follows once the run has ended (unless the user chose to go on).
     void RequestStop(bool close);
@@ -56,6 +59,7 @@ Q_SIGNALS:
     void RunUndone(const std::string &journal, const std::vector<std::string> &restoredFiles);
 
 private:
+    void Run(std::vector<int> rows);
     /// Completes the undos a kill interrupted; false when there were none.
     bool CompletePendingUndos(const std::string &folder);
     /// Takes back the run of `run` (chosen from the list; `newest` when it is the last run).
@@ -73,6 +77,7 @@ private:
     bool m_stopPending = false; ///< a stop was asked for during the run, not yet put to the user
     bool m_askingStop = false; ///< the stop question is open
     bool m_closeAfterRun = false; ///< the window closes once the run has ended
+    bool m_stoppedByUser = false; ///< the user answered the stop question with Sim
 };
 
 } // namespace qvc

@@ -18,15 +18,26 @@ constexpr qint64 kFlushIntervalMs = 16;
 constexpr qint64 kEventIntervalMs = 1;
 }
 
-TWindowConversionView::TWindowConversionView(
-    TFileListPage &files, const TSettingsPage &settings, TRunLock &lock, TConversionRunner &runner, TScope scope)
+TWindowConversionView::TWindowConversionView(TFileListPage &files, const TSettingsPage &settings, TRunLock &lock,
+    TConversionRunner &runner, TScope scope, std::vector<int> rows)
     : m_files(files)
     , m_settings(settings)
     , m_lock(lock)
     , m_runner(runner)
     , m_scope(scope)
+    , m_rows(std::move(rows))
 {
     m_sinceFlush.start();
+}
+
+int TWindowConversionView::ListRow(int row) const
+{
+    return m_rows.empty() ? row : m_rows.at(std::size_t(row));
+}
+
+TFileRow &TWindowConversionView::Row(int row)
+{
+    return m_files.Model().List().Row(std::size_t(ListRow(row)));
 }
 
 void TWindowConversionView::SetProgress(int position, int minimum, int maximum)
@@ -41,7 +52,7 @@ void TWindowConversionView::SetProgress(int position, int minimum, int maximum)
 
 void TWindowConversionView::AdvanceRowImage(int row, int index, bool advance)
 {
-    TFileRow &r = m_files.Model().List().Row(std::size_t(row));
+    TFileRow &r = Row(row);
     if (advance) {
         r.StateImage += 1;
         if (r.StateImage >= 5)
@@ -62,13 +73,13 @@ void TWindowConversionView::AdvanceRowImage(int row, int index, bool advance)
 
 void TWindowConversionView::SetRowImage(int row, int index)
 {
-    m_files.Model().List().Row(std::size_t(row)).StateImage = index;
+    Row(row).StateImage = index;
     MarkRow(row);
 }
 
 void TWindowConversionView::SetRowCell(int row, TRowCell cell, const std::string &text)
 {
-    TFileRow &r = m_files.Model().List().Row(std::size_t(row));
+    TFileRow &r = Row(row);
     switch (cell) {
     case TRowCell::Updates:
         r.Updates = text;
@@ -88,7 +99,9 @@ void TWindowConversionView::SetRowCell(int row, TRowCell cell, const std::string
 void TWindowConversionView::SelectRow(int row)
 {
     // The run selects each row as it starts on its file.
-    m_pendingSelection.push_back(row);
+    m_current = row;
+    m_currentDone = false;
+    m_pendingSelection.push_back(ListRow(row));
     // Shown with the next flush: a text changed for every file would repaint the window for every file.
     m_pendingFileNumber = row + 1;
 }
@@ -127,7 +140,13 @@ void TWindowConversionView::EnableSaveResult(bool enabled)
 
 void TWindowConversionView::BeginRun()
 {
-    m_files.Model().ClearWarnings();
+    m_summary.Simulated = m_settings.SimulateChecked();
+    // The rows this run converts lose what an earlier run found; the others keep it.
+    if (m_rows.empty())
+        m_files.Model().ClearWarnings();
+    else
+        for (const int row : m_rows)
+            m_files.Model().ClearWarning(m_files.Model().List().Rows().at(std::size_t(row)).Number);
     // From here on the rows show this run's results, whose scope the strip names.
     m_files.ShowRunScope(m_scope);
     m_hold.emplace(m_lock);
@@ -135,8 +154,12 @@ void TWindowConversionView::BeginRun()
 
 void TWindowConversionView::FileConverted(int row, const TPassReport &report, const TConversionResult &)
 {
+    m_currentDone = true;
+    m_summary.Add(report);
+    if (!report.WrittenName.empty() && !m_settings.SimulateChecked())
+        ++m_written;
     if (report.Count < 0)
-        m_files.Model().List().Row(std::size_t(row)).FailureReason = report.FailureReason;
+        Row(row).FailureReason = report.FailureReason;
     // A row whose run replaces a file it did not read (a form of the other extension, a unit of the new
     // name) is marked, simulated or not, so the porter sees it before anything is lost.
     if (report.Plan.Overwrites.empty())
@@ -144,8 +167,19 @@ void TWindowConversionView::FileConverted(int row, const TPassReport &report, co
     QStringList files;
     for (const auto &file : report.Plan.Overwrites)
         files << PathToQ(file);
-    m_files.Model().SetRowWarning(m_files.Model().List().Rows().at(std::size_t(row)).Number,
+    m_files.Model().SetRowWarning(Row(row).Number,
         QStringLiteral("Esta conversão sobrescreve um arquivo que não leu: %1").arg(files.join(QStringLiteral(", "))));
+}
+
+void TWindowConversionView::MarkWriteFailure(const TMessage &reason)
+{
+    if (m_current < 0 || m_currentDone)
+        return;
+    Row(m_current).FailureReason = reason;
+    m_currentDone = true;
+    m_summary.AddWriteFailure();
+    MarkRow(m_current);
+    Flush();
 }
 
 void TWindowConversionView::EndRun()
@@ -165,17 +199,17 @@ bool TWindowConversionView::StopRequested()
 
 int TWindowConversionView::RowCount() const
 {
-    return int(m_files.Model().List().RowCount());
+    return m_rows.empty() ? int(m_files.Model().List().RowCount()) : int(m_rows.size());
 }
 
 std::string TWindowConversionView::RowFileName(int row) const
 {
-    return m_files.Model().List().Rows().at(std::size_t(row)).FileName;
+    return m_files.Model().List().Rows().at(std::size_t(ListRow(row))).FileName;
 }
 
 std::string TWindowConversionView::RowNumberText(int row) const
 {
-    return m_files.Model().List().Rows().at(std::size_t(row)).NumberText();
+    return m_files.Model().List().Rows().at(std::size_t(ListRow(row))).NumberText();
 }
 
 bool TWindowConversionView::BackupChecked() const
@@ -190,6 +224,7 @@ bool TWindowConversionView::SimulateChecked() const
 
 void TWindowConversionView::MarkRow(int row)
 {
+    row = ListRow(row);
     m_dirtyFirst = m_dirtyFirst < 0 ? row : std::min(m_dirtyFirst, row);
     m_dirtyLast = std::max(m_dirtyLast, row);
 }

@@ -2,6 +2,8 @@
 // The window as a conversion run sees it: the file list page's rows, cells, images and progress, the options of the
 // settings page, the run's scope as the strip names it, and the run lock.
 #include "engine/ConversionRun.h"
+#include "filelist/FileList.h"
+#include "results/RunSummary.h"
 
 #include "ui/RunLock.h"
 
@@ -18,9 +20,10 @@ class TSettingsPage;
 class TWindowConversionView : public qvc::TConversionView
 {
 public:
-    /// `scope` is the run's, as the runner read it from the settings page at the start.
+    /// `scope` is the run's, as the runner read it from the settings page at the start. `rows` are the list
+    /// positions the run converts, in list order; empty for every row.
     TWindowConversionView(qvc::TFileListPage &files, const qvc::TSettingsPage &settings, qvc::TRunLock &lock,
-        qvc::TConversionRunner &runner, qvc::TScope scope);
+        qvc::TConversionRunner &runner, qvc::TScope scope, std::vector<int> rows = {});
 
     void SetProgress(int position, int minimum, int maximum) override;
     void AdvanceRowImage(int row, int index, bool advance) override;
@@ -46,7 +49,20 @@ public:
     /// Pushes the rows and the progress bar to the screen now.
     void Flush();
 
+    /// The list position of the row the run worked on last, -1 before the first.
+    int CurrentListRow() const { return m_current < 0 ? -1 : ListRow(m_current); }
+    /// Whether the pass finished the current row (false while it works on it, or when its writing failed).
+    bool CurrentRowDone() const { return m_currentDone; }
+    /// The row the run worked on when its writing failed keeps its cells and gets `reason` as its tooltip.
+    void MarkWriteFailure(const qvc::TMessage &reason);
+    /// The run's figures so far; a row whose writing ended the run is added by the runner.
+    const qvc::TRunSummary &Summary() const { return m_summary; }
+    /// How many files the run changed on disk (none when simulating).
+    std::size_t WrittenFiles() const { return m_written; }
+
 private:
+    int ListRow(int row) const;
+    qvc::TFileRow &Row(int row);
     void MarkRow(int row);
     void ApplyPendingSelection();
     void FlushIfDue();
@@ -69,4 +85,9 @@ private:
     int m_progressPosition = 0;
     bool m_progressDirty = false;
     std::vector<int> m_pendingSelection;
+    std::vector<int> m_rows; // the list positions of the run's rows; empty for every row
+    int m_current = -1;
+    bool m_currentDone = false;
+    qvc::TRunSummary m_summary;
+    std::size_t m_written = 0;
 };

@@ -116,6 +116,13 @@ void TQtDialogSeam::ShowError(QWidget *parent, const QString &text)
     QMessageBox::critical(parent, QStringLiteral("Erro"), text);
 }
 
+void TQtDialogSeam::ShowErrorWithNote(QWidget *parent, const QString &text, const QString &note)
+{
+    QMessageBox box(QMessageBox::Critical, QStringLiteral("Erro"), text, QMessageBox::Ok, parent);
+    box.setInformativeText(note);
+    box.exec();
+}
+
 void TQtDialogSeam::ShowMessage(QWidget *parent, const QString &text)
 {
     QMessageBox::information(parent, QString(), text);

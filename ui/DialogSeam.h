@@ -41,6 +41,8 @@ public:
     virtual TAnswer YesNo(QWidget *parent, const QString &caption, const QString &text) = 0;
     /// The standard error box with an error's text.
     virtual void ShowError(QWidget *parent, const QString &text) = 0;
+    /// The standard error box with an error's text and, under it, what the porter should know about it.
+    virtual void ShowErrorWithNote(QWidget *parent, const QString &text, const QString &note) = 0;
     /// A plain message box.
     virtual void ShowMessage(QWidget *parent, const QString &text) = 0;
     /// Shows a modal dialog and returns its result code.
@@ -61,6 +63,7 @@ public:
     TAnswer Question(QWidget *parent, const QString &caption, const QString &text) override;
     TAnswer YesNo(QWidget *parent, const QString &caption, const QString &text) override;
     void ShowError(QWidget *parent, const QString &text) override;
+    void ShowErrorWithNote(QWidget *parent, const QString &text, const QString &note) override;
     void ShowMessage(QWidget *parent, const QString &text) override;
     int Exec(QDialog *dialog) override;
 };

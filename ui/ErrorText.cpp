@@ -1,6 +1,7 @@
 #include "ui/ErrorText.h"
 
 #include "ui/TextBridge.h"
+#include "window/WindowTexts.h"
 
 #include <QFile>
 
@@ -9,11 +10,13 @@ namespace qvc {
 QString ErrorText(const TMessage &message)
 {
     QString text;
-    message.Walk([&text](std::string_view piece) { text += ToQ(std::string(piece)); },
+    // The template's pieces are looked up as a whole: the window words the core's messages in Portuguese.
+    const TMessage shown(WindowText(message.Template()), message.Args());
+    shown.Walk([&text](std::string_view piece) { text += ToQ(std::string(piece)); },
         [&text](const TMessageArg &arg) {
             switch (arg.Kind) {
             case TMessageArg::TKind::Text:
-                text += ToQ(arg.Bytes);
+                text += ToQ(std::string(WindowText(arg.Bytes)));
                 break;
             case TMessageArg::TKind::Path:
                 text += QFile::decodeName(QByteArray::fromStdString(arg.Bytes));

@@ -129,6 +129,57 @@ void TFileListModel::ClearWarnings()
         Q_EMIT dataChanged(index(0, 1), index(m_shownRows - 1, 1));
 }
 
+void TFileListModel::ClearWarning(std::size_t number)
+{
+    if (m_warnings.erase(number) == 0)
+        return;
+    for (int r = 0; r < m_shownRows; ++r)
+        if (m_list.Rows()[std::size_t(r)].Number == number)
+            Q_EMIT dataChanged(index(r, 1), index(r, 1));
+}
+
+bool TFileListModel::RowShown(TRowFilter filter, int row) const
+{
+    if (row < 0 || std::size_t(row) >= m_list.RowCount())
+        return false;
+    const TFileRow &r = m_list.Rows()[std::size_t(row)];
+    TRowMarks marks;
+    if (filter == TRowFilter::Missed)
+        marks.Missed = MissedCount(r);
+    if (filter == TRowFilter::Overwrites)
+        marks.Overwrites = m_warnings.count(r.Number) > 0;
+    return qvc::RowShown(filter, r, marks, m_list.Locale().ThousandsSeparator);
+}
+
+std::array<std::size_t, kRowFilterCount> TFileListModel::FilterCounts() const
+{
+    std::array<std::size_t, kRowFilterCount> counts {};
+    for (int row = 0; row < m_shownRows; ++row)
+        for (std::size_t filter = 0; filter < kRowFilterCount; ++filter)
+            if (RowShown(static_cast<TRowFilter>(filter), row))
+                ++counts[filter];
+    return counts;
+}
+
+void TFileListModel::ForgetRunOf(const std::vector<int> &rows)
+{
+    int first = -1;
+    int last = -1;
+    for (const int row : rows) {
+        if (row < 0 || std::size_t(row) >= m_list.RowCount())
+            continue;
+        TFileRow &r = m_list.Row(std::size_t(row));
+        r.Updates = r.Status = r.Time = std::string(kNotProcessed);
+        r.StateImage = kNewRowImage;
+        r.FailureReason = {};
+        m_warnings.erase(r.Number);
+        first = first < 0 ? row : std::min(first, row);
+        last = std::max(last, row);
+    }
+    if (first >= 0)
+        RowsChanged(first, last);
+}
+
 std::size_t TFileListModel::MissedCount(const TFileRow &row) const
 {
     // Details stay in the store from an earlier run; only a row this run converted shows them.

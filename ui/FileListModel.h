@@ -2,10 +2,12 @@
 // The file list `slSearchListSelectFiles` as a Qt model over the core's rows: numbers, names, cells,
 // state images and header pictures. Every change to the rows goes through here so the view follows.
 #include "filelist/FileList.h"
+#include "filelist/RowFilter.h"
 
 #include <QAbstractTableModel>
 #include <QStringList>
 #include <QTimer>
+#include <array>
 #include <map>
 #include <vector>
 
@@ -54,6 +56,16 @@ public:
     void SetRowWarning(std::size_t number, const QString &text);
     /// Takes every row's warning away.
     void ClearWarnings();
+    /// Takes the warning of the row numbered `number` away.
+    void ClearWarning(std::size_t number);
+
+    /// Whether `filter` shows the row at `row`.
+    bool RowShown(qvc::TRowFilter filter, int row) const;
+    /// How many rows each filter shows, indexed by TRowFilter.
+    std::array<std::size_t, qvc::kRowFilterCount> FilterCounts() const;
+    /// The rows at these positions go back to "-" and state image 8 as rows no run has converted: their
+    /// reasons and warnings go too (the caller forgets their results).
+    void ForgetRunOf(const std::vector<int> &rows);
 
 private:
     qvc::TFileList &m_list;

@@ -12,10 +12,12 @@
 #include "ui/TextTargets.h"
 
 #include "common/TextFormat.h"
+#include "engine/DisplayFormat.h"
 #include "results/ResultReport.h"
 #include "settings/SettingsKeys.h"
 #include "window/ActionTags.h"
 
+#include <QComboBox>
 #include <QCoreApplication>
 #include <QDate>
 #include <QFrame>
@@ -32,6 +34,7 @@
 #include <QVBoxLayout>
 #include <algorithm>
 #include <exception>
+#include <unordered_set>
 #include <utility>
 
 namespace qvc {
@@ -41,6 +44,15 @@ namespace {
 constexpr int kStripHeight = 41; // pStatusResult without the scope's line
 constexpr int kColumnSpacing = 2; // between the message, the bar and the scope's line
 constexpr int kScopeLineHeight = 14;
+
+// The filter's choices, in TRowFilter order; each is shown with its count of rows.
+const char *const kRowFilterTexts[kRowFilterCount] = {
+    "Todos",
+    "Alterados",
+    "Com falha",
+    "Com ocorrências não trocadas",
+    "Sobrescreveriam arquivos",
+};
 
 // Thrown from the search's per-entry hook to end a scan that a close request interrupted.
 struct TScanStopped
@@ -126,6 +138,25 @@ void TFileListPage::CreateControls()
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
 
+    // Above the list: which of its rows to show.
+    auto *filterRow = new QHBoxLayout;
+    filterRow->setContentsMargins(2, 2, 2, 2);
+    filterRow->setSpacing(4);
+    auto *filterLabel = new QLabel(QStringLiteral("&Mostrar:"), this);
+    cbListFilter = new QComboBox(this);
+    cbListFilter->setObjectName(QStringLiteral("cbListFilter"));
+    for (const char *text : kRowFilterTexts)
+        cbListFilter->addItem(QString::fromUtf8(text));
+    cbListFilter->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    SetHint(cbListFilter,
+        QStringLiteral("Mostrar (Ctrl+F)|Mostrar somente os arquivos de um tipo; a lista e a conversão não mudam"));
+    filterLabel->setBuddy(cbListFilter);
+    filterRow->addWidget(filterLabel);
+    filterRow->addWidget(cbListFilter);
+    filterRow->addStretch(1);
+    layout->addLayout(filterRow);
+    connect(cbListFilter, &QComboBox::activated, this, [this](int index) { SetRowFilter(RowFilterOf(index)); });
+
     slSearchListSelectFiles = new QTableView(this);
     slSearchListSelectFiles->setObjectName(QStringLiteral("slSearchListSelectFiles"));
     SetHint(slSearchListSelectFiles, HintText("SelectFiles"));
@@ -163,6 +194,23 @@ void TFileListPage::CreateControls()
     connect(slSearchListSelectFiles->selectionModel(), &QItemSelectionModel::selectionChanged, this,
         &TFileListPage::StateChanged);
     connect(header, &QHeaderView::sectionClicked, this, &TFileListPage::SortByColumnClick);
+    // Rows added, removed, sorted or given new results: the filter and its counts follow once things settle.
+    m_filterTimer = new QTimer(this);
+    m_filterTimer->setSingleShot(true);
+    m_filterTimer->setInterval(50);
+    connect(m_filterTimer, &QTimer::timeout, this, [this] {
+        ApplyRowFilter();
+        RefreshFilterCounts();
+    });
+    const auto rowsMoved = [this] {
+        if (!m_filterTimer->isActive())
+            m_filterTimer->start();
+    };
+    connect(m_model, &QAbstractItemModel::rowsInserted, this, rowsMoved);
+    connect(m_model, &QAbstractItemModel::rowsRemoved, this, rowsMoved);
+    connect(m_model, &QAbstractItemModel::modelReset, this, rowsMoved);
+    connect(m_model, &QAbstractItemModel::layoutChanged, this, rowsMoved);
+    connect(m_model, &QAbstractItemModel::dataChanged, this, rowsMoved);
     slSearchListSelectFiles->installEventFilter(this);
     layout->addWidget(slSearchListSelectFiles, 1);
 
@@ -201,12 +249,19 @@ void TFileListPage::CreateControls()
     // Cut at the strip's edge rather than widening the window.
     pRunScope->setMinimumWidth(1);
     pRunScope->hide();
+    // Beside it, what the last run (or undo) came to.
+    pRunSummary = new QLabel(pStatusResult);
+    pRunSummary->setObjectName(QStringLiteral("pRunSummary"));
+    pRunSummary->setFixedHeight(kScopeLineHeight);
+    pRunSummary->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    pRunSummary->setMinimumWidth(1);
+    pRunSummary->hide();
     pRunFileCount = new QLabel(pStatusResult);
     pRunFileCount->setObjectName(QStringLiteral("pRunFileCount"));
     pRunFileCount->setFixedHeight(14);
     pRunFileCount->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     // The run disables the whole strip, yet what it says while working must stay readable.
-    for (QLabel *label : { pProgressMessage, pRunScope, pRunFileCount }) {
+    for (QLabel *label : { pProgressMessage, pRunScope, pRunSummary, pRunFileCount }) {
         QPalette palette = label->palette();
         palette.setColor(
             QPalette::Disabled, QPalette::WindowText, palette.color(QPalette::Active, QPalette::WindowText));
@@ -225,7 +280,11 @@ void TFileListPage::CreateControls()
     barRow->addWidget(ProgressBar1, 1);
     barRow->addWidget(pRunFileCount);
     progressColumn->addLayout(barRow);
-    progressColumn->addWidget(pRunScope);
+    auto *infoRow = new QHBoxLayout;
+    infoRow->setSpacing(6);
+    infoRow->addWidget(pRunScope);
+    infoRow->addWidget(pRunSummary, 1);
+    progressColumn->addLayout(infoRow);
     strip->addLayout(progressColumn, 1);
     Image2 = new QLabel(pStatusResult);
     Image2->setObjectName(QStringLiteral("Image2"));
@@ -270,6 +329,49 @@ void TFileListPage::RunLockChanged(bool held)
     if (held)
         bbSaveResult->setEnabled(false);
     pStatusResult->setEnabled(!held);
+    cbListFilter->setEnabled(!held);
+    // The counts wait for the end of a run: they would be out of date again after the next file.
+    if (!held)
+        m_filterTimer->start();
+}
+
+void TFileListPage::SetRowFilter(TRowFilter filter)
+{
+    m_rowFilter = filter;
+    if (cbListFilter->currentIndex() != int(filter))
+        cbListFilter->setCurrentIndex(int(filter));
+    ApplyRowFilter();
+    Q_EMIT StateChanged();
+}
+
+void TFileListPage::ApplyRowFilter()
+{
+    const int rows = m_model->rowCount();
+    for (int row = 0; row < rows; ++row) {
+        const bool hidden = !m_model->RowShown(m_rowFilter, row);
+        if (slSearchListSelectFiles->isRowHidden(row) != hidden)
+            slSearchListSelectFiles->setRowHidden(row, hidden);
+    }
+}
+
+void TFileListPage::RefreshFilterCounts()
+{
+    const auto counts = m_model->FilterCounts();
+    const QString separator = ToQ(m_fileList.Locale().ThousandsSeparator);
+    for (std::size_t filter = 0; filter < kRowFilterCount; ++filter)
+        cbListFilter->setItemText(int(filter),
+            QStringLiteral("%1 (%2)").arg(QString::fromUtf8(kRowFilterTexts[filter]),
+                ToQ(FormatCount(static_cast<long long>(counts[filter]), FromQ(separator)))));
+}
+
+bool TFileListPage::RowHidden(int row) const
+{
+    return slSearchListSelectFiles->isRowHidden(row);
+}
+
+void TFileListPage::FocusRowFilter()
+{
+    cbListFilter->setFocus(Qt::ShortcutFocusReason);
 }
 
 void TFileListPage::FitNumberColumn()
@@ -381,9 +483,11 @@ void TFileListPage::RemoveFile()
 {
     QItemSelectionModel *selection = slSearchListSelectFiles->selectionModel();
     std::vector<int> rows;
+    // What the filter hides is not removed, even when a selection of every row holds it.
     for (const QItemSelectionRange &range : selection->selection())
         for (int row = range.top(); row <= range.bottom(); ++row)
-            rows.push_back(row);
+            if (!slSearchListSelectFiles->isRowHidden(row))
+                rows.push_back(row);
     m_model->RemoveRows(std::move(rows));
     Q_EMIT PageWanted();
     const QModelIndex focused = selection->currentIndex();
@@ -448,7 +552,8 @@ bool TFileListPage::AnyFileSelected() const
 
 bool TFileListPage::SaveResultEnabled() const
 {
-    return bbSaveResult->isEnabled();
+    // The button's own state: a result view or a run that disables what holds it does not take the result away.
+    return bbSaveResult->isEnabledTo(pStatusResult);
 }
 
 void TFileListPage::EnableSaveResult(bool enabled)
@@ -520,10 +625,63 @@ void TFileListPage::ShowRunScope(TScope scope)
     m_runScope = scope;
     pRunScope->setText(RunScopeText(scope));
     SetHint(pRunScope, ScopeChoiceHint(scope));
-    const bool shown = scope != TScope::All;
-    pRunScope->setVisible(shown);
-    // The strip grows by the scope's line only while it shows, so a run over the whole text keeps its layout.
+    pRunScope->setVisible(scope != TScope::All);
+    // A new run's figures come at its end.
+    pRunSummary->clear();
+    pRunSummary->hide();
+    FitStripHeight();
+}
+
+void TFileListPage::ShowRunSummary(const QString &text)
+{
+    pRunSummary->setText(text);
+    pRunSummary->setToolTip(text);
+    pRunSummary->setVisible(!text.isEmpty());
+    FitStripHeight();
+}
+
+QString TFileListPage::RunSummary() const
+{
+    return pRunSummary->text();
+}
+
+void TFileListPage::FitStripHeight()
+{
+    // The strip grows by the line of the scope and the figures only while it shows, so a window that has
+    // not run yet keeps its layout.
+    const bool shown = !pRunScope->isHidden() || !pRunSummary->isHidden();
     pStatusResult->setFixedHeight(kStripHeight + (shown ? kColumnSpacing + kScopeLineHeight : 0));
+}
+
+std::vector<int> TFileListPage::FailedRows() const
+{
+    std::vector<int> rows;
+    for (std::size_t row = 0; row < m_fileList.RowCount(); ++row)
+        if (!m_fileList.Rows()[row].FailureReason.Empty())
+            rows.push_back(int(row));
+    return rows;
+}
+
+void TFileListPage::ForgetResultsOf(const std::vector<std::string> &files)
+{
+    const std::unordered_set<std::string> undone(files.begin(), files.end());
+    std::vector<int> rows;
+    bool resultLeft = false;
+    for (std::size_t row = 0; row < m_fileList.RowCount(); ++row) {
+        const TFileRow &r = m_fileList.Rows()[row];
+        if (undone.count(r.FileName) == 0) {
+            resultLeft
+                = resultLeft || RowShown(TRowFilter::Changed, r, TRowMarks {}, m_fileList.Locale().ThousandsSeparator);
+            continue;
+        }
+        rows.push_back(int(row));
+        m_resultStore.Replace(r.Number, TConversionResult());
+        m_resultStore.ReplaceDetails(r.Number, TRowDetails());
+    }
+    m_model->ForgetRunOf(rows);
+    if (!resultLeft)
+        bbSaveResult->setEnabled(false);
+    Q_EMIT StateChanged();
 }
 
 void TFileListPage::SetProgress(int position, int minimum, int maximum)

@@ -5,6 +5,7 @@
 #include "common/Scope.h"
 #include "engine/ResultStore.h"
 #include "filelist/FileList.h"
+#include "filelist/RowFilter.h"
 #include "filelist/SearchFiles.h"
 #include "ui/DialogSeam.h"
 
@@ -13,11 +14,13 @@
 #include <string>
 #include <vector>
 
+class QComboBox;
 class QFrame;
 class QLabel;
 class QProgressBar;
 class QPushButton;
 class QTableView;
+class QTimer;
 class TFileListModel;
 
 namespace qvc {
@@ -80,6 +83,22 @@ public:
     void SelectRunRows(const std::vector<int> &rows);
     void ClearRowSelection();
 
+    /// The run's figures (or an undo's) on a line of the strip of their own, until the next run starts.
+    void ShowRunSummary(const QString &text);
+    QString RunSummary() const;
+    /// The rows whose file the last run could not read, convert or write, in list order.
+    std::vector<int> FailedRows() const;
+    /// The rows of these files (as listed) go back to rows no run has converted: "-", state image 8, no
+    /// result, no details. "Salvar Resultado" is disabled when no row keeps a result.
+    void ForgetResultsOf(const std::vector<std::string> &files);
+    /// Shows only the rows `filter` shows; the list itself does not change.
+    void SetRowFilter(TRowFilter filter);
+    TRowFilter RowFilter() const { return m_rowFilter; }
+    /// Whether the row at `row` is hidden by the filter.
+    bool RowHidden(int row) const;
+    /// Moves the focus to the filter above the list.
+    void FocusRowFilter();
+
     /// The Captions and Hints keys of the page's controls, the progress message and the folder picker's title.
     void AddTextTargets(TTextTargets &targets);
 
@@ -111,6 +130,9 @@ private:
     void FitFileListMinimumWidth();
     void FoundFile(const std::string &name);
     void RunLockChanged(bool held);
+    void ApplyRowFilter();
+    void RefreshFilterCounts();
+    void FitStripHeight();
 
     TDialogSeam &m_dialogs;
     const TRunLock &m_lock;
@@ -122,6 +144,8 @@ private:
     QString m_browseFolderTitle; ///< title of the folder picker `JvBrowseFolder1`
     QString m_progressMessageText;
     TScope m_runScope = TScope::All;
+    TRowFilter m_rowFilter = TRowFilter::All;
+    QTimer *m_filterTimer = nullptr; // rows changed: the filter and its counts follow once things settle
     bool m_closeAfterScan = false;
 
     TFileListModel *m_model = nullptr;
@@ -130,6 +154,8 @@ private:
     QPushButton *bbSaveResult = nullptr;
     QLabel *pProgressMessage = nullptr;
     QLabel *pRunScope = nullptr;
+    QLabel *pRunSummary = nullptr;
+    QComboBox *cbListFilter = nullptr;
     QLabel *pRunFileCount = nullptr;
     QProgressBar *ProgressBar1 = nullptr;
     QLabel *Image2 = nullptr;

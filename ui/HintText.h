@@ -1,6 +1,8 @@
 #pragma once
 // Hints are "short|long": the short part is the tooltip, the long part goes to the status bar's hint line.
 #include <QAction>
+#include <QKeySequence>
+#include <QList>
 #include <QString>
 #include <QVariant>
 #include <QWidget>
@@ -23,21 +25,41 @@ inline QString LongHint(const QString &hint)
     return bar < 0 ? hint : hint.mid(bar + 1);
 }
 
+inline QString HintOf(const QObject *object)
+{
+    return object->property(kHintProperty).toString();
+}
+
 inline void SetHint(QWidget *widget, const QString &hint, bool tooltip = true)
 {
     widget->setProperty(kHintProperty, hint);
     widget->setToolTip(tooltip ? ShortHint(hint) : QString());
 }
 
+/// The key a command gained beyond its stored hint; its tooltip names it after the hint's short part.
+inline constexpr const char *kAddedKeyProperty = "qvcAddedKey";
+
+/// A tooltip with the added key `key` named after it, as "Executar... (F9)"; a tooltip left empty stays empty.
+inline QString TooltipWithKey(const QString &tooltip, const QString &key)
+{
+    return tooltip.isEmpty() || key.isEmpty() ? tooltip : tooltip + QStringLiteral(" (") + key + QLatin1Char(')');
+}
+
 inline void SetHint(QAction *action, const QString &hint)
 {
     action->setProperty(kHintProperty, hint);
-    action->setToolTip(ShortHint(hint));
+    action->setToolTip(TooltipWithKey(ShortHint(hint), action->property(kAddedKeyProperty).toString()));
 }
 
-inline QString HintOf(const QObject *object)
+/// Gives a command one more key and names it in the command's tooltip (the stored hint stays as it is, and a
+/// hint set later keeps the key in the tooltip). The key shows in the menus as the command's shortcut.
+inline void AddCommandKey(QAction *action, const QKeySequence &key)
 {
-    return object->property(kHintProperty).toString();
+    QList<QKeySequence> keys = action->shortcuts();
+    keys.append(key);
+    action->setShortcuts(keys);
+    action->setProperty(kAddedKeyProperty, key.toString(QKeySequence::NativeText));
+    SetHint(action, HintOf(action));
 }
 
 } // namespace qvc

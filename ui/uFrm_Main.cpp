@@ -125,6 +125,21 @@ void Tfrm_Main::CreateActions()
     connect(actFileExit, &QAction::triggered, this, &QWidget::close);
     actUndoLastRun = new QAction(QStringLiteral("Desfazer a Última Conversão"), this);
     actUndoLastRun->setObjectName(QStringLiteral("actUndoLastRun"));
+    // Keys beyond the stored ones: the menus show them, the tooltips name them, the stored hints stay.
+    AddCommandKey(ActionByTag(tagExecuteConversion), QKeySequence(Qt::Key_F9));
+    actRunFailedOnly = new QAction(QStringLiteral("Executar somente os com &falha"), this);
+    actRunFailedOnly->setObjectName(QStringLiteral("actRunFailedOnly"));
+    SetHint(actRunFailedOnly,
+        QStringLiteral("Executar somente os com falha|Converter de novo somente os arquivos que falharam na última "
+                       "conversão..."));
+    connect(actRunFailedOnly, &QAction::hovered, this, [this] { ShowHintOf(actRunFailedOnly); });
+    actFilterList = new QAction(QStringLiteral("&Filtrar a Lista"), this);
+    actFilterList->setObjectName(QStringLiteral("actFilterList"));
+    actFilterList->setShortcutContext(Qt::WindowShortcut);
+    SetHint(actFilterList, QStringLiteral("Filtrar a Lista|Mostrar somente os arquivos de um tipo..."));
+    AddCommandKey(actFilterList, QKeySequence(Qt::CTRL | Qt::Key_F));
+    connect(actFilterList, &QAction::hovered, this, [this] { ShowHintOf(actFilterList); });
+    addAction(actFilterList);
 }
 
 QAction *Tfrm_Main::ActionByTag(int tag) const
@@ -150,6 +165,7 @@ void Tfrm_Main::CreateMenusAndToolBar()
     MainMenuBarItems[0]->addSeparator();
     MainMenuBarItems[0]->addAction(actFileExit);
     MainMenuBarItems[1]->addAction(command(tagSelectAll));
+    MainMenuBarItems[1]->addAction(actFilterList);
     MainMenuBarItems[1]->addSeparator();
     MainMenuBarItems[1]->addActions({ command(tagInsertLine), command(tagDeleteLines) });
     MainMenuBarItems[2]->addActions({ command(tagOpenRepositoryData), command(tagCopyRepositoryData) });
@@ -157,6 +173,7 @@ void Tfrm_Main::CreateMenusAndToolBar()
     MainMenuBarItems[2]->addActions({ command(tagNewRepositoryData), command(tagSaveRepositoryData) });
     MainMenuBarItems[2]->addSeparator();
     MainMenuBarItems[2]->addAction(command(tagExecuteConversion));
+    MainMenuBarItems[2]->addAction(actRunFailedOnly);
     MainMenuBarItems[2]->addAction(actUndoLastRun);
     MainMenuBarItems[3]->addAction(command(tagAboutMe));
 
@@ -323,6 +340,8 @@ void Tfrm_Main::ConnectParts()
     });
     connect(m_runner, &TConversionRunner::CloseWanted, this, &QWidget::close);
     connect(actUndoLastRun, &QAction::triggered, m_runner, &TConversionRunner::UndoLastRun);
+    connect(actRunFailedOnly, &QAction::triggered, this, &Tfrm_Main::RunFailedOnly);
+    connect(actFilterList, &QAction::triggered, this, &Tfrm_Main::FocusListFilter);
     connect(&m_runLock, &TRunLock::Changed, this, &Tfrm_Main::RunLockChanged);
 }
 

@@ -46,6 +46,10 @@ public:
     void OnExecuteAction(QAction *sender);
     /// Recomputes the enabled state of every tagged command and bbSaveResult; RepositoryModified is only read.
     void OnUpdateAction();
+    /// "Executar somente os com falha": a run over the rows that failed in the last one.
+    void RunFailedOnly();
+    /// Ctrl+F: shows the file list and puts the focus on its filter.
+    void FocusListFilter();
 
     qvc::TFileListPage &FileListPage() { return *m_fileListPage; }
     qvc::TRepositoryPage &RepositoryPage() { return *m_repositoryPage; }
@@ -129,6 +133,8 @@ private:
     std::array<QAction *, 12> m_taggedActions {};
     QAction *actFileExit = nullptr;
     QAction *actUndoLastRun = nullptr;
+    QAction *actRunFailedOnly = nullptr; ///< "Executar somente os com falha"
+    QAction *actFilterList = nullptr; ///< Ctrl+F: to the filter above the file list
 
     QMenuBar *ActionMainMenuBar1 = nullptr;
     std::array<QMenu *, 4> MainMenuBarItems {};

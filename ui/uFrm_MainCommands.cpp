@@ -99,6 +99,8 @@ void Tfrm_Main::OnUpdateAction()
         // A run handles pending events but never lets the window go idle: keep every command locked.
         for (QAction *action : m_taggedActions)
             action->setEnabled(false);
+        actRunFailedOnly->setEnabled(false);
+        actFilterList->setEnabled(false);
         return;
     }
     TEnablingSnapshot snapshot;
@@ -115,6 +117,35 @@ void Tfrm_Main::OnUpdateAction()
         ActionByTag(tag)->setEnabled(result.Enabled[tag]);
     if (!result.SaveResultEnabled)
         m_fileListPage->EnableSaveResult(false);
+    // The run over the failed rows goes by the run's own rule, and needs a row that failed.
+    actRunFailedOnly->setEnabled(result.Enabled[tagExecuteConversion] && !m_fileListPage->FailedRows().empty());
+    actFilterList->setEnabled(!snapshot.LanguageEditorVisible && !snapshot.ResultViewVisible);
+}
+
+void Tfrm_Main::RunFailedOnly()
+{
+    if (m_runLock.Held())
+        return;
+    OnUpdateAction();
+    if (!actRunFailedOnly->isEnabled())
+        return;
+    try {
+        m_runner->RunFailedOnly();
+    } catch (const std::exception &e) {
+        m_dialogs->ShowError(this, ErrorText(e));
+    }
+    ScheduleUpdate();
+}
+
+void Tfrm_Main::FocusListFilter()
+{
+    if (m_runLock.Held())
+        return;
+    OnUpdateAction();
+    if (!actFilterList->isEnabled())
+        return;
+    obOutlookBarOptionsButtonClick(pageConvertFiles);
+    m_fileListPage->FocusRowFilter();
 }
 
 void Tfrm_Main::ScheduleUpdate()

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
+#include <regex>
 #include <spawn.h>
 #include <string>
 #include <sys/wait.h>
@@ -16,8 +17,33 @@ struct TQvconvertRun
 {
     int ExitCode = -1;
     std::string Out;
+    /// Standard error without the run's figures, which a convert with plain output writes there.
     std::string Err;
+    /// The figures' line ("12 files: 3 changed, 1 failed, 4 missed, 0.8 s"), empty when there was none.
+    std::string Summary;
 };
+
+/// Takes the line of a run's figures out of `err` into `summary`; more than one such line is a failure.
+inline void SplitSummaryLine(std::string &err, std::string &summary)
+{
+    static const std::regex kSummary(
+        R"(^\d+ files?( \(simulated\))?: \d+ changed, \d+ failed, \d+ missed, \d+\.\d s( \(stopped\))?$)");
+    std::string rest;
+    std::size_t start = 0;
+    while (start < err.size()) {
+        const std::size_t end = err.find('\n', start);
+        const std::size_t next = end == std::string::npos ? err.size() : end + 1;
+        const std::string line = err.substr(start, (end == std::string::npos ? err.size() : end) - start);
+        if (std::regex_match(line, kSummary)) {
+            EXPECT_TRUE(summary.empty()) << "a second line of figures: " << line;
+            summary = line;
+        } else {
+            rest += err.substr(start, next - start);
+        }
+        start = next;
+    }
+    err = rest;
+}
 
 /// Starts qvconvert with `args` without waiting for it; its standard output and error go to `outPath` and
 /// `errPath`. Returns the process id, or -1 when it could not be started.
@@ -63,5 +89,6 @@ inline TQvconvertRun RunQvconvert(const std::vector<std::string> &args, const st
     run.ExitCode = WaitForQvconvert(pid);
     run.Out = qvc::ReadFileBytes(outPath);
     run.Err = qvc::ReadFileBytes(errPath);
+    SplitSummaryLine(run.Err, run.Summary);
     return run;
 }

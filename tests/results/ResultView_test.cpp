@@ -106,8 +106,8 @@ TEST(ResultView, MissedRowsAndCaptions)
     ASSERT_EQ(rows.size(), 2u);
     EXPECT_EQ(rows[0].Line, "1.234");
     EXPECT_EQ(rows[0].Find, "Forms");
-    EXPECT_EQ(rows[0].Reason, "the line already holds the replace text");
-    EXPECT_EQ(rows[1].Reason, "second occurrence on the line");
+    EXPECT_EQ(rows[0].Reason, "a linha j\xE1 cont\xE9m o texto de troca");
+    EXPECT_EQ(rows[1].Reason, "segunda ocorr\xEAncia na linha");
     EXPECT_EQ(qvc::ChangedLinesCaption(3, 3, "."), "Linhas alteradas: 3");
     EXPECT_EQ(qvc::ChangedLinesCaption(1000, 2345, "."), "Linhas alteradas: 2.345 (mostrando as primeiras 1.000)");
     EXPECT_EQ(qvc::MissedMarkHint(1, "."), "1 ocorr\xEAncia(s) n\xE3o trocada(s)");

@@ -200,8 +200,8 @@ void ResultDetailsTest::missesListedBelowThePairs()
     QVERIFY(w.vleMissedResult->isVisible());
     QVERIFY(w.vleMissedResult->geometry().top() > w.vleUnitsResult->geometry().bottom());
     QCOMPARE(MissedRows(),
-        (QStringList { "1", "Forms", "second occurrence on the line", "2", "Forms",
-            "an earlier occurrence inside a longer word" }));
+        (QStringList { "1", "Forms", "segunda ocorrência na linha", "2", "Forms",
+            "ocorrência anterior dentro de uma palavra maior" }));
     w.bbOk->click();
     SettleEvents();
     // A file without misses hides the list.
@@ -219,7 +219,7 @@ void ResultDetailsTest::countZeroWithMissesOpens()
     DoubleClickRow(rowOnlyMissed);
     QVERIFY(w.pViewResult->isVisible());
     QCOMPARE(w.vleUnitsResult->rowCount(), 0);
-    QCOMPARE(MissedRows(), (QStringList { "1", "Forms", "the line already holds the replace text" }));
+    QCOMPARE(MissedRows(), (QStringList { "1", "Forms", "a linha já contém o texto de troca" }));
     QVERIFY(!w.memChangedLines->isVisible());
     w.bbOk->click();
     SettleEvents();

@@ -197,17 +197,17 @@ void RunScopeTest::choiceReachesTheRun_data()
     QTest::newRow("all") << TScope::All
                          << QByteArray("unit U;\r\ninterface\r\n{ QForms } uses Forms;\r\nvar F: QForms.TForm;\r\n"
                                        "implementation\r\nend.\r\n")
-                         << QStringLiteral("2") << QString() << QStringLiteral("second occurrence on the line");
+                         << QStringLiteral("2") << QString() << QStringLiteral("segunda ocorrência na linha");
     QTest::newRow("code") << TScope::Code
                           << QByteArray("unit U;\r\ninterface\r\n{ Forms } uses QForms;\r\nvar F: QForms.TForm;\r\n"
                                         "implementation\r\nend.\r\n")
                           << QStringLiteral("2") << QStringLiteral("Onde trocar: só no código")
-                          << QStringLiteral("inside a comment");
+                          << QStringLiteral("dentro de um comentário");
     QTest::newRow("uses") << TScope::Uses
                           << QByteArray("unit U;\r\ninterface\r\n{ Forms } uses QForms;\r\nvar F: Forms.TForm;\r\n"
                                         "implementation\r\nend.\r\n")
                           << QStringLiteral("1") << QStringLiteral("Onde trocar: só nos nomes de units")
-                          << QStringLiteral("qualified by a replaced unit name");
+                          << QStringLiteral("qualificado por um nome de unit trocado");
 }
 
 void RunScopeTest::choiceReachesTheRun()

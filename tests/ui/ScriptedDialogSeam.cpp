@@ -63,6 +63,11 @@ void TScriptedDialogSeam::ShowError(QWidget *, const QString &text)
     Calls.push_back({ QStringLiteral("error"), text, {}, {}, {} });
 }
 
+void TScriptedDialogSeam::ShowErrorWithNote(QWidget *, const QString &text, const QString &note)
+{
+    Calls.push_back({ QStringLiteral("error"), text, {}, {}, {}, note });
+}
+
 void TScriptedDialogSeam::ShowMessage(QWidget *, const QString &text)
 {
     Calls.push_back({ QStringLiteral("message"), text, {}, {}, {} });

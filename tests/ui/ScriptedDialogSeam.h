@@ -20,6 +20,7 @@ public:
         QString Caption;
         TFileDialogRequest Request;
         QString Directory;
+        QString Note; ///< an error box's note under its text
     };
 
     std::deque<QStringList> OpenAnswers;
@@ -39,6 +40,7 @@ public:
     TAnswer Question(QWidget *parent, const QString &caption, const QString &text) override;
     TAnswer YesNo(QWidget *parent, const QString &caption, const QString &text) override;
     void ShowError(QWidget *parent, const QString &text) override;
+    void ShowErrorWithNote(QWidget *parent, const QString &text, const QString &note) override;
     void ShowMessage(QWidget *parent, const QString &text) override;
     int Exec(QDialog *dialog) override;
 

@@ -325,7 +325,10 @@ void SettingsTest::hintTargets()
     QCOMPARE(qvc::HintOf(carrier), hint);
     const QString tooltip = carrier->isWidgetType() ? static_cast<QWidget *>(carrier)->toolTip()
                                                     : static_cast<QAction *>(carrier)->toolTip();
-    QCOMPARE(tooltip, QStringLiteral("Curta %1").arg(key));
+    // A key the command gained beyond the stored ones stays named after the hint the file gives.
+    QCOMPARE(tooltip,
+        QStringLiteral("Curta %1").arg(key)
+            + (key == QLatin1String("MenuExecuteConversion") ? QStringLiteral(" (F9)") : QString()));
 }
 
 void SettingsTest::everyKeyRoundTrips()

@@ -519,7 +519,7 @@ void UndoLastRunTest::runShowsAFolderAnotherRunHoldsAndChangesNothing()
     w.RunConversion();
     const auto errors = m_fixture->Dialogs.CallsOf(QStringLiteral("error"));
     QCOMPARE(errors.size(), std::size_t(1));
-    QVERIFY2(errors[0].Text.contains(QStringLiteral("in use by another conversion run or undo")),
+    QVERIFY2(errors[0].Text.contains(QStringLiteral("está em uso por outra conversão ou outro desfazer")),
         qPrintable(errors[0].Text));
     QCOMPARE(Bytes(a), QByteArray("uses Forms;\r\n"));
     held.Release();
