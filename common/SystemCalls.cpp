@@ -51,12 +51,12 @@ int OpenForWriting(const char *path, int flags, mode_t mode)
     return fd;
 }
 
-bool WriteAll(int fd, const void *data, std::size_t size)
+bool WriteAll(int fd, const void *data, std::size_t size, std::string_view path)
 {
     const auto *bytes = static_cast<const char *>(data);
     std::size_t done = 0;
     while (done < size) {
-        if (Injected(TSysCall::Write, {}))
+        if (Injected(TSysCall::Write, path))
             return false;
         // At most 1 GiB per call: larger writes are cut short by the kernel anyway.
         const std::size_t chunk = std::min<std::size_t>(size - done, std::size_t(1) << 30);
@@ -131,6 +131,17 @@ int SyncData(int fd)
     int result;
     do
         result = ::fdatasync(fd);
+    while (result != 0 && errno == EINTR);
+    return result;
+}
+
+int Allocate(int fd, std::string_view path, int mode, off_t offset, off_t length)
+{
+    if (Injected(TSysCall::Allocate, path))
+        return -1;
+    int result;
+    do
+        result = ::fallocate(fd, mode, offset, length);
     while (result != 0 && errno == EINTR);
     return result;
 }

@@ -23,9 +23,10 @@ enum class TSysCall {
     Rename,
     Unlink,
     Sync, ///< making written data or a folder's names reach the disk (fdatasync, fsync, syncfs)
+    Allocate, ///< reserving room on the disk for a file's later writes (fallocate)
 };
 
-/// A fault hook sees each call (with the path it concerns, empty when it works on an open file) and
+/// A fault hook sees each call (with the path it concerns, empty for an open file its caller does not name) and
 /// returns the errno value the call fails with, or 0 to let it run. It may also end the process.
 using TFaultHook = std::function<int(TSysCall call, std::string_view path)>;
 
@@ -36,8 +37,9 @@ namespace sys {
 
 /// open(2) of a new file; `path` is the folder for O_TMPFILE. Returns the descriptor or -1 (errno set).
 int OpenForWriting(const char *path, int flags, mode_t mode);
-/// write(2) of all `size` bytes, retrying after EINTR and short writes. False on failure (errno set).
-bool WriteAll(int fd, const void *data, std::size_t size);
+/// write(2) of all `size` bytes, retrying after EINTR and short writes; `path` names the file for the hook
+/// where the caller knows it. False on failure (errno set).
+bool WriteAll(int fd, const void *data, std::size_t size, std::string_view path = {});
 /// close(2). False on failure (errno set); the descriptor is closed either way.
 bool Close(int fd);
 /// ftruncate(2).
@@ -56,6 +58,8 @@ int Rename(const char *from, const char *to, unsigned flags = 0);
 int Unlink(const char *path);
 /// fdatasync(2) of an open file: its bytes and what is needed to read them back reach the disk.
 int SyncData(int fd);
+/// fallocate(2) of the open file `path` (named for the hook): `length` bytes from `offset`, `mode` as fallocate's.
+int Allocate(int fd, std::string_view path, int mode, off_t offset, off_t length);
 /// fsync(2) of the folder `path` (opened for the call, links followed): its names as they are now reach the disk.
 int SyncFolder(const char *path);
 /// syncfs(2): everything written to the file system that holds `fd` reaches the disk; it fails when a write

@@ -2,6 +2,7 @@
 
 #include "common/Errors.h"
 #include "common/FileIO.h"
+#include "common/SystemCalls.h"
 #include "common/TextFormat.h"
 #include "common/Utf8.h"
 
@@ -147,6 +148,10 @@ std::string TimeOfName(std::string_view name)
 }
 
 constexpr std::string_view kUndoneLine = "{\"step\":\"undone\"}";
+// The most the undone mark takes: a line break that ends a cut line, the mark and its own line break.
+constexpr long long kMarkLength = static_cast<long long>(kUndoneLine.size()) + 2;
+// The room reserved for the mark beyond the journal's end: a block of any common file system.
+constexpr off_t kMarkRoom = 4096;
 
 // True when `rest` holds nothing but undone marks and empty lines.
 bool OnlyUndoneMarksIn(std::string_view rest)
@@ -232,6 +237,59 @@ bool SyncFolder(const std::string &folder)
     const bool synced = ::fsync(fd) == 0;
     ::close(fd);
     return synced;
+}
+
+struct TJournalEntry
+{
+    std::string Time; ///< the start time its first line records (version 1: the one in its name)
+    std::string Path;
+};
+
+// The journals in `folder` with their start times, newest first (of two with the same time, the later name).
+std::vector<TJournalEntry> JournalsByTime(const std::string &folder)
+{
+    std::vector<std::string> names;
+    if (DIR *dir = ::opendir(folder.c_str())) {
+        while (const dirent *entry = ::readdir(dir))
+            if (IsJournalName(entry->d_name))
+                names.emplace_back(entry->d_name);
+        ::closedir(dir);
+    }
+    std::vector<TJournalEntry> journals;
+    for (const auto &name : names) {
+        std::string path = folder;
+        path += '/';
+        path += name;
+        try {
+            // Every journal counts here, the user's own or not: one that may not be used is refused when it
+            // is read, rather than an older run taken for the last one.
+            const int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+            if (fd < 0)
+                continue;
+            std::string first;
+            try {
+                first = ReadDescriptor(fd, path, true);
+            } catch (...) {
+                ::close(fd);
+                throw;
+            }
+            ::close(fd);
+            first.resize(std::min(first.find('\n'), first.size()));
+            const TJson header = TJson::parse(first, nullptr, false);
+            if (header.is_discarded() || !header.is_object() || !header.contains("journal"))
+                continue;
+            std::string time = header.contains("start") && header["start"].is_string()
+                ? header["start"].get<std::string>()
+                : TimeOfName(name);
+            journals.push_back({ std::move(time), std::move(path) });
+        } catch (const TError &) {
+            continue; // unreadable: not a journal
+        }
+    }
+    std::sort(journals.begin(), journals.end(), [](const TJournalEntry &a, const TJournalEntry &b) {
+        return a.Time != b.Time ? a.Time > b.Time : a.Path > b.Path;
+    });
+    return journals;
 }
 
 } // namespace
@@ -419,52 +477,57 @@ int OpenTrustedJournal(const std::string &path, bool forAppend)
 
 std::string NewestJournal(const std::string &folder)
 {
-    std::string newest;
-    std::string newestTime;
-    std::vector<std::string> names;
-    if (DIR *dir = ::opendir(folder.c_str())) {
-        while (const dirent *entry = ::readdir(dir))
-            if (IsJournalName(entry->d_name))
-                names.emplace_back(entry->d_name);
-        ::closedir(dir);
-    }
-    std::sort(names.begin(), names.end());
-    for (const auto &name : names) {
-        std::string path = folder;
-        path += '/';
-        path += name;
-        std::string time;
+    const std::vector<TJournalEntry> journals = JournalsByTime(folder);
+    return journals.empty() ? std::string() : journals.front().Path;
+}
+
+std::vector<TJournalSummary> RecentJournals(const std::string &folder, std::size_t limit)
+{
+    std::vector<TJournalEntry> journals = JournalsByTime(folder);
+    if (journals.size() > limit)
+        journals.resize(limit);
+    std::vector<TJournalSummary> summaries;
+    summaries.reserve(journals.size());
+    for (const auto &entry : journals) {
+        TJournalSummary &summary = summaries.emplace_back();
+        summary.Path = entry.Path;
+        summary.StartTime = entry.Time;
+        std::string bytes;
         try {
-            // Every journal counts here, the user's own or not: one that may not be used is refused when it
-            // is read, rather than an older run taken for the last one.
-            const int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-            if (fd < 0)
-                continue;
-            std::string first;
+            const int fd = OpenTrustedJournal(entry.Path);
             try {
-                first = ReadDescriptor(fd, path, true);
+                bytes = ReadDescriptor(fd, entry.Path);
             } catch (...) {
                 ::close(fd);
                 throw;
             }
             ::close(fd);
-            first.resize(std::min(first.find('\n'), first.size()));
-            const TJson header = TJson::parse(first, nullptr, false);
-            if (header.is_discarded() || !header.is_object() || !header.contains("journal"))
-                continue;
-            if (header.contains("start") && header["start"].is_string())
-                time = header["start"].get<std::string>();
-            else
-                time = TimeOfName(name);
-        } catch (const TError &) {
-            continue; // unreadable: not a journal
+        } catch (const TError &error) {
+            summary.Refused = error.Message();
+            continue;
         }
-        if (newest.empty() || time >= newestTime) {
-            newest = path;
-            newestTime = time;
+        try {
+            const TJournal journal = ParseJournal(bytes, entry.Path);
+            summary.StartTime = journal.StartTime;
+            summary.Folders = journal.Folders;
+            summary.Ended = journal.Ended;
+            summary.Cut = journal.Cut;
+            summary.Undone = journal.Undone;
+            if (journal.Version >= 2) {
+                summary.FileCount = journal.Files.size();
+            } else {
+                std::set<std::string> read;
+                for (const auto &step : journal.Steps)
+                    if (step.Kind == TStepKind::Read)
+                        read.insert(step.Path);
+                summary.FileCount = read.size();
+            }
+        } catch (const TError &error) {
+            summary.Damaged = true;
+            summary.Refused = error.Message();
         }
     }
-    return newest;
+    return summaries;
 }
 
 TJournal ReadJournal(const std::string &path)
@@ -640,8 +703,7 @@ void MarkJournalUndone(const std::string &path)
     if (::fstat(fd, &st) == 0 && st.st_size > 0)
         (void)::pread(fd, &last, 1, st.st_size - 1);
     const std::string line = std::string(last == '\n' ? "" : "\n") + std::string(kUndoneLine) + "\n";
-    const bool written
-        = ::write(fd, line.data(), line.size()) == static_cast<ssize_t>(line.size()) && ::fdatasync(fd) == 0;
+    const bool written = sys::WriteAll(fd, line.data(), line.size(), path) && sys::SyncData(fd) == 0;
     const int reason = errno;
     ::close(fd);
     if (!written)
@@ -654,9 +716,20 @@ void ReserveJournalMark(const std::string &path)
     struct stat st
     {
     };
-    if (::fstat(fd, &st) == 0)
-        (void)::fallocate(fd, FALLOC_FL_KEEP_SIZE, st.st_size, 4096);
+    if (::fstat(fd, &st) != 0) {
+        const int reason = errno;
+        ::close(fd);
+        throw TError(kCannotOpenFile, { PathArg(path), ReasonArg(reason) });
+    }
+    const bool reserved = sys::Allocate(fd, path, FALLOC_FL_KEEP_SIZE, st.st_size, kMarkRoom) == 0;
+    const int reason = errno;
     ::close(fd);
+    // A file system that cannot reserve room leaves the mark to the free space; a full one still takes the mark
+    // in the unused end of the journal's last block, and refuses the undo before its first step where that is
+    // too short.
+    const auto allocated = static_cast<long long>(st.st_blocks) * 512;
+    if (!reserved && (reason == ENOSPC || reason == EDQUOT) && allocated < st.st_size + kMarkLength)
+        throw TError(kCannotCreateFile, { PathArg(path), ReasonArg(reason) });
 }
 
 std::vector<std::string> RunFoldersOf(const std::vector<std::string> &files)

@@ -130,6 +130,26 @@ std::string RunJournalFolder(const std::string &executableDir,
 /// in its name); empty when there is none. Whether the user may use it is for ReadJournal to say.
 std::string NewestJournal(const std::string &folder);
 
+/// A run journal as a choice of runs to undo lists it.
+struct TJournalSummary
+{
+    std::string Path;
+    std::string StartTime; ///< as TJournal::StartTime
+    std::vector<std::string> Folders; ///< the run's folders, resolved, sorted
+    std::size_t FileCount = 0; ///< the run's files (version 1: the files it read)
+    bool Ended = false; ///< the run journaled its own end
+    bool Cut = false; ///< the last line was cut short
+    bool Undone = false; ///< an undo has already taken the run back
+    /// Why the journal may not be used (ReadJournal's refusal), empty when it may.
+    TMessage Refused;
+    bool Damaged = false; ///< refused because it is empty or cannot be read as a journal
+};
+
+/// The `limit` newest run journals in `folder`, newest first in NewestJournal's order, each read as
+/// ReadJournal reads it; one it refuses is listed with the reason (its time from its first line). Empty when
+/// the folder holds none.
+std::vector<TJournalSummary> RecentJournals(const std::string &folder, std::size_t limit);
+
 /// Opens `path` for reading (or appending with `forAppend`) only when it is a regular file (not a link)
 /// owned by the running user and writable by no one else, in a folder the running user owns and no one
 /// else may write. Returns the descriptor. Throws TJournalRefused naming the reason.
@@ -148,7 +168,8 @@ TJournal ParseJournal(std::string_view bytes, const std::string &path);
 void MarkJournalUndone(const std::string &path);
 
 /// Makes room for the undone mark before an undo starts, so that a full file system cannot keep the undo
-/// from marking the journal (where the file system can reserve space; elsewhere nothing happens).
+/// from marking the journal (where the file system can reserve space; elsewhere nothing happens). Throws
+/// TError (no space) when the disk is full and the mark would not fit in the journal's last block.
 void ReserveJournalMark(const std::string &path);
 
 /// The resolved run folders of `files`: the folder of each file, and of the file a link leads to, each

@@ -224,13 +224,20 @@ void RemoveUndoJournal(const std::string &journalPath)
 
 } // namespace
 
+std::vector<std::string> TUndoPlan::Files() const
+{
+    std::vector<std::string> files;
+    std::set<std::string> seen;
+    for (const auto &action : Actions)
+        if (action.Kind != TUndoAction::TKind::DropBackup && action.Kind != TUndoAction::TKind::MoveOlderBack
+            && seen.insert(action.Path).second)
+            files.push_back(action.Path);
+    return files;
+}
+
 std::size_t TUndoPlan::FileCount() const
 {
-    std::set<std::string> files;
-    for (const auto &action : Actions)
-        if (action.Kind != TUndoAction::TKind::DropBackup && action.Kind != TUndoAction::TKind::MoveOlderBack)
-            files.insert(action.Path);
-    return files.size();
+    return Files().size();
 }
 
 TUndoPlan PlanUndo(const TJournal &journal, bool force)

@@ -50,7 +50,10 @@ struct TUndoPlan
     /// The journal ends before the run did (no end line): what it does not name cannot be told.
     bool EndsBeforeRun = false;
     std::vector<std::string> Folders; ///< the run's folders, which the undo locks
-    /// The files the undo gives back their earlier state (backups not counted).
+    /// The files the undo gives back their earlier state (backups not counted), each once, in the order of
+    /// the actions.
+    std::vector<std::string> Files() const;
+    /// How many Files() there are.
     std::size_t FileCount() const;
     /// Whether the undo may go ahead.
     bool Possible() const { return Changed.empty() && NotKept.empty(); }

@@ -7,6 +7,7 @@
 #include "ui/RunLock.h"
 #include "ui/SettingsPage.h"
 #include "ui/TextBridge.h"
+#include "ui/UndoDialog.h"
 
 #include "common/FolderLocks.h"
 #include "engine/RunJournal.h"
@@ -146,79 +147,135 @@ std::string TConversionRunner::RunJournalFolder() const
         PathFromQ(QFileInfo(m_executablePath).absolutePath()), [](const char *name) { return std::getenv(name); });
 }
 
+namespace {
+
+// How many of the latest runs the undo offers.
+constexpr std::size_t kRecentRuns = 20;
+
+QString ListOf(const std::vector<std::string> &files)
+{
+    QString text;
+    for (const auto &file : files)
+        text += QStringLiteral("\n") + PathToQ(file);
+    return text;
+}
+
+} // namespace
+
+bool TConversionRunner::CompletePendingUndos(const std::string &folder)
+{
+    const std::vector<std::string> pending = PendingUndos(folder);
+    if (pending.empty())
+        return false;
+    for (const auto &journal : pending) {
+        const TCompletedUndo done = CompletePendingUndo(journal);
+        if (!done.Done) {
+            m_dialogs.ShowError(m_window,
+                QStringLiteral("Um desfazer interrompido não pôde ser completado; estes arquivos foram "
+                               "alterados ou não têm cópia:")
+                    + ListOf(done.Plan.Changed) + ListOf(done.Plan.NotKept));
+            return true;
+        }
+        ReportUnaccounted(done.Plan);
+        Q_EMIT RunUndone(journal, done.Plan.Files());
+    }
+    m_dialogs.ShowMessage(m_window, QStringLiteral("O desfazer interrompido foi completado."));
+    return true;
+}
+
+void TConversionRunner::ReportUnaccounted(const TUndoPlan &plan)
+{
+    if (!plan.Unaccounted.empty() || plan.EndsBeforeRun)
+        m_dialogs.ShowError(m_window,
+            QStringLiteral("O diário da conversão termina antes dela; estes arquivos podem ter sido alterados "
+                           "depois dele e ficaram como estão:")
+                + ListOf(plan.Unaccounted));
+}
+
 void TConversionRunner::UndoLastRun()
 {
-    const auto listOf = [](const std::vector<std::string> &files) {
-        QString text;
-        for (const auto &file : files)
-            text += QStringLiteral("\n") + PathToQ(file);
-        return text;
-    };
-    const auto reportUnaccounted = [&](const TUndoPlan &plan) {
-        if (!plan.Unaccounted.empty() || plan.EndsBeforeRun)
-            m_dialogs.ShowError(m_window,
-                QStringLiteral("O diário da conversão termina antes dela; estes arquivos podem ter sido alterados "
-                               "depois dele e ficaram como estão:")
-                    + listOf(plan.Unaccounted));
-    };
     try {
         const std::string folder = RunJournalFolder();
         // An undo a kill interrupted is completed first: until then the tree holds neither text everywhere.
-        const std::vector<std::string> pending = PendingUndos(folder);
-        if (!pending.empty()) {
-            for (const auto &journal : pending) {
-                const TCompletedUndo done = CompletePendingUndo(journal);
-                if (!done.Done) {
-                    m_dialogs.ShowError(m_window,
-                        QStringLiteral("Um desfazer interrompido não pôde ser completado; estes arquivos foram "
-                                       "alterados ou não têm cópia:")
-                            + listOf(done.Plan.Changed) + listOf(done.Plan.NotKept));
-                    return;
-                }
-                reportUnaccounted(done.Plan);
-            }
-            m_dialogs.ShowMessage(m_window, QStringLiteral("O desfazer interrompido foi completado."));
+        if (CompletePendingUndos(folder))
             return;
-        }
-        const std::string path = NewestJournal(folder);
-        if (path.empty()) {
+        std::vector<TJournalSummary> runs = RecentJournals(folder, kRecentRuns);
+        if (runs.empty()) {
             m_dialogs.ShowMessage(m_window, QStringLiteral("Nenhuma conversão para desfazer."));
             return;
         }
-        const TJournal journal = ReadJournal(path);
-        if (journal.Undone) {
-            m_dialogs.ShowMessage(m_window, QStringLiteral("A última conversão não tem o que desfazer."));
+        TUndoDialog dialog(std::move(runs), m_window);
+        if (m_dialogs.Exec(&dialog) != QDialog::Accepted)
             return;
-        }
-        TFolderLocks locks;
-        locks.Acquire(journal.Folders);
-        const TUndoPlan plan = PlanUndo(journal, false);
-        if (plan.Actions.empty() && plan.Possible()) {
-            m_dialogs.ShowMessage(m_window, QStringLiteral("A última conversão não tem o que desfazer."));
-            return;
-        }
-        if (!plan.NotKept.empty()) {
-            m_dialogs.ShowError(m_window,
-                QStringLiteral("A última conversão não guardou cópia destes arquivos e não pode ser desfeita; "
-                               "nada foi restaurado:")
-                    + listOf(plan.NotKept));
-            return;
-        }
-        if (!plan.Changed.empty()) {
-            m_dialogs.ShowError(m_window,
-                QStringLiteral("Estes arquivos foram alterados depois da conversão; nada foi restaurado:")
-                    + listOf(plan.Changed));
-            return;
-        }
-        const QString question = QStringLiteral("Desfazer a última conversão? %1 arquivo(s) serão restaurados.")
-                                     .arg(qulonglong(plan.FileCount()));
-        if (m_dialogs.Question(m_window, QStringLiteral("Desfazer a Última Conversão"), question) != TAnswer::Yes)
-            return;
-        CommitUndo(journal, plan, false);
-        reportUnaccounted(plan);
+        const TJournalSummary *run = dialog.ChosenRun();
+        if (run != nullptr && TUndoDialog::CanUndo(*run))
+            UndoRun(*run, dialog.ChoseNewest());
     } catch (const std::exception &e) {
         m_dialogs.ShowError(m_window, ErrorText(e));
     }
+}
+
+void TConversionRunner::UndoRun(const TJournalSummary &run, bool newest)
+{
+    const QString nothingToUndo = newest ? QStringLiteral("A última conversão não tem o que desfazer.")
+                                         : QStringLiteral("Esta conversão não tem o que desfazer.");
+    // Read again: another undo may have taken the run back since the list was made.
+    const TJournal journal = ReadJournal(run.Path);
+    if (journal.Undone) {
+        m_dialogs.ShowMessage(m_window, nothingToUndo);
+        return;
+    }
+    TFolderLocks locks;
+    locks.Acquire(journal.Folders);
+    TUndoPlan plan = PlanUndo(journal, false);
+    if (plan.Actions.empty() && plan.Possible()) {
+        m_dialogs.ShowMessage(m_window, nothingToUndo);
+        return;
+    }
+    const auto refuseNotKept = [&](const TUndoPlan &checked) {
+        if (checked.NotKept.empty())
+            return false;
+        m_dialogs.ShowError(m_window,
+            (newest ? QStringLiteral("A última conversão não guardou cópia destes arquivos e não pode ser desfeita; "
+                                     "nada foi restaurado:")
+                    : QStringLiteral("Esta conversão não guardou cópia destes arquivos e não pode ser desfeita; "
+                                     "nada foi restaurado:"))
+                + ListOf(checked.NotKept));
+        return true;
+    };
+    if (refuseNotKept(plan))
+        return;
+    const bool force = !plan.Changed.empty();
+    if (force) {
+        // Files changed since the run (by the user, or by a later run): taken back only when the user says so,
+        // each kept under a numbered backup name first.
+        TUndoChangedDialog changed(plan.Changed, m_window);
+        if (m_dialogs.Exec(&changed) != QDialog::Accepted)
+            return;
+        plan = PlanUndo(journal, true);
+        if (refuseNotKept(plan))
+            return;
+    } else {
+        const QString question = newest
+            ? QStringLiteral("Desfazer a última conversão? %1 arquivo(s) serão restaurados.")
+                  .arg(qulonglong(plan.FileCount()))
+            : QStringLiteral("Desfazer a conversão de %1? %2 arquivo(s) serão restaurados.")
+                  .arg(TUndoDialog::StartText(run))
+                  .arg(qulonglong(plan.FileCount()));
+        if (m_dialogs.Question(m_window, QStringLiteral("Desfazer a Última Conversão"), question) != TAnswer::Yes)
+            return;
+    }
+    const TUndoOutcome outcome = CommitUndo(journal, plan, force);
+    locks.Release();
+    if (!outcome.Kept.empty()) {
+        QString kept = QStringLiteral("Conversão desfeita. Os arquivos alterados depois dela foram guardados antes "
+                                      "de serem restaurados:");
+        for (const auto &[file, backup] : outcome.Kept)
+            kept += QStringLiteral("\n") + PathToQ(file) + QStringLiteral(" → ") + PathToQ(backup);
+        m_dialogs.ShowMessage(m_window, kept);
+    }
+    ReportUnaccounted(plan);
+    Q_EMIT RunUndone(journal.FileName, plan.Files());
 }
 
 } // namespace qvc

@@ -16,6 +16,8 @@ class TFileListPage;
 class TRunLock;
 class TSettingsPage;
 class TSubstitutionRepository;
+struct TJournalSummary;
+struct TUndoPlan;
 
 class TConversionRunner : public QObject
 {
@@ -38,8 +40,9 @@ public:
     void RequestStop(bool close);
     /// True while the stop question is open.
     bool AskingStop() const { return m_askingStop; }
-    /// Takes the last conversion run back, after a question that names how many files it restores (its command is
-    /// disabled while the lock is held).
+    /// Takes a run back (its command is disabled while the lock is held): an interrupted undo is completed first;
+    /// else the user chooses one of the recent runs (the last one preselected), confirms how many files it
+    /// restores, or, when files were changed since it, chooses to take it back all the same.
     void UndoLastRun();
     /// The folder of the run journals.
     std::string RunJournalFolder() const;
@@ -52,9 +55,17 @@ public:
 Q_SIGNALS:
     /// A close requested during the run may now go ahead.
     void CloseWanted();
+    /// The run of `journal` was taken back: `restoredFiles` got their earlier state again (the file system's bytes).
+    void RunUndone(const std::string &journal, const std::vector<std::string> &restoredFiles);
 
 private:
     void Run(std::vector<int> rows);
+    /// Completes the undos a kill interrupted; false when there were none.
+    bool CompletePendingUndos(const std::string &folder);
+    /// Takes back the run of `run` (chosen from the list; `newest` when it is the last run).
+    void UndoRun(const TJournalSummary &run, bool newest);
+    /// Names the files a journal that ends before its run cannot account for.
+    void ReportUnaccounted(const TUndoPlan &plan);
 
     TDialogSeam &m_dialogs;
     TRunLock &m_lock;

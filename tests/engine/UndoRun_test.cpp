@@ -11,9 +11,11 @@
 #include "common/FolderLocks.h"
 
 #include <cstdlib>
+#include <fcntl.h>
 #include <fstream>
 #include <map>
 #include <set>
+#include <sys/stat.h>
 
 namespace {
 
@@ -439,5 +441,226 @@ TEST_F(UndoRunTest, JournalReadBackTellsACutLineAndKeepsTheUndoneMarkOnALineOfIt
     EXPECT_TRUE(marked.Undone);
     EXPECT_EQ(marked.Steps.size(), cut.Steps.size());
 }
+
+// Writes `bytes` as a journal file of the running user's own (0600 unless `mode` says otherwise).
+void WriteJournalFile(const std::string &path, const std::string &bytes, mode_t mode = 0600)
+{
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
+    ASSERT_EQ(::chmod(path.c_str(), mode), 0);
+}
+
+TEST_F(UndoRunTest, RecentJournalsAreListedNewestFirstByTheirStartTimeWithTheOnesThatMayNotBeUsed)
+{
+    Lay(kTree);
+    const std::vector<std::vector<std::string>> pairs = { kPairs, { "QForms=XForms" }, { "XForms=YForms" } };
+    std::vector<std::string> runs; // oldest first
+    std::vector<std::size_t> rows;
+    for (const auto &runPairs : pairs) {
+        qvc::TRunJournal journal(m_state);
+        const TFakeConversionView view = Run(2, true, false, &journal, runPairs);
+        ASSERT_FALSE(journal.FileName().empty());
+        runs.push_back(journal.FileName());
+        rows.push_back(view.Rows.size());
+    }
+    qvc::MarkJournalUndone(runs[1]);
+    // Named as if newest, started before every run: the time inside counts, not the name.
+    const std::string header = R"({"journal":2,"pid":1,"start":"20000101T000000.000000000Z","folders":["/"]})";
+    const std::string oldRun = m_state + "/99991231T235959.999999999Z-1.jsonl";
+    WriteJournalFile(oldRun, header + "\n{\"files\":[]}\n{\"step\":\"end\"}\n");
+    const std::string damaged = m_state + "/20000101T000000.000000000Z-2.jsonl";
+    WriteJournalFile(damaged, header + "\n{\"files\":[]}\nnot json\n");
+    std::string refusedHeader = header;
+    refusedHeader.replace(refusedHeader.find("T000000"), 7, "T000001");
+    const std::string refused = m_state + "/20000101T000001.000000000Z-3.jsonl";
+    WriteJournalFile(refused, refusedHeader + "\n{\"files\":[]}\n{\"step\":\"end\"}\n", 0620);
+    WriteJournalFile(m_state + "/20000101T000002.000000000Z-4.jsonl", "not a journal\n");
+
+    const std::vector<qvc::TJournalSummary> all = qvc::RecentJournals(m_state, 20);
+    std::vector<std::string> paths;
+    paths.reserve(all.size());
+    for (const auto &summary : all)
+        paths.push_back(summary.Path);
+    ASSERT_EQ(paths, (std::vector<std::string> { runs[2], runs[1], runs[0], refused, oldRun, damaged }));
+    EXPECT_EQ(qvc::NewestJournal(m_state), runs[2]);
+    const std::vector<std::string> folders = qvc::RunFoldersOf({ Path("Alpha.pas") });
+    for (std::size_t i = 0; i < 3; ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_TRUE(all[i].Refused.Empty());
+        EXPECT_EQ(all[i].Folders, folders);
+        EXPECT_EQ(all[i].FileCount, rows[2 - i]);
+        EXPECT_EQ(all[i].StartTime, qvc::ReadJournal(all[i].Path).StartTime);
+        EXPECT_TRUE(all[i].Ended);
+        EXPECT_EQ(all[i].Undone, i == 1);
+    }
+    EXPECT_GT(all[0].StartTime, all[1].StartTime);
+    EXPECT_GT(all[1].StartTime, all[2].StartTime);
+    EXPECT_FALSE(all[3].Refused.Empty());
+    EXPECT_FALSE(all[3].Damaged);
+    EXPECT_EQ(all[3].StartTime, "20000101T000001.000000000Z");
+    // Of two with the same start time, the later name comes first.
+    EXPECT_TRUE(all[4].Refused.Empty());
+    EXPECT_EQ(all[4].FileCount, std::size_t(0));
+    EXPECT_FALSE(all[5].Refused.Empty());
+    EXPECT_TRUE(all[5].Damaged);
+    const std::vector<qvc::TJournalSummary> two = qvc::RecentJournals(m_state, 2);
+    ASSERT_EQ(two.size(), std::size_t(2));
+    EXPECT_EQ(two[0].Path, runs[2]);
+    EXPECT_EQ(two[1].Path, runs[1]);
+    EXPECT_TRUE(qvc::RecentJournals(m_dir.string() + "/none", 20).empty());
+}
+
+TEST_F(UndoRunTest, AnOlderRunSeesTheFilesANewerRunChangedAsChangedAndIsUndoneOnlyWhenForced)
+{
+    Lay(kTree);
+    std::string older;
+    {
+        qvc::TRunJournal journal(m_state);
+        Run(2, true, false, &journal);
+        older = journal.FileName();
+    }
+    qvc::TRunJournal newer(m_state);
+    Run(2, false, false, &newer, { "QForms=XForms", "QGraphics=XGraphics" });
+    std::vector<std::string> newerWrote;
+    for (const auto &step : qvc::ReadJournal(newer.FileName()).Steps)
+        if (step.Kind == qvc::TStepKind::Write)
+            newerWrote.push_back(step.Path);
+    ASSERT_FALSE(newerWrote.empty());
+    const Folder afterNewer = Contents(true);
+
+    const qvc::TJournal journal = qvc::ReadJournal(older);
+    qvc::TFolderLocks locks;
+    locks.Acquire(journal.Folders);
+    qvc::TUndoPlan plan = qvc::PlanUndo(journal, false);
+    std::vector<std::string> changed = plan.Changed;
+    std::sort(changed.begin(), changed.end());
+    std::sort(newerWrote.begin(), newerWrote.end());
+    EXPECT_EQ(changed, newerWrote);
+    EXPECT_FALSE(plan.Possible());
+    EXPECT_EQ(Contents(true), afterNewer);
+    // Forced: every file has its text from before the older run again, and what the newer run wrote is kept.
+    plan = qvc::PlanUndo(journal, true);
+    ASSERT_TRUE(plan.Possible());
+    const qvc::TUndoOutcome outcome = qvc::CommitUndo(journal, plan, true);
+    EXPECT_EQ(outcome.Kept.size(), newerWrote.size());
+    Folder expected = kTree;
+    for (const auto &[file, kept] : outcome.Kept) {
+        const std::string name = std::filesystem::path(file).filename().string();
+        EXPECT_EQ(Read(std::filesystem::path(kept).filename().string()), afterNewer.at(name));
+        expected[std::filesystem::path(kept).filename().string()] = afterNewer.at(name);
+    }
+    EXPECT_EQ(Contents(true), expected);
+    EXPECT_TRUE(qvc::ReadJournal(older).Undone);
+}
+
+struct TFullDiskCase
+{
+    const char *name;
+    bool edited; ///< a file is changed after the run, so the undo is forced and keeps it
+    bool reservationFails; ///< the disk is already too full to reserve room for the mark
+    bool journalEndsAtABlockEnd; ///< the mark needs a block of its own
+    bool undone;
+};
+
+class FullDiskUndoTest : public UndoRunTest, public ::testing::WithParamInterface<TFullDiskCase>
+{
+};
+
+// From the reservation on, the disk takes no new data: every call that would need new room fails with ENOSPC
+// (a new file, a write, a truncation, an extended attribute, an allocation); only the mark's write into the room
+// the journal holds goes through. Names (links, renames) and removals need no data block.
+TEST_P(FullDiskUndoTest, RestoresNeedNoNewRoomAndTheMarkOnlyTheRoomReservedBeforeTheFirstStep)
+{
+    const TFullDiskCase &c = GetParam();
+    Lay(kTree);
+    {
+        qvc::TRunJournal journal(m_state);
+        Run(0, true, false, &journal);
+    }
+    const std::string path = qvc::NewestJournal(m_state);
+    if (c.edited)
+        Write("Unit3.pas", "the porter's later edit");
+    if (c.journalEndsAtABlockEnd) {
+        // Empty lines up to the end of the journal's last block, which are read past.
+        const auto size = static_cast<std::size_t>(std::filesystem::file_size(path));
+        std::ofstream(path, std::ios::binary | std::ios::app) << std::string((4096 - size % 4096) % 4096, '\n');
+        const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+        ASSERT_GE(fd, 0);
+        ASSERT_EQ(::fsync(fd), 0);
+        ::close(fd);
+    }
+    struct stat st
+    {
+    };
+    ASSERT_EQ(::stat(path.c_str(), &st), 0);
+    // The mark (at most 20 bytes) fits in the blocks the journal already has.
+    const bool fitsInLastBlock = static_cast<long long>(st.st_blocks) * 512 >= st.st_size + 20;
+    ASSERT_EQ(fitsInLastBlock, !c.journalEndsAtABlockEnd);
+    const Folder before = Contents(true);
+
+    const qvc::TJournal journal = qvc::ReadJournal(path);
+    qvc::TFolderLocks locks;
+    locks.Acquire(journal.Folders);
+    const qvc::TUndoPlan plan = qvc::PlanUndo(journal, c.edited);
+    ASSERT_TRUE(plan.Possible());
+    bool full = false;
+    bool reserved = false;
+    bool markWritten = false;
+    qvc::SetFaultHook([&](qvc::TSysCall call, std::string_view callPath) {
+        if (call == qvc::TSysCall::Allocate && callPath == path && !full) {
+            full = true;
+            reserved = !c.reservationFails;
+            return reserved ? 0 : ENOSPC;
+        }
+        if (!full)
+            return 0;
+        switch (call) {
+        case qvc::TSysCall::Write:
+            if (callPath == path && (reserved || fitsInLastBlock)) {
+                markWritten = true;
+                return 0;
+            }
+            return ENOSPC;
+        case qvc::TSysCall::Create:
+        case qvc::TSysCall::Truncate:
+        case qvc::TSysCall::SetXattr:
+        case qvc::TSysCall::Allocate:
+            return ENOSPC;
+        default:
+            return 0;
+        }
+    });
+    bool failed = false;
+    try {
+        qvc::CommitUndo(journal, plan, c.edited);
+    } catch (const qvc::TError &) {
+        failed = true;
+    }
+    qvc::SetFaultHook({});
+    EXPECT_TRUE(full);
+    EXPECT_EQ(failed, !c.undone);
+    EXPECT_EQ(markWritten, c.undone);
+    EXPECT_EQ(qvc::ReadJournal(path).Undone, c.undone);
+    EXPECT_FALSE(std::filesystem::exists(qvc::UndoJournalOf(path)));
+    EXPECT_TRUE(qvc::PendingUndos(m_state).empty());
+    if (!c.undone) {
+        // Refused before the first step: every file as the run left it.
+        EXPECT_EQ(Contents(true), before);
+        return;
+    }
+    Folder expected = kTree;
+    if (c.edited)
+        expected["Unit3.~pas.~2~"] = "the porter's later edit";
+    EXPECT_EQ(Contents(true), expected);
+}
+
+const TFullDiskCase kFullDiskCases[] = {
+    { "RoomReserved", false, false, false, true },
+    { "RoomReservedForAMarkThatNeedsABlock", false, false, true, true },
+    { "ForcedUndoKeepsTheChangedFileUnderANewName", true, false, false, true },
+    { "NoRoomToReserveButTheMarkFitsInTheLastBlock", false, true, false, true },
+    { "NoRoomForTheMarkRefusesBeforeTheFirstStep", false, true, true, false },
+};
+INSTANTIATE_TEST_SUITE_P(
+    , FullDiskUndoTest, ::testing::ValuesIn(kFullDiskCases), [](const auto &info) { return info.param.name; });
 
 } // namespace

@@ -323,6 +323,11 @@ void ErrorTextTest::everyErrorPathShowsPathAndReason()
         Find<QCheckBox>("cbCheckBoxBackupFiles")->setChecked(true);
         Trigger("actExecuteConversion");
         QCOMPARE(ShownText(), QStringLiteral("<0 boxes: >"));
+        // The run list opens with the last run chosen.
+        m_fixture->Dialogs.ExecHandler = [](QDialog *dialog) {
+            dialog->accept();
+            return dialog->result();
+        };
         m_fixture->Dialogs.QuestionAnswers.push_back(TAnswer::Yes);
         // The undo's first step: the converted file's name held aside by a new link, before the backup
         // is renamed into its place.
