@@ -168,6 +168,8 @@ bool TConversionRunner::CompletePendingUndos(const std::string &folder)
     if (pending.empty())
         return false;
     for (const auto &journal : pending) {
+        QElapsedTimer clock;
+        clock.start();
         const TCompletedUndo done = CompletePendingUndo(journal);
         if (!done.Done) {
             m_dialogs.ShowError(m_window,
@@ -177,10 +179,20 @@ bool TConversionRunner::CompletePendingUndos(const std::string &folder)
             return true;
         }
         ReportUnaccounted(done.Plan);
+        ShowUndone(done.Plan.Files(), double(clock.nsecsElapsed()) / 1e9);
         Q_EMIT RunUndone(journal, done.Plan.Files());
     }
     m_dialogs.ShowMessage(m_window, QStringLiteral("O desfazer interrompido foi completado."));
     return true;
+}
+
+void TConversionRunner::ShowUndone(const std::vector<std::string> &files, double seconds)
+{
+    // The rows of the files that hold their old text again show what rows no run has converted.
+    m_files.ForgetResultsOf(files);
+    const TDisplayLocale locale = MakeDisplayLocale();
+    m_files.ShowRunSummary(ToQ(WindowUndoSummaryText(
+        files.size(), seconds, locale.ThousandsSeparator, FromQ(QString(QLocale().decimalPoint())))));
 }
 
 void TConversionRunner::ReportUnaccounted(const TUndoPlan &plan)
@@ -265,8 +277,11 @@ void TConversionRunner::UndoRun(const TJournalSummary &run, bool newest)
         if (m_dialogs.Question(m_window, QStringLiteral("Desfazer a Última Conversão"), question) != TAnswer::Yes)
             return;
     }
+    QElapsedTimer clock;
+    clock.start();
     const TUndoOutcome outcome = CommitUndo(journal, plan, force);
     locks.Release();
+    ShowUndone(plan.Files(), double(clock.nsecsElapsed()) / 1e9);
     if (!outcome.Kept.empty()) {
         QString kept = QStringLiteral("Conversão desfeita. Os arquivos alterados depois dela foram guardados antes "
                                       "de serem restaurados:");

@@ -60,6 +60,8 @@ Q_SIGNALS:
 
 private:
     void Run(std::vector<int> rows);
+    /// After an undo: the rows of `files` forget their results, and the strip says what the undo came to.
+    void ShowUndone(const std::vector<std::string> &files, double seconds);
     /// Completes the undos a kill interrupted; false when there were none.
     bool CompletePendingUndos(const std::string &folder);
     /// Takes back the run of `run` (chosen from the list; `newest` when it is the last run).

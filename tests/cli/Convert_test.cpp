@@ -10,8 +10,8 @@
 
 #include <gtest/gtest.h>
 
-#include <regex>
 #include <nlohmann/json.hpp>
+#include <regex>
 
 #include <algorithm>
 #include <cstdlib>
@@ -29,6 +29,7 @@ struct TRun
     int ExitCode = -1;
     std::string Out;
     std::string Err;
+    std::string Summary;
 };
 
 std::vector<std::string> SplitAt(const std::string &text, char separator)
@@ -73,7 +74,7 @@ protected:
     TRun Run(const std::vector<std::string> &args) const
     {
         const TQvconvertRun run = RunQvconvert(args, m_dir.string());
-        return TRun { run.ExitCode, run.Out, run.Err };
+        return TRun { run.ExitCode, run.Out, run.Err, run.Summary };
     }
 
     static std::string LastLine(const std::string &text)
@@ -244,7 +245,8 @@ TEST_F(ConvertCommand, PlainOutputEndsWithTheRunsFiguresOnStandardError)
     const std::string plain = Write("b.pas", "begin\r\nend.\r\n");
     const std::string missing = Path("missing.pas");
     const std::regex seconds(R"(, \d+\.\d s)");
-    const auto figures = [&seconds](const std::string &summary) { return std::regex_replace(summary, seconds, ", T s"); };
+    const auto figures
+        = [&seconds](const std::string &summary) { return std::regex_replace(summary, seconds, ", T s"); };
     struct TCase
     {
         std::vector<std::string> Extra;
@@ -265,8 +267,9 @@ TEST_F(ConvertCommand, PlainOutputEndsWithTheRunsFiguresOnStandardError)
         EXPECT_EQ(run.ExitCode, 1);
         EXPECT_EQ(figures(run.Summary), c.Summary) << run.Err;
         // Standard output keeps one line per file.
-        if (c.Extra.empty())
+        if (c.Extra.empty()) {
             EXPECT_EQ(SplitAt(run.Out, '\n').size(), 4u) << run.Out;
+        }
     }
     // A run ended by a failed write counts the file it could not write; the failure's line still comes last.
     Write("a.pas", "uses Forms;\r\n");

@@ -34,6 +34,7 @@ private Q_SLOTS:
     void runOverTheFailedRows();
     void addedKeys();
     void saveResultAfterTheResultView();
+    void undoForgetsTheUndoneRows();
 
 private:
     void SetPairs(const std::vector<std::string> &lines);
@@ -54,6 +55,8 @@ void CockpitTest::initTestCase()
 void CockpitTest::init()
 {
     m_fixture = new TWindowFixture;
+    // The journals of this test's runs stay in its folder.
+    qputenv("XDG_STATE_HOME", (m_fixture->Dir() + QStringLiteral("/state")).toLocal8Bit());
     m_fixture->Create();
 }
 
@@ -110,11 +113,13 @@ void CockpitTest::runEndings_data()
                                   "em \\d+[.,]\\d s"
                                << "";
     QTest::newRow("write failure after a converted file")
-        << "second" << "2 arquivos: 1 alterado, 1 com falha, 0 ocorrências não trocadas, em \\d+[.,]\\d s"
+        << "second"
+        << "2 arquivos: 1 alterado, 1 com falha, 0 ocorrências não trocadas, em \\d+[.,]\\d s"
         << "1 arquivo(s) já tinham sido convertidos nesta execução; \"Desfazer a Última Conversão\" os devolve ao "
            "que eram.";
     QTest::newRow("write failure on the first file")
-        << "first" << "1 arquivo: 0 alterados, 1 com falha, 0 ocorrências não trocadas, em \\d+[.,]\\d s"
+        << "first"
+        << "1 arquivo: 0 alterados, 1 com falha, 0 ocorrências não trocadas, em \\d+[.,]\\d s"
         << "Nenhum arquivo foi convertido nesta execução.";
 }
 
@@ -140,7 +145,8 @@ void CockpitTest::runEndings()
     w.actExecuteConversion->trigger();
     SettleEvents();
 
-    QVERIFY2(QRegularExpression(QStringLiteral("^") + summary + QStringLiteral("$")).match(w.pRunSummary->text()).hasMatch(),
+    QVERIFY2(
+        QRegularExpression(QStringLiteral("^") + summary + QStringLiteral("$")).match(w.pRunSummary->text()).hasMatch(),
         qPrintable(w.pRunSummary->text()));
     QVERIFY(w.pRunSummary->isVisible() || !w.Window().isVisible());
     // The progress message keeps its own text; the figures have a label of their own.
@@ -177,8 +183,8 @@ void CockpitTest::stoppedRunSaysSo()
     w.actExecuteConversion->trigger();
     SettleEvents();
     QCOMPARE(m_fixture->Dialogs.CallsOf(QStringLiteral("yesno")).size(), std::size_t(1));
-    const QRegularExpression pattern(
-        QStringLiteral("^1 arquivo: 1 alterado, 0 com falha, 0 ocorrências não trocadas, em \\d+[.,]\\d s \\(interrompida\\)$"));
+    const QRegularExpression pattern(QStringLiteral(
+        "^1 arquivo: 1 alterado, 0 com falha, 0 ocorrências não trocadas, em \\d+[.,]\\d s \\(interrompida\\)$"));
     QVERIFY2(pattern.match(w.pRunSummary->text()).hasMatch(), qPrintable(w.pRunSummary->text()));
     // A new run starts without the last one's figures.
     m_fixture->Dialogs.OnYesNo = nullptr;
@@ -309,6 +315,49 @@ void CockpitTest::saveResultAfterTheResultView()
     SettleEvents();
     QVERIFY(!w.pViewResult->isVisible());
     QVERIFY(w.bbSaveResult->isEnabled());
+}
+
+void CockpitTest::undoForgetsTheUndoneRows()
+{
+    TMainProbe w = m_fixture->Window();
+    ListThreeFiles();
+    const QString d = m_fixture->WriteFile(QStringLiteral("D.pas"), "uses Forms;\r\n");
+    QVERIFY(w.AddFileToList(d));
+    w.actExecuteConversion->trigger();
+    SettleEvents();
+    // D was converted by a run of its own: undoing the last run leaves it converted.
+    w.FileListModel().RemoveRows({ 0, 1, 2 });
+    m_fixture->WriteFile(QStringLiteral("D.pas"), "uses Forms;\r\n");
+    QVERIFY(w.AddFileToList(m_fixture->Dir() + QStringLiteral("/A.pas")));
+    SetPairs({ "QForms=QtForms", "Forms=QForms" });
+    // What an undo restores comes from the run's backups.
+    w.cbCheckBoxBackupFiles->setChecked(true);
+    w.actExecuteConversion->trigger();
+    SettleEvents();
+    QCOMPARE(Cell(0, 2), QStringLiteral("1"));
+    QCOMPARE(Cell(1, 2), QStringLiteral("1"));
+    QVERIFY(w.bbSaveResult->isEnabled());
+
+    // The newest run is chosen in the list; the question is answered Sim.
+    m_fixture->Dialogs.ExecHandler = [](QDialog *) { return int(QDialog::Accepted); };
+    m_fixture->Dialogs.QuestionAnswers.push_back(TAnswer::Yes);
+    w.actUndoLastRun->trigger();
+    SettleEvents();
+    QCOMPARE(m_fixture->Dialogs.CallsOf(QStringLiteral("question")).size(), std::size_t(1));
+    for (int row : { 0, 1 }) {
+        QCOMPARE(Cell(row, 2), QStringLiteral("-"));
+        QCOMPARE(Cell(row, 3), QStringLiteral("-"));
+        QCOMPARE(Image(row), 8);
+    }
+    const auto &rows = w.FileListModel().List().Rows();
+    QVERIFY(w.ResultStore().Get(rows[0].Number).Empty());
+    QVERIFY(w.ResultStore().Get(rows[1].Number).Empty());
+    SettleEvents();
+    QVERIFY(!w.bbSaveResult->isEnabled());
+    QVERIFY2(QRegularExpression(QStringLiteral("^Conversão desfeita: 2 arquivos restaurados, em \\d+[.,]\\d s$"))
+                 .match(w.pRunSummary->text())
+                 .hasMatch(),
+        qPrintable(w.pRunSummary->text()));
 }
 
 QTEST_MAIN(CockpitTest)

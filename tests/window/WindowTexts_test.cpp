@@ -76,7 +76,8 @@ TEST(WindowTexts, EveryMissReasonHasItsOwnPortugueseText)
         EXPECT_TRUE(texts.insert(window).second) << "shared with another reason";
     }
     EXPECT_EQ(qvc::MissReasonWindowText(qvc::TMissReason::SecondOccurrence), "segunda ocorr\xEAncia na linha");
-    EXPECT_EQ(qvc::MissReasonWindowText(qvc::TMissReason::HoldsReplaceText), "a linha j\xE1 cont\xE9m o texto de troca");
+    EXPECT_EQ(
+        qvc::MissReasonWindowText(qvc::TMissReason::HoldsReplaceText), "a linha j\xE1 cont\xE9m o texto de troca");
     EXPECT_EQ(qvc::MissReasonWindowText(qvc::TMissReason::InsideLongerWord),
         "ocorr\xEAncia anterior dentro de uma palavra maior");
 }
@@ -87,7 +88,12 @@ TEST(WindowTexts, MessagesTheCoreThrowsAreTranslated)
     const std::vector<std::string> thrown = {
         ThrownTemplate([&] { qvc::BinaryFormToText("XXXX", text); }),
         ThrownTemplate([&] { qvc::BinaryFormToText(std::string("TPF0\x01", 5), text); }),
-        ThrownTemplate([&] { qvc::BinaryFormToText(std::string("TPF0\x00\x05" "Form1", 11), text); }),
+        ThrownTemplate([&] {
+            qvc::BinaryFormToText(std::string("TPF0\x00\x05"
+                                              "Form1",
+                                      11),
+                text);
+        }),
         ThrownTemplate([] { (void)qvc::SkipResourceHeader("abc"); }),
         ThrownTemplate([] { (void)qvc::SkipResourceHeader(std::string("\xFF\x0A\x00", 3)); }),
         ThrownTemplate([] { (void)qvc::ParseRowNumber("x1"); }),
