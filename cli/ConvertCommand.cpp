@@ -447,8 +447,9 @@ void AddConvertCommand(CLI::App &app)
     CLI::App *command = app.add_subcommand(
         "convert", "Convert files with the pairs of a repository (.dat) file, as the window's \"Executar\" does");
     command->footer(
-        "Prints one line per file (number, count, status, time, path, separated by tabs), then a "
-        "summary line;\nwith --json, a JSON array with one object per file instead; with --diff, a unified diff.\n"
+        "Prints one line per file (number, count, status, time, path, separated by tabs), and on standard error "
+        "the run's\nfigures (\"12 files: 3 changed, 1 failed, 4 missed, 0.8 s\"); with --json, a JSON array with "
+        "one object per\nfile instead; with --diff, a unified diff.\n"
         "\n"
         "Examples:\n"
         "  qvconvert convert --repository delphi-to-kylix.dat --backup ~/projetos/vendas\n"

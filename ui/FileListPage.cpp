@@ -199,6 +199,9 @@ void TFileListPage::CreateControls()
     m_filterTimer->setSingleShot(true);
     m_filterTimer->setInterval(50);
     connect(m_filterTimer, &QTimer::timeout, this, [this] {
+        // A run changes rows after every file; the filter follows once it has ended (RunLockChanged).
+        if (m_lock.Held())
+            return;
         ApplyRowFilter();
         RefreshFilterCounts();
     });
@@ -253,7 +256,8 @@ void TFileListPage::CreateControls()
     pRunSummary = new QLabel(pStatusResult);
     pRunSummary->setObjectName(QStringLiteral("pRunSummary"));
     pRunSummary->setFixedHeight(kScopeLineHeight);
-    pRunSummary->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    // A narrow window cuts the line's end, never its first figures; the tooltip holds it whole.
+    pRunSummary->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     pRunSummary->setMinimumWidth(1);
     pRunSummary->hide();
     pRunFileCount = new QLabel(pStatusResult);

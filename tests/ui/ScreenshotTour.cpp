@@ -11,6 +11,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDialog>
 #include <QItemSelectionModel>
 #include <QProcess>
@@ -59,6 +60,8 @@ int main(int argc, char **argv)
     const QString &output = args[3];
 
     QTemporaryDir home;
+    // The tour's run journals stay with it, so its list of runs to undo holds its own run only.
+    qputenv("XDG_STATE_HOME", home.path().toLocal8Bit());
     qvc::TScriptedDialogSeam dialogs;
     Tfrm_Main window(&dialogs, home.path() + QStringLiteral("/qvConvertFiles"));
     // Larger than the window's first size, so that the file names show whole; scripts/screenshots makes the
@@ -123,6 +126,26 @@ int main(int argc, char **argv)
     }
     Q_EMIT list->doubleClicked(model->index(changed, 1));
     ok = Shoot(output, QStringLiteral("result-view")) && ok;
+    window.findChild<QPushButton *>(QStringLiteral("bbOk"))->click();
+    Settle();
+
+    // The list of runs to take back, over the window; nothing is undone.
+    dialogs.ExecHandler = [&](QDialog *box) {
+        box->show();
+        box->move(window.geometry().center() - box->rect().center());
+        ok = Shoot(output, QStringLiteral("undo-runs")) && ok;
+        box->hide();
+        return int(QDialog::Rejected);
+    };
+    action("actUndoLastRun")->trigger();
+    dialogs.ExecHandler = nullptr;
+
+    // The window at its smallest, the list filtered to the changed files.
+    auto *filter = window.findChild<QComboBox *>(QStringLiteral("cbListFilter"));
+    filter->setCurrentIndex(1);
+    Q_EMIT filter->activated(1);
+    window.resize(window.minimumSizeHint());
+    ok = Shoot(output, QStringLiteral("page-files-minimum")) && ok;
     for (const auto &call : dialogs.Calls)
         if (call.Kind == QLatin1String("error") || call.Kind == QLatin1String("message"))
             std::fprintf(stderr, "the window said: %s\n", qPrintable(call.Text));
