@@ -14,7 +14,7 @@ namespace {
 bool IsSet(const char *name)
 {
     const char *value = std::getenv(name);
-    return value && *value;
+    return value != nullptr && *value != 0;
 }
 
 // Qt ends the process with an abort when the X display cannot be opened; ask the X library first.
@@ -32,7 +32,7 @@ bool CanOpenXDisplay()
     bool ok = true;
     if (connect && hasError && disconnect) {
         void *connection = connect(nullptr, nullptr);
-        ok = connection && hasError(connection) == 0;
+        ok = connection != nullptr && hasError(connection) == 0;
         if (connection)
             disconnect(connection);
     }
@@ -64,5 +64,5 @@ int main(int argc, char **argv)
     auto *window = new Tfrm_Main(&dialogs, QCoreApplication::applicationFilePath());
     window->setAttribute(Qt::WA_DeleteOnClose);
     window->show();
-    return app.exec();
+    return QApplication::exec();
 }

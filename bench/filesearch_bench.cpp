@@ -59,7 +59,7 @@ qvc::TSearchFiles MakeSearch()
 void RunSearch(benchmark::State &state, qvc::TSearchFiles &search)
 {
     std::size_t found = 0;
-    search.SetOnFindFile([&found](const std::string &name) { found += !name.empty(); });
+    search.SetOnFindFile([&found](const std::string &name) { found += name.empty() ? 0 : 1; });
     for (auto _ : state) {
         found = 0;
         if (!search.Search())

@@ -102,7 +102,7 @@ void BM_DeletionsJoiningOnOneLine(benchmark::State &state)
 }
 
 // The one-line files of the benchmark, written once per size and removed at the end.
-struct TLongFiles
+struct TLongFiles // NOLINT(cppcoreguidelines-special-member-functions): one static object, never copied
 {
     const std::string Folder
         = std::filesystem::temp_directory_path().string() + "/qvc-longline-bench-" + std::to_string(::getpid());

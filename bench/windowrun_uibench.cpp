@@ -76,7 +76,7 @@ public:
     std::string RowNumberText(int row) const override { return std::to_string(row); }
     bool BackupChecked() const override { return false; }
     bool SimulateChecked() const override { return m_simulate; }
-    bool m_simulate = true;
+    bool m_simulate = true; // NOLINT(misc-non-private-member-variables-in-classes): set by each benchmark
 
 private:
     const std::vector<std::string> &m_files;

@@ -92,6 +92,7 @@ TDisplayLocale ConsoleLocale()
 {
     TDisplayLocale locale;
     locale.TimeSeparator = ":";
+    // NOLINTBEGIN(concurrency-mt-unsafe): read before the run starts any other thread
     const char *current = std::setlocale(LC_NUMERIC, nullptr);
     const std::string saved = current ? current : "C";
     if (std::setlocale(LC_NUMERIC, "") != nullptr) {
@@ -101,6 +102,7 @@ TDisplayLocale ConsoleLocale()
         locale.ThousandsSeparator.clear();
     }
     std::setlocale(LC_NUMERIC, saved.c_str());
+    // NOLINTEND(concurrency-mt-unsafe)
     return locale;
 }
 

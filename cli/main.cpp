@@ -47,8 +47,10 @@ int RunCommandLine(int argc, char **argv)
     qvc::IgnoreFileSizeSignal();
     // The user's character set and language for failure lines (the terminal's encoding, strerror's words);
     // numbers and collation stay those of the C locale.
+    // NOLINTBEGIN(concurrency-mt-unsafe): the start, before any other thread
     std::setlocale(LC_CTYPE, "");
     std::setlocale(LC_MESSAGES, "");
+    // NOLINTEND(concurrency-mt-unsafe)
     const std::string versionLine = "qvconvert " + std::string(qvc::kProgramVersion);
     const char *about = "Carries Delphi and Kylix source files across: whole-word find/replace pairs from a repository "
                         "(.dat) file,\nbinary forms to text, .dfm/.xfm renames, backups and reports, with the core of "

@@ -51,7 +51,9 @@ bool NumberedSuffix(std::string_view name)
 
 bool LinkUnsupported(int reason)
 {
-    return reason == EXDEV || reason == EPERM || reason == EMLINK || reason == EOPNOTSUPP || reason == ENOTSUP;
+    // EOPNOTSUPP and ENOTSUP are one number on Linux and two on other systems.
+    return reason == EXDEV || reason == EPERM || reason == EMLINK || reason == EOPNOTSUPP
+        || reason == ENOTSUP; // NOLINT(misc-redundant-expression)
 }
 
 } // namespace

@@ -44,7 +44,7 @@ int OpenForWriting(const char *path, int flags, mode_t mode)
 {
     if (Injected(TSysCall::Create, path))
         return -1;
-    int fd;
+    int fd = -1;
     do
         fd = ::open(path, flags, mode);
     while (fd < 0 && errno == EINTR);
@@ -128,7 +128,7 @@ int SyncData(int fd)
 {
     if (Injected(TSysCall::Sync, {}))
         return -1;
-    int result;
+    int result = -1;
     do
         result = ::fdatasync(fd);
     while (result != 0 && errno == EINTR);
@@ -139,7 +139,7 @@ int Allocate(int fd, std::string_view path, int mode, off_t offset, off_t length
 {
     if (Injected(TSysCall::Allocate, path))
         return -1;
-    int result;
+    int result = -1;
     do
         result = ::fallocate(fd, mode, offset, length);
     while (result != 0 && errno == EINTR);
@@ -153,7 +153,7 @@ int SyncFolder(const char *path)
     const int fd = ::open(path, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0)
         return -1;
-    int result;
+    int result = -1;
     do
         result = ::fsync(fd);
     while (result != 0 && errno == EINTR);
@@ -167,7 +167,7 @@ int SyncFileSystem(int fd)
 {
     if (Injected(TSysCall::Sync, {}))
         return -1;
-    int result;
+    int result = -1;
     do
         result = ::syncfs(fd);
     while (result != 0 && errno == EINTR);

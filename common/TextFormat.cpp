@@ -1,5 +1,6 @@
 #include "common/TextFormat.h"
 
+#include <array>
 #include <cstring>
 #include <vector>
 
@@ -33,7 +34,9 @@ std::string FormatTemplate(std::string_view format, std::initializer_list<std::s
 
 std::string SystemReason(int errorNumber)
 {
-    const char *text = std::strerror(errorNumber);
+    // The GNU strerror_r gives the same words as strerror without its buffer shared by all threads.
+    std::array<char, 256> buffer {};
+    const char *text = ::strerror_r(errorNumber, buffer.data(), buffer.size());
     return text && *text ? std::string(text) : "Unknown error " + std::to_string(errorNumber);
 }
 

@@ -236,7 +236,7 @@ void AppendExtendedFixed(const unsigned char *bytes, std::string &out)
     const int biased = static_cast<int>(signAndExponent & 0x7FFFu);
     if (biased == 0x7FFF) {
         // The explicit integer bit is not part of the NaN test: only the fraction bits are.
-        AppendSpecial((mantissa & 0x7FFFFFFFFFFFFFFFull) == 0 ? TKind::Infinite : TKind::NaN, negative, out);
+        AppendSpecial((mantissa & 0x7FFFFFFFFFFFFFFFULL) == 0 ? TKind::Infinite : TKind::NaN, negative, out);
         return;
     }
     // Denormals use the smallest exponent; the integer bit is explicit, so no hidden bit is added.
@@ -301,13 +301,13 @@ void AppendDoubleGeneral(std::uint64_t bits, std::string &out)
 {
     const bool negative = (bits >> 63) != 0;
     const int biased = static_cast<int>((bits >> 52) & 0x7FFu);
-    std::uint64_t mantissa = bits & 0xFFFFFFFFFFFFFull;
+    std::uint64_t mantissa = bits & 0xFFFFFFFFFFFFFULL;
     if (biased == 0x7FF) {
         AppendSpecial(mantissa == 0 ? TKind::Infinite : TKind::NaN, negative, out);
         return;
     }
     if (biased != 0)
-        mantissa |= 0x10000000000000ull;
+        mantissa |= 0x10000000000000ULL;
     AppendGeneral(DecimalDigits(negative, mantissa, (biased == 0 ? 1 : biased) - 1023 - 52, kGeneralPrecision), out);
 }
 

@@ -143,7 +143,7 @@ void TRunOverlay::Apply(const TWritePlan &plan, std::string_view text)
 
 bool TRunOverlay::Knows(const std::string &path) const
 {
-    return m_entries.count(path) != 0;
+    return m_entries.contains(path);
 }
 
 std::size_t TRunOverlay::ReadInto(const std::string &path, std::string &buffer, TFileStamp *stamp) const

@@ -459,7 +459,7 @@ int TScanState::FinishUses(const std::string &targetName, std::string &newName, 
         const auto folded = [](char a, char b) { return AsciiLowerChar(a) == b; };
         for (const std::size_t i : m_everyScopePairs) {
             const std::string &find = m_pairs->Pair(i).FindLower;
-            for (auto at = std::search(m_text.begin(), m_text.end(), find.begin(), find.end(), folded);
+            for (const auto *at = std::search(m_text.begin(), m_text.end(), find.begin(), find.end(), folded);
                  at != m_text.end(); at = std::search(at + 1, m_text.end(), find.begin(), find.end(), folded))
                 starts.push_back(lineStart(static_cast<std::size_t>(at - m_text.begin())));
         }

@@ -66,7 +66,7 @@ int TSubstitutionPass::ConvertFile(int row, const std::string &fileName, const T
     ReleaseLargeBuffers();
     // The text the scan views lives in the read step's buffers until the file is written; the report's
     // texts need them until the caller has read the report.
-    struct TRelease
+    struct TRelease // NOLINT(cppcoreguidelines-special-member-functions): a brace-initialised guard, not copied
     {
         TSubstitutionPass &Pass;
         bool Now;

@@ -84,9 +84,9 @@ private:
     // The names the clauses of each kind hold outside conditional branches, with how often.
     struct THeld
     {
-        TClauseKind Kind;
+        TClauseKind Kind {};
         std::string Lower;
-        int Count;
+        int Count = 0;
     };
     std::vector<THeld> m_held; ///< in the order of HeldBefore, each name once
     static bool HeldBefore(const THeld &a, const THeld &b);

@@ -55,7 +55,7 @@ TListedFileNames::TListedFileNames(TFold fold)
 {
 }
 
-bool TListedFileNames::Matches(const std::vector<TEntry> &sameKey, const std::string &name) const
+bool TListedFileNames::Matches(const std::vector<TEntry> &sameKey, const std::string &name)
 {
     if (std::any_of(sameKey.begin(), sameKey.end(), [&name](const TEntry &entry) { return *entry == name; }))
         return true;

@@ -40,7 +40,7 @@ public:
 
 private:
     using TEntry = std::list<std::string>::iterator;
-    bool Matches(const std::vector<TEntry> &sameKey, const std::string &name) const;
+    static bool Matches(const std::vector<TEntry> &sameKey, const std::string &name);
 
     TFold m_fold;
     std::list<std::string> m_names;

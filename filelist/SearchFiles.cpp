@@ -94,7 +94,7 @@ bool TSearchFiles::Search()
     if (m_inProgress)
         return false;
     m_inProgress = true;
-    struct TClearMark
+    struct TClearMark // NOLINT(cppcoreguidelines-special-member-functions): a brace-initialised guard, not copied
     {
         bool &mark;
         ~TClearMark() { mark = false; }

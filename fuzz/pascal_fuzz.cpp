@@ -45,7 +45,7 @@ constexpr std::size_t kResourcePair = kPairs.size() - 1;
 }
 
 // A macro for the line of the check that failed (clang 14 has no std::source_location).
-#define Check(condition) ((condition) ? void() : Fail(__LINE__))
+#define Check(condition) ((condition) ? void() : Fail(__LINE__)) // NOLINT(cppcoreguidelines-macro-usage)
 
 bool IsBreak(char c)
 {

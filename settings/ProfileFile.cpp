@@ -94,11 +94,11 @@ bool ParseInteger(std::string_view text, int &result)
     if (i >= text.size())
         return false;
     // Decimal must fit a signed 32-bit integer; hexadecimal may use all 32 bits, as the Windows readers allow.
-    const std::uint64_t limit = hex ? 0xFFFFFFFFull : (negative ? 0x80000000ull : 0x7FFFFFFFull);
+    const std::uint64_t limit = hex ? 0xFFFFFFFFULL : (negative ? 0x80000000ULL : 0x7FFFFFFFULL);
     std::uint64_t value = 0;
     for (; i < text.size(); ++i) {
         const char c = text[i];
-        unsigned digit;
+        unsigned digit = 0;
         if (c >= '0' && c <= '9')
             digit = static_cast<unsigned>(c - '0');
         else if (hex && c >= 'a' && c <= 'f')

@@ -21,7 +21,7 @@ void SetUpApplication(QApplication &app)
     for (const int size : { 16, 32, 48, 256 })
         icon.addFile(QStringLiteral(":/artwork/icon-%1.png").arg(size), QSize(size, size));
     QApplication::setWindowIcon(icon);
-    app.setQuitOnLastWindowClosed(true);
+    QApplication::setQuitOnLastWindowClosed(true);
     // Qt's own buttons, dialogs and messages speak the program's language ("Sim", "Não", "Cancelar"): the close
     // question's "(S/N)" then names its buttons' keys. Without the translation installed they stay in English.
     auto *translator = new QTranslator(&app);

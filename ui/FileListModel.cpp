@@ -12,10 +12,8 @@
 
 #include "results/ResultView.h"
 
-#include <QApplication>
 #include <QPainter>
 #include <QPixmap>
-#include <QStyle>
 #include <algorithm>
 #include <unordered_map>
 
@@ -147,7 +145,7 @@ bool TFileListModel::RowShown(TRowFilter filter, int row) const
     if (filter == TRowFilter::Missed)
         marks.Missed = MissedCount(r);
     if (filter == TRowFilter::Overwrites)
-        marks.Overwrites = m_warnings.count(r.Number) > 0;
+        marks.Overwrites = m_warnings.contains(r.Number);
     return qvc::RowShown(filter, r, marks, m_list.Locale().ThousandsSeparator);
 }
 

@@ -551,7 +551,7 @@ int TFileListPage::RowCount() const
 bool TFileListPage::AnyFileSelected() const
 {
     const auto *selection = slSearchListSelectFiles->selectionModel();
-    return selection && selection->hasSelection();
+    return selection != nullptr && selection->hasSelection();
 }
 
 bool TFileListPage::SaveResultEnabled() const
@@ -673,7 +673,7 @@ void TFileListPage::ForgetResultsOf(const std::vector<std::string> &files)
     bool resultLeft = false;
     for (std::size_t row = 0; row < m_fileList.RowCount(); ++row) {
         const TFileRow &r = m_fileList.Rows()[row];
-        if (undone.count(r.FileName) == 0) {
+        if (!undone.contains(r.FileName)) {
             resultLeft
                 = resultLeft || RowShown(TRowFilter::Changed, r, TRowMarks {}, m_fileList.Locale().ThousandsSeparator);
             continue;

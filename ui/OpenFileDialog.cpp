@@ -35,7 +35,7 @@ void TOpenFileDialog::accept()
     // What the name field says wins over the views: typing selects the listed files among the typed names, and
     // the dialog would then give those alone, dropping a name that does not exist yet.
     const QLineEdit *edit = FileNameEdit();
-    if (edit && !edit->text().trimmed().isEmpty()) {
+    if (edit != nullptr && !edit->text().trimmed().isEmpty()) {
         if (auto *view = findChild<QAbstractItemView *>(QStringLiteral("listView")); view && view->selectionModel())
             view->selectionModel()->clearSelection();
     }

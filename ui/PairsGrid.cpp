@@ -65,7 +65,7 @@ public:
         // Every keystroke is stored at once and echoed back: leave the caret alone when nothing differs.
         auto *lineEdit = qobject_cast<QLineEdit *>(editor);
         const QString text = index.data(Qt::EditRole).toString();
-        if (lineEdit && lineEdit->text() != text)
+        if (lineEdit != nullptr && lineEdit->text() != text)
             lineEdit->setText(text);
     }
 
@@ -418,7 +418,7 @@ bool TPairsGrid::HandleKey(QKeyEvent *event, bool fromEditor)
     switch (key) {
     case Qt::Key_Tab:
     case Qt::Key_Backtab:
-        if (modifiers & (Qt::ControlModifier | Qt::AltModifier))
+        if (modifiers.testAnyFlags(Qt::ControlModifier | Qt::AltModifier))
             return false;
         MoveTo(moveCursor(
             key == Qt::Key_Backtab || (modifiers & Qt::ShiftModifier) ? MovePrevious : MoveNext, Qt::NoModifier));
@@ -477,7 +477,7 @@ bool TPairsGrid::HandleKey(QKeyEvent *event, bool fromEditor)
     case Qt::Key_Left:
     case Qt::Key_Right:
         // At the edge of the text the arrows go on to the next cell, as they do in the grid itself.
-        if (fromEditor && modifiers == Qt::NoModifier && m_editor && !m_editor->hasSelectedText()
+        if (fromEditor && modifiers == Qt::NoModifier && m_editor != nullptr && !m_editor->hasSelectedText()
             && m_editor->cursorPosition() == (key == Qt::Key_Left ? 0 : int(m_editor->text().size()))) {
             MoveTo(moveCursor(key == Qt::Key_Left ? MoveLeft : MoveRight, Qt::NoModifier));
             return true;
@@ -508,7 +508,8 @@ void TPairsGrid::keyPressEvent(QKeyEvent *event)
     // Text typed while the grid itself has the focus goes into the editor and replaces the cell's text.
     const bool typing = (!event->text().isEmpty() && event->text().at(0).isPrint()) || event->key() == Qt::Key_Backspace
         || event->key() == Qt::Key_Delete;
-    if (typing && m_editor && !(event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))) {
+    if (typing && m_editor != nullptr
+        && !(event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))) {
         m_editor->setFocus(Qt::OtherFocusReason);
         m_editor->selectAll();
         QScopedValueRollback forwarding(m_forwarding, true);

@@ -285,7 +285,7 @@ void TRepositoryModel::ChangeLines(int column, const std::function<void()> &chan
     const std::vector<std::string> before = m_repository.Lines();
     {
         // Told also when the change throws half-way.
-        struct TReset
+        struct TReset // NOLINT(cppcoreguidelines-special-member-functions): a brace-initialised guard, not copied
         {
             TRepositoryModel &Model;
             ~TReset() { Model.endResetModel(); }

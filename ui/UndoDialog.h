@@ -32,11 +32,11 @@ public:
     /// A run's start time as the dialogs show it, in local time.
     static QString StartText(const TJournalSummary &run);
 
+private:
     QTreeWidget *lvUndoRuns = nullptr;
     QPushButton *bbUndo = nullptr;
     QPushButton *bbCancel = nullptr;
 
-private:
     void SelectionChanged();
     int ChosenIndex() const;
 

@@ -33,6 +33,7 @@ struct TTextTargets;
 class Tfrm_Main : public QMainWindow
 {
     Q_OBJECT
+    Q_DISABLE_COPY_MOVE(Tfrm_Main)
 public:
     /// `dialogs` answers every dialog and message box; `executablePath` names the program file, beside
     /// which the settings file and the default repository live.

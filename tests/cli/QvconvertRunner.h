@@ -9,9 +9,8 @@
 #include <spawn.h>
 #include <string>
 #include <sys/wait.h>
+#include <unistd.h> // environ
 #include <vector>
-
-extern char **environ;
 
 struct TQvconvertRun
 {

@@ -21,7 +21,7 @@ std::vector<std::string> SplitAt(const std::string &text, const std::string &sep
 {
     std::vector<std::string> parts;
     std::size_t start = 0;
-    for (std::size_t at; (at = text.find(separator, start)) != std::string::npos; start = at + separator.size())
+    for (std::size_t at = 0; (at = text.find(separator, start)) != std::string::npos; start = at + separator.size())
         parts.push_back(text.substr(start, at - start));
     parts.push_back(text.substr(start));
     return parts;

@@ -425,7 +425,7 @@ TEST_F(UndoTrust, AJournalWhoseFileSystemFillsIsReportedAndItsUndoNamesWhatItCan
     std::filesystem::create_directories(state);
     if (::mount("tmpfs", state.c_str(), "tmpfs", 0, "size=16k,mode=0700") != 0)
         GTEST_SKIP() << "cannot mount a small file system here";
-    struct TUnmount
+    struct TUnmount // NOLINT(cppcoreguidelines-special-member-functions): a brace-initialised guard, not copied
     {
         std::string Folder;
         ~TUnmount() { ::umount2(Folder.c_str(), MNT_DETACH); }

@@ -11,13 +11,17 @@ using Lines = std::vector<std::string>;
 
 class ConversionRunTest : public TEngineFolderTest
 {
-protected:
+public:
     // The pass's timer reads a counter that stands still unless a test moves it: every time shown is exact.
     ConversionRunTest()
     {
         qvc::SetCounterSource([] { return std::int64_t(0); });
     }
     ~ConversionRunTest() override { qvc::SetCounterSource(nullptr); }
+    ConversionRunTest(const ConversionRunTest &) = delete;
+    ConversionRunTest &operator=(const ConversionRunTest &) = delete;
+
+protected:
     // Adds a row as the file list does: a new ResultStore slot whose index is the row's number.
     void AddRow(const std::string &name)
     {

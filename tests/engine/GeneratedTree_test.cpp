@@ -33,7 +33,15 @@ TEST_F(GeneratedTree, SameSeedSameBytesAndEveryKindOfFile)
     EXPECT_EQ(a, ReadTree(Path("b")));
     EXPECT_NE(a, ReadTree(Path("c")));
 
-    int units = 0, binaryForms = 0, textForms = 0, projects = 0, crlf = 0, lf = 0, cr = 0, mixed = 0, cp1252 = 0;
+    int units = 0;
+    int binaryForms = 0;
+    int textForms = 0;
+    int projects = 0;
+    int crlf = 0;
+    int lf = 0;
+    int cr = 0;
+    int mixed = 0;
+    int cp1252 = 0;
     for (const auto &[name, bytes] : a) {
         const std::string extension = fs::path(name).extension().string();
         units += extension == ".pas";
@@ -45,7 +53,9 @@ TEST_F(GeneratedTree, SameSeedSameBytesAndEveryKindOfFile)
             if (binary)
                 continue;
         }
-        bool hasCrLf = false, hasLf = false, hasCr = false;
+        bool hasCrLf = false;
+        bool hasLf = false;
+        bool hasCr = false;
         for (std::size_t i = 0; i < bytes.size(); ++i) {
             if (bytes[i] == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n') {
                 hasCrLf = true;

@@ -21,10 +21,14 @@ TEST(RowFilter, EachChoiceAgainstEachKindOfRow)
     using F = qvc::TRowFilter;
     struct TCase
     {
-        const char *Name;
+        const char *Name = nullptr;
         qvc::TFileRow Row;
         qvc::TRowMarks Marks;
-        bool All, Changed, Failed, Missed, Overwrites;
+        bool All = false;
+        bool Changed = false;
+        bool Failed = false;
+        bool Missed = false;
+        bool Overwrites = false;
     };
     const TCase cases[] = {
         { "not converted", RowWith("-"), {}, true, false, false, false, false },

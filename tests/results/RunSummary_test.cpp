@@ -9,10 +9,10 @@ namespace {
 
 struct TSummaryCase
 {
-    const char *Name;
+    const char *Name = nullptr;
     qvc::TRunSummary Summary;
-    const char *Window; // Windows-1252
-    const char *Terminal;
+    const char *Window = nullptr; // Windows-1252
+    const char *Terminal = nullptr;
 };
 
 const TSummaryCase kCases[] = {

@@ -423,8 +423,10 @@ void FileListTest::addDedupesOneFileAndNumbersForGood()
 {
     TMainProbe w(Window());
     w.JvSearchFiles1().SetRootDirectory(PathFromQ(Folder(QStringLiteral("src/"))));
-    const QString a = Folder(QStringLiteral("C.pas")), b = Folder(QStringLiteral("B.pas")),
-                  c = Folder(QStringLiteral("A.pas")), d = Folder(QStringLiteral("D.pas"));
+    const QString a = Folder(QStringLiteral("C.pas"));
+    const QString b = Folder(QStringLiteral("B.pas"));
+    const QString c = Folder(QStringLiteral("A.pas"));
+    const QString d = Folder(QStringLiteral("D.pas"));
     // "b.PAS" is the file "B.pas" under another spelling, as a case-insensitive file system would show it.
     m_fixture->WriteFile(QStringLiteral("B.pas"), "unit");
     QVERIFY(QFile::link(b, Folder(QStringLiteral("b.PAS"))));
@@ -511,7 +513,8 @@ void FileListTest::dropAddsInOrderWithoutSortOrPageChange()
     TMainProbe w(Window());
     const QString folder = Folder(QStringLiteral("dropped"));
     QDir().mkpath(folder);
-    const QString z = m_fixture->WriteFile(QStringLiteral("z.pas"), "unit"), a = Folder(QStringLiteral("a.txt"));
+    const QString z = m_fixture->WriteFile(QStringLiteral("z.pas"), "unit");
+    const QString a = Folder(QStringLiteral("a.txt"));
     // Another spelling of z.pas, as a case-insensitive file system would show it.
     QVERIFY(QFile::link(z, Folder(QStringLiteral("Z.PAS"))));
     const QString longName = Folder(QString(300, QLatin1Char('n')) + QStringLiteral(".pas"));

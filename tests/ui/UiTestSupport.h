@@ -12,6 +12,8 @@ class TWindowFixture
 public:
     TWindowFixture();
     ~TWindowFixture();
+    TWindowFixture(const TWindowFixture &) = delete;
+    TWindowFixture &operator=(const TWindowFixture &) = delete;
 
     /// Creates the window (start-up runs); the program file is pretended to live in Dir().
     Tfrm_Main &Create();

@@ -47,11 +47,11 @@ public:
         *actExecuteConversion, *actAboutMe, *actFileExit, *actUndoLastRun, *actRunFailedOnly, *actFilterList;
     // Bars, side bar and page stack.
     QMenuBar *ActionMainMenuBar1;
-    std::array<QMenu *, 4> MainMenuBarItems;
+    std::array<QMenu *, 4> MainMenuBarItems {};
     QToolBar *ActionToolBar1;
     QFrame *pData, *obOutlookBarOptions;
     QLabel *obOutlookBarOptionsTitle, *Panel3, *Image1;
-    std::array<QToolButton *, 3> obOutlookBarOptionsButtons;
+    std::array<QToolButton *, 3> obOutlookBarOptionsButtons {};
     QStackedWidget *Notebook1;
     // Page 0.
     QTableView *slSearchListSelectFiles;
@@ -63,7 +63,7 @@ public:
     // Page 1.
     TPairsGrid *vleUnits;
     QGroupBox *rgRadioGroupFileExtension;
-    std::array<QRadioButton *, qvc::kRenameModes.size()> rgRadioGroupFileExtensionItems;
+    std::array<QRadioButton *, qvc::kRenameModes.size()> rgRadioGroupFileExtensionItems {};
     QLabel *stStaticTextFileExtension;
     // Page 2.
     QCheckBox *cbCheckBoxBackupFiles, *cbCheckBoxSimulate;
@@ -71,7 +71,7 @@ public:
     QLineEdit *ldLabeledEditFileMask;
     QPushButton *bbLanguageDefault;
     QGroupBox *rgRadioGroupScope;
-    std::array<QRadioButton *, 3> rgRadioGroupScopeItems; ///< by TScope: all, code, uses
+    std::array<QRadioButton *, 3> rgRadioGroupScopeItems {}; ///< by TScope: all, code, uses
     // Status bar.
     QLabel *sbStatusBarVersion, *sbStatusBarHint;
     // Overlays.
