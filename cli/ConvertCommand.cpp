@@ -211,12 +211,9 @@ public:
         }
         if (m_arguments.Json) {
             nlohmann::ordered_json entries = nlohmann::ordered_json::array();
-            for (const auto &entry : result.Entries()) {
-                const std::size_t equals = entry.Text.find('=');
-                entries.push_back({ { "find", Cp1252ToUtf8(entry.Text.substr(0, equals)) },
-                    { "replace", Cp1252ToUtf8(equals == std::string::npos ? "" : entry.Text.substr(equals + 1)) },
+            for (const auto &entry : result.Entries())
+                entries.push_back({ { "find", Cp1252ToUtf8(entry.Find) }, { "replace", Cp1252ToUtf8(entry.Replace) },
                     { "occurrences", entry.Occurrences } });
-            }
             m_records.push_back(
                 { { "number", row }, { "file", PathJson(file) }, { "count", report.Count }, { "status", m_status },
                     { "seconds", static_cast<double>(report.Seconds) }, { "written", PathJson(report.WrittenName) },
