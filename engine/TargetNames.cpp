@@ -1,33 +1,8 @@
 #include "engine/TargetNames.h"
 
-#include "common/FileIO.h"
 #include "engine/Separator.h"
 
 namespace qvc {
-
-namespace {
-
-std::string_view FolderPart(std::string_view path)
-{
-    const auto slash = path.rfind('/');
-    return slash == std::string_view::npos ? std::string_view() : path.substr(0, slash + 1);
-}
-
-} // namespace
-
-std::string_view FileExtension(std::string_view path)
-{
-    const std::string_view name = NamePart(path);
-    const auto dot = name.rfind('.');
-    return dot == std::string_view::npos ? std::string_view() : name.substr(dot);
-}
-
-std::string ChangeExtension(std::string_view path, std::string_view extension)
-{
-    std::string out(path.substr(0, path.size() - FileExtension(path).size()));
-    out += extension;
-    return out;
-}
 
 std::string RenamedTarget(const std::string &fileName, TRenameMode renameMode)
 {

@@ -1,6 +1,7 @@
 #pragma once
 // The names a converted file is written under: the form's extension under the RenameMode, and the unit's
 // new name when a pair replaces the file's own base name.
+#include "common/PathNames.h"
 #include "repository/RenameMode.h"
 
 #include <string>

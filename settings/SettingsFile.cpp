@@ -1,6 +1,7 @@
 #include "settings/SettingsFile.h"
 
 #include "common/PathCase.h"
+#include "common/PathNames.h"
 
 namespace qvc {
 
