@@ -7,14 +7,8 @@ namespace qvc {
 std::string RenamedTarget(const std::string &fileName, TRenameMode renameMode)
 {
     // The extension is compared as written: "UNIT1.DFM" is read as a form but keeps its name.
-    const std::string_view extension = FileExtension(fileName);
-    if (renameMode == TRenameMode::DelphiToKylix && extension == ".dfm")
-        return ChangeExtension(fileName, ".xfm");
-    if (renameMode == TRenameMode::KylixToDelphi && extension == ".xfm")
-        return ChangeExtension(fileName, ".dfm");
-    if (renameMode == TRenameMode::DelphiToLazarus && extension == ".dfm")
-        return ChangeExtension(fileName, ".lfm");
-    return fileName;
+    const std::string_view renamed = RenamedFormExtension(renameMode, FileExtension(fileName));
+    return renamed.empty() ? fileName : ChangeExtension(fileName, renamed);
 }
 
 std::string NewNameFor(const std::string &targetName, std::string_view find, std::string_view replace)

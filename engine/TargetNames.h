@@ -9,15 +9,6 @@
 
 namespace qvc {
 
-/// The pair a Lazarus run adds after the repository's: it points the units at their forms, any letter case found.
-inline constexpr std::string_view kLazarusResourcePair = "{$R *.dfm}={$R *.lfm}";
-
-/// The extension of the file name of `path`: from its last ".", dot included; empty if it has none.
-std::string_view FileExtension(std::string_view path);
-
-/// `path` with the extension of its file name replaced by `extension` (dot included).
-std::string ChangeExtension(std::string_view path, std::string_view extension);
-
 /// The path a form file is written to under `renameMode`: ".dfm" becomes ".xfm" from Delphi to Kylix, ".xfm"
 /// becomes ".dfm" from Kylix to Delphi, ".dfm" becomes ".lfm" from Delphi to Lazarus (extensions compared
 /// exactly, letter case counting); anything else unchanged.
