@@ -1,7 +1,7 @@
 #include "results/ResultView.h"
 
 #include "filelist/FileList.h"
-#include "window/WindowTexts.h"
+#include "results/WindowTexts.h"
 
 namespace qvc {
 

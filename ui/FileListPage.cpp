@@ -11,11 +11,11 @@
 #include "ui/TextBridge.h"
 #include "ui/TextTargets.h"
 
+#include "commands/ActionTags.h"
 #include "common/TextFormat.h"
 #include "engine/DisplayFormat.h"
 #include "results/ResultReport.h"
 #include "settings/SettingsKeys.h"
-#include "window/ActionTags.h"
 
 #include <QComboBox>
 #include <QCoreApplication>

@@ -13,11 +13,11 @@
 #include "ui/TextBridge.h"
 #include "ui/TextTargets.h"
 
+#include "commands/ActionTags.h"
 #include "common/FileIO.h"
 #include "settings/SettingsFile.h"
 #include "settings/SettingsLocation.h"
 #include "settings/WindowChoices.h"
-#include "window/ActionTags.h"
 
 #include <QApplication>
 #include <QDir>
