@@ -498,7 +498,7 @@ void AddConvertCommand(CLI::App &app)
     command->add_option("--report", arguments->Report,
         "Also write the framed result report of the converted files to this file, as \"Salvar Resultado\" does");
     command->add_option("--mask", arguments->Mask,
-        "File masks a folder's files must match, separated by \";\" (default: *.pas;*.dfm;*.xfm;*.dpr;*.dpk)");
+        "File masks a folder's files must match, separated by \";\" (default: " + std::string(kDefaultFileMask) + ")");
     command->add_flag("--no-journal", arguments->NoJournal,
         "Keep no journal of the run (it cannot be undone with \"qvconvert undo\" then)");
     command->add_option("FILE", arguments->Files,
