@@ -12,6 +12,7 @@
 #include "common/Utf8.h"
 #include "engine/ConversionRun.h"
 #include "engine/DisplayFormat.h"
+#include "engine/RowState.h"
 #include "engine/RunJournal.h"
 #include "engine/TargetNames.h"
 #include "engine/UndoRun.h"
@@ -160,7 +161,7 @@ public:
     {
         m_current = row;
         m_currentReported = false;
-        m_updates = m_status = m_time = "-";
+        m_updates = m_status = m_time = std::string(kNotProcessed);
         DrawProgress(false);
     }
     void ClearSelection() override { }
