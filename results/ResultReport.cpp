@@ -4,7 +4,8 @@
 #include "common/FileIO.h"
 #include "common/TextLines.h"
 #include "filelist/FileList.h"
-#include "results/LibraryInheritance.h"
+#include "filelist/ListedFileNames.h"
+#include "results/ReportColumns.h"
 
 #include <cstdio>
 
