@@ -18,6 +18,7 @@
 #include "engine/UndoRun.h"
 #include "engine/WriteStep.h"
 #include "filelist/FileParams.h"
+#include "filelist/ListedFileNames.h"
 #include "repository/RepositoryFile.h"
 #include "results/ResultReport.h"
 #include "results/RunSummary.h"
@@ -203,8 +204,7 @@ public:
         m_summary.Add(report);
         m_currentReported = true;
         const std::string &file = m_files[static_cast<std::size_t>(row)];
-        m_reportRows.push_back(
-            TReportRow { static_cast<std::size_t>(row), Utf8ToCp1252(file), m_updates, m_status, m_time });
+        m_reportRows.push_back(ReportRowOf(static_cast<std::size_t>(row), file, m_updates, m_status, m_time));
         if (report.Count < 0) {
             ++m_failed;
             ClearProgress();
@@ -397,7 +397,7 @@ void RunConvert(const TConvertArguments &arguments)
         // The name column is as wide as the longest name given, counted as the report prints it.
         std::size_t longest = 0;
         for (int row = 0; row < view.RowCount(); ++row)
-            longest = std::max(longest, Utf8ToCp1252(view.RowFileName(row)).size());
+            longest = std::max(longest, ReportFileName(view.RowFileName(row)).size());
         try {
             WriteResultReport(arguments.Report, view.ReportRows(), longest, TReportCaptions {});
         } catch (const std::exception &error) {
