@@ -2,6 +2,7 @@
 // and every file becoming a row of the list view) against the core alone, over a generated tree of 50,000 files
 // in 2,000 folders with the default masks.
 #include "UiBenchMain.h"
+#include "commands/ActionTags.h"
 #include "engine/ResultStore.h"
 #include "filelist/FileList.h"
 #include "filelist/SearchFiles.h"
@@ -12,7 +13,6 @@
 #include "ui/SettingsPage.h"
 #include "ui/TextBridge.h"
 #include "ui/uFrm_Main.h"
-#include "window/ActionTags.h"
 
 #include <QAction>
 #include <QApplication>

@@ -12,11 +12,13 @@
 #include "common/Utf8.h"
 #include "engine/ConversionRun.h"
 #include "engine/DisplayFormat.h"
+#include "engine/RowState.h"
 #include "engine/RunJournal.h"
 #include "engine/TargetNames.h"
 #include "engine/UndoRun.h"
 #include "engine/WriteStep.h"
 #include "filelist/FileParams.h"
+#include "filelist/ListedFileNames.h"
 #include "repository/RepositoryFile.h"
 #include "results/ResultReport.h"
 #include "results/RunSummary.h"
@@ -162,7 +164,7 @@ public:
     {
         m_current = row;
         m_currentReported = false;
-        m_updates = m_status = m_time = "-";
+        m_updates = m_status = m_time = std::string(kNotProcessed);
         DrawProgress(false);
     }
     void ClearSelection() override { }
@@ -204,8 +206,7 @@ public:
         m_summary.Add(report);
         m_currentReported = true;
         const std::string &file = m_files[static_cast<std::size_t>(row)];
-        m_reportRows.push_back(
-            TReportRow { static_cast<std::size_t>(row), Utf8ToCp1252(file), m_updates, m_status, m_time });
+        m_reportRows.push_back(ReportRowOf(static_cast<std::size_t>(row), file, m_updates, m_status, m_time));
         if (report.Count < 0) {
             ++m_failed;
             ClearProgress();
@@ -213,12 +214,9 @@ public:
         }
         if (m_arguments.Json) {
             nlohmann::ordered_json entries = nlohmann::ordered_json::array();
-            for (const auto &entry : result.Entries()) {
-                const std::size_t equals = entry.Text.find('=');
-                entries.push_back({ { "find", Cp1252ToUtf8(entry.Text.substr(0, equals)) },
-                    { "replace", Cp1252ToUtf8(equals == std::string::npos ? "" : entry.Text.substr(equals + 1)) },
+            for (const auto &entry : result.Entries())
+                entries.push_back({ { "find", Cp1252ToUtf8(entry.Find) }, { "replace", Cp1252ToUtf8(entry.Replace) },
                     { "occurrences", entry.Occurrences } });
-            }
             m_records.push_back(
                 { { "number", row }, { "file", PathJson(file) }, { "count", report.Count }, { "status", m_status },
                     { "seconds", static_cast<double>(report.Seconds) }, { "written", PathJson(report.WrittenName) },
@@ -401,7 +399,7 @@ void RunConvert(const TConvertArguments &arguments)
         // The name column is as wide as the longest name given, counted as the report prints it.
         std::size_t longest = 0;
         for (int row = 0; row < view.RowCount(); ++row)
-            longest = std::max(longest, Utf8ToCp1252(view.RowFileName(row)).size());
+            longest = std::max(longest, ReportFileName(view.RowFileName(row)).size());
         try {
             WriteResultReport(arguments.Report, view.ReportRows(), longest, TReportCaptions {});
         } catch (const std::exception &error) {
@@ -503,7 +501,7 @@ void AddConvertCommand(CLI::App &app)
     command->add_option("--report", arguments->Report,
         "Also write the framed result report of the converted files to this file, as \"Salvar Resultado\" does");
     command->add_option("--mask", arguments->Mask,
-        "File masks a folder's files must match, separated by \";\" (default: *.pas;*.dfm;*.xfm;*.dpr;*.dpk)");
+        "File masks a folder's files must match, separated by \";\" (default: " + std::string(kDefaultFileMask) + ")");
     command->add_flag("--no-journal", arguments->NoJournal,
         "Keep no journal of the run (it cannot be undone with \"qvconvert undo\" then)");
     command->add_option("FILE", arguments->Files,

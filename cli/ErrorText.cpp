@@ -2,25 +2,13 @@
 
 #include "common/Cp1252.h"
 #include "common/EscapedName.h"
-
-#include <nlohmann/json.hpp>
+#include "common/Utf8.h"
 
 #include <cstring>
 #include <langinfo.h>
 #include <strings.h>
 
 namespace qvc {
-
-bool IsValidUtf8(const std::string &text)
-{
-    // The JSON writer's own check: it refuses invalid sequences, surrogates and overlong forms.
-    try {
-        (void)nlohmann::ordered_json(text).dump();
-        return true;
-    } catch (const nlohmann::ordered_json::exception &) {
-        return false;
-    }
-}
 
 std::string AsUtf8(const std::string &bytes)
 {

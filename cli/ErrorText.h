@@ -33,8 +33,6 @@ std::string ErrorText(const std::exception &error, TTerminalEncoding encoding = 
 /// reason after it when the error carries them apart from a message that does not name them.
 std::string StopText(const TError &error, TTerminalEncoding encoding = CurrentTerminalEncoding());
 
-/// Whether `text` is UTF-8 as the JSON writer takes it.
-bool IsValidUtf8(const std::string &text);
 /// Bytes kept when they are UTF-8, read as Windows-1252 otherwise.
 std::string AsUtf8(const std::string &bytes);
 

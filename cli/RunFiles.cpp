@@ -1,6 +1,7 @@
 #include "cli/RunFiles.h"
 
 #include "common/Errors.h"
+#include "common/PathNames.h"
 #include "filelist/ListedFileNames.h"
 #include "filelist/SearchFiles.h"
 
@@ -24,10 +25,8 @@ class TFolderTest
 public:
     bool IsFolder(const std::string &name)
     {
-        const auto slash = name.rfind('/');
-        const std::string parent
-            = slash == std::string::npos ? std::string(".") : name.substr(0, slash == 0 ? 1 : slash);
-        const std::string base = slash == std::string::npos ? name : name.substr(slash + 1);
+        const std::string parent = FolderOf(name);
+        const std::string base(NamePart(name));
         if (base.empty() || base == "." || base == "..")
             return Ask(name);
         const auto &listing = Listing(parent);

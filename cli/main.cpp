@@ -1,6 +1,5 @@
 // qvconvert: the conversion core driven from a terminal. Every sub-command registers itself here.
 #include "cli/Commands.h"
-#include "common/EscapedName.h"
 #include "common/FileIO.h"
 #include "common/Version.h"
 
@@ -15,30 +14,6 @@
 #include <iostream>
 
 namespace qvc {
-
-void ReportFailure(std::string_view subject, std::string_view reason)
-{
-    std::string line = "qvconvert: ";
-    line += EscapedName(subject);
-    line += ": ";
-    line += reason;
-    line += '\n';
-    std::fwrite(line.data(), 1, line.size(), stderr);
-    std::fflush(stderr);
-}
-
-bool WriteStandardOutput(std::string_view bytes)
-{
-    if (!bytes.empty() && std::fwrite(bytes.data(), 1, bytes.size(), stdout) != bytes.size())
-        return false;
-    return std::fflush(stdout) == 0;
-}
-
-void EndCommand(int exitCode)
-{
-    // CLI11 passes a RuntimeError through without printing anything.
-    throw CLI::RuntimeError(exitCode);
-}
 
 namespace {
 

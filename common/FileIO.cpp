@@ -460,20 +460,6 @@ TFileStamp StampOf(const std::string &path)
     return StampFromStat(st);
 }
 
-std::string FolderOf(const std::string &path)
-{
-    const auto slash = path.rfind('/');
-    if (slash == std::string::npos)
-        return ".";
-    return slash == 0 ? std::string("/") : path.substr(0, slash);
-}
-
-std::string_view NamePart(std::string_view path)
-{
-    const auto slash = path.rfind('/');
-    return slash == std::string_view::npos ? path : path.substr(slash + 1);
-}
-
 std::size_t ReadFileInto(const std::string &path, std::string &buffer, TFileStamp *stamp)
 {
     // Never blocks on a pipe or becomes a terminal's controlling process: anything but a regular file is

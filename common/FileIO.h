@@ -2,6 +2,7 @@
 // Whole-file reading and the one way the program replaces a file. Paths are 8-bit byte strings as the
 // file system holds them.
 #include "common/Errors.h"
+#include "common/PathNames.h"
 
 #include <ctime>
 #include <string>
@@ -138,12 +139,6 @@ bool DirectoryExists(const std::string &path);
 
 /// Deletes a file; returns false when it could not be deleted.
 bool DeleteFile(const std::string &path);
-
-/// The folder part of a path ("." for a bare name, "/" for a file in the root).
-std::string FolderOf(const std::string &path);
-
-/// The file name of a path: what follows its last "/".
-std::string_view NamePart(std::string_view path);
 
 /// Makes an over-limit write an ordinary write failure (EFBIG) instead of a signal that ends the process.
 void IgnoreFileSizeSignal();

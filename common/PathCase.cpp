@@ -33,9 +33,4 @@ std::string CaseSafeLowerPath(const std::string &path)
     return given.st_dev == lowered.st_dev && given.st_ino == lowered.st_ino ? lower : path;
 }
 
-std::string ReplaceExtension(const std::string &path, const std::string &extension)
-{
-    return std::filesystem::path(path).replace_extension(extension).string();
-}
-
 } // namespace qvc

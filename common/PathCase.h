@@ -12,8 +12,4 @@ std::string AbsolutePath(const std::string &path);
 /// inode, as on a case-insensitive file system); otherwise the path exactly as given. Never fails.
 std::string CaseSafeLowerPath(const std::string &path);
 
-/// The path with the extension of its last component replaced by `extension` (".dat", ".ini"); added when the
-/// name has none.
-std::string ReplaceExtension(const std::string &path, const std::string &extension);
-
 } // namespace qvc

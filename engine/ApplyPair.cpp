@@ -179,13 +179,13 @@ int ApplyCodePairToLine(std::string &line, std::string &classes, std::string_vie
     return count;
 }
 
-void NotePairApplied(int count, std::string_view entryText, const std::string &targetName, std::string_view find,
-    std::string_view replace, std::string &newName, TConversionResult &results)
+void NotePairApplied(int count, const std::string &targetName, std::string_view find, std::string_view replace,
+    std::string &newName, TConversionResult &results)
 {
     if (count <= 0)
         return;
     // Entries whose texts differ only in letter case share one count (the results see to that).
-    results.Record(entryText, count);
+    results.Record(find, replace, count);
     // The first pair that replaces the file's own unit name names the file; later ones do not.
     if (IsBlankText(newName)) {
         std::string formed = NewNameFor(targetName, find, replace);
@@ -206,12 +206,7 @@ int ApplyPair(std::vector<std::string> &lines, std::string_view find, std::strin
     int count = 0;
     for (auto &line : lines)
         count += ApplyPairToLine(line, find, findLower, replace, scratch);
-    if (count > 0) {
-        std::string entry(find);
-        entry += '=';
-        entry += replace;
-        NotePairApplied(count, entry, targetName, find, replace, newName, results);
-    }
+    NotePairApplied(count, targetName, find, replace, newName, results);
     return count;
 }
 

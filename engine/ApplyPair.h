@@ -45,14 +45,14 @@ int ApplyPairToLine(std::string &line, std::string_view find, std::string_view f
     TLineScratch &scratch);
 
 /// Applies one pair (find, replace) to every line, in order, and returns its replacements (0 for a
-/// blank find). Records them in `results` as "find=replace" and sets `newName` when the file's own
+/// blank find). Records them in `results` under the pair and sets `newName` when the file's own
 /// unit name is replaced (see NewNameFor) and `newName` is still blank.
 int ApplyPair(std::vector<std::string> &lines, std::string_view find, std::string_view replace,
     const std::string &targetName, std::string &newName, TConversionResult &results);
 
-/// After a pair made `count` replacements: records them as `entryText` and names the file anew when the
+/// After a pair made `count` replacements: records them under the pair and names the file anew when the
 /// pair replaced its own unit name and no earlier pair did.
-void NotePairApplied(int count, std::string_view entryText, const std::string &targetName, std::string_view find,
-    std::string_view replace, std::string &newName, TConversionResult &results);
+void NotePairApplied(int count, const std::string &targetName, std::string_view find, std::string_view replace,
+    std::string &newName, TConversionResult &results);
 
 } // namespace qvc

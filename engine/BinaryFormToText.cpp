@@ -1,6 +1,7 @@
 #include "engine/BinaryFormToText.h"
 
 #include "common/Errors.h"
+#include "common/Utf8.h"
 #include "engine/FormNumbers.h"
 
 #include <charconv>
@@ -453,52 +454,18 @@ private:
     void WriteUtf8String(std::string_view utf8)
     {
         std::u16string units;
-        DecodeUtf8(utf8, units);
+        Utf8ToUtf16(utf8, units);
         WriteUnits([&](std::size_t i) { return static_cast<unsigned>(units[i]); }, units.size(), 127);
     }
 
     // UTF-8 to UTF-16; each byte that does not start a well-formed sequence becomes U+FFFD.
-    static void DecodeUtf8(std::string_view utf8, std::u16string &units)
+    static void Utf8ToUtf16(std::string_view utf8, std::u16string &units)
     {
         units.reserve(utf8.size());
-        const auto *p = reinterpret_cast<const unsigned char *>(utf8.data());
-        const std::size_t size = utf8.size();
-        std::size_t i = 0;
-        while (i < size) {
-            const unsigned lead = p[i];
-            if (lead < 0x80) {
-                units += static_cast<char16_t>(lead);
-                ++i;
-                continue;
-            }
-            int extra = 0;
+        for (std::size_t i = 0; i < utf8.size();) {
             char32_t codePoint = 0;
-            char32_t minimum = 0;
-            if (lead >= 0xC2 && lead <= 0xDF) {
-                extra = 1;
-                codePoint = lead & 0x1Fu;
-                minimum = 0x80;
-            } else if (lead >= 0xE0 && lead <= 0xEF) {
-                extra = 2;
-                codePoint = lead & 0x0Fu;
-                minimum = 0x800;
-            } else if (lead >= 0xF0 && lead <= 0xF4) {
-                extra = 3;
-                codePoint = lead & 0x07u;
-                minimum = 0x10000;
-            }
-            // Enough bytes must remain for the whole sequence.
-            bool valid = extra > 0 && static_cast<std::size_t>(extra) < size - i;
-            for (int k = 1; valid && k <= extra; ++k) {
-                const unsigned next = p[i + static_cast<std::size_t>(k)];
-                if ((next & 0xC0u) != 0x80u)
-                    valid = false;
-                else
-                    codePoint = (codePoint << 6) | (next & 0x3Fu);
-            }
-            if (valid && (codePoint < minimum || codePoint > 0x10FFFF || (codePoint >= 0xD800 && codePoint <= 0xDFFF)))
-                valid = false;
-            if (!valid) {
+            const std::size_t length = qvc::DecodeUtf8(utf8, i, codePoint);
+            if (length == 0) {
                 units += u'\xFFFD';
                 ++i;
                 continue;
@@ -510,7 +477,7 @@ private:
             } else {
                 units += static_cast<char16_t>(codePoint);
             }
-            i += static_cast<std::size_t>(extra) + 1;
+            i += length;
         }
     }
 

@@ -46,7 +46,6 @@ TCompiledPairs::TParts TCompiledPairs::Compile(const std::vector<std::string> &r
         pair.Replace = std::string(PairReplace(line));
         // Matching folds "A" to "Z" alone; every other byte must match exactly.
         pair.FindLower = AsciiLower(pair.Find);
-        pair.EntryText = pair.Find + "=" + pair.Replace;
         pair.Blank = IsBlankText(pair.Find);
         pair.ReplaceLower = AsciiLower(pair.Replace);
         pair.EveryScope = NamesFormFiles(pair.FindLower);

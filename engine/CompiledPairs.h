@@ -18,7 +18,6 @@ struct TCompiledPair
     std::string Find;
     std::string FindLower; ///< Find in ASCII lower case
     std::string Replace;
-    std::string EntryText; ///< "find=replace", the pair's entry in the results
     bool Blank = true; ///< a blank find text never matches, and the pair is skipped
     std::uint32_t Pattern = 0; ///< the automaton's pattern for FindLower (not for a blank pair)
     std::string ReplaceLower; ///< Replace in ASCII lower case

@@ -4,15 +4,15 @@
 
 namespace qvc {
 
-void TConversionResult::Record(std::string_view text, int occurrences)
+void TConversionResult::Record(std::string_view find, std::string_view replace, int occurrences)
 {
     for (auto &entry : m_entries) {
-        if (AsciiEqualNoCase(entry.Text, text)) {
+        if (AsciiEqualNoCase(entry.Find, find) && AsciiEqualNoCase(entry.Replace, replace)) {
             entry.Occurrences += occurrences;
             return;
         }
     }
-    m_entries.push_back(TResultEntry { std::string(text), occurrences });
+    m_entries.push_back(TResultEntry { std::string(find), std::string(replace), occurrences });
 }
 
 long long TConversionResult::Total() const

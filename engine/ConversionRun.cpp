@@ -77,9 +77,9 @@ void RunConversion(TConversionView &view, const std::vector<std::string> &reposi
         view.SetProgress(0, -1, -1);
         for (int row = 0; row < view.RowCount(); ++row) {
             view.SetRowImage(row, kImageUnchanged);
-            view.SetRowCell(row, TRowCell::Updates, "-");
-            view.SetRowCell(row, TRowCell::Status, "-");
-            view.SetRowCell(row, TRowCell::Time, "-");
+            view.SetRowCell(row, TRowCell::Updates, std::string(kNotProcessed));
+            view.SetRowCell(row, TRowCell::Status, std::string(kNotProcessed));
+            view.SetRowCell(row, TRowCell::Time, std::string(kNotProcessed));
         }
         view.ClearSelection();
         for (int row = 0; row < view.RowCount(); ++row) {

@@ -70,7 +70,7 @@ void AddInterfaces(std::string_view text, const TPascalReading &reading, std::ve
     if (forms == nullptr)
         return;
     const std::string written(text.substr(forms->Start, forms->NameEnd - forms->Start));
-    fixes.push_back({ { forms->Start, forms->Start, "Interfaces, " }, written + "=Interfaces, " + written });
+    fixes.push_back({ { forms->Start, forms->Start, "Interfaces, " }, written, "Interfaces, " + written });
 }
 
 void FixResources(std::string_view text, const std::string &fileName, const TPascalReading &reading,
@@ -122,11 +122,9 @@ void FixResources(std::string_view text, const std::string &fileName, const TPas
             replacement = "*" + disk.substr(base.size());
         else
             replacement = disk;
-        std::string entry = directive;
-        entry += '=';
-        entry += directive;
-        entry.replace(directive.size() + 1 + (i - span.Start), end - i, replacement);
-        fixes.push_back({ { i, end, replacement }, std::move(entry) });
+        std::string fixed = directive;
+        fixed.replace(i - span.Start, end - i, replacement);
+        fixes.push_back({ { i, end, replacement }, directive, std::move(fixed) });
     }
 }
 

@@ -15,7 +15,8 @@ namespace qvc {
 struct TProgramFix
 {
     TTextEdit Edit;
-    std::string EntryText; ///< "find=replace", e.g. "{$R *.RES}={$R *.res}" or "Forms=Interfaces, Forms"
+    std::string Find; ///< the text the results list as found, e.g. "{$R *.RES}" or "Forms"
+    std::string Replace; ///< the text the results list as its replacement, e.g. "{$R *.res}" or "Interfaces, Forms"
 };
 
 /// Lists the resource files a folder holds whose names equal `name` but for letter case.

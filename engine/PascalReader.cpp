@@ -1,6 +1,7 @@
 #include "engine/PascalReader.h"
 
 #include "common/AsciiCase.h"
+#include "common/PathNames.h"
 
 #include <algorithm>
 #include <array>
@@ -752,12 +753,9 @@ TSourceKind SourceKindOf(std::string_view fileName, bool isForm)
 {
     if (isForm)
         return TSourceKind::FormText;
-    const auto slash = fileName.rfind('/');
-    const std::string_view name = slash == std::string_view::npos ? fileName : fileName.substr(slash + 1);
-    const auto dot = name.rfind('.');
-    if (dot == std::string_view::npos)
+    const std::string extension = AsciiLower(FileExtension(fileName));
+    if (extension.empty())
         return TSourceKind::Other;
-    const std::string extension = AsciiLower(name.substr(dot));
     if (extension == ".dpk")
         return TSourceKind::Package;
     for (const std::string_view pascal : { ".pas", ".pp", ".inc", ".dpr", ".lpr" })

@@ -264,7 +264,7 @@ int TScanState::ApplyPairAt(
             return 0;
         }
         count = m_uses.Apply(pair.Unit, static_cast<std::uint32_t>(i));
-        NotePairApplied(count, pair.EntryText, targetName, pair.Find, pair.Replace, newName, results);
+        NotePairApplied(count, targetName, pair.Find, pair.Replace, newName, results);
         return count;
     }
     const bool codeRules = m_scope == TScope::Code && !pair.EveryScope;
@@ -304,7 +304,7 @@ int TScanState::ApplyPairAt(
                 MarkCandidates(k, line, i);
         }
     }
-    NotePairApplied(count, pair.EntryText, targetName, pair.Find, pair.Replace, newName, results);
+    NotePairApplied(count, targetName, pair.Find, pair.Replace, newName, results);
     return count;
 }
 
@@ -506,7 +506,7 @@ int TScanState::FinishUses(const std::string &targetName, std::string &newName, 
             NoteMisses(i, k, line, made > 0);
             count += made;
         }
-        NotePairApplied(count, pair.EntryText, targetName, pair.Find, pair.Replace, newName, results);
+        NotePairApplied(count, targetName, pair.Find, pair.Replace, newName, results);
         total += count;
     }
     return total;

@@ -215,7 +215,7 @@ int TSubstitutionPass::ApplyProgramFixes(std::string_view &text, const std::stri
         m_programText.append(text.substr(copied, fix.Edit.Start - copied));
         m_programText += fix.Edit.Text;
         copied = fix.Edit.End;
-        results.Record(fix.EntryText, 1);
+        results.Record(fix.Find, fix.Replace, 1);
     }
     m_programText.append(text.substr(copied));
     text = m_programText;

@@ -44,7 +44,7 @@ struct TPassReport
     /// the time from the start of its reading until the failure, so its row never shows another
     /// file's time.
     long double Seconds = 0;
-    std::string Status = "-"; ///< the last text the pass put in the row's "Status" cell ("-" if none)
+    std::string Status { kNotProcessed }; ///< the last text the pass put in the row's "Status" cell ("-" if none)
     std::string WrittenName; ///< the path written, empty when nothing was written
     std::string BackupName; ///< the backup made, empty when none was made
     TMessage FailureReason; ///< why the file failed (the error's message), empty otherwise

@@ -1,45 +1,14 @@
 #include "engine/TargetNames.h"
 
-#include "common/FileIO.h"
 #include "engine/Separator.h"
 
 namespace qvc {
 
-namespace {
-
-std::string_view FolderPart(std::string_view path)
-{
-    const auto slash = path.rfind('/');
-    return slash == std::string_view::npos ? std::string_view() : path.substr(0, slash + 1);
-}
-
-} // namespace
-
-std::string_view FileExtension(std::string_view path)
-{
-    const std::string_view name = NamePart(path);
-    const auto dot = name.rfind('.');
-    return dot == std::string_view::npos ? std::string_view() : name.substr(dot);
-}
-
-std::string ChangeExtension(std::string_view path, std::string_view extension)
-{
-    std::string out(path.substr(0, path.size() - FileExtension(path).size()));
-    out += extension;
-    return out;
-}
-
 std::string RenamedTarget(const std::string &fileName, TRenameMode renameMode)
 {
     // The extension is compared as written: "UNIT1.DFM" is read as a form but keeps its name.
-    const std::string_view extension = FileExtension(fileName);
-    if (renameMode == TRenameMode::DelphiToKylix && extension == ".dfm")
-        return ChangeExtension(fileName, ".xfm");
-    if (renameMode == TRenameMode::KylixToDelphi && extension == ".xfm")
-        return ChangeExtension(fileName, ".dfm");
-    if (renameMode == TRenameMode::DelphiToLazarus && extension == ".dfm")
-        return ChangeExtension(fileName, ".lfm");
-    return fileName;
+    const std::string_view renamed = RenamedFormExtension(renameMode, FileExtension(fileName));
+    return renamed.empty() ? fileName : ChangeExtension(fileName, renamed);
 }
 
 std::string NewNameFor(const std::string &targetName, std::string_view find, std::string_view replace)

@@ -1,21 +1,13 @@
 #pragma once
 // The names a converted file is written under: the form's extension under the RenameMode, and the unit's
 // new name when a pair replaces the file's own base name.
+#include "common/PathNames.h"
 #include "repository/RenameMode.h"
 
 #include <string>
 #include <string_view>
 
 namespace qvc {
-
-/// The pair a Lazarus run adds after the repository's: it points the units at their forms, any letter case found.
-inline constexpr std::string_view kLazarusResourcePair = "{$R *.dfm}={$R *.lfm}";
-
-/// The extension of the file name of `path`: from its last ".", dot included; empty if it has none.
-std::string_view FileExtension(std::string_view path);
-
-/// `path` with the extension of its file name replaced by `extension` (dot included).
-std::string ChangeExtension(std::string_view path, std::string_view extension);
 
 /// The path a form file is written to under `renameMode`: ".dfm" becomes ".xfm" from Delphi to Kylix, ".xfm"
 /// becomes ".dfm" from Kylix to Delphi, ".dfm" becomes ".lfm" from Delphi to Lazarus (extensions compared

@@ -1,6 +1,7 @@
 #pragma once
 // What the conversion pass and the run ask of the window. The engine never touches a widget: the main
 // window implements this interface, the command-line tool implements it for a terminal, tests fake it.
+#include "engine/RowState.h"
 
 #include <string>
 
@@ -12,11 +13,6 @@ enum class TRowCell {
     Status, ///< "Status": the percentage of pairs done, "%d%%"
     Time, ///< "Tempo": the elapsed time, "HH:mm:ss"
 };
-
-/// The state images a run puts on a row (0 to 4 are the frames of the working animation).
-inline constexpr int kImageChanged = 6;
-inline constexpr int kImageFailed = 7;
-inline constexpr int kImageUnchanged = 8;
 
 class TWindowServices
 {

@@ -1,7 +1,6 @@
 #include "filelist/FileList.h"
 
 #include "common/AsciiCase.h"
-#include "common/Cp1252.h"
 #include "common/Errors.h"
 
 #include <algorithm>
@@ -113,8 +112,7 @@ bool TFileList::AddFileToList(const std::string &name)
     row.Number = m_store.Count();
     row.FileName = name;
     m_rows.push_back(std::move(row));
-    // The report prints names as Windows-1252, one byte per character, so that is how they are counted.
-    m_maxFileNameLength = std::max(m_maxFileNameLength, Utf8ToCp1252(name).size());
+    m_maxFileNameLength = std::max(m_maxFileNameLength, ReportFileName(name).size());
     m_store.Append();
     return true;
 }

@@ -3,6 +3,7 @@
 // rows in its list view; every change to them goes through this class.
 #include "common/Errors.h"
 #include "engine/ResultStore.h"
+#include "engine/RowState.h"
 #include "filelist/ListedFileNames.h"
 
 #include <array>
@@ -14,11 +15,6 @@
 
 namespace qvc {
 
-/// The text shown in the updates, status and time cells of a row that no run has processed.
-inline constexpr std::string_view kNotProcessed = "-";
-/// State image of a new row (and of a file the run left unchanged).
-inline constexpr int kNewRowImage = 8;
-
 /// One row of the file list. Names are bytes as the file system holds them; the cell texts are the
 /// program's Windows-1252 texts written by the conversion run.
 struct TFileRow
@@ -28,7 +24,7 @@ struct TFileRow
     std::string Updates { kNotProcessed };
     std::string Status { kNotProcessed };
     std::string Time { kNotProcessed };
-    int StateImage = kNewRowImage;
+    int StateImage = kImageUnchanged;
     /// Why the last run could not convert the file (its count is -1): the error's message, empty otherwise.
     TMessage FailureReason;
 

@@ -1,6 +1,7 @@
 #include "filelist/ListedFileNames.h"
 
 #include "common/AsciiCase.h"
+#include "common/Cp1252.h"
 #include "common/Utf8.h"
 
 #include <algorithm>
@@ -23,6 +24,11 @@ locale_t Utf8Ctype()
 }
 
 } // namespace
+
+std::string ReportFileName(std::string_view name)
+{
+    return Utf8ToCp1252(name);
+}
 
 std::string FoldFileNameCase(std::string_view name)
 {

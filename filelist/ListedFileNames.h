@@ -16,6 +16,10 @@ namespace qvc {
 /// has a UTF-8 locale, ASCII otherwise); bytes that are not UTF-8 stay as they are.
 std::string FoldFileNameCase(std::string_view name);
 
+/// A file name (file-system bytes, UTF-8) as the result report prints it: Windows-1252, one byte per character,
+/// with "?" for every character the code page lacks. The report's name column is as wide as the longest of these.
+std::string ReportFileName(std::string_view name);
+
 /// Names in the order added, each one file at most once by the rule above. Lookups go through the folded
 /// key, so only names that fold alike are ever looked up on disk (same device and inode, links followed; a
 /// name that cannot be looked up is no existing file).

@@ -1,6 +1,6 @@
 #pragma once
-// How a run names the form files it writes: the four choices, with their command-line names and the digit of
-// their ".dat" marker line, kept together here.
+// How a run names the form files it writes: the four choices, with their command-line names, the digit of
+// their ".dat" marker line (also their radio button's position) and their captions, kept together here.
 #include <array>
 #include <cstdint>
 #include <optional>
@@ -36,6 +36,43 @@ constexpr std::optional<TRenameMode> RenameModeOfDigit(int digit)
         return std::nullopt;
     return kRenameModes[static_cast<std::size_t>(digit)];
 }
+
+/// The key of the choice's caption in the settings file's Captions section (the language editor edits it); empty
+/// for the Lazarus choice, whose caption is fixed (kLazarusRenameCaption).
+constexpr std::string_view RenameCaptionKey(TRenameMode mode)
+{
+    switch (mode) {
+    case TRenameMode::DelphiToKylix:
+        return "ChangeFileNameItem1";
+    case TRenameMode::KylixToDelphi:
+        return "ChangeFileNameItem2";
+    case TRenameMode::None:
+        return "ChangeFileNameItem3";
+    case TRenameMode::DelphiToLazarus:
+        break;
+    }
+    return {};
+}
+
+/// The Lazarus choice's caption (Windows-1252): the settings file and the language editor know the other three only.
+inline constexpr std::string_view kLazarusRenameCaption = "de DELPHI para LAZARUS !";
+
+/// The extension a form file with `extension` is written under (compared exactly, letter case counting): ".dfm"
+/// becomes ".xfm" from Delphi to Kylix, ".xfm" becomes ".dfm" from Kylix to Delphi, ".dfm" becomes ".lfm" from
+/// Delphi to Lazarus; empty when the file keeps its name.
+constexpr std::string_view RenamedFormExtension(TRenameMode mode, std::string_view extension)
+{
+    if (mode == TRenameMode::DelphiToKylix && extension == ".dfm")
+        return ".xfm";
+    if (mode == TRenameMode::KylixToDelphi && extension == ".xfm")
+        return ".dfm";
+    if (mode == TRenameMode::DelphiToLazarus && extension == ".dfm")
+        return ".lfm";
+    return {};
+}
+
+/// The pair a Lazarus run adds after the repository's: it points the units at their forms, any letter case found.
+inline constexpr std::string_view kLazarusResourcePair = "{$R *.dfm}={$R *.lfm}";
 
 /// The name "qvconvert convert --rename" gives the choice.
 constexpr std::string_view RenameOptionName(TRenameMode mode)

@@ -3,6 +3,7 @@
 #include "common/Errors.h"
 #include "common/FileIO.h"
 #include "common/PathCase.h"
+#include "common/PathNames.h"
 #include "common/TextFormat.h"
 #include "repository/PairView.h"
 
@@ -188,8 +189,7 @@ const std::string &TSubstitutionRepository::RefreshWindowTitle()
 
 std::string TSubstitutionRepository::RepositoryFolder() const
 {
-    const auto slash = m_repositoryFileName.rfind('/');
-    return slash == std::string::npos ? std::string() : m_repositoryFileName.substr(0, slash + 1);
+    return std::string(FolderPart(m_repositoryFileName));
 }
 
 TCloseQuestionText TSubstitutionRepository::CloseQuestionText() const

@@ -1,10 +1,10 @@
 #include "results/ResultReport.h"
 
-#include "common/Cp1252.h"
 #include "common/FileIO.h"
 #include "common/TextLines.h"
 #include "filelist/FileList.h"
-#include "results/LibraryInheritance.h"
+#include "filelist/ListedFileNames.h"
+#include "results/ReportColumns.h"
 
 #include <cstdio>
 
@@ -63,12 +63,18 @@ void WriteResultReport(const std::string &path, const std::vector<TReportRow> &r
     WriteFileReplacingSynced(path, ResultReportText(rows, maxFileNameLength, captions));
 }
 
+TReportRow ReportRowOf(
+    std::size_t number, std::string_view fileName, std::string updates, std::string status, std::string time)
+{
+    return TReportRow { number, ReportFileName(fileName), std::move(updates), std::move(status), std::move(time) };
+}
+
 std::vector<TReportRow> ReportRowsOf(const TFileList &list)
 {
     std::vector<TReportRow> rows;
     rows.reserve(list.RowCount());
     for (const TFileRow &row : list.Rows())
-        rows.push_back(TReportRow { row.Number, Utf8ToCp1252(row.FileName), row.Updates, row.Status, row.Time });
+        rows.push_back(ReportRowOf(row.Number, row.FileName, row.Updates, row.Status, row.Time));
     return rows;
 }
 

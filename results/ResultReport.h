@@ -4,6 +4,7 @@
 // characters alike.
 #include <cstddef>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace qvc {
@@ -45,8 +46,12 @@ std::string ResultReportText(
 void WriteResultReport(const std::string &path, const std::vector<TReportRow> &rows, std::size_t maxFileNameLength,
     const TReportCaptions &captions);
 
-/// The rows of a file list in display order; file names (file-system bytes, UTF-8) are turned into
-/// Windows-1252 with "?" for every character the code page lacks, as MaxFileNameLength counts them.
+/// The report row of one file: `fileName` (file-system bytes, UTF-8) as ReportFileName prints it, the cell texts
+/// (Windows-1252) as they are.
+TReportRow ReportRowOf(
+    std::size_t number, std::string_view fileName, std::string updates, std::string status, std::string time);
+
+/// The rows of a file list in display order (see ReportRowOf).
 std::vector<TReportRow> ReportRowsOf(const TFileList &list);
 
 /// "Result" + yyyymmdd + ".txt", the name the save dialog proposes.

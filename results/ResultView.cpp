@@ -1,18 +1,15 @@
 #include "results/ResultView.h"
 
 #include "filelist/FileList.h"
-#include "window/WindowTexts.h"
+#include "results/WindowTexts.h"
 
 namespace qvc {
 
 TResultViewRow ResultViewRowOf(const TResultEntry &entry, std::string_view thousandsSeparator)
 {
-    const std::string_view text = entry.Text;
-    const std::size_t equals = text.find('=');
     TResultViewRow row;
-    row.FoundText = std::string(text.substr(0, equals));
-    if (equals != std::string_view::npos)
-        row.ReplacedText = std::string(text.substr(equals + 1));
+    row.FoundText = entry.Find;
+    row.ReplacedText = entry.Replace;
     row.Count = FormatCount(entry.Occurrences, thousandsSeparator);
     return row;
 }

@@ -1,6 +1,7 @@
 #include "settings/SettingsFile.h"
 
 #include "common/PathCase.h"
+#include "common/PathNames.h"
 
 namespace qvc {
 
@@ -13,7 +14,7 @@ TSettingsValues ReadSettingsValues(const TProfileFile &profile, bool simulateDef
 {
     TSettingsValues values;
     values.Path = profile.ReadString(kSettingsSection, "Path", "");
-    values.Mask = profile.ReadString(kSettingsSection, "Mask", kSettingsDefaultMask);
+    values.Mask = profile.ReadString(kSettingsSection, "Mask", kDefaultFileMask);
     values.DATFile = profile.ReadString(kSettingsSection, "DATFile", "");
     values.BackupFiles = profile.ReadBool(kSettingsSection, "BackupFiles", false);
     values.SimulateFiles = profile.ReadBool(kSettingsSection, "SimulateFiles", simulateDefault);

@@ -18,7 +18,7 @@ std::string SettingsFileName(const std::string &executablePath);
 struct TSettingsValues
 {
     std::string Path; ///< RootDirectory of the folder search
-    std::string Mask { kSettingsDefaultMask }; ///< text of the file-mask edit
+    std::string Mask { kDefaultFileMask }; ///< text of the file-mask edit
     std::string DATFile; ///< RepositoryFileName when a file exists there, else empty
     bool BackupFiles = false;
     bool SimulateFiles = false;

@@ -3,6 +3,7 @@
 // in which the settings are saved, with its use (read on loading, written on saving, or both) and the text the window
 // starts with. Texts are Windows-1252 bytes. The window iterates these tables in LoadSettings and SaveSettings.
 #include "common/Version.h" // kProgramVersion, shown after the StatusBar text
+#include "filelist/FileParams.h" // kDefaultFileMask, the Mask of a first start
 
 #include <array>
 #include <cstddef>
@@ -13,9 +14,6 @@ namespace qvc {
 inline constexpr std::string_view kSettingsSection = "Settings";
 inline constexpr std::string_view kCaptionsSection = "Captions";
 inline constexpr std::string_view kHintsSection = "Hints";
-
-/// The file masks of a first start.
-inline constexpr std::string_view kSettingsDefaultMask = "*.pas;*.dfm;*.xfm;*.dpr;*.dpk";
 
 /// How LoadSettings and SaveSettings use a key: R read only, W written only, RW both.
 enum class TKeyUse { Read, Write, ReadWrite };
@@ -49,7 +47,7 @@ struct TSettingsValueKey
 /// The Settings section in the order it is read and written.
 inline constexpr std::array<TSettingsValueKey, 5> kSettingsKeys { {
     TSettingsValueKey { "Path", TSettingType::Text, "", false },
-    TSettingsValueKey { "Mask", TSettingType::Text, kSettingsDefaultMask, false },
+    TSettingsValueKey { "Mask", TSettingType::Text, kDefaultFileMask, false },
     TSettingsValueKey { "DATFile", TSettingType::Text, "", false },
     TSettingsValueKey { "BackupFiles", TSettingType::Boolean, "0", false },
     TSettingsValueKey { "SimulateFiles", TSettingType::Boolean, "", true },

@@ -1,18 +1,15 @@
 #include "settings/SettingsLocation.h"
 
-#include "common/PathCase.h"
+#include "common/AsciiCase.h"
+#include "common/PathNames.h"
 
 namespace qvc {
 
 namespace {
 
-std::string AsciiLowerName(std::string path)
+std::string AsciiLowerName(const std::string &path)
 {
-    const std::size_t slash = path.rfind('/');
-    for (std::size_t i = slash == std::string::npos ? 0 : slash + 1; i < path.size(); ++i)
-        if (path[i] >= 'A' && path[i] <= 'Z')
-            path[i] = static_cast<char>(path[i] - 'A' + 'a');
-    return path;
+    return std::string(FolderPart(path)) + AsciiLower(NamePart(path));
 }
 
 bool IsUnderUsr(const std::string &path)
@@ -42,8 +39,7 @@ std::string SettingsBasePath(const std::string &executablePath,
     }
     while (!config.empty() && config.back() == '/')
         config.pop_back();
-    const std::size_t slash = executablePath.rfind('/');
-    return config + "/qvConvertFiles/" + executablePath.substr(slash + 1);
+    return config + "/qvConvertFiles/" + std::string(NamePart(executablePath));
 }
 
 std::string SettingsFolder(const std::string &basePath)

@@ -2,7 +2,7 @@
 
 #include "common/AsciiCase.h"
 #include "common/FileIO.h"
-#include "common/PathCase.h"
+#include "common/PathNames.h"
 
 #include <exception>
 #include <optional>

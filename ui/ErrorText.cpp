@@ -1,7 +1,7 @@
 #include "ui/ErrorText.h"
 
+#include "results/WindowTexts.h"
 #include "ui/TextBridge.h"
-#include "window/WindowTexts.h"
 
 #include <QFile>
 

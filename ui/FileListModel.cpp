@@ -168,7 +168,7 @@ void TFileListModel::ForgetRunOf(const std::vector<int> &rows)
             continue;
         TFileRow &r = m_list.Row(std::size_t(row));
         r.Updates = r.Status = r.Time = std::string(kNotProcessed);
-        r.StateImage = kNewRowImage;
+        r.StateImage = kImageUnchanged;
         r.FailureReason = {};
         m_warnings.erase(r.Number);
         first = first < 0 ? row : std::min(first, row);

@@ -11,11 +11,11 @@
 #include "ui/TextBridge.h"
 #include "ui/TextTargets.h"
 
+#include "commands/ActionTags.h"
 #include "common/TextFormat.h"
 #include "engine/DisplayFormat.h"
 #include "results/ResultReport.h"
 #include "settings/SettingsKeys.h"
-#include "window/ActionTags.h"
 
 #include <QComboBox>
 #include <QCoreApplication>
@@ -121,7 +121,7 @@ TFileListPage::TFileListPage(
     // The open dialog's design values; ApplyFileMask gives it its file types.
     m_openDialog.DefaultSuffix = QStringLiteral("pas");
     m_openDialog.MultipleFiles = true;
-    m_openDialog.Filter = OpenDialogFilter(ToQ(std::string(kSettingsDefaultMask)));
+    m_openDialog.Filter = OpenDialogFilter(ToQ(std::string(kDefaultFileMask)));
 
     m_search.SetOnFindFile([this](const std::string &name) { FoundFile(name); });
     m_search.SetOnPendingEvent([this] {

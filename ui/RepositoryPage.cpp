@@ -71,8 +71,6 @@ private:
     TRepositoryModel &m_model;
 };
 
-constexpr std::string_view kRenameItemKeys[3] = { "ChangeFileNameItem1", "ChangeFileNameItem2", "ChangeFileNameItem3" };
-
 } // namespace
 
 TRepositoryPage::TRepositoryPage(TDialogSeam &dialogs, const TRunLock &lock, TFileDialogRequest &saveDialog,
@@ -130,10 +128,8 @@ void TRepositoryPage::CreateControls()
     rgRadioGroupFileExtensionButtons->setObjectName(QStringLiteral("rgRadioGroupFileExtensionButtons"));
     for (const qvc::TRenameMode mode : qvc::kRenameModes) {
         const int i = qvc::RenameModeDigit(mode);
-        // The Lazarus choice has a fixed caption: the .ini and the language editor know the other three only.
-        const QString caption = mode == qvc::TRenameMode::DelphiToLazarus
-            ? QStringLiteral("de DELPHI para LAZARUS !")
-            : CaptionText(kRenameItemKeys[std::size_t(i)]);
+        const std::string_view key = qvc::RenameCaptionKey(mode);
+        const QString caption = key.empty() ? ToQ(std::string(qvc::kLazarusRenameCaption)) : CaptionText(key);
         auto *radio = new QRadioButton(caption, rgRadioGroupFileExtension);
         radio->setObjectName(QStringLiteral("rgRadioGroupFileExtensionItem%1").arg(i));
         rgRadioGroupFileExtensionButtons->addButton(radio, i);
@@ -216,8 +212,10 @@ void TRepositoryPage::AddTextTargets(TTextTargets &targets)
             stStaticTextFileExtension->setText(text);
             stStaticTextFileExtension->adjustSize();
         } });
-    for (std::size_t i = 0; i < 3; ++i)
-        targets.Captions.push_back(TextOf(kRenameItemKeys[i], rgRadioGroupFileExtensionItems[i]));
+    for (const qvc::TRenameMode mode : qvc::kRenameModes)
+        if (const std::string_view key = qvc::RenameCaptionKey(mode); !key.empty())
+            targets.Captions.push_back(
+                TextOf(key, rgRadioGroupFileExtensionItems[std::size_t(qvc::RenameModeDigit(mode))]));
     targets.Captions.push_back(
         { "MessageQuestionText1", [repository] { return ToQ(repository->MessageQuestionText1()); },
             [repository](const QString &text) { repository->SetMessageQuestionText1(FromQ(text)); } });

@@ -40,7 +40,7 @@ TSettingsPage::TSettingsPage(QWidget *parent)
     ldLabeledEditFileMaskLabel = new QLabel(CaptionText("EditMasks"), this);
     ldLabeledEditFileMaskLabel->setObjectName(QStringLiteral("ldLabeledEditFileMaskLabel"));
     layout->addWidget(ldLabeledEditFileMaskLabel);
-    ldLabeledEditFileMask = new QLineEdit(ToQ(std::string(kSettingsDefaultMask)), this);
+    ldLabeledEditFileMask = new QLineEdit(ToQ(std::string(kDefaultFileMask)), this);
     ldLabeledEditFileMask->setObjectName(QStringLiteral("ldLabeledEditFileMask"));
     SetHint(ldLabeledEditFileMask, HintText("LabeledEditFileMask"));
     SetHint(ldLabeledEditFileMaskLabel, HintOf(ldLabeledEditFileMask));

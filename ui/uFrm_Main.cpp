@@ -15,7 +15,7 @@
 #include "ui/TextTargets.h"
 #include "ui/WindowLook.h"
 
-#include "window/ActionTags.h"
+#include "commands/ActionTags.h"
 
 #include <QAction>
 #include <QApplication>

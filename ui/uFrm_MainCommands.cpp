@@ -14,8 +14,8 @@
 #include "ui/TextBridge.h"
 #include "ui/uFrm_About.h"
 
-#include "window/ActionEnabling.h"
-#include "window/ActionTags.h"
+#include "commands/ActionEnabling.h"
+#include "commands/ActionTags.h"
 
 #include <QAction>
 #include <QApplication>

@@ -13,11 +13,11 @@
 #include "ui/TextBridge.h"
 #include "ui/TextTargets.h"
 
+#include "commands/ActionTags.h"
 #include "common/FileIO.h"
 #include "settings/SettingsFile.h"
 #include "settings/SettingsLocation.h"
 #include "settings/WindowChoices.h"
-#include "window/ActionTags.h"
 
 #include <QApplication>
 #include <QDir>
@@ -138,7 +138,7 @@ void Tfrm_Main::LoadSettings()
             // First start (or a file that cannot be read, which the save below refuses to replace): the defaults,
             // then a file with every key. The version panel keeps its text; the captions and hints keep theirs.
             m_fileListPage->Search().SetRootDirectory({});
-            m_settingsPage->SetMaskText(ToQ(std::string(kSettingsDefaultMask)));
+            m_settingsPage->SetMaskText(ToQ(std::string(kDefaultFileMask)));
             repository.AssignRepositoryFileName({});
             m_settingsPage->SetBackupChecked(false);
             repository.SetWindowTitleText(std::string(InitialCaption("Form")));

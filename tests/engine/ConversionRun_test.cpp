@@ -64,7 +64,7 @@ TEST_F(ConversionRunTest, EveryRowGetsItsCellsImageAndResult)
         EXPECT_TRUE(row.Selected);
     EXPECT_TRUE(m_view.SaveResultEnabled);
     EXPECT_EQ(m_store.Get(0).Entries(),
-        (std::vector<qvc::TResultEntry> { { "Forms=QForms", 1 }, { "Graphics=QGraphics", 1 } }));
+        (std::vector<qvc::TResultEntry> { { "Forms", "QForms", 1 }, { "Graphics", "QGraphics", 1 } }));
     EXPECT_TRUE(m_store.Get(1).Empty());
     EXPECT_TRUE(m_store.Get(2).Empty());
     EXPECT_EQ(m_view.ProgressPosition, 0);
@@ -197,7 +197,7 @@ TEST_F(ConversionRunTest, SecondRunResetsRowsAndKeepsSlotsOfUnchangedOnes)
     EXPECT_EQ(Row(0).Updates, "0"); // b.pas, already converted
     EXPECT_EQ(m_store.Get(1), firstOfB);
     EXPECT_EQ(Row(1).Updates, "1");
-    EXPECT_EQ(m_store.Get(2).Entries(), (std::vector<qvc::TResultEntry> { { "Graphics=QGraphics", 1 } }));
+    EXPECT_EQ(m_store.Get(2).Entries(), (std::vector<qvc::TResultEntry> { { "Graphics", "QGraphics", 1 } }));
     EXPECT_TRUE(m_store.Get(3).Empty());
     EXPECT_EQ(Read("c.pas"), "uses QForms, Graphics;\r\n"); // simulated
     EXPECT_TRUE(m_view.SaveResultEnabled);

@@ -58,7 +58,7 @@ TEST_P(LazarusProgram, GetsWhatItNeedsToBuild)
     std::vector<std::string> entries;
     entries.reserve(fixes.size());
     for (const auto &fix : fixes)
-        entries.push_back(fix.EntryText);
+        entries.push_back(fix.Find + "=" + fix.Replace);
     EXPECT_EQ(entries, c.Entries);
     if (c.NotFound.empty()) {
         EXPECT_TRUE(notFound.empty());

@@ -133,7 +133,7 @@ inline int LiteralApplyPair(TLiteralState &state, const std::string &find, const
             line.replace(found, after - found, replace);
             ++count;
             replacedOnLine = true;
-            state.Results.Record(std::string(find).append("=").append(replace));
+            state.Results.Record(find, replace);
             const std::size_t slash = state.TargetName.rfind('/');
             const std::string folder = state.TargetName.substr(0, slash + 1);
             const std::string name = state.TargetName.substr(slash + 1);

@@ -75,7 +75,8 @@ TEST_P(ApplyPairTest, FollowsTheRules)
     EXPECT_EQ(results.Total(), c.Count);
     if (c.Count > 0) {
         ASSERT_EQ(results.Entries().size(), 1u);
-        EXPECT_EQ(results.Entries()[0].Text, std::string(c.Find) + "=" + c.Replace);
+        EXPECT_EQ(results.Entries()[0].Find, c.Find);
+        EXPECT_EQ(results.Entries()[0].Replace, c.Replace);
     }
     // The optimised pass gives exactly the same.
     Lines viaPass = c.Input;
@@ -99,8 +100,8 @@ TEST(SubstitutionPass, EntriesMergeByTextIgnoringCaseInOrderOfFirstReplacement)
     EXPECT_EQ(pass.ApplyAll(lines, "/d/x.pas", newName, results), 3);
     EXPECT_EQ(lines, (Lines { "Beta", "beta Beta", "Delta" }));
     ASSERT_EQ(results.Entries().size(), 2u);
-    EXPECT_EQ(results.Entries()[0], (qvc::TResultEntry { "Gamma=Delta", 1 }));
-    EXPECT_EQ(results.Entries()[1], (qvc::TResultEntry { "Alpha=Beta", 2 }));
+    EXPECT_EQ(results.Entries()[0], (qvc::TResultEntry { "Gamma", "Delta", 1 }));
+    EXPECT_EQ(results.Entries()[1], (qvc::TResultEntry { "Alpha", "Beta", 2 }));
     EXPECT_EQ(pass.PairCount(), 5u);
 }
 

@@ -30,12 +30,12 @@ INSTANTIATE_TEST_SUITE_P(Cases, FormatCountTest,
         TFormatCase { "Int64Min", LLONG_MIN, "-9.223.372.036.854.775.808" }),
     [](const auto &info) { return std::string(info.param.name); });
 
-TEST(ResultView, SplitsAtTheFirstEquals)
+TEST(ResultView, ShowsEachPairsTextsAndCount)
 {
     qvc::TConversionResult result;
-    result.Record("Form1=Form2", 3);
-    result.Record("A=B=C", 1234);
-    result.Record("NoEquals", 1);
+    result.Record("Form1", "Form2", 3);
+    result.Record("A", "B=C", 1234);
+    result.Record("NoEquals", "", 1);
     const std::vector<qvc::TResultViewRow> rows = qvc::ResultViewRowsOf(result, "\xA0");
     ASSERT_EQ(rows.size(), 3u);
     EXPECT_EQ(rows[0].FoundText, "Form1");

@@ -112,7 +112,8 @@ void ConversionRunTest::runWritesCellsImagesAndResults()
     // Pairs whose texts differ only in letter case share one entry.
     const auto &entries = w.ResultStore().Get(0).Entries();
     QCOMPARE(entries.size(), std::size_t(2));
-    QCOMPARE(entries[0].Text, std::string("Forms=QForms"));
+    QCOMPARE(entries[0].Find, std::string("Forms"));
+    QCOMPARE(entries[0].Replace, std::string("QForms"));
     QCOMPARE(entries[0].Occurrences, 1);
     QVERIFY(w.ResultStore().Get(1).Empty());
     // Every row was selected as it was processed; the window is unlocked and ready again.
@@ -157,7 +158,8 @@ void ConversionRunTest::secondRunResetsRowsAndKeepsOlderSlots()
     QCOMPARE(Row(1), (QStringList { "2", c, "0", "100%", "00:00:00" }));
     QCOMPARE(Image(0), 8);
     QVERIFY(!w.bbSaveResult->isEnabled());
-    QCOMPARE(w.ResultStore().Get(1).Entries().at(0).Text, std::string("Forms=QForms"));
+    QCOMPARE(w.ResultStore().Get(1).Entries().at(0).Find, std::string("Forms"));
+    QCOMPARE(w.ResultStore().Get(1).Entries().at(0).Replace, std::string("QForms"));
     QVERIFY(w.ResultStore().Get(2).Empty());
 }
 

@@ -214,7 +214,7 @@ void FileListTest::listLayout()
     QCOMPARE(first.data().toString(), QStringLiteral("0"));
     QVERIFY(!first.data(Qt::DecorationRole).isNull());
     QCOMPARE(ColumnTexts(Window(), 2), QStringList { QStringLiteral("-") });
-    QCOMPARE(Window().FileListModel().List().Rows()[0].StateImage, qvc::kNewRowImage);
+    QCOMPARE(Window().FileListModel().List().Rows()[0].StateImage, qvc::kImageUnchanged);
 }
 
 void FileListTest::scanSortsAnEmptyListThenAppendsInSearchOrder()

@@ -1,6 +1,6 @@
 // The window's Portuguese for the core's own messages: every entry keeps its arguments, every miss reason has
 // one, and the messages the core really throws are found in the table.
-#include "window/WindowTexts.h"
+#include "results/WindowTexts.h"
 
 #include "common/Errors.h"
 #include "common/FileIO.h"

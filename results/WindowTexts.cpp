@@ -1,4 +1,4 @@
-#include "window/WindowTexts.h"
+#include "results/WindowTexts.h"
 
 #include "common/FileIO.h"
 #include "common/FolderLocks.h"

@@ -1,4 +1,4 @@
-#include "results/LibraryInheritance.h"
+#include "results/ReportColumns.h"
 
 #include <gtest/gtest.h>
 
@@ -25,21 +25,12 @@ TEST_P(TextRoutinesTest, GivesTheExpectedText)
 using namespace qvc;
 
 INSTANTIATE_TEST_SUITE_P(Cases, TextRoutinesTest,
-    ::testing::Values(TRoutineCase { "LTrimEmpty", [] { return LTrimStr(""); }, "" },
-        TRoutineCase { "LTrimBlanksAndTabs", [] { return LTrimStr(" \t x \t"); }, "x \t" },
-        TRoutineCase { "LTrimKeepsOtherControls", [] { return LTrimStr("\r\n x"); }, "\r\n x" },
-        TRoutineCase { "LTrimOnlyBlanks", [] { return LTrimStr(" \t "); }, "" },
-        TRoutineCase { "RTrimEmpty", [] { return RTrimStr(""); }, "" },
-        TRoutineCase { "RTrimBlanksAndTabs", [] { return RTrimStr("\t x \t "); }, "\t x" },
-        TRoutineCase { "RTrimKeepsNbsp", [] { return RTrimStr("x\xA0"); }, "x\xA0" },
-        TRoutineCase { "AllTrimText", [] { return AllTrimStr("\t a b \t"); }, "a b" },
-        TRoutineCase { "AllTrimNumber", [] { return AllTrimStr(-12); }, "-12" },
-        TRoutineCase { "ReplicateNone", [] { return ReplicateStr('-', 0); }, "" },
-        TRoutineCase { "ReplicateThree", [] { return ReplicateStr('-', 3); }, "---" },
-        TRoutineCase { "ReplicateMax", [] { return std::to_string(ReplicateStr('x', 65535).size()); }, "65535" },
-        TRoutineCase { "FillCuts", [] { return FillStr("abcdef", 3); }, "abc" },
-        TRoutineCase { "FillPadsWithBlanks", [] { return FillStr("ab", 4); }, "ab  " },
-        TRoutineCase { "FillZero", [] { return FillStr("ab", 0); }, "" },
+    ::testing::Values(
+        TRoutineCase { "PadRightTrimsBlanksAndTabs", [] { return PadRightStr(" \t x \t", 3, '*'); }, "x**" },
+        TRoutineCase { "PadRightKeepsOtherControls", [] { return PadRightStr("\r\n x", 5, '*'); }, "\r\n x*" },
+        TRoutineCase { "PadRightOnlyBlanks", [] { return PadRightStr(" \t ", 2, '*'); }, "**" },
+        TRoutineCase { "PadRightKeepsNbsp", [] { return PadRightStr("x\xA0", 3, '*'); }, "x\xA0*" },
+        TRoutineCase { "PadRightKeepsInnerBlanks", [] { return PadRightStr("\t a b \t", 4, '*'); }, "a b*" },
         TRoutineCase { "PadRightPads", [] { return PadRightStr(" ab\t", 5, '.'); }, "ab..." },
         TRoutineCase { "PadRightCuts", [] { return PadRightStr("abcdef", 4, ' '); }, "abcd" },
         TRoutineCase { "PadRightCutExposesBlank", [] { return PadRightStr("ab cd", 3, '*'); }, "ab*" },
@@ -53,9 +44,7 @@ INSTANTIATE_TEST_SUITE_P(Cases, TextRoutinesTest,
         TRoutineCase { "PadCenterLongerGivesStart", [] { return PadCenterStr("abcdef", 4, '*'); }, "abcd" },
         TRoutineCase { "PadCenterCutKeepsInnerBlank", [] { return PadCenterStr("Nome dos", 5, ' '); }, "Nome " },
         TRoutineCase { "PadCenterEmptyText", [] { return PadCenterStr("", 3, '*'); }, "** " },
-        TRoutineCase { "PadCenterZeroWidth", [] { return PadCenterStr("ab", 0, '*'); }, "" },
-        TRoutineCase { "IIfTrue", [] { return IIf<std::string>(true, "a", "b"); }, "a" },
-        TRoutineCase { "IIfFalse", [] { return IIf<std::string>(false, "a", "b"); }, "b" }),
+        TRoutineCase { "PadCenterZeroWidth", [] { return PadCenterStr("ab", 0, '*'); }, "" }),
     [](const auto &info) { return std::string(info.param.name); });
 
 } // namespace

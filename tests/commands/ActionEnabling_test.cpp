@@ -1,4 +1,4 @@
-#include "window/ActionEnabling.h"
+#include "commands/ActionEnabling.h"
 
 #include <gtest/gtest.h>
 #include <string>

@@ -1,4 +1,4 @@
-#include "results/LibraryInheritance.h"
+#include "results/ReportColumns.h"
 
 namespace qvc {
 
@@ -9,40 +9,27 @@ bool IsBlank(char c)
     return c == ' ' || c == '\t';
 }
 
-} // namespace
-
-std::string LTrimStr(std::string_view text)
+// The text without blanks and tabs at either end.
+std::string AllTrimStr(std::string_view text)
 {
     std::size_t first = 0;
     while (first < text.size() && IsBlank(text[first]))
         ++first;
-    return std::string(text.substr(first));
-}
-
-std::string RTrimStr(std::string_view text)
-{
     std::size_t end = text.size();
-    while (end > 0 && IsBlank(text[end - 1]))
+    while (end > first && IsBlank(text[end - 1]))
         --end;
-    return std::string(text.substr(0, end));
+    return std::string(text.substr(first, end - first));
 }
 
-std::string AllTrimStr(std::string_view text)
-{
-    return LTrimStr(RTrimStr(text));
-}
-
-std::string ReplicateStr(char c, std::uint16_t n)
-{
-    return std::string(n, c);
-}
-
+// The text's first n characters, completed on the right with blanks to exactly n characters.
 std::string FillStr(std::string_view text, std::size_t n)
 {
     std::string result(text.substr(0, n));
     result.resize(n, ' ');
     return result;
 }
+
+} // namespace
 
 std::string PadRightStr(std::string_view text, std::size_t n, char fill)
 {

@@ -1,4 +1,4 @@
-#include "window/ActionEnabling.h"
+#include "commands/ActionEnabling.h"
 
 namespace qvc {
 

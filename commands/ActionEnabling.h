@@ -1,6 +1,6 @@
 #pragma once
 // The enabling pass of the main window as a pure function: a snapshot in, the enabled states out.
-#include "window/ActionTags.h"
+#include "commands/ActionTags.h"
 
 #include <array>
 
