@@ -103,7 +103,7 @@ int TSubstitutionPass::ReadAndApply(int row, const std::string &fileName, const 
         if (report.Kind != TFileKind::Text)
             job.TargetName = RenamedTarget(fileName, options.RenameMode);
         // The time measured is that of the pairs and the progress between them, not reading or writing.
-        TFastTimer &timer = SharedTimer();
+        TFastTimer &timer = m_timer;
         timer.Start();
         services.SetProgress(0, 0, static_cast<int>(m_pairs.Count()));
         services.AdvanceRowImage(row, 0, false);
