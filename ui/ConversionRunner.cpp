@@ -18,7 +18,6 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
-#include <QTimer>
 #include <QFileInfo>
 #include <QLocale>
 #include <QScopedValueRollback>
@@ -144,12 +143,10 @@ void TConversionRunner::RunOnWorker(TWindowConversionView &view, TRunJournal &jo
         workerView.PostNow();
         relay->Finish(thrown);
     });
-    // Only until the run holds its folders and has begun (or failed to): the window shows the run's locked
-    // state before it handles any other event.
-    relay->WaitUntilBegunOrFinished();
+    // Only until the run holds its folders and is about to convert its first file (or failed before): the window
+    // shows the run's locked state and start before it handles any other event.
+    relay->WaitUntilShownOrFinished();
     relay->Deliver();
-    // The first file waits until the events pending now were handled under the lock.
-    QTimer::singleShot(0, this, [relay] { relay->Release(); });
     // The window goes on handling its events while the worker converts; the caller sees the run as one call.
     if (!relay->Finished())
         loop.exec();

@@ -271,13 +271,16 @@ void TRunRelay::Post(std::vector<TViewUpdate> &&updates)
     InvokeDeliver();
 }
 
-void TRunRelay::PostBeginAndWait(std::vector<TViewUpdate> &&updates)
+void TRunRelay::PostCheckpointAndWait(std::vector<TViewUpdate> &&updates)
 {
     std::unique_lock lock(m_mutex);
+    m_released = false;
     std::move(updates.begin(), updates.end(), std::back_inserter(m_pending));
-    // The window's thread waits for this in WaitUntilBegunOrFinished and applies it itself.
-    m_begun = true;
-    m_changed.notify_all();
+    // The first one the window's thread waits for in WaitUntilShownOrFinished; it applies it itself.
+    if (!std::exchange(m_checkpointPosted, true))
+        m_changed.notify_all();
+    else
+        InvokeDeliver();
     m_changed.wait(lock, [this] { return m_released; });
 }
 
@@ -307,10 +310,10 @@ void TRunRelay::Finish(std::exception_ptr failure)
             Qt::QueuedConnection);
 }
 
-void TRunRelay::WaitUntilBegunOrFinished()
+void TRunRelay::WaitUntilShownOrFinished()
 {
     std::unique_lock lock(m_mutex);
-    m_changed.wait(lock, [this] { return m_begun || m_finished; });
+    m_changed.wait(lock, [this] { return m_checkpointPosted || m_finished; });
 }
 
 void TRunRelay::Release()
@@ -396,6 +399,10 @@ void TRunRelay::Apply(TViewUpdate &update)
         m_store.ReplaceDetails(file.Number, std::move(details));
         break;
     }
+    case TKind::Checkpoint:
+        // After the events pending now (a zero timer fires after those due before it).
+        QTimer::singleShot(0, m_context, [relay = shared_from_this()] { relay->Release(); });
+        break;
     case TKind::AskStop: {
         const bool stop = window.StopRequested();
         const std::lock_guard lock(m_mutex);
@@ -540,26 +547,36 @@ void TRelayedConversionView::EnableSaveResult(bool enabled)
 
 void TRelayedConversionView::BeginRun()
 {
-    // The window holds the run lock and shows the run before the first file is touched; what the user did
-    // before is handled under the lock.
+    // Applied with the first checkpoint, which the window waits for before it handles any other event: what
+    // the user does from then on is handled under the lock.
     Event(TViewUpdate::TKind::BeginRun);
-    m_relay->PostBeginAndWait(std::exchange(m_batch, {}));
+}
+
+void TRelayedConversionView::Checkpoint()
+{
+    Event(TViewUpdate::TKind::Checkpoint);
+    m_relay->PostCheckpointAndWait(std::exchange(m_batch, {}));
     m_sinceEvent = 0;
     m_lastPost = std::chrono::steady_clock::now();
 }
 
 void TRelayedConversionView::EndRun()
 {
+    // Every row's result is on the screen, and what the user did meanwhile handled under the lock, before the
+    // window is unlocked.
+    Checkpoint();
     Event(TViewUpdate::TKind::EndRun);
     PostNow();
 }
 
 bool TRelayedConversionView::StopRequested()
 {
-    // Before the first file the window has had no chance to ask for a stop during this run: a request made
-    // while the run began is put to the user after the first file, as one made during it.
-    if (!std::exchange(m_firstFileAsked, true))
+    // The first file waits until the window shows the run's start and has handled the events pending then. A
+    // stop asked for meanwhile is put to the user after the first file, as one asked for during it.
+    if (!std::exchange(m_firstFileAsked, true)) {
+        Checkpoint();
         return false;
+    }
     if (!m_stopWanted.load())
         return false;
     Event(TViewUpdate::TKind::AskStop);

@@ -116,6 +116,7 @@ struct TViewUpdate
         BeginRun,
         EndRun,
         FileConverted, ///< Row, File
+        Checkpoint, ///< the run waits until the window has applied what came before and handled its events
         AskStop, ///< the stop question, answered through TRunRelay::Answer
     };
     /// What the window's side keeps of a converted file: the report without the pass's texts, the result and
@@ -148,20 +149,21 @@ public:
 
     /// Worker: hands `updates` over and asks the window's thread to apply them (one queued call at a time).
     void Post(std::vector<TViewUpdate> &&updates);
-    /// Worker: hands `updates` over (the last is BeginRun) and waits until the window's thread has applied them
-    /// and handled the events that were pending then (Release).
-    void PostBeginAndWait(std::vector<TViewUpdate> &&updates);
+    /// Worker: hands `updates` over (the last is Checkpoint) and waits until the window's thread has applied them
+    /// and handled the events that were pending then.
+    void PostCheckpointAndWait(std::vector<TViewUpdate> &&updates);
     /// Worker: hands `updates` over (the last is AskStop) and waits for the user's answer.
     bool PostQuestionAndWait(std::vector<TViewUpdate> &&updates);
     /// Worker: the run ended (`failure` is what it threw, or null); the window's thread learns it from a
     /// queued call.
     void Finish(std::exception_ptr failure);
 
-    /// Window: waits (blocked) until the run began or ended before it began.
-    void WaitUntilBegunOrFinished();
+    /// Window: waits (blocked) until the run posted its first checkpoint (before its first file, or at its end)
+    /// or ended without one.
+    void WaitUntilShownOrFinished();
     /// Window: applies every update handed over so far, then shows them.
     void Deliver();
-    /// Window: lets a worker waiting in PostBeginAndWait go on.
+    /// Window: lets a worker waiting in PostCheckpointAndWait go on.
     void Release();
     /// Window: true once Finish was called.
     bool Finished();
@@ -185,7 +187,7 @@ private:
     std::condition_variable m_changed;
     std::vector<TViewUpdate> m_pending;
     bool m_deliverQueued = false;
-    bool m_begun = false;
+    bool m_checkpointPosted = false;
     bool m_released = false;
     bool m_finished = false;
     std::optional<bool> m_answer;
@@ -229,6 +231,8 @@ public:
 
     /// Hands what is recorded over now.
     void PostNow();
+    /// Hands what is recorded over and waits until the window has shown it and handled its pending events.
+    void Checkpoint();
 
 private:
     /// The same update recorded lately and since the last event, or null.
