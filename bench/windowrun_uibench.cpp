@@ -73,7 +73,7 @@ public:
     }
     int RowCount() const override { return int(m_files.size()); }
     std::string RowFileName(int row) const override { return m_files[std::size_t(row)]; }
-    std::string RowNumberText(int row) const override { return std::to_string(row); }
+    std::size_t RowNumber(int row) const override { return std::size_t(row); }
     bool BackupChecked() const override { return false; }
     bool SimulateChecked() const override { return m_simulate; }
     bool m_simulate = true;
@@ -103,7 +103,7 @@ void CoreRun(benchmark::State &state, bool simulate)
         }
         TNullView view(files);
         view.m_simulate = simulate;
-        qvc::RunConversion(view, w.Lines, w.RenameMode, store, qvc::TDisplayLocale {});
+        qvc::RunConversion(view, w.Lines, w.RenameMode, store);
     }
     state.counters["files"] = double(files.size());
 }

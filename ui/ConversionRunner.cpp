@@ -120,11 +120,10 @@ void TConversionRunner::Run(std::vector<int> rows)
 
 void TConversionRunner::RunOnWorker(TWindowConversionView &view, TRunJournal &journal, TScope scope)
 {
-    // The worker reads nothing of the window's: the pairs, the locale, the rows and the options are copied
+    // The worker reads nothing of the window's: the pairs, the rows and the options are copied
     // here, and the run lock keeps the originals as they are until the run has ended.
     const std::vector<std::string> lines = m_repository.Lines();
     const TRenameMode renameMode = m_repository.RenameMode();
-    const TDisplayLocale locale = MakeDisplayLocale();
     // The run's own store takes its results on the worker; the window's store gets each file's with its update.
     TResultStore runStore;
     for (std::size_t slot = 0; slot < m_files.ResultStore().Count(); ++slot)
@@ -136,7 +135,7 @@ void TConversionRunner::RunOnWorker(TWindowConversionView &view, TRunJournal &jo
     std::thread worker([&] {
         std::exception_ptr thrown;
         try {
-            qvc::RunConversion(workerView, lines, renameMode, runStore, locale, &journal, scope);
+            qvc::RunConversion(workerView, lines, renameMode, runStore, &journal, scope);
         } catch (...) {
             thrown = std::current_exception();
         }

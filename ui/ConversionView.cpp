@@ -69,22 +69,25 @@ void TWindowConversionView::SetRowImage(int row, int index)
     MarkRow(row);
 }
 
-void TWindowConversionView::SetRowCell(int row, TRowCell cell, const std::string &text)
+void TWindowConversionView::ResetRow(int row)
+{
+    Row(row).Forget();
+    MarkRow(row);
+}
+
+void TWindowConversionView::SetRowPercent(int row, int percent)
+{
+    Row(row).Percent = percent;
+    MarkRow(row);
+}
+
+void TWindowConversionView::SetRowOutcome(int row, long long count, long double seconds)
 {
     TFileRow &r = Row(row);
-    switch (cell) {
-    case TRowCell::Updates:
-        r.Updates = text;
-        // A reason belongs to the count -1 it explains; FileConverted gives it again.
-        r.FailureReason = {};
-        break;
-    case TRowCell::Status:
-        r.Status = text;
-        break;
-    case TRowCell::Time:
-        r.Time = text;
-        break;
-    }
+    r.Count = count;
+    r.Seconds = seconds;
+    // A reason belongs to the count -1 it explains; FileConverted gives it again.
+    r.FailureReason = {};
     MarkRow(row);
 }
 
@@ -199,9 +202,9 @@ std::string TWindowConversionView::RowFileName(int row) const
     return m_files.Model().List().Rows().at(std::size_t(ListRow(row))).FileName;
 }
 
-std::string TWindowConversionView::RowNumberText(int row) const
+std::size_t TWindowConversionView::RowNumber(int row) const
 {
-    return m_files.Model().List().Rows().at(std::size_t(ListRow(row))).NumberText();
+    return m_files.Model().List().Rows().at(std::size_t(ListRow(row))).Number;
 }
 
 bool TWindowConversionView::BackupChecked() const
@@ -258,7 +261,8 @@ void TRunRelay::InvokeDeliver()
     if (m_deliverQueued || m_context == nullptr)
         return;
     m_deliverQueued = true;
-    QMetaObject::invokeMethod(m_context, [relay = shared_from_this()] { relay->Deliver(); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        m_context, [relay = shared_from_this()] { relay->Deliver(); }, Qt::QueuedConnection);
 }
 
 void TRunRelay::Post(std::vector<TViewUpdate> &&updates)
@@ -362,8 +366,14 @@ void TRunRelay::Apply(TViewUpdate &update)
     case TKind::RowImage:
         window.SetRowImage(update.Row, update.A);
         break;
-    case TKind::RowCell:
-        window.SetRowCell(update.Row, static_cast<TRowCell>(update.Key), update.Text);
+    case TKind::RowReset:
+        window.ResetRow(update.Row);
+        break;
+    case TKind::RowPercent:
+        window.SetRowPercent(update.Row, update.A);
+        break;
+    case TKind::RowOutcome:
+        window.SetRowOutcome(update.Row, update.Count, update.Seconds);
         break;
     case TKind::SelectRow:
         window.SelectRow(update.Row);
@@ -423,10 +433,10 @@ TRelayedConversionView::TRelayedConversionView(
 {
     const int rows = window.RowCount();
     m_fileNames.reserve(std::size_t(rows));
-    m_numberTexts.reserve(std::size_t(rows));
+    m_numbers.reserve(std::size_t(rows));
     for (int row = 0; row < rows; ++row) {
         m_fileNames.push_back(window.RowFileName(row));
-        m_numberTexts.push_back(window.RowNumberText(row));
+        m_numbers.push_back(window.RowNumber(row));
     }
     m_images.assign(std::size_t(rows), kNewRowImage);
 }
@@ -508,16 +518,27 @@ void TRelayedConversionView::AdvanceRowImage(int row, int index, bool advance)
     PostIfDue();
 }
 
-void TRelayedConversionView::SetRowImage(int row, int index)
+void TRelayedConversionView::ResetRow(int row)
 {
-    m_images.at(std::size_t(row)) = index;
-    Coalesce(TViewUpdate::TKind::RowImage, row, 0).A = index;
+    m_images.at(std::size_t(row)) = kNewRowImage;
+    TViewUpdate &update = m_batch.emplace_back();
+    update.Kind = TViewUpdate::TKind::RowReset;
+    update.Row = row;
 }
 
-void TRelayedConversionView::SetRowCell(int row, TRowCell cell, const std::string &text)
+void TRelayedConversionView::SetRowPercent(int row, int percent)
 {
-    Coalesce(TViewUpdate::TKind::RowCell, row, int(cell)).Text = text;
+    Coalesce(TViewUpdate::TKind::RowPercent, row, 0).A = percent;
     PostIfDue();
+}
+
+void TRelayedConversionView::SetRowOutcome(int row, long long count, long double seconds)
+{
+    TViewUpdate &update = m_batch.emplace_back();
+    update.Kind = TViewUpdate::TKind::RowOutcome;
+    update.Row = row;
+    update.Count = count;
+    update.Seconds = seconds;
 }
 
 void TRelayedConversionView::SelectRow(int row)
@@ -589,7 +610,7 @@ bool TRelayedConversionView::StopRequested()
 void TRelayedConversionView::FileConverted(int row, const TPassReport &report, const TConversionResult &result)
 {
     auto file = std::make_shared<TViewUpdate::TConvertedFile>();
-    file->Number = ParseRowNumber(m_numberTexts.at(std::size_t(row)));
+    file->Number = m_numbers.at(std::size_t(row));
     file->Report = report;
     // The texts view the pass's buffers, which the next file reuses; the window keeps none.
     file->Report.ReadBytes = {};

@@ -36,8 +36,9 @@ public:
 
     void SetProgress(int position, int minimum, int maximum) override;
     void AdvanceRowImage(int row, int index, bool advance) override;
-    void SetRowImage(int row, int index) override;
-    void SetRowCell(int row, qvc::TRowCell cell, const std::string &text) override;
+    void ResetRow(int row) override;
+    void SetRowPercent(int row, int percent) override;
+    void SetRowOutcome(int row, long long count, long double seconds) override;
     void SelectRow(int row) override;
     void ClearSelection() override;
     void ShowProgressMessage(bool show) override;
@@ -50,11 +51,13 @@ public:
 
     int RowCount() const override;
     std::string RowFileName(int row) const override;
-    std::string RowNumberText(int row) const override;
+    std::size_t RowNumber(int row) const override;
     bool BackupChecked() const override;
     bool SimulateChecked() const override;
     bool WantsChangedLines() const override { return true; }
 
+    /// Sets the row's state image.
+    void SetRowImage(int row, int index);
     /// Pushes the rows and the progress bar to the screen now.
     void Flush();
 
@@ -107,7 +110,9 @@ struct TViewUpdate
     enum class TKind : unsigned char {
         Progress, ///< A position, B minimum, C maximum (-1: unchanged)
         RowImage, ///< Row, A the image
-        RowCell, ///< Row, Key the TRowCell, Text
+        RowReset, ///< Row
+        RowPercent, ///< Row, A the percentage
+        RowOutcome, ///< Row, Count, Seconds
         SelectRow,
         ClearSelection,
         ProgressMessage, ///< A shown
@@ -134,7 +139,8 @@ struct TViewUpdate
     int A = 0;
     int B = 0;
     int C = 0;
-    std::string Text;
+    long long Count = 0;
+    long double Seconds = 0;
     std::shared_ptr<TConvertedFile> File;
 };
 
@@ -205,13 +211,14 @@ public:
 
     /// Copies what the run reads from `window`; `stopWanted` is set by the window's thread when the user asks to
     /// stop.
-    TRelayedConversionView(const TWindowConversionView &window, std::shared_ptr<TRunRelay> relay,
-        const std::atomic<bool> &stopWanted);
+    TRelayedConversionView(
+        const TWindowConversionView &window, std::shared_ptr<TRunRelay> relay, const std::atomic<bool> &stopWanted);
 
     void SetProgress(int position, int minimum, int maximum) override;
     void AdvanceRowImage(int row, int index, bool advance) override;
-    void SetRowImage(int row, int index) override;
-    void SetRowCell(int row, qvc::TRowCell cell, const std::string &text) override;
+    void ResetRow(int row) override;
+    void SetRowPercent(int row, int percent) override;
+    void SetRowOutcome(int row, long long count, long double seconds) override;
     void SelectRow(int row) override;
     void ClearSelection() override;
     void ShowProgressMessage(bool show) override;
@@ -224,7 +231,7 @@ public:
 
     int RowCount() const override { return int(m_fileNames.size()); }
     std::string RowFileName(int row) const override { return m_fileNames.at(std::size_t(row)); }
-    std::string RowNumberText(int row) const override { return m_numberTexts.at(std::size_t(row)); }
+    std::size_t RowNumber(int row) const override { return m_numbers.at(std::size_t(row)); }
     bool BackupChecked() const override { return m_backup; }
     bool SimulateChecked() const override { return m_simulate; }
     bool WantsChangedLines() const override { return true; }
@@ -246,7 +253,7 @@ private:
     std::shared_ptr<TRunRelay> m_relay;
     const std::atomic<bool> &m_stopWanted;
     std::vector<std::string> m_fileNames;
-    std::vector<std::string> m_numberTexts;
+    std::vector<std::size_t> m_numbers;
     std::vector<int> m_images;
     bool m_backup = false;
     bool m_simulate = false;

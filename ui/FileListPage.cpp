@@ -821,8 +821,7 @@ void TFileListPage::ForgetResultsOf(const std::vector<std::string> &files)
     for (std::size_t row = 0; row < m_fileList.RowCount(); ++row) {
         const TFileRow &r = m_fileList.Rows()[row];
         if (undone.count(r.FileName) == 0) {
-            resultLeft
-                = resultLeft || RowShown(TRowFilter::Changed, r, TRowMarks {}, m_fileList.Locale().ThousandsSeparator);
+            resultLeft = resultLeft || RowShown(TRowFilter::Changed, r, TRowMarks {});
             continue;
         }
         rows.push_back(int(row));
