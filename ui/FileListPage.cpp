@@ -18,8 +18,8 @@
 #include "window/ActionTags.h"
 
 #include <QComboBox>
-#include <QEventLoop>
 #include <QDate>
+#include <QEventLoop>
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -111,14 +111,16 @@ public:
                 Qt::QueuedConnection);
     }
 
-    // Window: lists the names handed over so far.
+    // Window: lists the names handed over so far, unless they are held back for now.
     void Deliver()
     {
         std::vector<std::string> names;
         {
             const std::lock_guard lock(m_mutex);
-            names.swap(m_pending);
             m_deliverQueued = false;
+            if (m_holdBack && m_holdBack())
+                return;
+            names.swap(m_pending);
         }
         if (!names.empty() && m_onNames)
             m_onNames(names);
@@ -136,6 +138,8 @@ public:
     }
     void SetOnNames(std::function<void(const std::vector<std::string> &)> onNames) { m_onNames = std::move(onNames); }
     void SetOnFinished(std::function<void()> onFinished) { m_onFinished = std::move(onFinished); }
+    // While `holdBack` says so, names found stay with the scan.
+    void SetHoldBack(std::function<bool()> holdBack) { m_holdBack = std::move(holdBack); }
 
 private:
     void Post()
@@ -148,7 +152,8 @@ private:
         if (m_deliverQueued || m_context == nullptr)
             return;
         m_deliverQueued = true;
-        QMetaObject::invokeMethod(m_context, [self = shared_from_this()] { self->Deliver(); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            m_context, [self = shared_from_this()] { self->Deliver(); }, Qt::QueuedConnection);
     }
 
     QPointer<QObject> m_context;
@@ -158,6 +163,7 @@ private:
     // The window's own.
     std::function<void(const std::vector<std::string> &)> m_onNames;
     std::function<void()> m_onFinished;
+    std::function<bool()> m_holdBack;
     // Shared, under m_mutex.
     std::mutex m_mutex;
     std::condition_variable m_changed;
@@ -439,6 +445,9 @@ void TFileListPage::RunLockChanged(bool held)
     // The counts wait for the end of a run: they would be out of date again after the next file.
     if (!held)
         m_filterTimer->start();
+    // So do the names a scan found during the run.
+    if (!held && m_deliverScanNames)
+        m_deliverScanNames();
 }
 
 void TFileListPage::SetRowFilter(TRowFilter filter)
@@ -526,6 +535,9 @@ TFileListPage::TScanEnd TFileListPage::ScanOnWorker()
         for (const std::string &name : names)
             m_model->AddFileLater(name);
     });
+    // A run started during the scan keeps the list as it was until it has ended.
+    found->SetHoldBack([this] { return m_lock.Held(); });
+    m_deliverScanNames = [found] { found->Deliver(); };
     QEventLoop loop;
     found->SetOnFinished([&loop] { loop.quit(); });
     bool completed = false;
@@ -544,9 +556,11 @@ TFileListPage::TScanEnd TFileListPage::ScanOnWorker()
     if (!found->Finished())
         loop.exec();
     worker.join();
+    m_deliverScanNames = nullptr;
     found->Deliver();
     found->SetOnFinished({});
     found->SetOnNames({});
+    found->SetHoldBack({});
     m_search.EndDetached(*walker);
     if (thrown) {
         try {

@@ -11,6 +11,7 @@
 
 #include <QWidget>
 #include <atomic>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -151,6 +152,7 @@ private:
     TRowFilter m_rowFilter = TRowFilter::All;
     QTimer *m_filterTimer = nullptr; // rows changed: the filter and its counts follow once things settle
     std::atomic<bool> m_closeAfterScan = false; // read by the scan's worker before each entry
+    std::function<void()> m_deliverScanNames; // while a scan goes on: lists what it found so far
 
     TFileListModel *m_model = nullptr;
     QTableView *slSearchListSelectFiles = nullptr;
