@@ -12,8 +12,9 @@ public:
     int Events = 0;
     void SetProgress(int, int, int) override { }
     void AdvanceRowImage(int, int, bool) override { ++Events; }
-    void SetRowImage(int, int) override { }
-    void SetRowCell(int, qvc::TRowCell, const std::string &) override { }
+    void ResetRow(int) override { }
+    void SetRowPercent(int, int) override { }
+    void SetRowOutcome(int, long long, long double) override { }
     void SelectRow(int) override { }
     void ClearSelection() override { }
     void ShowProgressMessage(bool) override { }

@@ -1,12 +1,13 @@
 // A conversion run through the window (offscreen, with its event handling and screen updates) against the
-// same run through the core with a view that does nothing (what qvconvert does, without its terminal
-// output): a tree from bench/gen_tree.py with the pairs of tests/data/delphi-to-kylix.dat. The "Write" variants
-// convert a fresh copy of the tree in every iteration (the copy is not timed); the "Simulate" variants
-// write nothing.
+// same run through the core with a view that does nothing and a run journal (what qvconvert does, without its
+// terminal output): a tree from bench/gen_tree.py with the pairs of tests/data/delphi-to-kylix.dat. The "Write"
+// variants convert a fresh copy of the tree in every iteration (the copy is not timed); the "Simulate" variants write
+// nothing.
 #include "SilentServices.h"
 #include "UiBenchMain.h"
 #include "common/FileIO.h"
 #include "engine/ConversionRun.h"
+#include "engine/RunJournal.h"
 #include "filelist/SearchFiles.h"
 #include "repository/RepositoryFile.h"
 #include "tests/ui/ScriptedDialogSeam.h"
@@ -63,7 +64,7 @@ const TWorkload &Workload()
     return workload;
 }
 
-// The run with nothing on screen: what qvconvert does without its terminal output.
+// The run with nothing on screen: what qvconvert does without its terminal output (it journals too).
 class TNullView : public TSilentServices<qvc::TConversionView>
 {
 public:
@@ -73,7 +74,7 @@ public:
     }
     int RowCount() const override { return int(m_files.size()); }
     std::string RowFileName(int row) const override { return m_files[std::size_t(row)]; }
-    std::string RowNumberText(int row) const override { return std::to_string(row); }
+    std::size_t RowNumber(int row) const override { return std::size_t(row); }
     bool BackupChecked() const override { return false; }
     bool SimulateChecked() const override { return m_simulate; }
     bool m_simulate = true; // NOLINT(misc-non-private-member-variables-in-classes): set by each benchmark
@@ -103,7 +104,9 @@ void CoreRun(benchmark::State &state, bool simulate)
         }
         TNullView view(files);
         view.m_simulate = simulate;
-        qvc::RunConversion(view, w.Lines, w.RenameMode, store, qvc::TDisplayLocale {});
+        // Journaled as the window's run and qvconvert's are.
+        qvc::TRunJournal journal(kTree + "/journals");
+        qvc::RunConversion(view, w.Lines, w.RenameMode, store, &journal);
     }
     state.counters["files"] = double(files.size());
 }

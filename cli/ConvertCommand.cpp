@@ -137,11 +137,12 @@ void AddPlanFields(nlohmann::ordered_json &record, const TWritePlan &plan)
 class TConsoleView final : public TConversionView
 {
 public:
-    TConsoleView(std::vector<std::string> files, const TConvertArguments &arguments)
+    TConsoleView(std::vector<std::string> files, const TConvertArguments &arguments, TDisplayLocale locale)
         : m_files(std::move(files))
         , m_arguments(arguments)
         , m_showProgress(::isatty(STDERR_FILENO) == 1)
         , m_stdoutIsTerminal(::isatty(STDOUT_FILENO) == 1)
+        , m_locale(std::move(locale))
     {
     }
 
@@ -153,12 +154,18 @@ public:
 
     void SetProgress(int, int, int) override { }
     void AdvanceRowImage(int, int, bool) override { }
-    void SetRowImage(int, int) override { }
-    void SetRowCell(int row, TRowCell cell, const std::string &text) override
+    void ResetRow(int) override { }
+    void SetRowPercent(int row, int percent) override
+    {
+        if (row == m_current)
+            m_status = PercentText(percent);
+    }
+    void SetRowOutcome(int row, long long count, long double seconds) override
     {
         if (row != m_current)
             return;
-        (cell == TRowCell::Updates ? m_updates : cell == TRowCell::Status ? m_status : m_time) = text;
+        m_updates = FormatCount(count, m_locale.ThousandsSeparator);
+        m_time = FormatElapsed(seconds, m_locale.TimeSeparator);
     }
     void SelectRow(int row) override
     {
@@ -180,7 +187,7 @@ public:
 
     int RowCount() const override { return static_cast<int>(m_files.size()); }
     std::string RowFileName(int row) const override { return m_files.at(static_cast<std::size_t>(row)); }
-    std::string RowNumberText(int row) const override { return std::to_string(row); }
+    std::size_t RowNumber(int row) const override { return static_cast<std::size_t>(row); }
     bool BackupChecked() const override { return m_arguments.Backup; }
     bool SimulateChecked() const override { return m_arguments.Simulate; }
     bool WantsTexts() const override { return m_arguments.Diff; }
@@ -323,6 +330,7 @@ private:
     bool m_currentReported = false;
     bool m_began = false;
     TRunSummary m_summary;
+    TDisplayLocale m_locale;
     std::string m_updates, m_status, m_time;
     int m_failed = 0;
     nlohmann::ordered_json m_records = nlohmann::ordered_json::array();
@@ -375,7 +383,7 @@ void RunConvert(const TConvertArguments &arguments)
     if (const auto chosen = RenameModeOfOption(arguments.Rename))
         repository.RenameMode = *chosen;
 
-    TConsoleView view(std::move(files), arguments);
+    TConsoleView view(std::move(files), arguments, ConsoleLocale());
     TResultStore store;
     for (int row = 0; row < view.RowCount(); ++row)
         store.Append();
@@ -386,8 +394,8 @@ void RunConvert(const TConvertArguments &arguments)
         // Without a journal of its own the run still may not start in a tree an undo left half done.
         if (arguments.NoJournal)
             CheckNoPendingUndo(journal.Folder());
-        RunConversion(view, repository.Lines, repository.RenameMode, store, ConsoleLocale(),
-            arguments.NoJournal ? nullptr : &journal, ScopeFromName(arguments.Scope).value_or(TScope::All));
+        RunConversion(view, repository.Lines, repository.RenameMode, store, arguments.NoJournal ? nullptr : &journal,
+            ScopeFromName(arguments.Scope).value_or(TScope::All));
     } catch (const TError &error) {
         stopped = StopText(error);
     } catch (const std::exception &error) {

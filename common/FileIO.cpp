@@ -221,7 +221,8 @@ bool LeftByEndedProcess(std::string_view name)
 
 std::unordered_set<std::string> &SweptFolders()
 {
-    static std::unordered_set<std::string> folders;
+    // Per thread: a run on its worker sweeps and forgets its own folders, apart from the window's own writes.
+    thread_local std::unordered_set<std::string> folders;
     return folders;
 }
 

@@ -109,8 +109,8 @@ void CopyFileNoReplace(const std::string &from, const std::string &to, TChangedF
 /// "Cannot create file "%s". %s" for a dangling link or a loop.
 std::string ResolveLinks(const std::string &path);
 
-/// Forgets which folders were already swept of temporary files left by ended runs, so that the next
-/// replacement in each folder sweeps it again.
+/// Forgets which folders the calling thread already swept of temporary files left by ended runs, so that
+/// its next replacement in each folder sweeps it again (each thread keeps its own list).
 void ForgetSweptFolders();
 
 /// Removes, from `folder`, the hidden temporary files that an earlier process of this program left

@@ -9,26 +9,8 @@
 #include "engine/UndoRun.h"
 
 #include <algorithm>
-#include <charconv>
 
 namespace qvc {
-
-std::size_t ParseRowNumber(const std::string &text)
-{
-    std::size_t begin = 0;
-    std::size_t end = text.size();
-    while (begin < end && text[begin] == ' ')
-        ++begin;
-    while (end > begin && text[end - 1] == ' ')
-        --end;
-    std::size_t value = 0;
-    const char *first = text.data() + begin;
-    const char *last = text.data() + end;
-    const auto [stop, error] = std::from_chars(first, last, value);
-    if (begin == end || error != std::errc() || stop != last)
-        throw TError(kNotAnInteger, { TextArg(text) });
-    return value;
-}
 
 namespace {
 
@@ -44,7 +26,7 @@ void StoreDetails(TResultStore &store, std::size_t slot, TPassReport &report)
 } // namespace
 
 void RunConversion(TConversionView &view, const std::vector<std::string> &repositoryLines, TRenameMode renameMode,
-    TResultStore &store, const TDisplayLocale &locale, TRunJournal *journal, TScope scope)
+    TResultStore &store, TRunJournal *journal, TScope scope)
 {
     // Each folder the run writes to is swept once of temporary files that killed runs left behind.
     ForgetSweptFolders();
@@ -75,12 +57,8 @@ void RunConversion(TConversionView &view, const std::vector<std::string> &reposi
         view.ShowReadyImage(false);
         view.ShowProgressMessage(true);
         view.SetProgress(0, -1, -1);
-        for (int row = 0; row < view.RowCount(); ++row) {
-            view.SetRowImage(row, kImageUnchanged);
-            view.SetRowCell(row, TRowCell::Updates, std::string(kNotProcessed));
-            view.SetRowCell(row, TRowCell::Status, std::string(kNotProcessed));
-            view.SetRowCell(row, TRowCell::Time, std::string(kNotProcessed));
-        }
+        for (int row = 0; row < view.RowCount(); ++row)
+            view.ResetRow(row);
         view.ClearSelection();
         for (int row = 0; row < view.RowCount(); ++row) {
             if (view.StopRequested())
@@ -97,14 +75,13 @@ void RunConversion(TConversionView &view, const std::vector<std::string> &reposi
             options.KeepTexts = view.WantsTexts();
             options.KeepChangedLines = view.WantsChangedLines();
             const int count = pass.ConvertFile(row, view.RowFileName(row), options, scratch, view, report);
-            view.SetRowCell(row, TRowCell::Updates, FormatCount(count, locale.ThousandsSeparator));
-            view.SetRowCell(row, TRowCell::Time, FormatElapsed(report.Seconds, locale.TimeSeparator));
+            view.SetRowOutcome(row, count, report.Seconds);
             if (count > 0) {
                 view.EnableSaveResult(true);
-                store.Replace(ParseRowNumber(view.RowNumberText(row)), scratch);
+                store.Replace(view.RowNumber(row), scratch);
             }
             view.FileConverted(row, report, scratch);
-            StoreDetails(store, ParseRowNumber(view.RowNumberText(row)), report);
+            StoreDetails(store, view.RowNumber(row), report);
         }
         // Not done until the names the run changed are on the disk: a failed sync ends the run as a
         // failed write does.

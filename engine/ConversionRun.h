@@ -2,7 +2,6 @@
 // The conversion run ("&Executar...", Tag 10): every row of the file list converted in list order, its
 // cells and state image written, the result of every changed file kept in the ResultStore.
 #include "engine/ConversionResult.h"
-#include "engine/DisplayFormat.h"
 #include "engine/ResultStore.h"
 #include "engine/SubstitutionPass.h"
 #include "engine/WindowServices.h"
@@ -13,7 +12,8 @@
 
 namespace qvc {
 
-/// A row number that does not read as one (Windows-1252 template, "%s" the text).
+/// A row number that does not read as one (Windows-1252 template, "%s" the text): a message of the window's text
+/// table.
 inline constexpr std::string_view kNotAnInteger = "'%s' is not a valid integer value";
 
 /// The window as a run sees it: the window services plus the rows of the file list and the two check
@@ -25,8 +25,8 @@ public:
     virtual int RowCount() const = 0;
     /// The row's "Nome dos Arquivos" cell: the full path of its file (8-bit bytes as the file system holds them).
     virtual std::string RowFileName(int row) const = 0;
-    /// The row's " #" cell: its number, the index of its ResultStore slot, as decimal text.
-    virtual std::string RowNumberText(int row) const = 0;
+    /// The row's number: the index of its ResultStore slot.
+    virtual std::size_t RowNumber(int row) const = 0;
     /// Whether cbCheckBoxBackupFiles is checked (read anew for every file).
     virtual bool BackupChecked() const = 0;
     /// Whether cbCheckBoxSimulate is checked (read anew for every file).
@@ -47,9 +47,8 @@ public:
 
 /// Runs the conversion over every row of `view` with the pairs of `repositoryLines` (find text before the
 /// first "=", replace text after it; from Delphi to Lazarus, kLazarusResourcePair after them) and `renameMode`,
-/// formatting counts and times with
-/// `locale`, and replaces the `store` slot of every row whose count is above 0 and the details (misses,
-/// changed lines) of every row converted. A failure while a
+/// giving each row its count and seconds as numbers (the view formats them), and replaces the `store` slot of
+/// every row whose count is above 0 and the details (misses, changed lines) of every row converted. A failure while a
 /// file is written ends the run: the window is unlocked (EndRun) and the TError is thrown on for the
 /// caller to show; earlier rows keep what they produced.
 /// With a `journal`, every step a real run takes on a file is journaled before it is taken. Every folder
@@ -57,10 +56,6 @@ public:
 /// run that went well with TError "Cannot save the changes in folder "%s" to disk. %s".
 /// The pairs apply where `scope` says (recorded in the journal).
 void RunConversion(TConversionView &view, const std::vector<std::string> &repositoryLines, TRenameMode renameMode,
-    TResultStore &store, const TDisplayLocale &locale, TRunJournal *journal = nullptr, TScope scope = TScope::All);
-
-/// The row number of a " #" cell (decimal, blanks around it allowed). Throws TError
-/// "'%s' is not a valid integer value" for anything else.
-std::size_t ParseRowNumber(const std::string &text);
+    TResultStore &store, TRunJournal *journal = nullptr, TScope scope = TScope::All);
 
 } // namespace qvc

@@ -70,7 +70,12 @@ int RoundedPercent(long long position, long long total)
 
 std::string FormatPercent(long long position, long long total)
 {
-    return std::to_string(RoundedPercent(position, total)) + "%";
+    return PercentText(RoundedPercent(position, total));
+}
+
+std::string PercentText(int percent)
+{
+    return std::to_string(percent) + "%";
 }
 
 } // namespace qvc

@@ -27,4 +27,7 @@ int RoundedPercent(long long position, long long total);
 /// The "Status" text after `position` of `total` pairs: "%d%%" of RoundedPercent.
 std::string FormatPercent(long long position, long long total);
 
+/// A percentage as the "Status" text: "%d%%".
+std::string PercentText(int percent);
+
 } // namespace qvc

@@ -1,5 +1,6 @@
 #include "engine/FastTime.h"
 
+#include <atomic>
 #include <chrono>
 
 namespace qvc {
@@ -8,13 +9,13 @@ namespace {
 
 using TClock = std::chrono::steady_clock;
 
-// The tests' clock (SetCounterSource), set before a run starts.
-std::int64_t (*g_counterSource)() = nullptr; // NOLINT(cppcoreguidelines-avoid-non-const-global-variables)
+// Set by tests on one thread, read by the run on its worker.
+std::atomic<std::int64_t (*)()> g_counterSource = nullptr; // NOLINT(cppcoreguidelines-avoid-non-const-global-variables)
 
 std::int64_t CounterNow()
 {
-    if (g_counterSource != nullptr)
-        return g_counterSource();
+    if (const auto source = g_counterSource.load(); source != nullptr)
+        return source();
     return static_cast<std::int64_t>(TClock::now().time_since_epoch().count());
 }
 
@@ -43,12 +44,6 @@ void TFastTimer::Stop()
 long double TFastTimer::ElapsedSeconds() const
 {
     return static_cast<long double>(m_stop - m_start) / static_cast<long double>(CounterFrequency());
-}
-
-TFastTimer &SharedTimer()
-{
-    static TFastTimer timer;
-    return timer;
 }
 
 } // namespace qvc

@@ -26,7 +26,4 @@ private:
     std::int64_t m_stop = 0;
 };
 
-/// The one timer of the program, shared by every pass (created on first use, lives until the end).
-TFastTimer &SharedTimer();
-
 } // namespace qvc

@@ -3,6 +3,7 @@
 #include "common/AsciiCase.h"
 #include "common/Errors.h"
 #include "common/FileIO.h"
+#include "engine/DisplayFormat.h"
 #include "engine/FastTime.h"
 #include "engine/LazarusProgram.h"
 #include "engine/LclForms.h"
@@ -103,7 +104,7 @@ int TSubstitutionPass::ReadAndApply(int row, const std::string &fileName, const 
         if (report.Kind != TFileKind::Text)
             job.TargetName = RenamedTarget(fileName, options.RenameMode);
         // The time measured is that of the pairs and the progress between them, not reading or writing.
-        TFastTimer &timer = SharedTimer();
+        TFastTimer &timer = m_timer;
         timer.Start();
         services.SetProgress(0, 0, static_cast<int>(m_pairs.Count()));
         services.AdvanceRowImage(row, 0, false);
@@ -121,9 +122,10 @@ int TSubstitutionPass::ReadAndApply(int row, const std::string &fileName, const 
                   services.SetProgress(static_cast<int>(i) + 1, -1, -1);
                   const std::string &status = m_pairs.StatusAfter(i);
                   if (shown == nullptr || status != *shown) {
-                      // The cell would get the same text again; only a change needs the window.
+                      // The row would get the same percentage again; only a change needs the window.
                       shown = &status;
-                      services.SetRowCell(row, TRowCell::Status, status);
+                      services.SetRowPercent(
+                          row, RoundedPercent(static_cast<long long>(i) + 1, static_cast<long long>(m_pairs.Count())));
                   }
                   services.AdvanceRowImage(row, 0, true);
               });

@@ -6,6 +6,7 @@
 #include "engine/ApplyPair.h"
 #include "engine/CompiledPairs.h"
 #include "engine/ConversionResult.h"
+#include "engine/FastTime.h"
 #include "engine/PassDetails.h"
 #include "engine/ReadStep.h"
 #include "engine/RunOverlay.h"
@@ -192,6 +193,7 @@ private:
     TScanState m_scan;
     std::string m_output;
     std::string m_programText; // a program's text with its Lazarus fixes, which the scan then views
+    TFastTimer m_timer; // the run's own clock of the pairs, so runs on different threads measure apart
     // Per folder, the ancestors its units declare for their classes (TForm1 = class(TForm)).
     std::unordered_map<std::string, std::unordered_map<std::string, std::string>> m_ancestors;
 };

@@ -3,16 +3,8 @@
 // window implements this interface, the command-line tool implements it for a terminal, tests fake it.
 #include "engine/RowState.h"
 
-#include <string>
-
 namespace qvc {
 
-/// The cells of a file row that a run writes.
-enum class TRowCell {
-    Updates, ///< "Atualizações": the count, formatted "###,###,##0"
-    Status, ///< "Status": the percentage of pairs done, "%d%%"
-    Time, ///< "Tempo": the elapsed time, "HH:mm:ss"
-};
 
 class TWindowServices
 {
@@ -22,14 +14,17 @@ public:
     /// Sets the progress bar's minimum unless it is -1, then its maximum unless it is -1, then its position.
     virtual void SetProgress(int position, int minimum, int maximum) = 0;
     /// With advance false sets the row's state image to `index`; with advance true adds 1 to it and
-    /// sets it to 0 once it reached 5. Either way it then lets the window handle its pending events
-    /// (repaint, input) before it returns. The pass calls it after every pair, so it must be cheap when
-    /// nothing is pending; repainting more often than the screen can show is not needed.
+    /// sets it to 0 once it reached 5. The pass calls it after every pair, so it must be cheap; showing it
+    /// more often than the screen can is not needed.
     virtual void AdvanceRowImage(int row, int index, bool advance) = 0;
-    /// Sets the row's state image without handling events (the run's reset of every row).
-    virtual void SetRowImage(int row, int index) = 0;
-    /// Writes one cell of a row; `text` is Windows-1252.
-    virtual void SetRowCell(int row, TRowCell cell, const std::string &text) = 0;
+    /// The row as no run has processed it: no count, no percentage, no time, state image kImageUnchanged (the
+    /// run's reset of every row).
+    virtual void ResetRow(int row) = 0;
+    /// The percentage (0 to 100) of the pairs done on the row's file; called when it changes.
+    virtual void SetRowPercent(int row, int percent) = 0;
+    /// What the run made of the row's file: its count (replacements, -1 for a file that could not be read or
+    /// converted) and the seconds its pairs took.
+    virtual void SetRowOutcome(int row, long long count, long double seconds) = 0;
     /// Selects a row; rows selected before stay selected.
     virtual void SelectRow(int row) = 0;
     /// Clears the file list's selection.

@@ -2,6 +2,7 @@
 
 #include "common/AsciiCase.h"
 #include "common/Errors.h"
+#include "engine/DisplayFormat.h"
 
 #include <algorithm>
 #include <limits>
@@ -11,28 +12,22 @@ namespace qvc {
 
 namespace {
 
-bool IsBlank(char c)
-{
-    return c == ' ' || c == '\t';
-}
-
 int ByteCompare(std::string_view a, std::string_view b)
 {
     const int order = a.compare(b);
     return order < 0 ? -1 : (order > 0 ? 1 : 0);
 }
 
-const std::string &CellOfColumn(const TFileRow &row, int column)
+// The text the name, status and time columns are sorted by: what the list shows.
+std::string TextOfColumn(const TFileRow &row, int column, const TListLocale &locale)
 {
     switch (column) {
     case 1:
         return row.FileName;
-    case 2:
-        return row.Updates;
     case 3:
-        return row.Status;
+        return StatusText(row);
     default:
-        return row.Time;
+        return TimeText(row, locale.TimeSeparator);
     }
 }
 
@@ -60,40 +55,28 @@ TListLocale TListLocale::Ascii()
     return locale;
 }
 
-long long ReadCountText(std::string_view text, std::string_view thousandsSeparator)
+void TFileRow::Forget()
 {
-    std::string digits;
-    digits.reserve(text.size());
-    for (std::size_t i = 0; i < text.size();) {
-        if (!thousandsSeparator.empty() && text.substr(i, thousandsSeparator.size()) == thousandsSeparator) {
-            i += thousandsSeparator.size();
-            continue;
-        }
-        digits += text[i++];
-    }
-    std::string_view number(digits);
-    while (!number.empty() && IsBlank(number.front()))
-        number.remove_prefix(1);
-    while (!number.empty() && IsBlank(number.back()))
-        number.remove_suffix(1);
-    bool negative = false;
-    if (!number.empty() && (number.front() == '-' || number.front() == '+')) {
-        negative = number.front() == '-';
-        number.remove_prefix(1);
-    }
-    if (number.empty())
-        return 0;
-    unsigned long long value = 0;
-    constexpr auto limit = static_cast<unsigned long long>(std::numeric_limits<long long>::max());
-    for (const char c : number) {
-        if (c < '0' || c > '9')
-            return 0;
-        value = value * 10 + static_cast<unsigned>(c - '0');
-        if (value > limit)
-            return 0;
-    }
-    const auto magnitude = static_cast<long long>(value);
-    return negative ? -magnitude : magnitude;
+    Count.reset();
+    Percent.reset();
+    Seconds.reset();
+    StateImage = kImageUnchanged;
+    FailureReason = {};
+}
+
+std::string UpdatesText(const TFileRow &row, std::string_view thousandsSeparator)
+{
+    return row.Count ? FormatCount(*row.Count, thousandsSeparator) : std::string(kNotProcessed);
+}
+
+std::string StatusText(const TFileRow &row)
+{
+    return row.Percent ? PercentText(*row.Percent) : std::string(kNotProcessed);
+}
+
+std::string TimeText(const TFileRow &row, std::string_view timeSeparator)
+{
+    return row.Seconds ? FormatElapsed(*row.Seconds, timeSeparator) : std::string(kNotProcessed);
 }
 
 TFileList::TFileList(TResultStore &store, TListLocale locale)
@@ -156,10 +139,11 @@ bool TFileList::SortByColumn(int column)
         });
     };
     if (column == 2) {
+        // A row no run has processed sorts as a count of 0.
         std::vector<long long> counts;
         counts.reserve(m_rows.size());
         for (const TFileRow &row : m_rows)
-            counts.push_back(ReadCountText(row.Updates, m_locale.ThousandsSeparator));
+            counts.push_back(row.Count.value_or(0));
         sortBy([&counts](std::size_t a, std::size_t b) -> int {
             return counts[a] < counts[b] ? -1 : (counts[a] > counts[b] ? 1 : 0);
         });
@@ -167,7 +151,7 @@ bool TFileList::SortByColumn(int column)
         std::vector<std::string> keys;
         keys.reserve(m_rows.size());
         for (const TFileRow &row : m_rows)
-            keys.push_back(m_locale.Lower(CellOfColumn(row, column)));
+            keys.push_back(m_locale.Lower(TextOfColumn(row, column, m_locale)));
         sortBy([this, &keys](std::size_t a, std::size_t b) { return m_locale.Collate(keys[a], keys[b]); });
     }
     std::vector<TFileRow> sorted;

@@ -9,27 +9,32 @@
 #include <array>
 #include <cstddef>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace qvc {
 
-/// One row of the file list. Names are bytes as the file system holds them; the cell texts are the
-/// program's Windows-1252 texts written by the conversion run.
+/// One row of the file list. Names are bytes as the file system holds them; what the last run made of the
+/// file is kept as numbers (none while no run has processed it), which the views format.
 struct TFileRow
 {
     std::size_t Number = 0; ///< index of the row's ResultStore slot, given once and never changed
     std::string FileName;
-    std::string Updates { kNotProcessed };
-    std::string Status { kNotProcessed };
-    std::string Time { kNotProcessed };
+    std::optional<long long> Count; ///< replacements made, -1 for a file that could not be read or converted
+    std::optional<int> Percent; ///< of the pairs done on the file, 0 to 100
+    std::optional<long double> Seconds; ///< that the pairs took
     int StateImage = kImageUnchanged;
     /// Why the last run could not convert the file (its count is -1): the error's message, empty otherwise.
     TMessage FailureReason;
 
     /// The number as the " #" column shows it.
     std::string NumberText() const { return std::to_string(Number); }
+    /// Whether a run processed the row's file (it has a count).
+    bool Processed() const { return Count.has_value(); }
+    /// Back to a row no run has processed: no count, percentage or time, state image kImageUnchanged, no reason.
+    void Forget();
 };
 
 /// The user's locale as far as the file list needs it; the window fills it from QLocale/QCollator.
@@ -42,16 +47,21 @@ struct TListLocale
     std::function<std::string(std::string_view)> Lower;
     /// Collation: negative, 0 or positive like strcmp.
     std::function<int(std::string_view, std::string_view)> Collate;
-    /// Thousands separator of the counts the run writes ("." in a Brazilian locale).
+    /// Thousands separator of the counts ("." in a Brazilian locale).
     std::string ThousandsSeparator = ".";
+    /// Separator of the hours, minutes and seconds of a time.
+    std::string TimeSeparator = ":";
 
     /// ASCII letter case and byte order: the defaults when no locale is supplied.
     static TListLocale Ascii();
 };
 
-/// Reads a count text such as "1.234" or "-1": separators dropped, blanks and tabs around it ignored; a
-/// text that holds no whole number (such as "-") or does not fit 64 bits reads as 0.
-long long ReadCountText(std::string_view text, std::string_view thousandsSeparator);
+/// The "Atualizações" text of a row (Windows-1252): its count as "###,###,##0" with `thousandsSeparator`, or "-".
+std::string UpdatesText(const TFileRow &row, std::string_view thousandsSeparator);
+/// The "Status" text of a row: its percentage as "%d%%", or "-".
+std::string StatusText(const TFileRow &row);
+/// The "Tempo" text of a row: its seconds as "HH:mm:ss" with `timeSeparator`, or "-".
+std::string TimeText(const TFileRow &row, std::string_view timeSeparator);
 
 /// Header picture of a column: none, triangle up, triangle down.
 enum THeaderPicture : int { kNoPicture = 0, kPictureUp = 1, kPictureDown = 2 };

@@ -2,13 +2,13 @@
 
 namespace qvc {
 
-bool RowShown(TRowFilter filter, const TFileRow &row, const TRowMarks &marks, std::string_view thousandsSeparator)
+bool RowShown(TRowFilter filter, const TFileRow &row, const TRowMarks &marks)
 {
     switch (filter) {
     case TRowFilter::All:
         return true;
     case TRowFilter::Changed:
-        return row.Updates != kNotProcessed && ReadCountText(row.Updates, thousandsSeparator) > 0;
+        return row.Count.value_or(0) > 0;
     case TRowFilter::Failed:
         // A file that could not be written keeps the cells the run left, but not its reason.
         return !row.FailureReason.Empty();

@@ -27,7 +27,7 @@ struct TRowMarks
 };
 
 /// Whether `filter` shows `row`; counts are read with `thousandsSeparator` ("1.234").
-bool RowShown(TRowFilter filter, const TFileRow &row, const TRowMarks &marks, std::string_view thousandsSeparator);
+bool RowShown(TRowFilter filter, const TFileRow &row, const TRowMarks &marks);
 
 /// The filter's choice for a number stored or chosen (0 to 4); All for anything else.
 TRowFilter RowFilterOf(int index);

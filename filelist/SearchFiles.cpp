@@ -89,14 +89,35 @@ TSearchFiles::TSearchFiles()
 {
 }
 
+std::unique_ptr<TSearchFiles> TSearchFiles::BeginDetached()
+{
+    if (m_inProgress.exchange(true))
+        return nullptr;
+    m_failedFolder.clear();
+    m_failedErrorNumber = 0;
+    auto walker = std::make_unique<TSearchFiles>();
+    walker->m_rootDirectory = m_rootDirectory;
+    walker->m_fileParams = m_fileParams;
+    walker->m_onFindFile = m_onFindFile;
+    walker->m_onPendingEvent = m_onPendingEvent;
+    walker->m_lister = m_lister;
+    return walker;
+}
+
+void TSearchFiles::EndDetached(const TSearchFiles &walker)
+{
+    m_failedFolder = walker.m_failedFolder;
+    m_failedErrorNumber = walker.m_failedErrorNumber;
+    m_inProgress = false;
+}
+
 bool TSearchFiles::Search()
 {
-    if (m_inProgress)
+    if (m_inProgress.exchange(true))
         return false;
-    m_inProgress = true;
     struct TClearMark // NOLINT(cppcoreguidelines-special-member-functions): a brace-initialised guard, not copied
     {
-        bool &mark;
+        std::atomic<bool> &mark;
         ~TClearMark() { mark = false; }
     } clearMark { m_inProgress };
     m_failedFolder.clear();

@@ -1,10 +1,12 @@
 #pragma once
 // The recursive folder search that fills the file list: walks a tree depth first and hands every file
-// whose name matches the masks to a callback, letting the window handle one pending event per entry.
+// whose name matches the masks to a callback, with a hook before each entry (where a scan is ended).
 #include "common/Errors.h"
 #include "filelist/FileParams.h"
 
+#include <atomic>
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -60,8 +62,9 @@ public:
 
     /// Called with the full name (prefix + entry name, bytes) of every matching file the moment it is met.
     void SetOnFindFile(TFindFileHandler handler) { m_onFindFile = std::move(handler); }
-    /// Called once for every directory entry before it is examined; the window lets Qt handle pending
-    /// events there. It may start another search (which returns false) or change the masks.
+    /// Called once for every directory entry before it is examined, on the thread that walks; an exception
+    /// thrown there ends the search (the window ends a scan so when it closes). It may start another search
+    /// (which returns false) or change the masks.
     void SetOnPendingEvent(TPendingEventHandler handler) { m_onPendingEvent = std::move(handler); }
     /// Replaces the platform's listing (tests use it to make a folder fail).
     void SetFolderLister(TFolderLister lister) { m_lister = std::move(lister); }
@@ -71,8 +74,15 @@ public:
     /// not be listed, which ends the whole search (see FailedFolder); else true. An exception of a callback
     /// ends the search and passes on; the in-progress mark is cleared either way.
     bool Search();
-    /// True while Search runs.
-    bool InProgress() const { return m_inProgress; }
+    /// True while Search runs, or from BeginDetached to EndDetached (readable from any thread).
+    bool InProgress() const { return m_inProgress.load(); }
+
+    /// Marks a search as in progress and returns a search of its own (folder, masks, listing and callbacks as
+    /// they are now) that walks it on another thread, apart from any change made here meanwhile; null when a
+    /// search is in progress already.
+    std::unique_ptr<TSearchFiles> BeginDetached();
+    /// Ends the search BeginDetached began: takes `walker`'s failure (see FailedFolder) and clears the mark.
+    void EndDetached(const TSearchFiles &walker);
 
     /// The folder (as its path was formed) whose listing stopped the last search; empty when none did.
     const std::string &FailedFolder() const { return m_failedFolder; }
@@ -90,7 +100,7 @@ private:
     TFindFileHandler m_onFindFile;
     TPendingEventHandler m_onPendingEvent;
     TFolderLister m_lister;
-    bool m_inProgress = false;
+    std::atomic<bool> m_inProgress = false;
     std::string m_failedFolder;
     int m_failedErrorNumber = 0;
 };

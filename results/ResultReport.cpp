@@ -74,7 +74,8 @@ std::vector<TReportRow> ReportRowsOf(const TFileList &list)
     std::vector<TReportRow> rows;
     rows.reserve(list.RowCount());
     for (const TFileRow &row : list.Rows())
-        rows.push_back(ReportRowOf(row.Number, row.FileName, row.Updates, row.Status, row.Time));
+        rows.push_back(ReportRowOf(row.Number, row.FileName, UpdatesText(row, list.Locale().ThousandsSeparator),
+            StatusText(row), TimeText(row, list.Locale().TimeSeparator)));
     return rows;
 }
 

@@ -23,35 +23,17 @@ std::vector<TResultViewRow> ResultViewRowsOf(const TConversionResult &result, st
     return rows;
 }
 
-namespace {
-
-// The text without blanks and control characters at either end.
-std::string_view TrimSpaceOrControl(std::string_view text)
+bool ResultViewOpens(std::optional<long long> count)
 {
-    const auto isSpaceOrControl = [](char c) { return static_cast<unsigned char>(c) <= 32; };
-    while (!text.empty() && isSpaceOrControl(text.front()))
-        text.remove_prefix(1);
-    while (!text.empty() && isSpaceOrControl(text.back()))
-        text.remove_suffix(1);
-    return text;
+    return count.value_or(0) > 0;
 }
 
-} // namespace
-
-bool ResultViewOpens(std::string_view updatesText, std::string_view thousandsSeparator)
+bool ResultViewOpensFor(std::optional<long long> count, std::size_t missed)
 {
-    updatesText = TrimSpaceOrControl(updatesText);
-    if (updatesText == "-")
-        return false;
-    return ReadCountText(updatesText, thousandsSeparator) > 0;
-}
-
-bool ResultViewOpensFor(std::string_view updatesText, std::string_view thousandsSeparator, std::size_t missed)
-{
-    if (ResultViewOpens(updatesText, thousandsSeparator))
+    if (ResultViewOpens(count))
         return true;
-    // "0" and not "-" (not converted), which also reads as 0.
-    return missed > 0 && TrimSpaceOrControl(updatesText) == "0";
+    // Converted without a change, not a row no run processed.
+    return missed > 0 && count == 0;
 }
 
 std::vector<TMissedViewRow> MissedViewRowsOf(

@@ -4,6 +4,7 @@
 #include "engine/DisplayFormat.h" // FormatCount
 #include "engine/PassDetails.h"
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -26,10 +27,10 @@ std::vector<TResultViewRow> ResultViewRowsOf(const TConversionResult &result, st
 
 /// True when a double click on a row with this "Atualizações" text opens the view: the text, trimmed of
 /// blanks and control characters, is not "-" and reads (separators ignored) as a number greater than 0.
-bool ResultViewOpens(std::string_view updatesText, std::string_view thousandsSeparator);
+bool ResultViewOpens(std::optional<long long> count);
 
 /// ResultViewOpens, or a converted row whose count is 0 and whose file has `missed` occurrences left.
-bool ResultViewOpensFor(std::string_view updatesText, std::string_view thousandsSeparator, std::size_t missed);
+bool ResultViewOpensFor(std::optional<long long> count, std::size_t missed);
 
 /// One line of the list of missed occurrences (Windows-1252 texts).
 struct TMissedViewRow

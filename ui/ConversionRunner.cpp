@@ -17,6 +17,7 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QFileInfo>
 #include <QLocale>
 #include <QScopedValueRollback>
@@ -24,6 +25,7 @@
 #include <cstdlib>
 #include <exception>
 #include <optional>
+#include <thread>
 #include <utility>
 
 namespace qvc {
@@ -57,6 +59,7 @@ void TConversionRunner::RunFailedOnly()
 void TConversionRunner::Run(std::vector<int> rows)
 {
     m_stopPending = false;
+    m_stopWanted = false;
     m_closeAfterRun = false;
     m_stoppedByUser = false;
     // Read once: every file of the run is converted with the scope the run started with.
@@ -69,8 +72,7 @@ void TConversionRunner::Run(std::vector<int> rows)
     TRunSummary summary;
     bool began = false;
     try {
-        qvc::RunConversion(view, m_repository.Lines(), m_repository.RenameMode(), m_files.ResultStore(),
-            MakeDisplayLocale(), &journal, scope);
+        RunOnWorker(view, journal, scope);
         began = true;
         summary = view.Summary();
     } catch (const std::exception &e) {
@@ -111,8 +113,48 @@ void TConversionRunner::Run(std::vector<int> rows)
                 + ErrorText(journal.Failure()));
     // A stop asked for during the last file found nothing left to stop; a close asked for still closes.
     m_stopPending = false;
+    m_stopWanted = false;
     if (std::exchange(m_closeAfterRun, false))
         Q_EMIT CloseWanted();
+}
+
+void TConversionRunner::RunOnWorker(TWindowConversionView &view, TRunJournal &journal, TScope scope)
+{
+    // The worker reads nothing of the window's: the pairs, the rows and the options are copied
+    // here, and the run lock keeps the originals as they are until the run has ended.
+    const std::vector<std::string> lines = m_repository.Lines();
+    const TRenameMode renameMode = m_repository.RenameMode();
+    // The run's own store takes its results on the worker; the window's store gets each file's with its update.
+    TResultStore runStore;
+    for (std::size_t slot = 0; slot < m_files.ResultStore().Count(); ++slot)
+        runStore.Append();
+    auto relay = std::make_shared<TRunRelay>(view, this, m_files.ResultStore());
+    TRelayedConversionView workerView(view, relay, m_stopWanted);
+    QEventLoop loop;
+    relay->SetOnFinished([&loop] { loop.quit(); });
+    std::thread worker([&] {
+        std::exception_ptr thrown;
+        try {
+            qvc::RunConversion(workerView, lines, renameMode, runStore, &journal, scope);
+        } catch (...) {
+            thrown = std::current_exception();
+        }
+        workerView.PostNow();
+        relay->Finish(thrown);
+    });
+    // Only until the run holds its folders and is about to convert its first file (or failed before): the window
+    // shows the run's locked state and start before it handles any other event.
+    relay->WaitUntilShownOrFinished();
+    relay->Deliver();
+    // The window goes on handling its events while the worker converts; the caller sees the run as one call.
+    if (!relay->Finished())
+        loop.exec();
+    worker.join();
+    relay->Deliver();
+    relay->SetOnFinished({});
+    relay->Detach();
+    if (const std::exception_ptr thrown = relay->Failure())
+        std::rethrow_exception(thrown);
 }
 
 void TConversionRunner::RequestStop(bool close)
@@ -120,6 +162,7 @@ void TConversionRunner::RequestStop(bool close)
     if (!m_lock.Held() || m_askingStop)
         return;
     m_stopPending = true;
+    m_stopWanted = true;
     if (close)
         m_closeAfterRun = true;
 }
@@ -127,6 +170,7 @@ void TConversionRunner::RequestStop(bool close)
 bool TConversionRunner::AskStop()
 {
     m_stopPending = false;
+    m_stopWanted = false;
     QScopedValueRollback asking(m_askingStop, true);
     // The hourglass belongs to the run, not to the question.
     QApplication::setOverrideCursor(Qt::ArrowCursor);

@@ -1,20 +1,24 @@
 #pragma once
 // The conversion run (Tag 10) as the window drives it: the run itself over the file list page, the stop asked for
 // with Escape or a close request, and taking the last run back from its journal.
+#include "common/Scope.h"
 #include "ui/DialogSeam.h"
 
 #include <QObject>
 #include <QString>
+#include <atomic>
 #include <string>
 #include <vector>
 
 class QWidget;
+class TWindowConversionView;
 
 namespace qvc {
 
 class TFileListPage;
 class TRunLock;
 class TSettingsPage;
+class TRunJournal;
 class TSubstitutionRepository;
 struct TJournalSummary;
 struct TUndoPlan;
@@ -60,6 +64,9 @@ Q_SIGNALS:
 
 private:
     void Run(std::vector<int> rows);
+    /// The run itself on a worker thread, the window handling its events meanwhile; returns once it has ended
+    /// and every update has reached `view`, and throws on what the run threw.
+    void RunOnWorker(TWindowConversionView &view, TRunJournal &journal, TScope scope);
     /// After an undo: the rows of `files` forget their results, and the strip says what the undo came to.
     void ShowUndone(const std::vector<std::string> &files, double seconds);
     /// Completes the undos a kill interrupted; false when there were none.
@@ -77,6 +84,7 @@ private:
     QString m_executablePath;
     QWidget *m_window;
     bool m_stopPending = false; ///< a stop was asked for during the run, not yet put to the user
+    std::atomic<bool> m_stopWanted = false; ///< m_stopPending as the run's worker reads it
     bool m_askingStop = false; ///< the stop question is open
     bool m_closeAfterRun = false; ///< the window closes once the run has ended
     bool m_stoppedByUser = false; ///< the user answered the stop question with Sim

@@ -6,7 +6,7 @@
 #include "ui/SettingsPage.h"
 #include "ui/TextBridge.h"
 
-#include <QCoreApplication>
+#include <QTimer>
 #include <algorithm>
 #include <utility>
 #include <vector>
@@ -15,7 +15,6 @@ using namespace qvc;
 
 namespace {
 constexpr qint64 kFlushIntervalMs = 16;
-constexpr qint64 kEventIntervalMs = 1;
 }
 
 TWindowConversionView::TWindowConversionView(TFileListPage &files, const TSettingsPage &settings, TRunLock &lock,
@@ -62,13 +61,6 @@ void TWindowConversionView::AdvanceRowImage(int row, int index, bool advance)
     }
     MarkRow(row);
     FlushIfDue();
-    // While a file is converted the window is kept alive at most every millisecond, which it cannot tell
-    // from every pair; a row's final image (changed, failed, unchanged) always lets it handle what is pending.
-    const bool finalImage = !advance && index >= kImageChanged;
-    if (!finalImage && m_sinceEvents.isValid() && m_sinceEvents.elapsed() < kEventIntervalMs)
-        return;
-    QCoreApplication::processEvents();
-    m_sinceEvents.start();
 }
 
 void TWindowConversionView::SetRowImage(int row, int index)
@@ -77,22 +69,25 @@ void TWindowConversionView::SetRowImage(int row, int index)
     MarkRow(row);
 }
 
-void TWindowConversionView::SetRowCell(int row, TRowCell cell, const std::string &text)
+void TWindowConversionView::ResetRow(int row)
+{
+    Row(row).Forget();
+    MarkRow(row);
+}
+
+void TWindowConversionView::SetRowPercent(int row, int percent)
+{
+    Row(row).Percent = percent;
+    MarkRow(row);
+}
+
+void TWindowConversionView::SetRowOutcome(int row, long long count, long double seconds)
 {
     TFileRow &r = Row(row);
-    switch (cell) {
-    case TRowCell::Updates:
-        r.Updates = text;
-        // A reason belongs to the count -1 it explains; FileConverted gives it again.
-        r.FailureReason = {};
-        break;
-    case TRowCell::Status:
-        r.Status = text;
-        break;
-    case TRowCell::Time:
-        r.Time = text;
-        break;
-    }
+    r.Count = count;
+    r.Seconds = seconds;
+    // A reason belongs to the count -1 it explains; FileConverted gives it again.
+    r.FailureReason = {};
     MarkRow(row);
 }
 
@@ -207,9 +202,9 @@ std::string TWindowConversionView::RowFileName(int row) const
     return m_files.Model().List().Rows().at(std::size_t(ListRow(row))).FileName;
 }
 
-std::string TWindowConversionView::RowNumberText(int row) const
+std::size_t TWindowConversionView::RowNumber(int row) const
 {
-    return m_files.Model().List().Rows().at(std::size_t(ListRow(row))).NumberText();
+    return m_files.Model().List().Rows().at(std::size_t(ListRow(row))).Number;
 }
 
 bool TWindowConversionView::BackupChecked() const
@@ -251,4 +246,379 @@ void TWindowConversionView::Flush()
         m_progressDirty = false;
     }
     m_sinceFlush.restart();
+}
+
+TRunRelay::TRunRelay(TWindowConversionView &window, QObject *context, TResultStore &store)
+    : m_window(&window)
+    , m_context(context)
+    , m_store(store)
+{
+}
+
+void TRunRelay::InvokeDeliver()
+{
+    // Called with m_mutex held; one queued call takes whatever has been handed over by the time it runs.
+    if (m_deliverQueued || m_context == nullptr)
+        return;
+    m_deliverQueued = true;
+    QMetaObject::invokeMethod(
+        m_context, [relay = shared_from_this()] { relay->Deliver(); }, Qt::QueuedConnection);
+}
+
+void TRunRelay::Post(std::vector<TViewUpdate> &&updates)
+{
+    const std::lock_guard lock(m_mutex);
+    if (m_pending.empty())
+        m_pending = std::move(updates);
+    else
+        std::move(updates.begin(), updates.end(), std::back_inserter(m_pending));
+    InvokeDeliver();
+}
+
+void TRunRelay::PostCheckpointAndWait(std::vector<TViewUpdate> &&updates)
+{
+    std::unique_lock lock(m_mutex);
+    m_released = false;
+    std::move(updates.begin(), updates.end(), std::back_inserter(m_pending));
+    // The first one the window's thread waits for in WaitUntilShownOrFinished; it applies it itself.
+    if (!std::exchange(m_checkpointPosted, true))
+        m_changed.notify_all();
+    else
+        InvokeDeliver();
+    m_changed.wait(lock, [this] { return m_released; });
+}
+
+bool TRunRelay::PostQuestionAndWait(std::vector<TViewUpdate> &&updates)
+{
+    std::unique_lock lock(m_mutex);
+    std::move(updates.begin(), updates.end(), std::back_inserter(m_pending));
+    m_answer.reset();
+    InvokeDeliver();
+    m_changed.wait(lock, [this] { return m_answer.has_value(); });
+    return *m_answer;
+}
+
+void TRunRelay::Finish(std::exception_ptr failure)
+{
+    const std::lock_guard lock(m_mutex);
+    m_failure = std::move(failure);
+    m_finished = true;
+    m_changed.notify_all();
+    if (m_context != nullptr)
+        QMetaObject::invokeMethod(
+            m_context,
+            [relay = shared_from_this()] {
+                if (relay->m_onFinished)
+                    relay->m_onFinished();
+            },
+            Qt::QueuedConnection);
+}
+
+void TRunRelay::WaitUntilShownOrFinished()
+{
+    std::unique_lock lock(m_mutex);
+    m_changed.wait(lock, [this] { return m_checkpointPosted || m_finished; });
+}
+
+void TRunRelay::Release()
+{
+    const std::lock_guard lock(m_mutex);
+    m_released = true;
+    m_changed.notify_all();
+}
+
+bool TRunRelay::Finished()
+{
+    const std::lock_guard lock(m_mutex);
+    return m_finished;
+}
+
+std::exception_ptr TRunRelay::Failure()
+{
+    const std::lock_guard lock(m_mutex);
+    return m_failure;
+}
+
+void TRunRelay::Deliver()
+{
+    std::vector<TViewUpdate> updates;
+    {
+        const std::lock_guard lock(m_mutex);
+        updates.swap(m_pending);
+        m_deliverQueued = false;
+    }
+    if (m_window == nullptr || updates.empty())
+        return;
+    for (TViewUpdate &update : updates)
+        Apply(update);
+    if (m_window != nullptr)
+        m_window->Flush();
+}
+
+void TRunRelay::Apply(TViewUpdate &update)
+{
+    using TKind = TViewUpdate::TKind;
+    TWindowConversionView &window = *m_window;
+    switch (update.Kind) {
+    case TKind::Progress:
+        window.SetProgress(update.A, update.B, update.C);
+        break;
+    case TKind::RowImage:
+        window.SetRowImage(update.Row, update.A);
+        break;
+    case TKind::RowReset:
+        window.ResetRow(update.Row);
+        break;
+    case TKind::RowPercent:
+        window.SetRowPercent(update.Row, update.A);
+        break;
+    case TKind::RowOutcome:
+        window.SetRowOutcome(update.Row, update.Count, update.Seconds);
+        break;
+    case TKind::SelectRow:
+        window.SelectRow(update.Row);
+        break;
+    case TKind::ClearSelection:
+        window.ClearSelection();
+        break;
+    case TKind::ProgressMessage:
+        window.ShowProgressMessage(update.A != 0);
+        break;
+    case TKind::ReadyImage:
+        window.ShowReadyImage(update.A != 0);
+        break;
+    case TKind::SaveResult:
+        window.EnableSaveResult(update.A != 0);
+        break;
+    case TKind::BeginRun:
+        window.BeginRun();
+        break;
+    case TKind::EndRun:
+        window.EndRun();
+        break;
+    case TKind::FileConverted: {
+        // The window's store gets what the run's own store got, in the same order around FileConverted.
+        TViewUpdate::TConvertedFile &file = *update.File;
+        if (file.Report.Count > 0)
+            m_store.Replace(file.Number, file.Result);
+        window.FileConverted(update.Row, file.Report, file.Result);
+        TRowDetails details;
+        details.Missed = std::move(file.Report.Missed);
+        details.ChangedLines = std::move(file.Report.ChangedLines);
+        details.ChangedLineTotal = file.Report.ChangedLineTotal;
+        m_store.ReplaceDetails(file.Number, std::move(details));
+        break;
+    }
+    case TKind::Checkpoint:
+        // After the events pending now (a zero timer fires after those due before it).
+        QTimer::singleShot(0, m_context, [relay = shared_from_this()] { relay->Release(); });
+        break;
+    case TKind::AskStop: {
+        const bool stop = window.StopRequested();
+        const std::lock_guard lock(m_mutex);
+        m_answer = stop;
+        m_changed.notify_all();
+        break;
+    }
+    }
+}
+
+TRelayedConversionView::TRelayedConversionView(
+    const TWindowConversionView &window, std::shared_ptr<TRunRelay> relay, const std::atomic<bool> &stopWanted)
+    : m_relay(std::move(relay))
+    , m_stopWanted(stopWanted)
+    , m_backup(window.BackupChecked())
+    , m_simulate(window.SimulateChecked())
+    , m_lastPost(std::chrono::steady_clock::now())
+{
+    const int rows = window.RowCount();
+    m_fileNames.reserve(std::size_t(rows));
+    m_numbers.reserve(std::size_t(rows));
+    for (int row = 0; row < rows; ++row) {
+        m_fileNames.push_back(window.RowFileName(row));
+        m_numbers.push_back(window.RowNumber(row));
+    }
+    m_images.assign(std::size_t(rows), kImageUnchanged);
+}
+
+TViewUpdate *TRelayedConversionView::Recorded(TViewUpdate::TKind kind, int row, int key)
+{
+    // Only the last few updates are looked at: those of the file being converted (its progress, image and
+    // status), without going over every row the run's start reset.
+    constexpr std::size_t kLookBack = 8;
+    const std::size_t first = std::max(m_sinceEvent, m_batch.size() > kLookBack ? m_batch.size() - kLookBack : 0);
+    for (std::size_t i = m_batch.size(); i > first; --i) {
+        TViewUpdate &update = m_batch[i - 1];
+        if (update.Kind == kind && update.Row == row && update.Key == key)
+            return &update;
+    }
+    return nullptr;
+}
+
+TViewUpdate &TRelayedConversionView::Coalesce(TViewUpdate::TKind kind, int row, int key)
+{
+    if (TViewUpdate *update = Recorded(kind, row, key))
+        return *update;
+    TViewUpdate &update = m_batch.emplace_back();
+    update.Kind = kind;
+    update.Row = row;
+    update.Key = key;
+    return update;
+}
+
+TViewUpdate &TRelayedConversionView::Event(TViewUpdate::TKind kind)
+{
+    TViewUpdate &update = m_batch.emplace_back();
+    update.Kind = kind;
+    m_sinceEvent = m_batch.size();
+    return update;
+}
+
+void TRelayedConversionView::PostIfDue()
+{
+    const auto now = std::chrono::steady_clock::now();
+    if (now - m_lastPost < kRelayInterval)
+        return;
+    m_lastPost = now;
+    PostNow();
+}
+
+void TRelayedConversionView::PostNow()
+{
+    if (m_batch.empty())
+        return;
+    m_relay->Post(std::exchange(m_batch, {}));
+    m_sinceEvent = 0;
+}
+
+void TRelayedConversionView::SetProgress(int position, int minimum, int maximum)
+{
+    const bool merged = Recorded(TViewUpdate::TKind::Progress, 0, 0) != nullptr;
+    TViewUpdate &update = Coalesce(TViewUpdate::TKind::Progress, 0, 0);
+    // Merged into an earlier update, a bound left as it is keeps the one that update set.
+    if (!merged || minimum != -1)
+        update.B = minimum;
+    if (!merged || maximum != -1)
+        update.C = maximum;
+    update.A = position;
+    PostIfDue();
+}
+
+void TRelayedConversionView::AdvanceRowImage(int row, int index, bool advance)
+{
+    int &image = m_images.at(std::size_t(row));
+    if (advance) {
+        image += 1;
+        if (image >= 5)
+            image = 0;
+    } else {
+        image = index;
+    }
+    Coalesce(TViewUpdate::TKind::RowImage, row, 0).A = image;
+    PostIfDue();
+}
+
+void TRelayedConversionView::ResetRow(int row)
+{
+    m_images.at(std::size_t(row)) = kImageUnchanged;
+    TViewUpdate &update = m_batch.emplace_back();
+    update.Kind = TViewUpdate::TKind::RowReset;
+    update.Row = row;
+}
+
+void TRelayedConversionView::SetRowPercent(int row, int percent)
+{
+    Coalesce(TViewUpdate::TKind::RowPercent, row, 0).A = percent;
+    PostIfDue();
+}
+
+void TRelayedConversionView::SetRowOutcome(int row, long long count, long double seconds)
+{
+    TViewUpdate &update = m_batch.emplace_back();
+    update.Kind = TViewUpdate::TKind::RowOutcome;
+    update.Row = row;
+    update.Count = count;
+    update.Seconds = seconds;
+}
+
+void TRelayedConversionView::SelectRow(int row)
+{
+    Event(TViewUpdate::TKind::SelectRow).Row = row;
+}
+
+void TRelayedConversionView::ClearSelection()
+{
+    Event(TViewUpdate::TKind::ClearSelection);
+}
+
+void TRelayedConversionView::ShowProgressMessage(bool show)
+{
+    Event(TViewUpdate::TKind::ProgressMessage).A = show ? 1 : 0;
+}
+
+void TRelayedConversionView::ShowReadyImage(bool ready)
+{
+    Event(TViewUpdate::TKind::ReadyImage).A = ready ? 1 : 0;
+}
+
+void TRelayedConversionView::EnableSaveResult(bool enabled)
+{
+    Event(TViewUpdate::TKind::SaveResult).A = enabled ? 1 : 0;
+}
+
+void TRelayedConversionView::BeginRun()
+{
+    // Applied with the first checkpoint, which the window waits for before it handles any other event: what
+    // the user does from then on is handled under the lock.
+    Event(TViewUpdate::TKind::BeginRun);
+}
+
+void TRelayedConversionView::Checkpoint()
+{
+    Event(TViewUpdate::TKind::Checkpoint);
+    m_relay->PostCheckpointAndWait(std::exchange(m_batch, {}));
+    m_sinceEvent = 0;
+    m_lastPost = std::chrono::steady_clock::now();
+}
+
+void TRelayedConversionView::EndRun()
+{
+    // Every row's result is on the screen, and what the user did meanwhile handled under the lock, before the
+    // window is unlocked.
+    Checkpoint();
+    Event(TViewUpdate::TKind::EndRun);
+    PostNow();
+}
+
+bool TRelayedConversionView::StopRequested()
+{
+    // The first file waits until the window shows the run's start and has handled the events pending then. A
+    // stop asked for meanwhile is put to the user after the first file, as one asked for during it.
+    if (!std::exchange(m_firstFileAsked, true)) {
+        Checkpoint();
+        return false;
+    }
+    if (!m_stopWanted.load())
+        return false;
+    Event(TViewUpdate::TKind::AskStop);
+    const bool stop = m_relay->PostQuestionAndWait(std::exchange(m_batch, {}));
+    m_sinceEvent = 0;
+    m_lastPost = std::chrono::steady_clock::now();
+    return stop;
+}
+
+void TRelayedConversionView::FileConverted(int row, const TPassReport &report, const TConversionResult &result)
+{
+    auto file = std::make_shared<TViewUpdate::TConvertedFile>();
+    file->Number = m_numbers.at(std::size_t(row));
+    file->Report = report;
+    // The texts view the pass's buffers, which the next file reuses; the window keeps none.
+    file->Report.ReadBytes = {};
+    file->Report.ConvertedText = {};
+    if (report.Count > 0)
+        file->Result = result;
+    TViewUpdate &update = Event(TViewUpdate::TKind::FileConverted);
+    update.Row = row;
+    update.File = std::move(file);
+    PostIfDue();
 }

@@ -73,11 +73,11 @@ QVariant TFileListModel::data(const QModelIndex &index, int role) const
         case 1:
             return PathToQ(row.FileName);
         case 2:
-            return ToQ(row.Updates);
+            return ToQ(UpdatesText(row, m_list.Locale().ThousandsSeparator));
         case 3:
-            return ToQ(row.Status);
+            return ToQ(StatusText(row));
         case 4:
-            return ToQ(row.Time);
+            return ToQ(TimeText(row, m_list.Locale().TimeSeparator));
         default:
             return {};
         }
@@ -146,7 +146,7 @@ bool TFileListModel::RowShown(TRowFilter filter, int row) const
         marks.Missed = MissedCount(r);
     if (filter == TRowFilter::Overwrites)
         marks.Overwrites = m_warnings.contains(r.Number);
-    return qvc::RowShown(filter, r, marks, m_list.Locale().ThousandsSeparator);
+    return qvc::RowShown(filter, r, marks);
 }
 
 std::array<std::size_t, kRowFilterCount> TFileListModel::FilterCounts() const
@@ -167,9 +167,7 @@ void TFileListModel::ForgetRunOf(const std::vector<int> &rows)
         if (row < 0 || std::size_t(row) >= m_list.RowCount())
             continue;
         TFileRow &r = m_list.Row(std::size_t(row));
-        r.Updates = r.Status = r.Time = std::string(kNotProcessed);
-        r.StateImage = kImageUnchanged;
-        r.FailureReason = {};
+        r.Forget();
         m_warnings.erase(r.Number);
         first = first < 0 ? row : std::min(first, row);
         last = std::max(last, row);
@@ -181,7 +179,7 @@ void TFileListModel::ForgetRunOf(const std::vector<int> &rows)
 std::size_t TFileListModel::MissedCount(const TFileRow &row) const
 {
     // Details stay in the store from an earlier run; only a row this run converted shows them.
-    if (m_store == nullptr || row.Number >= m_store->Count() || row.Updates == kNotProcessed)
+    if (m_store == nullptr || row.Number >= m_store->Count() || !row.Processed())
         return 0;
     return m_store->Details(row.Number).Missed.size();
 }

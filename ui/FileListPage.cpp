@@ -18,14 +18,15 @@
 #include "settings/SettingsKeys.h"
 
 #include <QComboBox>
-#include <QCoreApplication>
 #include <QDate>
+#include <QEventLoop>
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScrollBar>
@@ -33,7 +34,14 @@
 #include <QTimer>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <chrono>
+#include <condition_variable>
 #include <exception>
+#include <functional>
+#include <iterator>
+#include <memory>
+#include <mutex>
+#include <thread>
 #include <unordered_set>
 #include <utility>
 
@@ -57,6 +65,112 @@ const char *const kRowFilterTexts[kRowFilterCount] = {
 // Thrown from the search's per-entry hook to end a scan that a close request interrupted.
 struct TScanStopped
 {
+};
+
+// The names a scan's worker found, handed to the window's thread at most once every kHandOverInterval.
+class TFoundNames : public std::enable_shared_from_this<TFoundNames>
+{
+public:
+    static constexpr std::chrono::milliseconds kHandOverInterval { 16 };
+
+    explicit TFoundNames(QObject *context)
+        : m_context(context)
+        , m_lastPost(std::chrono::steady_clock::now())
+    {
+    }
+
+    // Worker: one name found.
+    void Add(const std::string &name)
+    {
+        m_batch.push_back(name);
+        const auto now = std::chrono::steady_clock::now();
+        if (now - m_lastPost < kHandOverInterval)
+            return;
+        m_lastPost = now;
+        Post();
+    }
+    // Worker: waits until the window's thread let the walk begin.
+    void WaitForRelease()
+    {
+        std::unique_lock lock(m_mutex);
+        m_changed.wait(lock, [this] { return m_released; });
+    }
+    // Worker: the walk ended; what was found reaches the window.
+    void Finish()
+    {
+        Post();
+        const std::lock_guard lock(m_mutex);
+        m_finished = true;
+        if (m_context != nullptr)
+            QMetaObject::invokeMethod(
+                m_context,
+                [self = shared_from_this()] {
+                    if (self->m_onFinished)
+                        self->m_onFinished();
+                },
+                Qt::QueuedConnection);
+    }
+
+    // Window: lists the names handed over so far, unless they are held back for now.
+    void Deliver()
+    {
+        std::vector<std::string> names;
+        {
+            const std::lock_guard lock(m_mutex);
+            m_deliverQueued = false;
+            if (m_holdBack && m_holdBack())
+                return;
+            names.swap(m_pending);
+        }
+        if (!names.empty() && m_onNames)
+            m_onNames(names);
+    }
+    void Release()
+    {
+        const std::lock_guard lock(m_mutex);
+        m_released = true;
+        m_changed.notify_all();
+    }
+    bool Finished()
+    {
+        const std::lock_guard lock(m_mutex);
+        return m_finished;
+    }
+    void SetOnNames(std::function<void(const std::vector<std::string> &)> onNames) { m_onNames = std::move(onNames); }
+    void SetOnFinished(std::function<void()> onFinished) { m_onFinished = std::move(onFinished); }
+    // While `holdBack` says so, names found stay with the scan.
+    void SetHoldBack(std::function<bool()> holdBack) { m_holdBack = std::move(holdBack); }
+
+private:
+    void Post()
+    {
+        if (m_batch.empty())
+            return;
+        const std::lock_guard lock(m_mutex);
+        std::move(m_batch.begin(), m_batch.end(), std::back_inserter(m_pending));
+        m_batch.clear();
+        if (m_deliverQueued || m_context == nullptr)
+            return;
+        m_deliverQueued = true;
+        QMetaObject::invokeMethod(
+            m_context, [self = shared_from_this()] { self->Deliver(); }, Qt::QueuedConnection);
+    }
+
+    QPointer<QObject> m_context;
+    // The worker's own.
+    std::vector<std::string> m_batch;
+    std::chrono::steady_clock::time_point m_lastPost;
+    // The window's own.
+    std::function<void(const std::vector<std::string> &)> m_onNames;
+    std::function<void()> m_onFinished;
+    std::function<bool()> m_holdBack;
+    // Shared, under m_mutex.
+    std::mutex m_mutex;
+    std::condition_variable m_changed;
+    std::vector<std::string> m_pending;
+    bool m_deliverQueued = false;
+    bool m_released = false;
+    bool m_finished = false;
 };
 
 // The folder handed to a dialog: no trailing separator, except for the root folder itself.
@@ -123,12 +237,6 @@ TFileListPage::TFileListPage(
     m_openDialog.MultipleFiles = true;
     m_openDialog.Filter = OpenDialogFilter(ToQ(std::string(kDefaultFileMask)));
 
-    m_search.SetOnFindFile([this](const std::string &name) { FoundFile(name); });
-    m_search.SetOnPendingEvent([this] {
-        QCoreApplication::processEvents();
-        if (m_closeAfterScan)
-            throw TScanStopped {};
-    });
     connect(&lock, &TRunLock::Changed, this, &TFileListPage::RunLockChanged);
 }
 
@@ -337,6 +445,9 @@ void TFileListPage::RunLockChanged(bool held)
     // The counts wait for the end of a run: they would be out of date again after the next file.
     if (!held)
         m_filterTimer->start();
+    // So do the names a scan found during the run.
+    if (!held && m_deliverScanNames)
+        m_deliverScanNames();
 }
 
 void TFileListPage::SetRowFilter(TRowFilter filter)
@@ -407,10 +518,58 @@ bool TFileListPage::AddFileToList(const QString &name)
     return m_model->AddFile(PathFromQ(name));
 }
 
-void TFileListPage::FoundFile(const std::string &name)
+TFileListPage::TScanEnd TFileListPage::ScanOnWorker()
 {
-    // The row is listed at once (a later duplicate is refused); the view shows new rows a few times a second.
-    m_model->AddFileLater(name);
+    const std::shared_ptr<TFoundNames> found = std::make_shared<TFoundNames>(this);
+    std::unique_ptr<TSearchFiles> walker = m_search.BeginDetached();
+    walker->SetOnFindFile([found](const std::string &name) { found->Add(name); });
+    walker->SetOnPendingEvent([this, found, first = true]() mutable {
+        if (std::exchange(first, false))
+            found->WaitForRelease();
+        if (m_closeAfterScan)
+            throw TScanStopped {};
+    });
+    // Each name is listed at once on arrival (a later duplicate is refused); the view shows new rows a few times
+    // a second.
+    found->SetOnNames([this](const std::vector<std::string> &names) {
+        for (const std::string &name : names)
+            m_model->AddFileLater(name);
+    });
+    // A run started during the scan keeps the list as it was until it has ended.
+    found->SetHoldBack([this] { return m_lock.Held(); });
+    m_deliverScanNames = [found] { found->Deliver(); };
+    QEventLoop loop;
+    found->SetOnFinished([&loop] { loop.quit(); });
+    bool completed = false;
+    std::exception_ptr thrown;
+    std::thread worker([&walker, &completed, &thrown, found] {
+        try {
+            completed = walker->Search();
+        } catch (...) {
+            thrown = std::current_exception();
+        }
+        found->Finish();
+    });
+    // The walk begins once the events pending now were handled: a close or a second scan asked for before it
+    // meets the scan in progress.
+    QTimer::singleShot(0, this, [found] { found->Release(); });
+    if (!found->Finished())
+        loop.exec();
+    worker.join();
+    m_deliverScanNames = nullptr;
+    found->Deliver();
+    found->SetOnFinished({});
+    found->SetOnNames({});
+    found->SetHoldBack({});
+    m_search.EndDetached(*walker);
+    if (thrown) {
+        try {
+            std::rethrow_exception(thrown);
+        } catch (const TScanStopped &) {
+            return TScanEnd::Closed;
+        }
+    }
+    return completed ? TScanEnd::Completed : TScanEnd::FolderFailed;
 }
 
 void TFileListPage::HandleDroppedFiles(const QStringList &names)
@@ -450,13 +609,15 @@ void TFileListPage::ScanSubDirectory()
     // A scan started from inside a running one chooses a folder, but its search returns at once.
     const bool nested = m_search.InProgress();
     bool completed = false;
-    try {
-        completed = m_search.Search();
-    } catch (const TScanStopped &) {
-        m_model->ShowPendingRows();
-        m_closeAfterScan = false;
-        QTimer::singleShot(0, this, &TFileListPage::CloseWanted);
-        return;
+    if (!nested) {
+        const TScanEnd end = ScanOnWorker();
+        if (end == TScanEnd::Closed) {
+            m_model->ShowPendingRows();
+            m_closeAfterScan = false;
+            QTimer::singleShot(0, this, &TFileListPage::CloseWanted);
+            return;
+        }
+        completed = end == TScanEnd::Completed;
     }
     if (!nested)
         m_model->ShowPendingRows();
@@ -674,8 +835,7 @@ void TFileListPage::ForgetResultsOf(const std::vector<std::string> &files)
     for (std::size_t row = 0; row < m_fileList.RowCount(); ++row) {
         const TFileRow &r = m_fileList.Rows()[row];
         if (!undone.contains(r.FileName)) {
-            resultLeft
-                = resultLeft || RowShown(TRowFilter::Changed, r, TRowMarks {}, m_fileList.Locale().ThousandsSeparator);
+            resultLeft = resultLeft || RowShown(TRowFilter::Changed, r, TRowMarks {});
             continue;
         }
         rows.push_back(int(row));

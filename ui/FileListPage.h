@@ -10,6 +10,8 @@
 #include "ui/DialogSeam.h"
 
 #include <QWidget>
+#include <atomic>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -128,7 +130,10 @@ private:
     void CreateControls();
     void FitNumberColumn();
     void FitFileListMinimumWidth();
-    void FoundFile(const std::string &name);
+    enum class TScanEnd { Completed, FolderFailed, Closed };
+    /// Walks the folder of m_search on a worker thread, listing what it finds as it goes, the window handling its
+    /// events meanwhile; returns once the walk ended and every name found is listed.
+    TScanEnd ScanOnWorker();
     void RunLockChanged(bool held);
     void ApplyRowFilter();
     void RefreshFilterCounts();
@@ -146,7 +151,8 @@ private:
     TScope m_runScope = TScope::All;
     TRowFilter m_rowFilter = TRowFilter::All;
     QTimer *m_filterTimer = nullptr; // rows changed: the filter and its counts follow once things settle
-    bool m_closeAfterScan = false;
+    std::atomic<bool> m_closeAfterScan = false; // read by the scan's worker before each entry
+    std::function<void()> m_deliverScanNames; // while a scan goes on: lists what it found so far
 
     TFileListModel *m_model = nullptr;
     QTableView *slSearchListSelectFiles = nullptr;

@@ -48,6 +48,7 @@ TListLocale MakeListLocale()
         return collator->compare(PathToQ(std::string(a)), PathToQ(std::string(b)));
     };
     locale.ThousandsSeparator = Separator(system.groupSeparator(), ".");
+    locale.TimeSeparator = MakeDisplayLocale().TimeSeparator;
     return locale;
 }
 

@@ -142,10 +142,10 @@ void TResultView::AddTextTargets(TTextTargets &targets)
 bool TResultView::Fill(const TFileRow &row, std::size_t missedCount, const TResultStore &store, TScope scope)
 {
     const std::string separator = MakeDisplayLocale().ThousandsSeparator;
-    if (!ResultViewOpensFor(row.Updates, separator, missedCount))
+    if (!ResultViewOpensFor(row.Count, missedCount))
         return false;
     // A row with count 0 shows no pairs: its slot may still hold an earlier run's result.
-    const bool changed = ResultViewOpens(row.Updates, separator);
+    const bool changed = ResultViewOpens(row.Count);
     const std::vector<TResultViewRow> lines
         = changed ? ResultViewRowsOf(store.Get(row.Number), separator) : std::vector<TResultViewRow>();
     const TRowDetails &details = store.Details(row.Number);

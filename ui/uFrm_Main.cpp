@@ -201,6 +201,7 @@ void Tfrm_Main::CreateWorkArea()
     dataLayout->setContentsMargins(4, 4, 4, 4);
     dataLayout->setSpacing(0);
     setCentralWidget(pData);
+    m_workArea.reset(pData);
 
     Splitter1 = new QSplitter(Qt::Horizontal, pData);
     Splitter1->setObjectName(QStringLiteral("Splitter1"));
@@ -309,9 +310,9 @@ void Tfrm_Main::CreateStatusBar()
 
 void Tfrm_Main::CreateOverlays()
 {
-    m_languageEditor = new TLanguageEditor(*m_dialogs, this);
-    m_resultView = new TResultView(this);
-    m_runner = new TConversionRunner(*m_dialogs, m_runLock, *m_fileListPage, *m_settingsPage,
+    m_languageEditor = std::make_unique<TLanguageEditor>(*m_dialogs, this);
+    m_resultView = std::make_unique<TResultView>(this);
+    m_runner = std::make_unique<TConversionRunner>(*m_dialogs, m_runLock, *m_fileListPage, *m_settingsPage,
         m_repositoryPage->Repository(), m_executablePath, this);
 }
 
@@ -330,17 +331,17 @@ void Tfrm_Main::ConnectParts()
     connect(m_repositoryPage, &TRepositoryPage::TitleChanged, this, &QWidget::setWindowTitle);
     connect(m_settingsPage, &TSettingsPage::MaskLeft, m_fileListPage, &TFileListPage::ApplyFileMask);
     connect(m_settingsPage, &TSettingsPage::LanguageEditorWanted, this, &Tfrm_Main::OpenLanguageEditor);
-    connect(m_languageEditor, &TLanguageEditor::ApplyClicked, this, &Tfrm_Main::ApplyLanguageEditor);
-    connect(m_languageEditor, &TLanguageEditor::CancelClicked, this, [this] {
-        ShowOverlayPanel(m_languageEditor, false);
+    connect(m_languageEditor.get(), &TLanguageEditor::ApplyClicked, this, &Tfrm_Main::ApplyLanguageEditor);
+    connect(m_languageEditor.get(), &TLanguageEditor::CancelClicked, this, [this] {
+        ShowOverlayPanel(m_languageEditor.get(), false);
         m_settingsPage->FocusLanguageButton();
     });
-    connect(m_resultView, &TResultView::Closed, this, [this] {
-        ShowOverlayPanel(m_resultView, false);
+    connect(m_resultView.get(), &TResultView::Closed, this, [this] {
+        ShowOverlayPanel(m_resultView.get(), false);
         m_fileListPage->setFocus(Qt::OtherFocusReason);
     });
-    connect(m_runner, &TConversionRunner::CloseWanted, this, &QWidget::close);
-    connect(actUndoLastRun, &QAction::triggered, m_runner, &TConversionRunner::UndoLastRun);
+    connect(m_runner.get(), &TConversionRunner::CloseWanted, this, &QWidget::close);
+    connect(actUndoLastRun, &QAction::triggered, m_runner.get(), &TConversionRunner::UndoLastRun);
     connect(actRunFailedOnly, &QAction::triggered, this, &Tfrm_Main::RunFailedOnly);
     connect(actFilterList, &QAction::triggered, this, &Tfrm_Main::FocusListFilter);
     connect(&m_runLock, &TRunLock::Changed, this, &Tfrm_Main::RunLockChanged);

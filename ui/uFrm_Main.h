@@ -8,6 +8,7 @@
 #include <QMainWindow>
 #include <QTimer>
 #include <array>
+#include <memory>
 
 class QAction;
 class QFrame;
@@ -102,7 +103,6 @@ private:
     void FormCreate();
     bool FormCloseQuery();
     void FormClose();
-    void FormDestroy();
     void LoadSettings();
     void SaveSettings();
     void ApplyLanguage(const qvc::TProfileFile &profile);
@@ -155,7 +155,11 @@ private:
     qvc::TFileListPage *m_fileListPage = nullptr;
     qvc::TRepositoryPage *m_repositoryPage = nullptr;
     qvc::TSettingsPage *m_settingsPage = nullptr;
-    qvc::TLanguageEditor *m_languageEditor = nullptr;
-    qvc::TResultView *m_resultView = nullptr;
-    qvc::TConversionRunner *m_runner = nullptr;
+
+    // The parts, declared last so that they go first, in reverse order (the run, the overlays, then the work area
+    // with the pages), while the run lock, the save dialog and the idle timer they use still exist.
+    std::unique_ptr<QFrame> m_workArea; // pData, the central widget
+    std::unique_ptr<qvc::TLanguageEditor> m_languageEditor;
+    std::unique_ptr<qvc::TResultView> m_resultView;
+    std::unique_ptr<qvc::TConversionRunner> m_runner;
 };

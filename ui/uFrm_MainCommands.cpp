@@ -233,7 +233,8 @@ void Tfrm_Main::ShowOverlayPanel(QWidget *panel, bool show)
 void Tfrm_Main::resizeEvent(QResizeEvent *event)
 {
     QMainWindow::resizeEvent(event);
-    for (QWidget *panel : { static_cast<QWidget *>(m_languageEditor), static_cast<QWidget *>(m_resultView) })
+    for (QWidget *panel :
+        { static_cast<QWidget *>(m_languageEditor.get()), static_cast<QWidget *>(m_resultView.get()) })
         if (panel->isVisible())
             LayoutOverlay(panel);
 }
@@ -256,7 +257,7 @@ void Tfrm_Main::ShowResultOfSelectedRow()
         m_dialogs->ShowError(this, ErrorText(e));
         return;
     }
-    ShowOverlayPanel(m_resultView, true);
+    ShowOverlayPanel(m_resultView.get(), true);
     m_resultView->FocusOk();
 }
 
@@ -286,6 +287,9 @@ void Tfrm_Main::closeEvent(QCloseEvent *event)
         return;
     }
     FormClose();
+    // Once the user has agreed to close: what the window shows now is what the next start shows.
+    SaveSettings();
+    SaveWindowGeometry();
     event->accept();
 }
 

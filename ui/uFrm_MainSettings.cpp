@@ -47,13 +47,8 @@ void Tfrm_Main::FormCreate()
 
 Tfrm_Main::~Tfrm_Main()
 {
-    FormDestroy();
-    // The parts go while the window's own members (the run lock, the idle timer) still exist: they hold the
-    // lock by reference and signal the window, and QWidget would delete them only after those members are gone.
-    delete m_runner;
-    delete m_resultView;
-    delete m_languageEditor;
-    delete takeCentralWidget();
+    // A window destroyed without being closed still takes its hint handler away from the application.
+    FormClose();
 }
 
 bool Tfrm_Main::FormCloseQuery()
@@ -68,14 +63,6 @@ void Tfrm_Main::FormClose()
         m_hintHandlerInstalled = false;
     }
     m_idleTimer.stop();
-}
-
-void Tfrm_Main::FormDestroy()
-{
-    FormClose();
-    setAcceptDrops(false);
-    SaveSettings();
-    SaveWindowGeometry();
 }
 
 QString Tfrm_Main::SettingsFileName() const
@@ -205,7 +192,7 @@ void Tfrm_Main::SaveSettings()
 void Tfrm_Main::OpenLanguageEditor()
 {
     m_languageEditor->Load(PathFromQ(SettingsFileName()));
-    ShowOverlayPanel(m_languageEditor, true);
+    ShowOverlayPanel(m_languageEditor.get(), true);
     m_languageEditor->FocusCancel();
 }
 
@@ -223,6 +210,6 @@ void Tfrm_Main::ApplyLanguageEditor()
     }
     // The title follows a new Form text where naming the repository would have shown it: with an existing file.
     m_repositoryPage->FormTextChanged();
-    ShowOverlayPanel(m_languageEditor, false);
+    ShowOverlayPanel(m_languageEditor.get(), false);
     m_settingsPage->FocusLanguageButton();
 }

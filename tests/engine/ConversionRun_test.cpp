@@ -23,13 +23,11 @@ public:
 
 protected:
     // Adds a row as the file list does: a new ResultStore slot whose index is the row's number.
-    void AddRow(const std::string &name)
-    {
-        m_view.Rows.push_back(TFakeRow { Path(name), std::to_string(m_store.Append()) });
-    }
+    void AddRow(const std::string &name) { m_view.Rows.push_back(TFakeRow { Path(name), m_store.Append() }); }
     void Run(const Lines &pairs, qvc::TRenameMode renameMode = qvc::TRenameMode::None)
     {
-        qvc::RunConversion(m_view, pairs, renameMode, m_store, m_locale);
+        m_view.Locale = m_locale;
+        qvc::RunConversion(m_view, pairs, renameMode, m_store);
     }
     const TFakeRow &Row(std::size_t i) const { return m_view.Rows.at(i); }
 
@@ -201,14 +199,6 @@ TEST_F(ConversionRunTest, SecondRunResetsRowsAndKeepsSlotsOfUnchangedOnes)
     EXPECT_TRUE(m_store.Get(3).Empty());
     EXPECT_EQ(Read("c.pas"), "uses QForms, Graphics;\r\n"); // simulated
     EXPECT_TRUE(m_view.SaveResultEnabled);
-}
-
-TEST(RowNumber, ParsedAsDecimal)
-{
-    EXPECT_EQ(qvc::ParseRowNumber("12"), 12u);
-    EXPECT_EQ(qvc::ParseRowNumber(" 7 "), 7u);
-    for (const char *bad : { "", " ", "x", "1x", "-1", "99999999999999999999999" })
-        EXPECT_THROW(qvc::ParseRowNumber(bad), qvc::TError) << bad;
 }
 
 } // namespace

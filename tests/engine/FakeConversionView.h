@@ -1,6 +1,7 @@
 #pragma once
 // A window for engine tests: rows held in memory, every service call recorded.
 #include "engine/ConversionRun.h"
+#include "engine/DisplayFormat.h"
 
 #include <functional>
 #include <map>
@@ -10,7 +11,7 @@
 struct TFakeRow
 {
     std::string FileName;
-    std::string Number;
+    std::size_t Number = 0;
     int Image = -1;
     std::string Updates = "?";
     std::string Status = "?";
@@ -22,6 +23,8 @@ class TFakeConversionView : public qvc::TConversionView
 {
 public:
     std::vector<TFakeRow> Rows;
+    /// How the cells show the numbers the run gives.
+    qvc::TDisplayLocale Locale { ".", ":" };
     bool Backup = false;
     bool Simulate = false;
     std::vector<std::string> Calls; // the order of the window-level calls
@@ -54,11 +57,21 @@ public:
         if (OnEvents)
             OnEvents(row);
     }
-    void SetRowImage(int row, int index) override { Rows.at(static_cast<std::size_t>(row)).Image = index; }
-    void SetRowCell(int row, qvc::TRowCell cell, const std::string &text) override
+    void ResetRow(int row) override
     {
         auto &r = Rows.at(static_cast<std::size_t>(row));
-        (cell == qvc::TRowCell::Updates ? r.Updates : cell == qvc::TRowCell::Status ? r.Status : r.Time) = text;
+        r.Image = qvc::kImageUnchanged;
+        r.Updates = r.Status = r.Time = "-";
+    }
+    void SetRowPercent(int row, int percent) override
+    {
+        Rows.at(static_cast<std::size_t>(row)).Status = qvc::PercentText(percent);
+    }
+    void SetRowOutcome(int row, long long count, long double seconds) override
+    {
+        auto &r = Rows.at(static_cast<std::size_t>(row));
+        r.Updates = qvc::FormatCount(count, Locale.ThousandsSeparator);
+        r.Time = qvc::FormatElapsed(seconds, Locale.TimeSeparator);
     }
     void SelectRow(int row) override { Rows.at(static_cast<std::size_t>(row)).Selected = true; }
     void ClearSelection() override
@@ -82,7 +95,7 @@ public:
     }
     int RowCount() const override { return static_cast<int>(Rows.size()); }
     std::string RowFileName(int row) const override { return Rows.at(static_cast<std::size_t>(row)).FileName; }
-    std::string RowNumberText(int row) const override { return Rows.at(static_cast<std::size_t>(row)).Number; }
+    std::size_t RowNumber(int row) const override { return Rows.at(static_cast<std::size_t>(row)).Number; }
     bool BackupChecked() const override { return Backup; }
     bool SimulateChecked() const override { return Simulate; }
     void FileConverted(int row, const qvc::TPassReport &report, const qvc::TConversionResult &result) override

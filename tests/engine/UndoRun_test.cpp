@@ -56,13 +56,13 @@ protected:
         TFakeConversionView view;
         for (const auto &[name, bytes] : Contents())
             if (name.find('~') == std::string::npos)
-                view.Rows.push_back(TFakeRow { Path(name), std::to_string(view.Rows.size()) });
+                view.Rows.push_back(TFakeRow { Path(name), view.Rows.size() });
         view.Backup = backup;
         view.Simulate = simulate;
         qvc::TResultStore store;
         for (std::size_t i = 0; i < view.Rows.size(); ++i)
             store.Append();
-        qvc::RunConversion(view, pairs, qvc::TRenameMode(renameMode), store, { ".", ":" }, journal);
+        qvc::RunConversion(view, pairs, qvc::TRenameMode(renameMode), store, journal);
         return view;
     }
     qvc::TUndoPlan UndoLast(bool force = false)

@@ -35,9 +35,10 @@ TEST(FileList, NewRowShowsDashesAndImageEight)
     const TFileRow &row = list.Rows().at(0);
     EXPECT_EQ(row.NumberText(), "0");
     EXPECT_EQ(row.FileName, " /src/Unit1.pas");
-    EXPECT_EQ(row.Updates, "-");
-    EXPECT_EQ(row.Status, "-");
-    EXPECT_EQ(row.Time, "-");
+    EXPECT_FALSE(row.Processed());
+    EXPECT_EQ(qvc::UpdatesText(row, "."), "-");
+    EXPECT_EQ(qvc::StatusText(row), "-");
+    EXPECT_EQ(qvc::TimeText(row, ":"), "-");
     EXPECT_EQ(row.StateImage, 8);
     EXPECT_EQ(store.Count(), 1u);
 }
@@ -98,40 +99,51 @@ TEST(FileList, NameLengthCountsCharactersAsTheReportPrintsThem)
     EXPECT_EQ(list.MaxFileNameLength(), 13u);
 }
 
-struct TCountCase
+struct TCellCase
 {
     const char *name;
-    std::string text;
-    long long value;
+    std::optional<long long> count;
+    std::optional<int> percent;
+    std::optional<long double> seconds;
+    std::string updates, status, time;
 };
 
-class ReadCountTextTest : public ::testing::TestWithParam<TCountCase>
+class RowTextsTest : public ::testing::TestWithParam<TCellCase>
 {
 };
 
-TEST_P(ReadCountTextTest, ReadsWholeNumbersWithSeparators)
+TEST_P(RowTextsTest, NumbersShownAsTheCellsShowThem)
 {
-    EXPECT_EQ(qvc::ReadCountText(GetParam().text, "."), GetParam().value);
+    TFileRow row;
+    row.Count = GetParam().count;
+    row.Percent = GetParam().percent;
+    row.Seconds = GetParam().seconds;
+    EXPECT_EQ(qvc::UpdatesText(row, "."), GetParam().updates);
+    EXPECT_EQ(qvc::StatusText(row), GetParam().status);
+    EXPECT_EQ(qvc::TimeText(row, ":"), GetParam().time);
+    row.Forget();
+    EXPECT_EQ(qvc::UpdatesText(row, ".") + qvc::StatusText(row) + qvc::TimeText(row, ":"), "---");
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, ReadCountTextTest,
-    ::testing::Values(TCountCase { "Dash", "-", 0 }, TCountCase { "Empty", "", 0 }, TCountCase { "Zero", "0", 0 },
-        TCountCase { "Failed", "-1", -1 }, TCountCase { "Plain", "12", 12 }, TCountCase { "Grouped", "1.234", 1234 },
-        TCountCase { "TwoGroups", "2.147.483.647", 2147483647LL }, TCountCase { "Blanks", " \t7 ", 7 },
-        TCountCase { "Words", "12a", 0 }, TCountCase { "Percent", "100%", 0 },
-        TCountCase { "TooLarge", "99999999999999999999", 0 }, TCountCase { "OtherSeparator", "1,234", 0 }),
+INSTANTIATE_TEST_SUITE_P(Cases, RowTextsTest,
+    ::testing::Values(TCellCase { "NotProcessed", {}, {}, {}, "-", "-", "-" },
+        TCellCase { "Zero", 0, 100, 0.0L, "0", "100%", "00:00:00" },
+        TCellCase { "Failed", -1, {}, 0.25L, "-1", "-", "00:00:00" },
+        TCellCase { "Grouped", 1234, 20, 75.2L, "1.234", "20%", "00:01:15" },
+        TCellCase { "TwoGroups", 2147483647LL, 5, 3600.0L, "2.147.483.647", "5%", "01:00:00" }),
     [](const auto &info) { return std::string(info.param.name); });
 
 class FileListSort : public ::testing::Test
 {
 protected:
-    void Add(const std::string &name, const std::string &updates, const std::string &status, const std::string &time)
+    void Add(const std::string &name, std::optional<long long> count, std::optional<int> percent,
+        std::optional<long double> seconds)
     {
         list.AddFileToList(name);
         TFileRow &row = list.Row(list.RowCount() - 1);
-        row.Updates = updates;
-        row.Status = status;
-        row.Time = time;
+        row.Count = count;
+        row.Percent = percent;
+        row.Seconds = seconds;
     }
 
     TResultStore store;
@@ -140,12 +152,12 @@ protected:
 
 TEST_F(FileListSort, UpdatesSortAsNumbers)
 {
-    Add("a", "12", "100%", "00:00:01");
-    Add("b", "-", "-", "-");
-    Add("c", "1.234", "20%", "00:01:00");
-    Add("d", "-1", "100%", "00:00:00");
-    Add("e", "0", "100%", "00:00:00");
-    Add("f", "999", "100%", "00:00:00");
+    Add("a", 12, 100, 1);
+    Add("b", {}, {}, {});
+    Add("c", 1234, 20, 60);
+    Add("d", -1, 100, 0);
+    Add("e", 0, 100, 0);
+    Add("f", 999, 100, 0);
     ASSERT_TRUE(list.SortByColumn(2));
     EXPECT_EQ(Names(list), (std::vector<std::string> { "d", "b", "e", "a", "f", "c" }));
     ASSERT_TRUE(list.SortByColumn(2));
@@ -154,9 +166,9 @@ TEST_F(FileListSort, UpdatesSortAsNumbers)
 
 TEST_F(FileListSort, TextColumnsIgnoreCaseAndSortAsText)
 {
-    Add("/p/b.PAS", "1", "20%", "00:00:10");
-    Add("/p/A.pas", "1", "100%", "00:00:02");
-    Add("/p/c.pas", "1", "-", "00:00:01");
+    Add("/p/b.PAS", 1, 20, 10);
+    Add("/p/A.pas", 1, 100, 2);
+    Add("/p/c.pas", 1, {}, 1);
     list.SortByColumn(1);
     EXPECT_EQ(Names(list), (std::vector<std::string> { "/p/A.pas", "/p/b.PAS", "/p/c.pas" }));
     list.SortByColumn(3);
@@ -179,8 +191,8 @@ TEST_F(FileListSort, SuppliedCollationDecides)
 TEST_F(FileListSort, HeaderPicturesFollowTheClicks)
 {
     using Pictures = std::array<int, qvc::kFileListColumns>;
-    Add("b", "2", "x", "y");
-    Add("a", "1", "x", "y");
+    Add("b", 2, 50, 1);
+    Add("a", 1, 50, 1);
     EXPECT_EQ(list.HeaderPictures(), (Pictures { 0, 0, 0, 0, 0 }));
     list.SortByColumn(1);
     EXPECT_EQ(list.HeaderPictures(), (Pictures { 0, 2, 0, 0, 0 })) << "ascending shows the downward triangle";

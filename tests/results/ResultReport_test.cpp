@@ -82,7 +82,7 @@ TEST(ResultReport, RowsOfAFileListKeepTheFrameForAnyName)
     list.AddFileToList("/src/A\xC3\xA7\xC3\xA3o.pas"); // UTF-8 "Ação"
     list.AddFileToList("/src/\xE4\xB8\xAD\xE6\x96\x87.pas"); // two CJK letters Windows-1252 lacks
     list.AddFileToList("/src/bad\xFF.pas"); // not UTF-8 at all
-    list.Row(0).Updates = "3";
+    list.Row(0).Count = 3;
     list.SortByColumn(1);
     const std::vector<TReportRow> rows = qvc::ReportRowsOf(list);
     ASSERT_EQ(rows.size(), 3u);

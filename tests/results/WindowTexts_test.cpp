@@ -96,7 +96,6 @@ TEST(WindowTexts, MessagesTheCoreThrowsAreTranslated)
         }),
         ThrownTemplate([] { (void)qvc::SkipResourceHeader("abc"); }),
         ThrownTemplate([] { (void)qvc::SkipResourceHeader(std::string("\xFF\x0A\x00", 3)); }),
-        ThrownTemplate([] { (void)qvc::ParseRowNumber("x1"); }),
         ThrownTemplate([] { (void)qvc::TResultStore().Get(3); }),
     };
     for (const std::string &format : thrown) {

@@ -617,45 +617,49 @@ void FileListTest::deleteKey()
 
 void FileListTest::sortByColumn_data()
 {
-    // The cells of one column in the order added, and the order ascending sorts them into.
+    // The names, or the numbers of one column (null: not processed), in the order added, and the texts of the
+    // column in the order ascending sorts them into.
     QTest::addColumn<int>("column");
     QTest::addColumn<QStringList>("cells");
+    QTest::addColumn<QVariantList>("values");
     QTest::addColumn<QStringList>("ascending");
-    QTest::newRow("names ignore case") << 1 << QStringList { "b.pas", "A.pas", "c.PAS", "B2.pas" }
+    QTest::newRow("names ignore case") << 1 << QStringList { "b.pas", "A.pas", "c.PAS", "B2.pas" } << QVariantList()
                                        << QStringList { "A.pas", "b.pas", "B2.pas", "c.PAS" };
-    QTest::newRow("updates as numbers") << 2 << QStringList { "20", "-", "1#234", "-1", "5" }
+    QTest::newRow("updates as numbers") << 2 << QStringList() << QVariantList { 20, QVariant(), 1234, -1, 5 }
                                         << QStringList { "-1", "-", "5", "20", "1#234" };
-    QTest::newRow("status as text") << 3 << QStringList { "20%", "Erro", "100%", "abc" }
-                                    << QStringList { "100%", "20%", "abc", "Erro" };
-    QTest::newRow("time as text") << 4 << QStringList { "00:00:02,000", "-", "00:00:10,000", "00:00:01,500" }
-                                  << QStringList { "-", "00:00:01,500", "00:00:02,000", "00:00:10,000" };
+    QTest::newRow("status as text") << 3 << QStringList() << QVariantList { 20, QVariant(), 100, 5 }
+                                    << QStringList { "-", "100%", "20%", "5%" };
+    QTest::newRow("time as text") << 4 << QStringList() << QVariantList { 2.0, QVariant(), 10.0, 1.5 }
+                                  << QStringList { "-", "00:00:01", "00:00:02", "00:00:10" };
 }
 
 void FileListTest::sortByColumn()
 {
     QFETCH(int, column);
     QFETCH(QStringList, cells);
+    QFETCH(QVariantList, values);
     QFETCH(QStringList, ascending);
     TMainProbe w(Window());
-    // "#" stands for the thousands separator the run writes in this locale.
+    // "#" stands for the thousands separator of the counts in this locale.
     const QString separator = PathToQ(w.FileListModel().List().Locale().ThousandsSeparator);
-    for (QString &text : cells)
-        text.replace(QLatin1Char('#'), separator);
     for (QString &text : ascending)
         text.replace(QLatin1Char('#'), separator);
     qvc::TFileList &list = w.FileListModel().List();
-    for (int i = 0; i < cells.size(); ++i) {
+    const int rows = column == 1 ? int(cells.size()) : int(values.size());
+    for (int i = 0; i < rows; ++i) {
         const QString name = column == 1 ? Folder(cells[i]) : Folder(QStringLiteral("f%1.pas").arg(i));
         QVERIFY(w.AddFileToList(name));
         qvc::TFileRow &row = list.Row(std::size_t(i));
+        if (column == 1 || values[i].isNull())
+            continue;
         if (column == 2)
-            row.Updates = qvc::FromQ(cells[i]);
+            row.Count = values[i].toLongLong();
         else if (column == 3)
-            row.Status = qvc::FromQ(cells[i]);
-        else if (column == 4)
-            row.Time = qvc::FromQ(cells[i]);
+            row.Percent = values[i].toInt();
+        else
+            row.Seconds = values[i].toDouble();
     }
-    w.FileListModel().RowsChanged(0, int(cells.size()) - 1);
+    w.FileListModel().RowsChanged(0, rows - 1);
     const auto shown = [&] {
         QStringList texts = ColumnTexts(w, column);
         if (column == 1)

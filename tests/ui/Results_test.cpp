@@ -268,7 +268,7 @@ void ResultsTest::viewRefusedDuringARun()
     QTimer probe;
     probe.setInterval(0);
     connect(&probe, &QTimer::timeout, &w.Window(), [&] {
-        if (tried || !w.IsRunning() || w.FileListModel().List().Rows()[rowMany].Updates == "-")
+        if (tried || !w.IsRunning() || !w.FileListModel().List().Rows()[rowMany].Processed())
             return;
         tried = true;
         w.slSearchListSelectFiles->selectRow(rowMany);
