@@ -48,12 +48,11 @@ const std::string &TreeRoot()
     return root;
 }
 
-qvc::TSearchFiles MakeSearch()
+// The search holds an atomic mark and is not movable: it is set up where it lives.
+void SetUpSearch(qvc::TSearchFiles &search)
 {
-    qvc::TSearchFiles search;
     search.SetRootDirectory(TreeRoot());
     search.FileParams().SetMaskText(qvc::kDefaultFileMask);
-    return search;
 }
 
 void RunSearch(benchmark::State &state, qvc::TSearchFiles &search)
@@ -70,13 +69,15 @@ void RunSearch(benchmark::State &state, qvc::TSearchFiles &search)
 
 void BM_SearchCore(benchmark::State &state)
 {
-    qvc::TSearchFiles search = MakeSearch();
+    qvc::TSearchFiles search;
+    SetUpSearch(search);
     RunSearch(state, search);
 }
 
 void BM_SearchCoreWithPendingEvent(benchmark::State &state)
 {
-    qvc::TSearchFiles search = MakeSearch();
+    qvc::TSearchFiles search;
+    SetUpSearch(search);
     std::size_t events = 0;
     search.SetOnPendingEvent([&events] { benchmark::DoNotOptimize(++events); });
     RunSearch(state, search);
@@ -85,7 +86,8 @@ void BM_SearchCoreWithPendingEvent(benchmark::State &state)
 // What a scan does in the window, less the widgets: every file found becomes a row.
 void BM_SearchIntoFileList(benchmark::State &state)
 {
-    qvc::TSearchFiles search = MakeSearch();
+    qvc::TSearchFiles search;
+    SetUpSearch(search);
     std::size_t rows = 0;
     for (auto _ : state) {
         qvc::TResultStore store;

@@ -16,7 +16,7 @@
 #include "ui/SettingsPage.h"
 #include "ui/TextBridge.h"
 #include "ui/uFrm_Main.h"
-#include "window/ActionTags.h"
+#include "commands/ActionTags.h"
 
 #include <QAction>
 #include <QApplication>
