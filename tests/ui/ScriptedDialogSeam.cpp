@@ -4,7 +4,7 @@ namespace qvc {
 
 QStringList TScriptedDialogSeam::OpenFiles(QWidget *, TFileDialogRequest &request)
 {
-    Calls.push_back({ QStringLiteral("open"), {}, {}, request, request.Directory });
+    Calls.push_back({ QStringLiteral("open"), {}, {}, request, request.Directory, {} });
     if (OpenAnswers.empty())
         return {};
     QStringList answer = OpenAnswers.front();
@@ -14,7 +14,7 @@ QStringList TScriptedDialogSeam::OpenFiles(QWidget *, TFileDialogRequest &reques
 
 std::optional<QString> TScriptedDialogSeam::SaveFile(QWidget *, TFileDialogRequest &request)
 {
-    Calls.push_back({ QStringLiteral("save"), {}, {}, request, request.Directory });
+    Calls.push_back({ QStringLiteral("save"), {}, {}, request, request.Directory, {} });
     if (SaveAnswers.empty())
         return std::nullopt;
     const QString answer = SaveAnswers.front();
@@ -26,7 +26,7 @@ std::optional<QString> TScriptedDialogSeam::SaveFile(QWidget *, TFileDialogReque
 
 std::optional<QString> TScriptedDialogSeam::BrowseFolder(QWidget *, const QString &title, const QString &directory)
 {
-    Calls.push_back({ QStringLiteral("folder"), title, {}, {}, directory });
+    Calls.push_back({ QStringLiteral("folder"), title, {}, {}, directory, {} });
     if (FolderAnswers.empty())
         return std::nullopt;
     const QString answer = FolderAnswers.front();
@@ -38,7 +38,7 @@ std::optional<QString> TScriptedDialogSeam::BrowseFolder(QWidget *, const QStrin
 
 TAnswer TScriptedDialogSeam::Question(QWidget *, const QString &caption, const QString &text)
 {
-    Calls.push_back({ QStringLiteral("question"), text, caption, {}, {} });
+    Calls.push_back({ QStringLiteral("question"), text, caption, {}, {}, {} });
     if (QuestionAnswers.empty())
         return TAnswer::Cancel;
     const TAnswer answer = QuestionAnswers.front();
@@ -48,7 +48,7 @@ TAnswer TScriptedDialogSeam::Question(QWidget *, const QString &caption, const Q
 
 TAnswer TScriptedDialogSeam::YesNo(QWidget *, const QString &caption, const QString &text)
 {
-    Calls.push_back({ QStringLiteral("yesno"), text, caption, {}, {} });
+    Calls.push_back({ QStringLiteral("yesno"), text, caption, {}, {}, {} });
     if (OnYesNo)
         OnYesNo();
     if (YesNoAnswers.empty())
@@ -60,7 +60,7 @@ TAnswer TScriptedDialogSeam::YesNo(QWidget *, const QString &caption, const QStr
 
 void TScriptedDialogSeam::ShowError(QWidget *, const QString &text)
 {
-    Calls.push_back({ QStringLiteral("error"), text, {}, {}, {} });
+    Calls.push_back({ QStringLiteral("error"), text, {}, {}, {}, {} });
 }
 
 void TScriptedDialogSeam::ShowErrorWithNote(QWidget *, const QString &text, const QString &note)
@@ -70,12 +70,12 @@ void TScriptedDialogSeam::ShowErrorWithNote(QWidget *, const QString &text, cons
 
 void TScriptedDialogSeam::ShowMessage(QWidget *, const QString &text)
 {
-    Calls.push_back({ QStringLiteral("message"), text, {}, {}, {} });
+    Calls.push_back({ QStringLiteral("message"), text, {}, {}, {}, {} });
 }
 
 int TScriptedDialogSeam::Exec(QDialog *dialog)
 {
-    Calls.push_back({ QStringLiteral("exec"), dialog->objectName(), dialog->windowTitle(), {}, {} });
+    Calls.push_back({ QStringLiteral("exec"), dialog->objectName(), dialog->windowTitle(), {}, {}, {} });
     return ExecHandler ? ExecHandler(dialog) : int(QDialog::Rejected);
 }
 
