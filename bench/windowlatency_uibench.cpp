@@ -4,6 +4,7 @@
 // between two ticks are reported as their 99th percentile and their maximum, in milliseconds (goal: 99th
 // percentile at most 50 ms).
 #include "UiBenchMain.h"
+#include "commands/ActionTags.h"
 #include "common/FileIO.h"
 #include "filelist/SearchFiles.h"
 #include "repository/RepositoryFile.h"
@@ -16,7 +17,6 @@
 #include "ui/SettingsPage.h"
 #include "ui/TextBridge.h"
 #include "ui/uFrm_Main.h"
-#include "commands/ActionTags.h"
 
 #include <QAction>
 #include <QApplication>

@@ -5,7 +5,6 @@
 
 namespace qvc {
 
-
 class TWindowServices
 {
 public:
