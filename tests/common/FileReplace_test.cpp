@@ -83,7 +83,7 @@ protected:
     bool OnlyHiddenTemporariesBesides(const std::set<std::string> &expected) const
     {
         for (const std::string &name : Names())
-            if (expected.count(name) == 0 && name.rfind(".qvConvertFiles-", 0) != 0)
+            if (!expected.contains(name) && name.rfind(".qvConvertFiles-", 0) != 0)
                 return false;
         return true;
     }

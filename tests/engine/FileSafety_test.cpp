@@ -141,12 +141,12 @@ TEST_F(FileSafetyTest, AFailedCallAtAnyStepEndsTheRunWithNothingChangedOrComplet
             }
             // Only a companion rename or the removal of the old name may have failed, which loses nothing.
             for (const auto &[name, bytes] : c.after) {
-                if (now.count(name) != 0) {
+                if (now.contains(name)) {
                     EXPECT_EQ(now.at(name), bytes) << c.name << ", failed call " << failAt << ": " << name;
                 }
             }
             for (const auto &[name, bytes] : now)
-                EXPECT_TRUE(c.after.count(name) != 0 || c.before.count(name) != 0)
+                EXPECT_TRUE(c.after.contains(name) || c.before.contains(name))
                     << c.name << ", failed call " << failAt << ": " << name;
         }
     }
@@ -167,13 +167,13 @@ TEST_F(FileSafetyTest, AKillAtAnyStepLeavesEveryFileWithItsOldOrNewText)
             for (const auto &[name, bytes] : now) {
                 if (name.rfind(".qvConvertFiles-", 0) == 0)
                     continue;
-                const bool old = c.before.count(name) != 0 && c.before.at(name) == bytes;
-                const bool updated = c.after.count(name) != 0 && c.after.at(name) == bytes;
+                const bool old = c.before.contains(name) && c.before.at(name) == bytes;
+                const bool updated = c.after.contains(name) && c.after.at(name) == bytes;
                 EXPECT_TRUE(old || updated) << c.name << ", kill " << killAt << ": " << name << " holds " << bytes;
             }
             // No text is lost: each old text still stands somewhere, or its name holds its new text.
             for (const auto &[name, bytes] : c.before) {
-                bool found = now.count(name) != 0 && c.after.count(name) != 0 && now.at(name) == c.after.at(name);
+                bool found = now.contains(name) && c.after.contains(name) && now.at(name) == c.after.at(name);
                 for (const auto &[other, otherBytes] : now)
                     found = found || otherBytes == bytes;
                 EXPECT_TRUE(found) << c.name << ", kill " << killAt << ": the text of " << name << " is lost";

@@ -15,7 +15,7 @@
 
 inline bool LiteralSeparator(char c)
 {
-    return !std::isalnum(static_cast<unsigned char>(c)) || static_cast<unsigned char>(c) >= 0x80;
+    return std::isalnum(static_cast<unsigned char>(c)) == 0 || static_cast<unsigned char>(c) >= 0x80;
 }
 
 inline bool LiteralBlank(const std::string &text)

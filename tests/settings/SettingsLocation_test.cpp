@@ -25,7 +25,7 @@ TEST_P(SettingsLocationTest, ChoosesBesideOrTheConfigurationFolder)
     std::set<std::string> asked;
     const auto exists = [&](const std::string &path) {
         asked.insert(path);
-        return c.existing.count(path) > 0;
+        return c.existing.contains(path);
     };
     EXPECT_EQ(qvc::SettingsBasePath(c.executable, exists, c.environment), c.expected);
     // Only files beside the executable decide; nothing in the configuration folder is looked at.
