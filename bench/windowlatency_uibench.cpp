@@ -3,6 +3,7 @@
 // (bench/gen_tree.py, 2,000 units as scripts/bench makes it, with the pairs scripts/bench uses), and the gaps
 // between two ticks are reported as their 99th percentile and their maximum, in milliseconds (goal: 99th
 // percentile at most 50 ms).
+#include "GeneratedTree.h"
 #include "UiBenchMain.h"
 #include "commands/ActionTags.h"
 #include "common/FileIO.h"
@@ -52,21 +53,9 @@ const TWorkload &Workload()
 {
     static const TWorkload workload = [] {
         TWorkload w;
-        if (!std::filesystem::exists(kTree + "/done")) {
-            std::filesystem::remove_all(kTree);
-            const std::string command = "python3 '" QVC_SOURCE_DIR "/bench/gen_tree.py' --units 2000 --seed 1 --out '"
-                + kTree + "/tree' >/dev/null";
-            if (std::system(command.c_str()) != 0)
-                std::abort();
-            qvc::WriteFileReplacing(kTree + "/done", "");
-        }
-        qvc::TSearchFiles search;
-        search.SetRootDirectory(kTree + "/tree");
-        search.FileParams().SetMaskText(qvc::kDefaultFileMask);
-        search.SetOnFindFile([&w](const std::string &name) {
+        EnsureGeneratedTree(kTree, 2000, 1);
+        for (const std::string &name : GeneratedFiles(kTree, qvc::kDefaultFileMask))
             w.CopyFiles.push_back(kTree + "/copy" + name.substr((kTree + "/tree").size()));
-        });
-        search.Search();
         w.Lines = qvc::ParseRepositoryBytes(qvc::ReadFileBytes(RepositoryFile()), qvc::TRenameMode::None).Lines;
         return w;
     }();

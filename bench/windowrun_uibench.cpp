@@ -3,6 +3,7 @@
 // terminal output): a tree from bench/gen_tree.py with the pairs of tests/data/delphi-to-kylix.dat. The "Write"
 // variants convert a fresh copy of the tree in every iteration (the copy is not timed); the "Simulate" variants write
 // nothing.
+#include "GeneratedTree.h"
 #include "SilentServices.h"
 #include "UiBenchMain.h"
 #include "common/FileIO.h"
@@ -41,19 +42,8 @@ const TWorkload &Workload()
 {
     static const TWorkload workload = [] {
         TWorkload w;
-        if (!std::filesystem::exists(kTree + "/done")) {
-            std::filesystem::remove_all(kTree);
-            const std::string command = "python3 '" QVC_SOURCE_DIR "/bench/gen_tree.py' --units 400 --seed 7 --out '"
-                + kTree + "/tree' >/dev/null";
-            if (std::system(command.c_str()) != 0)
-                std::abort();
-            qvc::WriteFileReplacing(kTree + "/done", "");
-        }
-        qvc::TSearchFiles search;
-        search.SetRootDirectory(kTree + "/tree");
-        search.FileParams().SetMaskText("*.pas;*.dfm;*.dpr");
-        search.SetOnFindFile([&w](const std::string &name) { w.Files.push_back(name); });
-        search.Search();
+        EnsureGeneratedTree(kTree, 400, 7);
+        w.Files = GeneratedFiles(kTree, "*.pas;*.dfm;*.dpr");
         for (const auto &file : w.Files)
             w.CopyFiles.push_back(kTree + "/copy" + file.substr((kTree + "/tree").size()));
         const auto content = qvc::ParseRepositoryBytes(
