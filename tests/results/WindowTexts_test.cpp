@@ -58,7 +58,7 @@ TEST(WindowTexts, EveryEntryIsPortugueseWithTheSameArguments)
     }
 }
 
-TEST(WindowTexts, SpecifiedMessagesStayAsTheyAre)
+TEST(WindowTexts, FixedMessagesStayAsTheyAre)
 {
     for (const std::string_view text : { qvc::kCannotOpenFile, qvc::kCannotCreateFile, qvc::kKeyMayNotContainEquals,
              std::string_view("Unable to backup file."), std::string_view("anything else") })

@@ -246,7 +246,7 @@ void ErrorTextTest::everyErrorPathShowsPathAndReason()
         const QString pipe = dir + QStringLiteral("/fila.dat");
         QCOMPARE(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
         OpenRepository(pipe);
-        // The specified message keeps its words; the program's own reason is Portuguese in the window.
+        // The message keeps its fixed English words; the program's own reason is Portuguese in the window.
         expected = QStringLiteral("Cannot open file \"%1\". Não é um arquivo comum").arg(pipe);
         break;
     }
