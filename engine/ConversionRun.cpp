@@ -12,9 +12,7 @@
 
 namespace qvc {
 
-namespace {
-
-void StoreDetails(TResultStore &store, std::size_t slot, TPassReport &report)
+void StoreRowDetails(TResultStore &store, std::size_t slot, TPassReport &report)
 {
     TRowDetails details;
     details.Missed = std::move(report.Missed);
@@ -22,8 +20,6 @@ void StoreDetails(TResultStore &store, std::size_t slot, TPassReport &report)
     details.ChangedLineTotal = report.ChangedLineTotal;
     store.ReplaceDetails(slot, std::move(details));
 }
-
-} // namespace
 
 void RunConversion(TConversionView &view, const std::vector<std::string> &repositoryLines, TRenameMode renameMode,
     TResultStore &store, TRunJournal *journal, TScope scope)
@@ -81,7 +77,7 @@ void RunConversion(TConversionView &view, const std::vector<std::string> &reposi
                 store.Replace(view.RowNumber(row), scratch);
             }
             view.FileConverted(row, report, scratch);
-            StoreDetails(store, view.RowNumber(row), report);
+            StoreRowDetails(store, view.RowNumber(row), report);
         }
         // Not done until the names the run changed are on the disk: a failed sync ends the run as a
         // failed write does.

@@ -45,6 +45,9 @@ public:
     }
 };
 
+/// Moves the misses and changed lines of a converted file's `report` into the `slot` of `store` (its details).
+void StoreRowDetails(TResultStore &store, std::size_t slot, TPassReport &report);
+
 /// Runs the conversion over every row of `view` with the pairs of `repositoryLines` (find text before the
 /// first "=", replace text after it; from Delphi to Lazarus, kLazarusResourcePair after them) and `renameMode`,
 /// giving each row its count and seconds as numbers (the view formats them), and replaces the `store` slot of

@@ -402,11 +402,7 @@ void TRunRelay::Apply(TViewUpdate &update)
         if (file.Report.Count > 0)
             m_store.Replace(file.Number, file.Result);
         window.FileConverted(update.Row, file.Report, file.Result);
-        TRowDetails details;
-        details.Missed = std::move(file.Report.Missed);
-        details.ChangedLines = std::move(file.Report.ChangedLines);
-        details.ChangedLineTotal = file.Report.ChangedLineTotal;
-        m_store.ReplaceDetails(file.Number, std::move(details));
+        StoreRowDetails(m_store, file.Number, file.Report);
         break;
     }
     case TKind::Checkpoint:
