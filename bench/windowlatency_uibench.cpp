@@ -4,12 +4,12 @@
 // between two ticks are reported as their 99th percentile and their maximum, in milliseconds (goal: 99th
 // percentile at most 50 ms).
 #include "GeneratedTree.h"
+#include "ScriptedDialogSeam.h"
 #include "UiBenchMain.h"
 #include "commands/ActionTags.h"
 #include "common/FileIO.h"
 #include "filelist/SearchFiles.h"
 #include "repository/RepositoryFile.h"
-#include "tests/ui/ScriptedDialogSeam.h"
 #include "ui/ConversionRunner.h"
 #include "ui/FileListModel.h"
 #include "ui/FileListPage.h"

@@ -4,6 +4,7 @@
 // variants convert a fresh copy of the tree in every iteration (the copy is not timed); the "Simulate" variants write
 // nothing.
 #include "GeneratedTree.h"
+#include "ScriptedDialogSeam.h"
 #include "SilentServices.h"
 #include "UiBenchMain.h"
 #include "common/FileIO.h"
@@ -11,7 +12,6 @@
 #include "engine/RunJournal.h"
 #include "filelist/SearchFiles.h"
 #include "repository/RepositoryFile.h"
-#include "tests/ui/ScriptedDialogSeam.h"
 #include "ui/ConversionRunner.h"
 #include "ui/FileListPage.h"
 #include "ui/RepositoryModel.h"

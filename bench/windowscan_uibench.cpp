@@ -1,12 +1,12 @@
 // A folder scan through the window (offscreen, shown, with its pending events handled at every directory entry
 // and every file becoming a row of the list view) against the core alone, over a generated tree of 50,000 files
 // in 2,000 folders with the default masks.
+#include "ScriptedDialogSeam.h"
 #include "UiBenchMain.h"
 #include "commands/ActionTags.h"
 #include "engine/ResultStore.h"
 #include "filelist/FileList.h"
 #include "filelist/SearchFiles.h"
-#include "tests/ui/ScriptedDialogSeam.h"
 #include "ui/FileListModel.h"
 #include "ui/FileListPage.h"
 #include "ui/LocaleBridge.h"
