@@ -34,18 +34,27 @@ void RunConversion(TConversionView &view, const std::vector<std::string> &reposi
     if (journal != nullptr)
         CheckNoPendingUndo(journal->Folder());
     // A real run holds its folders against other runs and undos from before its first write to its end.
-    const std::vector<std::string> folders = RunFoldersOf(files);
+    // A simulated run needs them only for its journal, or when a row is no longer simulated.
+    std::vector<std::string> folders;
+    bool foldersKnown = false;
+    const auto runFolders = [&]() -> const std::vector<std::string> & {
+        if (!foldersKnown)
+            folders = RunFoldersOf(files);
+        foldersKnown = true;
+        return folders;
+    };
     TFolderLocks locks;
     if (!view.SimulateChecked())
-        locks.Acquire(folders);
+        locks.Acquire(runFolders());
     if (journal != nullptr)
-        journal->BeginRun(std::move(files), folders, std::string(ScopeName(scope)));
+        journal->BeginRun(files, runFolders(), std::string(ScopeName(scope)));
     // A run for Lazarus points its units at the forms it writes as ".lfm".
     std::vector<std::string> lines = repositoryLines;
     if (renameMode == TRenameMode::DelphiToLazarus)
         lines.emplace_back(kLazarusResourcePair);
     TSubstitutionPass pass(lines);
     pass.SetJournal(journal);
+    pass.ExpectReads(files);
     view.BeginRun();
     try {
         TConversionResult scratch;
@@ -67,7 +76,7 @@ void RunConversion(TConversionView &view, const std::vector<std::string> &reposi
             options.Backup = view.BackupChecked();
             options.Simulate = view.SimulateChecked();
             if (!options.Simulate && !locks.Held())
-                locks.Acquire(folders);
+                locks.Acquire(runFolders());
             options.KeepTexts = view.WantsTexts();
             options.KeepChangedLines = view.WantsChangedLines();
             const int count = pass.ConvertFile(row, view.RowFileName(row), options, scratch, view, report);

@@ -94,6 +94,7 @@ int TSubstitutionPass::ReadAndApply(int row, const std::string &fileName, const 
 {
     TFastTimer untilFailure;
     untilFailure.Start();
+    m_overlay.BeginRead(fileName);
     try {
         report.Kind = m_read.Read(fileName, options.Simulate ? &m_overlay : nullptr);
         if (m_journal != nullptr && !options.Simulate) {
