@@ -47,7 +47,7 @@ void RunConversion(TConversionView &view, const std::vector<std::string> &reposi
     if (!view.SimulateChecked())
         locks.Acquire(runFolders());
     if (journal != nullptr)
-        journal->BeginRun(files, runFolders(), std::string(ScopeName(scope)));
+        journal->BeginRun(files, foldersKnown ? folders : std::vector<std::string>(), std::string(ScopeName(scope)));
     // A run for Lazarus points its units at the forms it writes as ".lfm".
     std::vector<std::string> lines = repositoryLines;
     if (renameMode == TRenameMode::DelphiToLazarus)
@@ -75,8 +75,13 @@ void RunConversion(TConversionView &view, const std::vector<std::string> &reposi
             options.Scope = scope;
             options.Backup = view.BackupChecked();
             options.Simulate = view.SimulateChecked();
-            if (!options.Simulate && !locks.Held())
+            if (!options.Simulate && !locks.Held()) {
+                const bool known = foldersKnown;
                 locks.Acquire(runFolders());
+                // The journal, opened by the first step, names them too.
+                if (!known && journal != nullptr)
+                    journal->SetFolders(folders);
+            }
             options.KeepTexts = view.WantsTexts();
             options.KeepChangedLines = view.WantsChangedLines();
             const int count = pass.ConvertFile(row, view.RowFileName(row), options, scratch, view, report);

@@ -15,21 +15,31 @@ namespace qvc {
 
 namespace {
 
-// The keys of the later reads. Letter case is folded: a key then stands for every name a case-sensitive
-// comparison would match, and more.
-std::string UnitKey(std::string_view folder, std::string_view stem)
+// The keys of the later reads by folder: a hash of the folder (and stem), letters folded, so that finding one
+// makes no string. Two names that share a key (letter case aside, or by chance) only keep a text longer.
+std::size_t FoldedKey(std::string_view folder, std::string_view stem = {}, bool withStem = false)
 {
-    std::string key = AsciiLower(folder);
-    key += '/';
-    key += AsciiLower(stem);
-    return key;
+    // FNV-1a over the folded bytes, the stem after a separator no path holds.
+    std::size_t hash = 14695981039346656037ULL;
+    const auto add = [&hash](unsigned char byte) {
+        hash ^= byte;
+        hash *= 1099511628211ULL;
+    };
+    for (const char c : folder)
+        add(static_cast<unsigned char>(AsciiLowerChar(c)));
+    if (withStem) {
+        add(0);
+        for (const char c : stem)
+            add(static_cast<unsigned char>(AsciiLowerChar(c)));
+    }
+    return hash;
 }
 
 // The folder and the stem of `path` (its name up to the last "."), as a companion rename matches them.
-std::string UnitKeyOf(const std::string &path)
+std::size_t UnitKeyOf(const std::string &path)
 {
     const std::string_view name = NamePart(path);
-    return UnitKey(FolderPart(path), name.substr(0, name.size() - FileExtension(name).size()));
+    return FoldedKey(FolderPart(path), name.substr(0, name.size() - FileExtension(name).size()), true);
 }
 
 // A name a backup may take: the backup of a file, or an older backup's numbered name, all holding a "~".
@@ -38,7 +48,7 @@ bool MayBeBackupName(const std::string &path)
     return NamePart(path).find('~') != std::string_view::npos;
 }
 
-void CountDown(std::unordered_map<std::string, std::uint32_t> &counts, const std::string &key)
+template <typename TKey> void CountDown(std::unordered_map<TKey, std::uint32_t> &counts, const TKey &key)
 {
     const auto it = counts.find(key);
     if (it != counts.end() && --it->second == 0)
@@ -62,7 +72,7 @@ void TRunOverlay::ExpectReads(const std::vector<std::string> &files)
         ++m_laterReads[file];
         ++m_laterUnits[UnitKeyOf(file)];
         if (MayBeBackupName(file))
-            ++m_laterBackupNames[AsciiLower(FolderPart(file))];
+            ++m_laterBackupNames[FoldedKey(FolderPart(file))];
     }
 }
 
@@ -77,7 +87,7 @@ void TRunOverlay::BeginRead(const std::string &path)
         m_laterReads.erase(it);
     CountDown(m_laterUnits, UnitKeyOf(path));
     if (MayBeBackupName(path))
-        CountDown(m_laterBackupNames, AsciiLower(FolderPart(path)));
+        CountDown(m_laterBackupNames, FoldedKey(FolderPart(path)));
 }
 
 bool TRunOverlay::KeepsTextOf(const std::string &path) const
@@ -88,11 +98,11 @@ bool TRunOverlay::KeepsTextOf(const std::string &path) const
     // with a "~", in the same folder), or as a companion of the unit it renames (the same folder, and a
     // name starting with that unit's stem and a ".").
     const std::string_view folder = FolderPart(path);
-    if (m_laterBackupNames.contains(AsciiLower(folder)))
+    if (m_laterBackupNames.contains(FoldedKey(folder)))
         return true;
     const std::string_view name = NamePart(path);
     for (std::size_t dot = name.find('.'); dot != std::string_view::npos; dot = name.find('.', dot + 1))
-        if (m_laterUnits.contains(UnitKey(folder, name.substr(0, dot))))
+        if (m_laterUnits.contains(FoldedKey(folder, name.substr(0, dot), true)))
             return true;
     return false;
 }

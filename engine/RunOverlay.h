@@ -75,8 +75,8 @@ private:
     // reads, whose companions it may rename), and by folder for names a backup may take (holding a "~").
     bool m_expectsReads = false;
     std::unordered_map<std::string, std::uint32_t> m_laterReads;
-    std::unordered_map<std::string, std::uint32_t> m_laterUnits;
-    std::unordered_map<std::string, std::uint32_t> m_laterBackupNames;
+    std::unordered_map<std::size_t, std::uint32_t> m_laterUnits;
+    std::unordered_map<std::size_t, std::uint32_t> m_laterBackupNames;
 
     std::map<std::string, TEntry> m_entries;
     ino_t m_nextInode = 1;
