@@ -46,8 +46,6 @@ void RunConversion(TConversionView &view, const std::vector<std::string> &reposi
     TFolderLocks locks;
     if (!view.SimulateChecked())
         locks.Acquire(runFolders());
-    if (journal != nullptr)
-        journal->BeginRun(files, foldersKnown ? folders : std::vector<std::string>(), std::string(ScopeName(scope)));
     // A run for Lazarus points its units at the forms it writes as ".lfm".
     std::vector<std::string> lines = repositoryLines;
     if (renameMode == TRenameMode::DelphiToLazarus)
@@ -55,6 +53,11 @@ void RunConversion(TConversionView &view, const std::vector<std::string> &reposi
     TSubstitutionPass pass(lines);
     pass.SetJournal(journal);
     pass.ExpectReads(files);
+    // The files go to the journal, unless a row that is not simulated may still need them for its folders.
+    if (journal != nullptr && foldersKnown)
+        journal->BeginRun(std::move(files), folders, std::string(ScopeName(scope)));
+    else if (journal != nullptr)
+        journal->BeginRun(files, {}, std::string(ScopeName(scope)));
     view.BeginRun();
     try {
         TConversionResult scratch;

@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <fcntl.h>
+#include <functional>
 #include <unistd.h>
 
 namespace qvc {
@@ -42,6 +43,11 @@ std::size_t UnitKeyOf(const std::string &path)
     return FoldedKey(FolderPart(path), name.substr(0, name.size() - FileExtension(name).size()), true);
 }
 
+std::size_t PathKey(const std::string &path)
+{
+    return std::hash<std::string_view>()(path);
+}
+
 // A name a backup may take: the backup of a file, or an older backup's numbered name, all holding a "~".
 bool MayBeBackupName(const std::string &path)
 {
@@ -69,7 +75,7 @@ void TRunOverlay::ExpectReads(const std::vector<std::string> &files)
     m_laterUnits.clear();
     m_laterBackupNames.clear();
     for (const std::string &file : files) {
-        ++m_laterReads[file];
+        ++m_laterReads[PathKey(file)];
         ++m_laterUnits[UnitKeyOf(file)];
         if (MayBeBackupName(file))
             ++m_laterBackupNames[FoldedKey(FolderPart(file))];
@@ -80,7 +86,7 @@ void TRunOverlay::BeginRead(const std::string &path)
 {
     if (!m_expectsReads)
         return;
-    const auto it = m_laterReads.find(path);
+    const auto it = m_laterReads.find(PathKey(path));
     if (it == m_laterReads.end())
         return; // not a row of the run: it counts for no later read
     if (--it->second == 0)
@@ -92,7 +98,7 @@ void TRunOverlay::BeginRead(const std::string &path)
 
 bool TRunOverlay::KeepsTextOf(const std::string &path) const
 {
-    if (!m_expectsReads || m_laterReads.contains(path))
+    if (!m_expectsReads || m_laterReads.contains(PathKey(path)))
         return true;
     // A text reaches another name only through a later row: as the backup of a file it writes over (a name
     // with a "~", in the same folder), or as a companion of the unit it renames (the same folder, and a

@@ -71,10 +71,11 @@ private:
     void KeepText(TEntry &entry, const std::string &path, std::string_view text);
     bool PutAside(TEntry &entry, std::string_view text);
 
-    // The reads of the rows still to come (ExpectReads): by path, by folder and stem (the unit a later row
-    // reads, whose companions it may rename), and by folder for names a backup may take (holding a "~").
+    // The reads of the rows still to come (ExpectReads), by hashes: of the path, of the folder and stem (the
+    // unit a later row reads, whose companions it may rename), and of the folder for names a backup may take
+    // (holding a "~"). Names that share a hash by chance only keep a text longer.
     bool m_expectsReads = false;
-    std::unordered_map<std::string, std::uint32_t> m_laterReads;
+    std::unordered_map<std::size_t, std::uint32_t> m_laterReads;
     std::unordered_map<std::size_t, std::uint32_t> m_laterUnits;
     std::unordered_map<std::size_t, std::uint32_t> m_laterBackupNames;
 
