@@ -68,15 +68,25 @@ TRunOverlay::TRunOverlay(std::size_t memoryBytes)
 {
 }
 
-void TRunOverlay::ExpectReads(const std::vector<std::string> &files)
+bool TRunOverlay::MayRename(const std::string &path) const
+{
+    if (!m_mayRename)
+        return true;
+    const std::string_view name = NamePart(path);
+    return m_mayRename(name.substr(0, name.size() - FileExtension(name).size()));
+}
+
+void TRunOverlay::ExpectReads(const std::vector<std::string> &files, TMayRenameUnit mayRename)
 {
     m_expectsReads = true;
+    m_mayRename = std::move(mayRename);
     m_laterReads.clear();
     m_laterUnits.clear();
     m_laterBackupNames.clear();
     for (const std::string &file : files) {
         ++m_laterReads[PathKey(file)];
-        ++m_laterUnits[UnitKeyOf(file)];
+        if (MayRename(file))
+            ++m_laterUnits[UnitKeyOf(file)];
         if (MayBeBackupName(file))
             ++m_laterBackupNames[FoldedKey(FolderPart(file))];
     }
@@ -91,7 +101,8 @@ void TRunOverlay::BeginRead(const std::string &path)
         return; // not a row of the run: it counts for no later read
     if (--it->second == 0)
         m_laterReads.erase(it);
-    CountDown(m_laterUnits, UnitKeyOf(path));
+    if (MayRename(path))
+        CountDown(m_laterUnits, UnitKeyOf(path));
     if (MayBeBackupName(path))
         CountDown(m_laterBackupNames, FoldedKey(FolderPart(path)));
 }

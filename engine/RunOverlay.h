@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <string>
 #include <string_view>
@@ -33,10 +34,13 @@ public:
     bool WritableRegular(const std::string &path) const override;
     std::vector<std::string> Names(const std::string &folder) const override;
 
+    /// Whether a unit whose base name (its file name without the extension) is `stem` may be renamed.
+    using TMayRenameUnit = std::function<bool(std::string_view stem)>;
     /// The files the rows of the run read, in row order. From then on a simulated row's text is kept only
     /// when a later row may read it: under its own name, or moved there by a later row (a backup, or a
-    /// companion renamed with its unit); the other texts count only by their size. Without it every text is kept.
-    void ExpectReads(const std::vector<std::string> &files);
+    /// companion renamed with its unit, for the units `mayRename` allows; empty: any unit); the other texts
+    /// count only by their size. Without it every text is kept.
+    void ExpectReads(const std::vector<std::string> &files, TMayRenameUnit mayRename = {});
     /// The row reading `path` begins: it is no longer a later row (see ExpectReads).
     void BeginRead(const std::string &path);
     /// Whether a text written as `path` now would be kept (always, without ExpectReads).
@@ -75,6 +79,8 @@ private:
     // unit a later row reads, whose companions it may rename), and of the folder for names a backup may take
     // (holding a "~"). Names that share a hash by chance only keep a text longer.
     bool m_expectsReads = false;
+    TMayRenameUnit m_mayRename;
+    bool MayRename(const std::string &path) const;
     std::unordered_map<std::size_t, std::uint32_t> m_laterReads;
     std::unordered_map<std::size_t, std::uint32_t> m_laterUnits;
     std::unordered_map<std::size_t, std::uint32_t> m_laterBackupNames;

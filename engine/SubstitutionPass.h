@@ -92,7 +92,7 @@ public:
 
     /// The files the run's rows will convert, in row order: a simulated row then keeps its text only when a
     /// later row may read it (see TRunOverlay::ExpectReads).
-    void ExpectReads(const std::vector<std::string> &files) { m_overlay.ExpectReads(files); }
+    void ExpectReads(const std::vector<std::string> &files);
 
     /// Converts one file: reads it, applies every pair with progress in the row, writes it unless
     /// simulating. Returns the count (-1 for a file that could not be read or converted, which is no
