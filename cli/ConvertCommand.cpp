@@ -144,6 +144,7 @@ public:
         , m_stdoutIsTerminal(::isatty(STDOUT_FILENO) == 1)
         , m_locale(std::move(locale))
     {
+        m_reportRows.reserve(m_files.size());
     }
 
     int FailedFiles() const { return m_failed; }
@@ -157,8 +158,9 @@ public:
     void ResetRow(int) override { }
     void SetRowPercent(int row, int percent) override
     {
+        // Formatted once the row is done: a row's percentage changes after nearly every pair.
         if (row == m_current)
-            m_status = PercentText(percent);
+            m_percent = percent;
     }
     void SetRowOutcome(int row, long long count, long double seconds) override
     {
@@ -172,6 +174,7 @@ public:
         m_current = row;
         m_currentReported = false;
         m_updates = m_status = m_time = std::string(kNotProcessed);
+        m_percent = -1;
         DrawProgress(false);
     }
     void ClearSelection() override { }
@@ -210,6 +213,8 @@ public:
 
     void FileConverted(int row, const TPassReport &report, const TConversionResult &result) override
     {
+        if (row == m_current && m_percent >= 0)
+            m_status = PercentText(m_percent);
         m_summary.Add(report);
         m_currentReported = true;
         const std::string &file = m_files[static_cast<std::size_t>(row)];
@@ -327,6 +332,7 @@ private:
     bool m_drawn = false;
     std::chrono::steady_clock::time_point m_lastDraw;
     int m_current = -1;
+    int m_percent = -1; // the current row's last percentage, -1 for none yet
     bool m_currentReported = false;
     bool m_began = false;
     TRunSummary m_summary;

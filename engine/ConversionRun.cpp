@@ -34,18 +34,30 @@ void RunConversion(TConversionView &view, const std::vector<std::string> &reposi
     if (journal != nullptr)
         CheckNoPendingUndo(journal->Folder());
     // A real run holds its folders against other runs and undos from before its first write to its end.
-    const std::vector<std::string> folders = RunFoldersOf(files);
+    // A simulated run needs them only for its journal, or when a row is no longer simulated.
+    std::vector<std::string> folders;
+    bool foldersKnown = false;
+    const auto runFolders = [&]() -> const std::vector<std::string> & {
+        if (!foldersKnown)
+            folders = RunFoldersOf(files);
+        foldersKnown = true;
+        return folders;
+    };
     TFolderLocks locks;
     if (!view.SimulateChecked())
-        locks.Acquire(folders);
-    if (journal != nullptr)
-        journal->BeginRun(std::move(files), folders, std::string(ScopeName(scope)));
+        locks.Acquire(runFolders());
     // A run for Lazarus points its units at the forms it writes as ".lfm".
     std::vector<std::string> lines = repositoryLines;
     if (renameMode == TRenameMode::DelphiToLazarus)
         lines.emplace_back(kLazarusResourcePair);
     TSubstitutionPass pass(lines);
     pass.SetJournal(journal);
+    pass.ExpectReads(files);
+    // The files go to the journal, unless a row that is not simulated may still need them for its folders.
+    if (journal != nullptr && foldersKnown)
+        journal->BeginRun(std::move(files), folders, std::string(ScopeName(scope)));
+    else if (journal != nullptr)
+        journal->BeginRun(files, {}, std::string(ScopeName(scope)));
     view.BeginRun();
     try {
         TConversionResult scratch;
@@ -66,8 +78,13 @@ void RunConversion(TConversionView &view, const std::vector<std::string> &reposi
             options.Scope = scope;
             options.Backup = view.BackupChecked();
             options.Simulate = view.SimulateChecked();
-            if (!options.Simulate && !locks.Held())
-                locks.Acquire(folders);
+            if (!options.Simulate && !locks.Held()) {
+                const bool known = foldersKnown;
+                locks.Acquire(runFolders());
+                // The journal, opened by the first step, names them too.
+                if (!known && journal != nullptr)
+                    journal->SetFolders(folders);
+            }
             options.KeepTexts = view.WantsTexts();
             options.KeepChangedLines = view.WantsChangedLines();
             const int count = pass.ConvertFile(row, view.RowFileName(row), options, scratch, view, report);

@@ -15,9 +15,12 @@ TPairMatcher::TPairMatcher(const std::vector<std::string> &patterns, std::size_t
         return;
 
     // The trie, then the failure links turning it into a complete automaton (breadth first).
+    // Room for every state at once: growing would copy the tables made so far again and again.
     std::vector<std::array<std::int32_t, 256>> next(1);
+    next.reserve(bound);
     next[0].fill(-1);
     std::vector<std::vector<std::uint32_t>> outputs(1);
+    outputs.reserve(bound);
     for (std::uint32_t id = 0; id < patterns.size(); ++id) {
         std::int32_t state = 0;
         for (const char c : patterns[id]) {

@@ -1,19 +1,127 @@
 #include "engine/RunOverlay.h"
 
+#include "common/AsciiCase.h"
 #include "common/Errors.h"
+#include "common/PathNames.h"
 #include "common/TextFormat.h"
 
 #include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <fcntl.h>
+#include <functional>
 #include <unistd.h>
 
 namespace qvc {
 
+namespace {
+
+// The keys of the later reads by folder: a hash of the folder (and stem), letters folded, so that finding one
+// makes no string. Two names that share a key (letter case aside, or by chance) only keep a text longer.
+std::size_t FoldedKey(std::string_view folder, std::string_view stem = {}, bool withStem = false)
+{
+    // FNV-1a over the folded bytes, the stem after a separator no path holds.
+    std::size_t hash = 14695981039346656037ULL;
+    const auto add = [&hash](unsigned char byte) {
+        hash ^= byte;
+        hash *= 1099511628211ULL;
+    };
+    for (const char c : folder)
+        add(static_cast<unsigned char>(AsciiLowerChar(c)));
+    if (withStem) {
+        add(0);
+        for (const char c : stem)
+            add(static_cast<unsigned char>(AsciiLowerChar(c)));
+    }
+    return hash;
+}
+
+// The folder and the stem of `path` (its name up to the last "."), as a companion rename matches them.
+std::size_t UnitKeyOf(const std::string &path)
+{
+    const std::string_view name = NamePart(path);
+    return FoldedKey(FolderPart(path), name.substr(0, name.size() - FileExtension(name).size()), true);
+}
+
+std::size_t PathKey(const std::string &path)
+{
+    return std::hash<std::string_view>()(path);
+}
+
+// A name a backup may take: the backup of a file, or an older backup's numbered name, all holding a "~".
+bool MayBeBackupName(const std::string &path)
+{
+    return NamePart(path).find('~') != std::string_view::npos;
+}
+
+template <typename TKey> void CountDown(std::unordered_map<TKey, std::uint32_t> &counts, const TKey &key)
+{
+    const auto it = counts.find(key);
+    if (it != counts.end() && --it->second == 0)
+        counts.erase(it);
+}
+
+} // namespace
+
 TRunOverlay::TRunOverlay(std::size_t memoryBytes)
     : m_memoryBytes(memoryBytes)
 {
+}
+
+bool TRunOverlay::MayRename(const std::string &path) const
+{
+    if (!m_mayRename)
+        return true;
+    const std::string_view name = NamePart(path);
+    return m_mayRename(name.substr(0, name.size() - FileExtension(name).size()));
+}
+
+void TRunOverlay::ExpectReads(const std::vector<std::string> &files, TMayRenameUnit mayRename)
+{
+    m_expectsReads = true;
+    m_mayRename = std::move(mayRename);
+    m_laterReads.clear();
+    m_laterUnits.clear();
+    m_laterBackupNames.clear();
+    for (const std::string &file : files) {
+        ++m_laterReads[PathKey(file)];
+        if (MayRename(file))
+            ++m_laterUnits[UnitKeyOf(file)];
+        if (MayBeBackupName(file))
+            ++m_laterBackupNames[FoldedKey(FolderPart(file))];
+    }
+}
+
+void TRunOverlay::BeginRead(const std::string &path)
+{
+    if (!m_expectsReads)
+        return;
+    const auto it = m_laterReads.find(PathKey(path));
+    if (it == m_laterReads.end())
+        return; // not a row of the run: it counts for no later read
+    if (--it->second == 0)
+        m_laterReads.erase(it);
+    if (MayRename(path))
+        CountDown(m_laterUnits, UnitKeyOf(path));
+    if (MayBeBackupName(path))
+        CountDown(m_laterBackupNames, FoldedKey(FolderPart(path)));
+}
+
+bool TRunOverlay::KeepsTextOf(const std::string &path) const
+{
+    if (!m_expectsReads || m_laterReads.contains(PathKey(path)))
+        return true;
+    // A text reaches another name only through a later row: as the backup of a file it writes over (a name
+    // with a "~", in the same folder), or as a companion of the unit it renames (the same folder, and a
+    // name starting with that unit's stem and a ".").
+    const std::string_view folder = FolderPart(path);
+    if (m_laterBackupNames.contains(FoldedKey(folder)))
+        return true;
+    const std::string_view name = NamePart(path);
+    for (std::size_t dot = name.find('.'); dot != std::string_view::npos; dot = name.find('.', dot + 1))
+        if (m_laterUnits.contains(FoldedKey(folder, name.substr(0, dot), true)))
+            return true;
+    return false;
 }
 
 TRunOverlay::~TRunOverlay()
@@ -52,9 +160,13 @@ bool TRunOverlay::PutAside(TEntry &entry, std::string_view text)
     return true;
 }
 
-void TRunOverlay::KeepText(TEntry &entry, std::string_view text)
+void TRunOverlay::KeepText(TEntry &entry, const std::string &path, std::string_view text)
 {
     entry.HasText = true;
+    if (!KeepsTextOf(path)) {
+        entry.TextDropped = true;
+        return;
+    }
     if (m_memoryUsed + text.size() > m_memoryBytes && PutAside(entry, text))
         return;
     m_memoryUsed += text.size();
@@ -121,7 +233,7 @@ void TRunOverlay::Created(const std::string &path, std::string_view text)
     entry.Stamp.Device = static_cast<dev_t>(-1);
     entry.Stamp.Inode = m_nextInode++;
     entry.Stamp.Size = static_cast<off_t>(text.size());
-    KeepText(entry, text);
+    KeepText(entry, path, text);
     Put(path, std::move(entry));
 }
 
@@ -154,6 +266,11 @@ std::size_t TRunOverlay::ReadInto(const std::string &path, std::string &buffer, 
     const TEntry &entry = it->second;
     if (!entry.Exists)
         throw TError(kCannotOpenFile, { PathArg(path), ReasonArg(ENOENT) });
+    if (entry.TextDropped) {
+        // Only a run that reads other files than it said (ExpectReads) gets here: failing is better than a
+        // text that is not the one a real run would read.
+        throw TError(kCannotOpenFile, { PathArg(path), ReasonArg(EIO) });
+    }
     if (!entry.HasText) {
         const std::size_t length = ReadFileInto(entry.Source, buffer);
         if (stamp != nullptr)

@@ -5,9 +5,12 @@
 #include "engine/WriteStep.h"
 
 #include <cstddef>
+#include <cstdint>
+#include <functional>
 #include <map>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace qvc {
@@ -31,6 +34,18 @@ public:
     bool WritableRegular(const std::string &path) const override;
     std::vector<std::string> Names(const std::string &folder) const override;
 
+    /// Whether a unit whose base name (its file name without the extension) is `stem` may be renamed.
+    using TMayRenameUnit = std::function<bool(std::string_view stem)>;
+    /// The files the rows of the run read, in row order. From then on a simulated row's text is kept only
+    /// when a later row may read it: under its own name, or moved there by a later row (a backup, or a
+    /// companion renamed with its unit, for the units `mayRename` allows; empty: any unit); the other texts
+    /// count only by their size. Without it every text is kept.
+    void ExpectReads(const std::vector<std::string> &files, TMayRenameUnit mayRename = {});
+    /// The row reading `path` begins: it is no longer a later row (see ExpectReads).
+    void BeginRead(const std::string &path);
+    /// Whether a text written as `path` now would be kept (always, without ExpectReads).
+    bool KeepsTextOf(const std::string &path) const;
+
     /// Takes in the effects of a planned writing of `text`.
     void Apply(const TWritePlan &plan, std::string_view text);
     /// Takes in a file written where none was (a form under its new extension).
@@ -48,6 +63,7 @@ private:
         bool Exists = false;
         TFileStamp Stamp;
         bool HasText = false;
+        bool TextDropped = false; ///< no later row could read the text, which was not kept
         std::string Text; ///< the text, when kept in memory
         bool PutAside = false; ///< the text is in the temporary file instead, from AsideOffset on
         off_t AsideOffset = 0;
@@ -56,8 +72,18 @@ private:
     };
     void Put(const std::string &path, TEntry entry);
     TEntry EntryOf(const std::string &path) const;
-    void KeepText(TEntry &entry, std::string_view text);
+    void KeepText(TEntry &entry, const std::string &path, std::string_view text);
     bool PutAside(TEntry &entry, std::string_view text);
+
+    // The reads of the rows still to come (ExpectReads), by hashes: of the path, of the folder and stem (the
+    // unit a later row reads, whose companions it may rename), and of the folder for names a backup may take
+    // (holding a "~"). Names that share a hash by chance only keep a text longer.
+    bool m_expectsReads = false;
+    TMayRenameUnit m_mayRename;
+    bool MayRename(const std::string &path) const;
+    std::unordered_map<std::size_t, std::uint32_t> m_laterReads;
+    std::unordered_map<std::size_t, std::uint32_t> m_laterUnits;
+    std::unordered_map<std::size_t, std::uint32_t> m_laterBackupNames;
 
     std::map<std::string, TEntry> m_entries;
     ino_t m_nextInode = 1;

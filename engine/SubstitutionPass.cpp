@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <dirent.h>
 #include <tuple>
+#include <unordered_set>
 
 namespace qvc {
 
@@ -47,6 +48,18 @@ TSubstitutionPass::TSubstitutionPass(const std::vector<std::string> &repositoryL
     : m_pairs(repositoryLines)
     , m_overlay(overlayMemory)
 {
+}
+
+void TSubstitutionPass::ExpectReads(const std::vector<std::string> &files)
+{
+    // A unit is renamed only by a pair whose find text is its base name (letter case counting; folded here,
+    // which allows more), and only then are its companions renamed.
+    std::unordered_set<std::string> finds;
+    for (std::size_t i = 0; i < m_pairs.Count(); ++i)
+        if (!m_pairs.Pair(i).Blank)
+            finds.insert(m_pairs.Pair(i).FindLower);
+    m_overlay.ExpectReads(
+        files, [finds = std::move(finds)](std::string_view stem) { return finds.contains(AsciiLower(stem)); });
 }
 
 void TSubstitutionPass::ReleaseLargeBuffers()
@@ -94,6 +107,7 @@ int TSubstitutionPass::ReadAndApply(int row, const std::string &fileName, const 
 {
     TFastTimer untilFailure;
     untilFailure.Start();
+    m_overlay.BeginRead(fileName);
     try {
         report.Kind = m_read.Read(fileName, options.Simulate ? &m_overlay : nullptr);
         if (m_journal != nullptr && !options.Simulate) {

@@ -90,6 +90,10 @@ public:
     /// The number of pairs (n), blank ones included.
     std::size_t PairCount() const { return m_pairs.Count(); }
 
+    /// The files the run's rows will convert, in row order: a simulated row then keeps its text only when a
+    /// later row may read it (see TRunOverlay::ExpectReads).
+    void ExpectReads(const std::vector<std::string> &files);
+
     /// Converts one file: reads it, applies every pair with progress in the row, writes it unless
     /// simulating. Returns the count (-1 for a file that could not be read or converted, which is no
     /// error). Throws TError "Unable to backup file." or "Cannot create file "%s". %s" when writing fails.

@@ -6,10 +6,12 @@
 
 #include "engine/ConversionRun.h"
 #include "engine/RunJournal.h"
+#include "engine/RunOverlay.h"
 #include "engine/UndoRun.h"
 
 #include "common/FolderLocks.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <fcntl.h>
 #include <fstream>
@@ -210,6 +212,147 @@ TEST_F(UndoRunTest, ASimulatedRowReadsAnEarlierRowsTextPutAsideAsOneKeptInMemory
     else
         ::unsetenv("TMPDIR");
     EXPECT_EQ(Contents(true), folder);
+}
+
+// What one simulated row produced, its texts copied out of the pass's buffers.
+struct TSimulatedRow
+{
+    int Count = 0;
+    std::string Failure;
+    std::string WrittenName;
+    std::vector<std::string> Backups;
+    std::string RemovedName;
+    std::vector<std::pair<std::string, std::string>> Renamed;
+    std::vector<std::string> Overwrites;
+    std::vector<qvc::TMissedOccurrence> Missed;
+    std::string ReadBytes;
+    std::string ConvertedText;
+    bool operator==(const TSimulatedRow &) const = default;
+};
+
+std::vector<TSimulatedRow> SimulateRows(
+    const std::vector<std::string> &files, const TModeCase &mode, bool announceReads, std::size_t overlayMemory)
+{
+    qvc::TSubstitutionPass pass(kPairs, overlayMemory);
+    if (announceReads)
+        pass.ExpectReads(files);
+    TFakeConversionView view;
+    view.Rows.assign(files.size(), TFakeRow {});
+    qvc::TPassOptions options;
+    options.RenameMode = qvc::TRenameMode(mode.renameMode);
+    options.Backup = mode.backup;
+    options.Simulate = true;
+    options.KeepTexts = true;
+    std::vector<TSimulatedRow> rows;
+    for (std::size_t row = 0; row < files.size(); ++row) {
+        qvc::TPassReport report;
+        qvc::TConversionResult results;
+        TSimulatedRow done;
+        done.Count = pass.ConvertFile(static_cast<int>(row), files[row], options, results, view, report);
+        done.Failure = report.FailureReason.Flat();
+        done.WrittenName = report.Plan.WrittenName;
+        for (const auto &backup : report.Plan.Backups)
+            done.Backups.push_back(backup.Name + " <- " + backup.File + " -> " + backup.OlderMovedTo);
+        done.RemovedName = report.Plan.RemovedName;
+        done.Renamed = report.Plan.Renamed;
+        done.Overwrites = report.Plan.Overwrites;
+        done.Missed = report.Missed;
+        done.ReadBytes = std::string(report.ReadBytes);
+        done.ConvertedText = std::string(report.ConvertedText);
+        rows.push_back(std::move(done));
+    }
+    return rows;
+}
+
+TEST_P(PlanTest, ASimulationThatKeepsOnlyTheTextsLaterRowsReadGivesEveryRowTheSameResult)
+{
+    // Forms written under the other extension and read again, units renamed onto others with their
+    // companions, backups listed as rows: rows read what earlier rows would have written, in every order.
+    Folder tree = kTree;
+    tree["NewAlpha.pas"] = "unit NewAlpha; // Forms\r\n";
+    tree["NewAlpha.~dfm"] = "object Old\r\n  C = Forms\r\nend\r\n";
+    tree["Alpha.dfm"] = "object F: TForm\r\n  C = Forms\r\nend\r\n"; // written under its own name, then renamed
+    Lay(tree);
+    std::vector<std::string> names;
+    for (const auto &[name, bytes] : tree)
+        names.push_back(Path(name));
+    // The renamed units' new names and the backups' names as rows too, some of them only made by the run.
+    for (const char *name : { "NewAlpha.xfm", "NewAlpha.dfm", "Gamma.dfm", "Unit1.~xfm", "Alpha.~pas" })
+        names.push_back(Path(name));
+    std::vector<std::vector<std::string>> orders = { names, names, names, names };
+    std::reverse(orders[1].begin(), orders[1].end());
+    std::rotate(orders[2].begin(), orders[2].begin() + 5, orders[2].end());
+    // The files of the tree backwards (a form's text written over by a later row, with its backup), then the rest.
+    std::reverse(orders[3].begin(), orders[3].begin() + static_cast<std::ptrdiff_t>(tree.size()));
+    orders.push_back(orders[0]);
+    orders.back().insert(orders.back().end(), names.begin(), names.end()); // every file twice
+    // No backup among the rows: a text moves to another name only with a unit's companions.
+    orders.emplace_back();
+    std::copy_if(names.begin(), names.end(), std::back_inserter(orders.back()),
+        [](const std::string &name) { return name.find('~') == std::string::npos; });
+    bool readAnEarlierRowsText = false;
+    for (std::size_t o = 0; o < orders.size(); ++o) {
+        SCOPED_TRACE("order " + std::to_string(o));
+        const std::vector<TSimulatedRow> everyText = SimulateRows(orders[o], GetParam(), false, qvc::kOverlayMemory);
+        for (const std::size_t memory : { qvc::kOverlayMemory, std::size_t(0) }) {
+            const std::vector<TSimulatedRow> laterReads = SimulateRows(orders[o], GetParam(), true, memory);
+            ASSERT_EQ(laterReads.size(), everyText.size());
+            for (std::size_t row = 0; row < everyText.size(); ++row) {
+                SCOPED_TRACE(orders[o][row]);
+                EXPECT_EQ(laterReads[row], everyText[row]);
+                const std::string name = orders[o][row].substr(m_dir.string().size() + 1);
+                readAnEarlierRowsText = readAnEarlierRowsText
+                    || (everyText[row].Count >= 0 && tree.contains(name) && everyText[row].ReadBytes != tree.at(name));
+            }
+        }
+    }
+    EXPECT_TRUE(readAnEarlierRowsText);
+    EXPECT_EQ(Contents(true), tree);
+}
+
+TEST(RunOverlayTest, KeepsATextOnlyWhileALaterRowMayReadIt)
+{
+    qvc::TRunOverlay overlay;
+    EXPECT_TRUE(overlay.KeepsTextOf("d/A.pas")); // nothing announced: every text is kept
+    overlay.ExpectReads({ "d/A.pas", "d/B.pas", "e/Unit1.pas", "f/X.~pas", "d/B.pas" });
+    struct TCase
+    {
+        const char *path;
+        bool kept;
+    };
+    const TCase beforeAnyRow[] = {
+        { "d/A.pas", true }, // read by a later row
+        { "d/C.pas", false },
+        { "d/A.dfm", true }, // a companion a later row's unit may rename
+        { "d/a.XFM", true }, // the same, letter case aside
+        { "d/A.x.dfm", true },
+        { "d/AB.dfm", false },
+        { "e/Unit1.res", true },
+        { "d/Unit1.res", false },
+        { "f/Y.pas", true }, // a later row reads a backup name of its folder
+        { "g/Y.pas", false },
+    };
+    for (const TCase &c : beforeAnyRow)
+        EXPECT_EQ(overlay.KeepsTextOf(c.path), c.kept) << c.path;
+    overlay.BeginRead("d/A.pas");
+    overlay.BeginRead("d/B.pas");
+    EXPECT_FALSE(overlay.KeepsTextOf("d/A.pas"));
+    EXPECT_FALSE(overlay.KeepsTextOf("d/A.dfm"));
+    EXPECT_TRUE(overlay.KeepsTextOf("d/B.pas")); // listed twice
+    overlay.BeginRead("e/Unit1.pas");
+    overlay.BeginRead("f/X.~pas");
+    EXPECT_FALSE(overlay.KeepsTextOf("f/Y.pas"));
+    overlay.BeginRead("z/not-a-row.pas"); // counts for nothing
+    EXPECT_TRUE(overlay.KeepsTextOf("d/B.pas"));
+    overlay.BeginRead("d/B.pas");
+    EXPECT_FALSE(overlay.KeepsTextOf("d/B.pas"));
+
+    // A text not kept is never read as another: a run that reads a file it did not announce fails there.
+    overlay.Created("d/C.pas", "text");
+    std::string buffer;
+    EXPECT_THROW(overlay.ReadInto("d/C.pas", buffer, nullptr), qvc::TError);
+    EXPECT_TRUE(overlay.Present("d/C.pas"));
+    EXPECT_EQ(overlay.Stamp("d/C.pas").Size, 4);
 }
 
 class UndoModeTest : public UndoRunTest, public ::testing::WithParamInterface<TModeCase>
