@@ -70,6 +70,20 @@ struct TPassReport
 
 class TRunJournal;
 
+/// A real run's file read and converted ahead of its writing (TSubstitutionPass::ConvertAhead).
+struct TConvertedAhead
+{
+    enum class TWriting {
+        None, ///< nothing to write
+        OverTheFileRead, ///< Text replaces the file read under its own name: Request says what is written
+        InOrder, ///< renames, removes or makes another name: FinishInOrder writes it
+    };
+    TWriting Writing = TWriting::None;
+    TWriteRequest Request;
+    TContentSum ReadSum {}; ///< the sum of the bytes read, for the journal
+    std::string Text; ///< OverTheFileRead: the text to write
+};
+
 /// The substitution list of a run, compiled once and applied to one file after the other.
 class TSubstitutionPass
 {
@@ -95,6 +109,23 @@ public:
     /// error). Throws TError "Unable to backup file." or "Cannot create file "%s". %s" when writing fails.
     int ConvertFile(int row, const std::string &fileName, const TPassOptions &options, TConversionResult &results,
         TWindowServices &services, TPassReport &report);
+
+    /// ConvertFile for a real run, without the writing, so that the file can be written while later files are
+    /// converted: reads the file, applies every pair with progress in the row, and says in `ahead` what is left
+    /// to write. With InOrder the caller calls FinishInOrder next, before any other file of this pass.
+    int ConvertAhead(int row, const std::string &fileName, const TPassOptions &options, TConversionResult &results,
+        TWindowServices &services, TPassReport &report, TConvertedAhead &ahead);
+    /// The writing ConvertFile does, for a file ConvertAhead left InOrder. Returns the count.
+    int FinishInOrder(int row, const std::string &fileName, const TPassOptions &options, const TConvertedAhead &ahead,
+        TConversionResult &results, TWindowServices &services, TPassReport &report);
+    /// A file whose writing found it changed by another program since it was read (`error`) fails alone, as a
+    /// file that could not be read: its row, `results` and `report` say so. Returns -1.
+    static int FailChangedMeanwhile(int row, const TError &error, TConversionResult &results,
+        TWindowServices &services, TPassReport &report);
+    /// The journal of this pass's real runs (null: none).
+    TRunJournal *Journal() const { return m_journal; }
+    /// The folders this pass's real runs changed, which SyncChangedFolders syncs.
+    TChangedFolders &ChangedFolders() { return m_changedFolders; }
 
     /// Applies every pair in order to `lines` (no window, no files): the pass's replacements alone.
     /// `afterPair(i)` runs after pair i (0-based). Returns the count.
