@@ -232,14 +232,24 @@ protected:
     // Takes back the newest run: afterwards the tree holds exactly what it held before the run.
     void UndoAndCompare(const std::string &what)
     {
+        // The hidden files a killed run left are the next run's sweep to remove, folder by folder.
         qvc::SweepStaleTemporaries(m_tree);
+        for (const auto &entry : fs::recursive_directory_iterator(m_tree))
+            if (entry.is_directory())
+                qvc::SweepStaleTemporaries(entry.path().string());
         const std::string journal = qvc::NewestJournal(m_state);
         if (!journal.empty()) {
             const qvc::TUndoPlan plan = qvc::PlanUndo(qvc::ReadJournal(journal), false);
             ASSERT_TRUE(plan.Possible()) << what;
             qvc::ExecuteUndo(plan);
         }
-        EXPECT_EQ(ReadTree(), ReadPristine()) << what << ": the undo did not restore the tree";
+        const Tree now = ReadTree();
+        const Tree before = ReadPristine();
+        for (const auto &[name, bytes] : now)
+            EXPECT_TRUE(before.contains(name) && before.at(name) == bytes)
+                << what << ": after the undo " << name << (before.contains(name) ? " differs" : " is left");
+        for (const auto &[name, bytes] : before)
+            EXPECT_TRUE(now.contains(name)) << what << ": after the undo " << name << " is missing";
     }
 
     std::string m_state;
@@ -358,7 +368,8 @@ TEST_F(ParallelWritesTest, AKillAtAnyStepOfAFileLeavesRowsInOrderAndAnUndoRestor
     for (const std::string &name : FaultedRows(changed)) {
         for (const std::string subject : { m_tree + "/" + name, qvc::BackupNameFor(m_tree + "/" + name), m_tree }) {
             bool killed = true;
-            for (int killAt = 1; killed; ++killAt) {
+            int killAt = 1;
+            for (; killed; ++killAt) {
                 const std::string what = subject + ", kill " + std::to_string(killAt);
                 LayTree();
                 const pid_t child = ::fork();
@@ -382,6 +393,9 @@ TEST_F(ParallelWritesTest, AKillAtAnyStepOfAFileLeavesRowsInOrderAndAnUndoRestor
                 UndoAndCompare(what);
                 ASSERT_LT(killAt, 40) << what;
             }
+            // A file's own writing makes its new file, writes, syncs, names and closes it and renames it over.
+            if (subject != m_tree && subject.find('~') == std::string::npos)
+                EXPECT_GE(killAt, 6) << subject;
         }
     }
 }
