@@ -60,6 +60,8 @@ void RunConversion(TConversionView &view, const std::vector<std::string> &reposi
             // its forms and programs, which earlier rows write, so it writes each file in turn.
             TWriteAhead ahead(pass, view, store, WriterCount(), renameMode != TRenameMode::DelphiToLazarus);
             for (int row = 0; row < view.RowCount(); ++row) {
+                if (view.StopMayBeRequested())
+                    ahead.Flush();
                 if (view.StopRequested())
                     break;
                 TPassOptions options;
