@@ -98,7 +98,11 @@ int TSubstitutionPass::ReadAndApply(int row, const std::string &fileName, const 
         report.Kind = m_read.Read(fileName, options.Simulate ? &m_overlay : nullptr);
         if (m_journal != nullptr && !options.Simulate) {
             job.ReadSum = m_read.ReadSum();
-            m_journal->Record({ TStepKind::Read, row, fileName, {}, {}, {}, job.ReadSum, {} });
+            TJournalStep read { TStepKind::Read, row, fileName, {}, {}, {}, job.ReadSum, {} };
+            if (m_heldRead != nullptr)
+                *m_heldRead = std::move(read);
+            else
+                m_journal->Record(read);
         }
         // Only a form file is written under another extension; the unit's new name may still change it.
         if (report.Kind != TFileKind::Text)
@@ -270,7 +274,10 @@ int TSubstitutionPass::ConvertAhead(int row, const std::string &fileName, const 
     ReleaseLargeBuffers();
     ahead = TConvertedAhead();
     TFileJob job { fileName, {}, {} };
+    // The file's read is journaled when the row is published, just before its other steps.
+    m_heldRead = &ahead.ReadStep;
     const int count = ReadAndApply(row, fileName, options, results, services, report, job);
+    m_heldRead = nullptr;
     report.Count = count;
     services.AdvanceRowImage(row, ImageOf(count), false);
     ahead.Request = { fileName, m_read.Stamp(), job.TargetName, job.NewName, options.Backup };

@@ -9,6 +9,7 @@
 #include "engine/FastTime.h"
 #include "engine/PassDetails.h"
 #include "engine/ReadStep.h"
+#include "engine/RunJournal.h"
 #include "engine/RunOverlay.h"
 #include "engine/ScanState.h"
 #include "engine/TargetNames.h"
@@ -16,6 +17,7 @@
 #include "engine/WriteStep.h"
 
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -68,8 +70,6 @@ struct TPassReport
     bool ReadFileRemoved = false;
 };
 
-class TRunJournal;
-
 /// A real run's file read and converted ahead of its writing (TSubstitutionPass::ConvertAhead).
 struct TConvertedAhead
 {
@@ -82,6 +82,9 @@ struct TConvertedAhead
     TWriteRequest Request;
     TContentSum ReadSum {}; ///< the sum of the bytes read, for the journal
     std::string Text; ///< OverTheFileRead: the text to write
+    /// The journal step of the file's read, for the caller to record when the row's steps are journaled (a real
+    /// run with a journal, the file read).
+    std::optional<TJournalStep> ReadStep;
 };
 
 /// The substitution list of a run, compiled once and applied to one file after the other.
@@ -216,6 +219,7 @@ private:
     // and buffers reused from one file to the next.
     const TCompiledPairs m_pairs;
     TRunJournal *m_journal = nullptr;
+    std::optional<TJournalStep> *m_heldRead = nullptr; // where ConvertAhead keeps the read step instead
     TChangedFolders m_changedFolders;
     TRunOverlay m_overlay;
     TReadStep m_read;

@@ -16,6 +16,88 @@ namespace qvc {
 
 namespace {
 
+// What the pass asked of the window for a row read ahead, held until the row is published and then
+// replayed in the same order, so that the window shows what a run of one file after the other shows.
+class TRecordedServices final : public TWindowServices
+{
+public:
+    void SetProgress(int position, int minimum, int maximum) override
+    {
+        m_calls.push_back({ TKind::Progress, position, minimum, maximum, 0 });
+    }
+    void AdvanceRowImage(int row, int index, bool advance) override
+    {
+        m_calls.push_back({ TKind::Image, row, index, advance ? 1 : 0, 0 });
+    }
+    void ResetRow(int row) override { m_calls.push_back({ TKind::Reset, row, 0, 0, 0 }); }
+    void SetRowPercent(int row, int percent) override { m_calls.push_back({ TKind::Percent, row, percent, 0, 0 }); }
+    void SetRowOutcome(int row, long long count, long double seconds) override
+    {
+        m_calls.push_back({ TKind::Outcome, row, 0, 0, count, seconds });
+    }
+    void SelectRow(int row) override { m_calls.push_back({ TKind::Select, row, 0, 0, 0 }); }
+    void ClearSelection() override { m_calls.push_back({ TKind::ClearSelection, 0, 0, 0, 0 }); }
+    void ShowProgressMessage(bool show) override { m_calls.push_back({ TKind::Message, show ? 1 : 0, 0, 0, 0 }); }
+    void ShowReadyImage(bool ready) override { m_calls.push_back({ TKind::Ready, ready ? 1 : 0, 0, 0, 0 }); }
+    void EnableSaveResult(bool enabled) override { m_calls.push_back({ TKind::SaveResult, enabled ? 1 : 0, 0, 0, 0 }); }
+    // A row read ahead is never the start or the end of a run.
+    void BeginRun() override {}
+    void EndRun() override {}
+
+    /// Makes every call held on `view`, in order, and forgets them.
+    void ReplayTo(TWindowServices &view)
+    {
+        for (const TCall &call : m_calls) {
+            switch (call.Kind) {
+            case TKind::Progress:
+                view.SetProgress(call.A, call.B, call.C);
+                break;
+            case TKind::Image:
+                view.AdvanceRowImage(call.A, call.B, call.C != 0);
+                break;
+            case TKind::Reset:
+                view.ResetRow(call.A);
+                break;
+            case TKind::Percent:
+                view.SetRowPercent(call.A, call.B);
+                break;
+            case TKind::Outcome:
+                view.SetRowOutcome(call.A, call.Count, call.Seconds);
+                break;
+            case TKind::Select:
+                view.SelectRow(call.A);
+                break;
+            case TKind::ClearSelection:
+                view.ClearSelection();
+                break;
+            case TKind::Message:
+                view.ShowProgressMessage(call.A != 0);
+                break;
+            case TKind::Ready:
+                view.ShowReadyImage(call.A != 0);
+                break;
+            case TKind::SaveResult:
+                view.EnableSaveResult(call.A != 0);
+                break;
+            }
+        }
+        m_calls.clear();
+    }
+
+private:
+    enum class TKind { Progress, Image, Reset, Percent, Outcome, Select, ClearSelection, Message, Ready, SaveResult };
+    struct TCall
+    {
+        TKind Kind;
+        int A;
+        int B;
+        int C;
+        long long Count;
+        long double Seconds = 0;
+    };
+    std::vector<TCall> m_calls;
+};
+
 bool SameFile(const TFileStamp &a, const TFileStamp &b)
 {
     return a.Exists && b.Exists && a.Device == b.Device && a.Inode == b.Inode;
@@ -37,6 +119,7 @@ struct TWriteAhead::TRow
     int Row = -1;
     std::string FileName;
     TPassOptions Options;
+    TRecordedServices Calls; // what the pass asked of the view, while earlier rows awaited publication
     TConversionResult Results;
     TPassReport Report;
     TConvertedAhead Ahead;
@@ -94,7 +177,6 @@ void TWriteAhead::Convert(int row, const TPassOptions &options)
         Flush();
         m_scratch.Clear();
         m_view.SelectRow(row);
-        m_lastShown = row;
         const int count = m_pass.ConvertFile(row, fileName, options, m_scratch, m_view, m_report);
         Complete(row, count, m_report, m_scratch);
         return;
@@ -106,13 +188,18 @@ void TWriteAhead::Convert(int row, const TPassOptions &options)
     current.Row = row;
     current.FileName = fileName;
     current.Options = options;
-    m_view.SelectRow(row);
-    m_lastShown = row;
-    current.Count = m_pass.ConvertAhead(
-        row, fileName, options, current.Results, m_view, current.Report, current.Ahead);
+    // The view sees the rows in row order: a row converted while earlier rows await publication keeps what
+    // it shows until its turn comes.
+    TWindowServices &shown = m_rows.empty() ? static_cast<TWindowServices &>(m_view) : current.Calls;
+    shown.SelectRow(row);
+    current.Count
+        = m_pass.ConvertAhead(row, fileName, options, current.Results, shown, current.Report, current.Ahead);
     if (current.Ahead.Writing == TConvertedAhead::TWriting::InOrder) {
         // Renames, removes or makes names: written once every row before is published, as ConvertFile does.
         Flush();
+        current.Calls.ReplayTo(m_view);
+        if (current.Ahead.ReadStep && m_pass.Journal() != nullptr)
+            m_pass.Journal()->Record(*current.Ahead.ReadStep);
         current.Count = m_pass.FinishInOrder(
             row, fileName, options, current.Ahead, current.Results, m_view, current.Report);
         Complete(row, current.Count, current.Report, current.Results);
@@ -140,25 +227,6 @@ void TWriteAhead::Flush()
 }
 
 void TWriteAhead::PublishBatch(std::size_t rows)
-{
-    try {
-        PublishRows(rows);
-    } catch (...) {
-        // The run ends at the row that failed: the rows converted after it show what the run's start left them,
-        // and the selection holds the rows up to the failing one, as when each file is written before the next.
-        const int failed = m_rows.front()->Row;
-        for (int row = failed + 1; row <= m_lastShown; ++row)
-            m_view.ResetRow(row);
-        if (m_lastShown > failed) {
-            m_view.ClearSelection();
-            for (int row = 0; row <= failed; ++row)
-                m_view.SelectRow(row);
-        }
-        throw;
-    }
-}
-
-void TWriteAhead::PublishRows(std::size_t rows)
 {
     using TWriting = TConvertedAhead::TWriting;
     rows = std::min(rows, m_rows.size());
@@ -206,11 +274,14 @@ void TWriteAhead::PublishRows(std::size_t rows)
             break;
         }
     }
-    // The batch's journal lines, made durable once before any of its steps.
+    // The batch's journal lines, each row's read and then its steps, in row order as when each file is written
+    // before the next is read; made durable once before any of the batch's steps.
     bool journaled = false;
-    for (std::size_t k = 0; k < rows && k < failedAt; ++k) {
+    for (std::size_t k = 0; k < rows && journal != nullptr; ++k) {
         TRow &row = *m_rows[k];
-        if (row.Ahead.Writing != TWriting::OverTheFileRead || row.ChangedMeanwhile
+        if (row.Ahead.ReadStep)
+            journal->Record(*row.Ahead.ReadStep);
+        if (k == failedAt || row.Ahead.Writing != TWriting::OverTheFileRead || row.ChangedMeanwhile
             || !ReplacesOnlyTheFileRead(row.Plan))
             continue;
         JournalWritePlan(row.Ahead.Request, row.Plan, row.Ahead.Text, journal, row.Row, &row.Ahead.ReadSum);
@@ -218,9 +289,11 @@ void TWriteAhead::PublishRows(std::size_t rows)
     }
     if (journal != nullptr && journaled)
         journal->Sync();
-    // Then each row in order: its steps, its outcome.
+    // Then each row in order: what the pass showed of it, its steps, its outcome. The rows after a failure
+    // never reach the view.
     for (std::size_t k = 0; k < rows; ++k) {
         TRow &row = *m_rows.front();
+        row.Calls.ReplayTo(m_view);
         if (k == failedAt)
             std::rethrow_exception(failure);
         if (row.Ahead.Writing == TWriting::OverTheFileRead) {

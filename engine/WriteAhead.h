@@ -3,12 +3,13 @@
 // with its backups) is written as a new file beside it by a writer thread while the run converts the next
 // files; the run's own thread then publishes the rows in row order, a batch at a time: the batch's journal
 // lines made durable once, then for each row its last checks, its backups and the rename of its new file over
-// the old one, then its outcome (count, time, results). The view sees each row's conversion as it happens. A row that renames, removes or makes another name, a file a row still to be
+// the old one, then its outcome (count, time, results). What the pass shows of a row read ahead is held and
+// shown when the row is published, so that the view sees the rows one after the other. A row that renames, removes or makes another name, a file a row still to be
 // published writes, and every row of a simulated run, a run that keeps texts for a diff or a run for Lazarus
 // (whose files read their neighbours) wait until every earlier row is published and go as ConvertFile goes.
 // Results, cells, journal steps per file and failures are those of a run that writes one file after the other:
-// a write failure at a row ends the run there, every later row untouched on disk and reset in the view to what
-// the run's start left it.
+// a write failure at a row ends the run there, every later row untouched on disk and in the view as the run's
+// start left it.
 #include "engine/ConversionRun.h"
 #include "engine/WriterPool.h"
 
@@ -46,7 +47,6 @@ private:
 
     bool WaitsForEarlierRows(const std::string &fileName) const;
     void PublishBatch(std::size_t rows);
-    void PublishRows(std::size_t rows);
     void Complete(int row, int count, TPassReport &report, const TConversionResult &results);
 
     TSubstitutionPass &m_pass;
@@ -54,7 +54,6 @@ private:
     TResultStore &m_store;
     std::size_t m_writers;
     bool m_parallel;
-    int m_lastShown = -1; // the last row whose conversion the view was shown
     TConversionResult m_scratch; // the results of a row converted in turn
     TPassReport m_report;
     std::deque<std::unique_ptr<TRow>> m_rows; // read ahead, not yet published, in row order

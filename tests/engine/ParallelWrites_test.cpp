@@ -33,6 +33,7 @@ struct TRunOutcome
     std::vector<int> Images; // every state image set, in order
     std::vector<std::string> Reports; // per file converted: what its report says
     std::map<std::string, std::vector<std::string>> Steps; // per file: its journal steps in order
+    std::vector<std::string> Journal; // every journal step in order
     Tree Files;
     bool operator==(const TRunOutcome &) const = default;
 };
@@ -140,7 +141,10 @@ protected:
         const std::string journal = qvc::NewestJournal(m_state);
         if (!journal.empty())
             for (const qvc::TJournalStep &step : qvc::ReadJournal(journal).Steps)
+            {
                 outcome.Steps[step.Path].push_back(Describe(step));
+                outcome.Journal.push_back(step.Path + " " + Describe(step));
+            }
         outcome.Files = ReadTree();
         return outcome;
     }
@@ -292,6 +296,7 @@ TEST_F(ParallelWritesTest, PooledRunGivesWhatARunOfOneFileAfterTheOtherGives)
             EXPECT_EQ(pooled.Images, inTurn.Images) << mode.name << ", " << writers << " writers";
             EXPECT_EQ(pooled.Reports, inTurn.Reports) << mode.name << ", " << writers << " writers";
             EXPECT_EQ(pooled.Steps, inTurn.Steps) << mode.name << ", " << writers << " writers";
+            EXPECT_EQ(pooled.Journal, inTurn.Journal) << mode.name << ", " << writers << " writers";
             for (const auto &[name, bytes] : pooled.Files)
                 EXPECT_EQ(name.find(".qvConvertFiles-"), std::string::npos) << mode.name << ": " << name << " left";
         }
@@ -350,6 +355,7 @@ TEST_F(ParallelWritesTest, AFailedCallAtAnyStepOfAFileEndsTheRunThereWithEarlier
                 EXPECT_EQ(pooled.Files, single.Files) << what;
                 EXPECT_EQ(pooled.Cells, single.Cells) << what;
                 EXPECT_EQ(pooled.Reports, single.Reports) << what;
+                EXPECT_EQ(pooled.Journal, single.Journal) << what;
                 // The undo takes back every row written, and plans the same for both runs.
                 UndoAndCompare(what);
             }
