@@ -12,8 +12,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <dirent.h>
-#include <optional>
 #include <fcntl.h>
+#include <optional>
 #include <string>
 #include <sys/stat.h>
 #include <sys/xattr.h>

@@ -123,8 +123,8 @@ public:
         TConversionResult &results, TWindowServices &services, TPassReport &report);
     /// A file whose writing found it changed by another program since it was read (`error`) fails alone, as a
     /// file that could not be read: its row, `results` and `report` say so. Returns -1.
-    static int FailChangedMeanwhile(int row, const TError &error, TConversionResult &results,
-        TWindowServices &services, TPassReport &report);
+    static int FailChangedMeanwhile(
+        int row, const TError &error, TConversionResult &results, TWindowServices &services, TPassReport &report);
     /// The journal of this pass's real runs (null: none).
     TRunJournal *Journal() const { return m_journal; }
     /// The folders this pass's real runs changed, which SyncChangedFolders syncs.

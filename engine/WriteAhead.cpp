@@ -41,8 +41,8 @@ public:
     void ShowReadyImage(bool ready) override { m_calls.push_back({ TKind::Ready, ready ? 1 : 0, 0, 0, 0 }); }
     void EnableSaveResult(bool enabled) override { m_calls.push_back({ TKind::SaveResult, enabled ? 1 : 0, 0, 0, 0 }); }
     // A row read ahead is never the start or the end of a run.
-    void BeginRun() override {}
-    void EndRun() override {}
+    void BeginRun() override { }
+    void EndRun() override { }
 
     /// Makes every call held on `view`, in order, and forgets them.
     void ReplayTo(TWindowServices &view)
@@ -192,16 +192,15 @@ void TWriteAhead::Convert(int row, const TPassOptions &options)
     // it shows until its turn comes.
     TWindowServices &shown = m_rows.empty() ? static_cast<TWindowServices &>(m_view) : current.Calls;
     shown.SelectRow(row);
-    current.Count
-        = m_pass.ConvertAhead(row, fileName, options, current.Results, shown, current.Report, current.Ahead);
+    current.Count = m_pass.ConvertAhead(row, fileName, options, current.Results, shown, current.Report, current.Ahead);
     if (current.Ahead.Writing == TConvertedAhead::TWriting::InOrder) {
         // Renames, removes or makes names: written once every row before is published, as ConvertFile does.
         Flush();
         current.Calls.ReplayTo(m_view);
         if (current.Ahead.ReadStep && m_pass.Journal() != nullptr)
             m_pass.Journal()->Record(*current.Ahead.ReadStep);
-        current.Count = m_pass.FinishInOrder(
-            row, fileName, options, current.Ahead, current.Results, m_view, current.Report);
+        current.Count
+            = m_pass.FinishInOrder(row, fileName, options, current.Ahead, current.Results, m_view, current.Report);
         Complete(row, current.Count, current.Report, current.Results);
         return;
     }
@@ -210,8 +209,7 @@ void TWriteAhead::Convert(int row, const TPassOptions &options)
             m_pool = std::make_unique<TWriterPool>(m_writers);
         TRow *prepared = &current;
         current.Job = m_pool->Submit([prepared] {
-            prepared->Replacement.Prepare(
-                prepared->FileName, prepared->Ahead.Text, &prepared->Ahead.Request.ReadStamp);
+            prepared->Replacement.Prepare(prepared->FileName, prepared->Ahead.Text, &prepared->Ahead.Request.ReadStamp);
         });
     }
     m_rows.push_back(std::move(ahead));
@@ -313,9 +311,7 @@ void TWriteAhead::PublishBatch(std::size_t rows)
                     row.Job->Wait();
                     const TWriteOutcome outcome = CommitPreparedWrite(
                         row.Plan, row.Replacement,
-                        [&row] {
-                            row.Replacement.Prepare(row.FileName, row.Ahead.Text, &row.Ahead.Request.ReadStamp);
-                        },
+                        [&row] { row.Replacement.Prepare(row.FileName, row.Ahead.Text, &row.Ahead.Request.ReadStamp); },
                         m_pass.ChangedFolders(), journal, row.Row);
                     row.Report.WrittenName = outcome.WrittenName;
                     row.Report.BackupName = outcome.BackupName;

@@ -4,12 +4,12 @@
 // files; the run's own thread then publishes the rows in row order, a batch at a time: the batch's journal
 // lines made durable once, then for each row its last checks, its backups and the rename of its new file over
 // the old one, then its outcome (count, time, results). What the pass shows of a row read ahead is held and
-// shown when the row is published, so that the view sees the rows one after the other. A row that renames, removes or makes another name, a file a row still to be
-// published writes, and every row of a simulated run, a run that keeps texts for a diff or a run for Lazarus
-// (whose files read their neighbours) wait until every earlier row is published and go as ConvertFile goes.
-// Results, cells, journal steps per file and failures are those of a run that writes one file after the other:
-// a write failure at a row ends the run there, every later row untouched on disk and in the view as the run's
-// start left it.
+// shown when the row is published, so that the view sees the rows one after the other. A row that renames, removes or
+// makes another name, a file a row still to be published writes, and every row of a simulated run, a run that keeps
+// texts for a diff or a run for Lazarus (whose files read their neighbours) wait until every earlier row is published
+// and go as ConvertFile goes. Results, cells, journal steps per file and failures are those of a run that writes one
+// file after the other: a write failure at a row ends the run there, every later row untouched on disk and in the view
+// as the run's start left it.
 #include "engine/ConversionRun.h"
 #include "engine/WriterPool.h"
 
@@ -27,8 +27,8 @@ public:
     static constexpr std::size_t kBatchRows = 16;
 
     /// Writes with `writers` threads (WriterCount() for a run); `parallel` false converts every row in turn.
-    TWriteAhead(TSubstitutionPass &pass, TConversionView &view, TResultStore &store, std::size_t writers,
-        bool parallel);
+    TWriteAhead(
+        TSubstitutionPass &pass, TConversionView &view, TResultStore &store, std::size_t writers, bool parallel);
     /// Waits for the writer threads; the new files of rows not published are removed.
     ~TWriteAhead();
     TWriteAhead(const TWriteAhead &) = delete;

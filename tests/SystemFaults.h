@@ -85,17 +85,17 @@ class TSubjectFaultScope
 public:
     TSubjectFaultScope(std::string subject, int failAt, int reason = ENOSPC, bool kill = false)
     {
-        qvc::SetFaultHook([this, subject = std::move(subject), failAt, reason, kill](
-                              qvc::TSysCall call, std::string_view path) {
-            const std::lock_guard<std::mutex> lock(m_mutex);
-            const std::string of = CallSubject(path);
-            m_seen.push_back({ call, of });
-            if (of != subject || ++m_calls != failAt)
-                return 0;
-            if (kill)
-                ::_exit(77);
-            return reason;
-        });
+        qvc::SetFaultHook(
+            [this, subject = std::move(subject), failAt, reason, kill](qvc::TSysCall call, std::string_view path) {
+                const std::lock_guard<std::mutex> lock(m_mutex);
+                const std::string of = CallSubject(path);
+                m_seen.push_back({ call, of });
+                if (of != subject || ++m_calls != failAt)
+                    return 0;
+                if (kill)
+                    ::_exit(77);
+                return reason;
+            });
     }
     ~TSubjectFaultScope() { qvc::SetFaultHook({}); }
     TSubjectFaultScope(const TSubjectFaultScope &) = delete;

@@ -11,8 +11,8 @@
 #include "common/TextLines.h"
 #include "engine/BackupStep.h"
 #include "engine/RunJournal.h"
-#include "engine/WriteAhead.h"
 #include "engine/UndoRun.h"
+#include "engine/WriteAhead.h"
 
 #include <algorithm>
 #include <map>
@@ -40,9 +40,8 @@ struct TRunOutcome
 
 std::string Describe(const qvc::TPassReport &report)
 {
-    return std::to_string(report.Count) + "|" + report.Status + "|" + report.WrittenName + "|" + report.BackupName
-        + "|" + report.FailureReason.Flat() + "|" + report.Plan.WrittenName + "|"
-        + std::to_string(report.Missed.size());
+    return std::to_string(report.Count) + "|" + report.Status + "|" + report.WrittenName + "|" + report.BackupName + "|"
+        + report.FailureReason.Flat() + "|" + report.Plan.WrittenName + "|" + std::to_string(report.Missed.size());
 }
 
 std::string Describe(const qvc::TJournalStep &step)
@@ -140,8 +139,7 @@ protected:
             outcome.Reports.push_back(std::to_string(row) + ": " + Describe(report));
         const std::string journal = qvc::NewestJournal(m_state);
         if (!journal.empty())
-            for (const qvc::TJournalStep &step : qvc::ReadJournal(journal).Steps)
-            {
+            for (const qvc::TJournalStep &step : qvc::ReadJournal(journal).Steps) {
                 outcome.Steps[step.Path].push_back(Describe(step));
                 outcome.Journal.push_back(step.Path + " " + Describe(step));
             }
@@ -185,8 +183,8 @@ protected:
             qvc::TConversionResult results;
             qvc::TPassReport report;
             view.SelectRow(row);
-            const int count = pass.ConvertFile(row, view.RowFileName(row),
-                { qvc::TRenameMode(renameMode), backup, false }, results, view, report);
+            const int count = pass.ConvertFile(
+                row, view.RowFileName(row), { qvc::TRenameMode(renameMode), backup, false }, results, view, report);
             view.SetRowOutcome(row, count, report.Seconds);
             view.FileConverted(row, report, results);
         }
@@ -217,8 +215,8 @@ protected:
     }
     // Each changed file holds its old or its new text, and no row is new after a row that is still old: the row
     // from which on the files are old (the size when every one is new).
-    std::size_t CheckRowOrder(const std::vector<std::pair<std::string, std::string>> &changed, const Tree &now,
-        const std::string &what) const
+    std::size_t CheckRowOrder(
+        const std::vector<std::pair<std::string, std::string>> &changed, const Tree &now, const std::string &what) const
     {
         const Tree before = ReadPristine();
         std::size_t firstOld = changed.size();
@@ -341,7 +339,8 @@ TEST_F(ParallelWritesTest, AFailedCallAtAnyStepOfAFileEndsTheRunThereWithEarlier
                 }
                 EXPECT_FALSE(pooled.Error.empty()) << what;
                 const std::size_t firstOld = CheckRowOrder(changed, pooled.Files, what);
-                EXPECT_EQ(firstOld, row) << what << ": the rows before the failing one converted, it and the later ones not";
+                EXPECT_EQ(firstOld, row) << what
+                                         << ": the rows before the failing one converted, it and the later ones not";
                 for (const auto &[file, bytes] : pooled.Files)
                     EXPECT_EQ(file.find(".qvConvertFiles-"), std::string::npos) << what << ": " << file << " left";
                 // A single writer fails the same way.
