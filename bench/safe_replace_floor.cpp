@@ -5,13 +5,13 @@
 //   safe_replace_floor LIST   (LIST: one path per line, relative to the current folder)
 #include <cerrno>
 #include <cstdio>
-#include <cstring>
 #include <fcntl.h>
 #include <fstream>
 #include <iostream>
 #include <set>
 #include <string>
 #include <sys/stat.h>
+#include <system_error>
 #include <unistd.h>
 #include <vector>
 
@@ -19,7 +19,8 @@ namespace {
 
 [[noreturn]] void Fail(const std::string &what, const std::string &path)
 {
-    std::cerr << "safe_replace_floor: " << what << " " << path << ": " << std::strerror(errno) << "\n";
+    std::cerr << "safe_replace_floor: " << what << " " << path << ": " << std::generic_category().message(errno)
+              << "\n";
     std::exit(1); // NOLINT(concurrency-mt-unsafe): one thread
 }
 

@@ -8,6 +8,7 @@
 
 #include <exception>
 #include <sys/stat.h>
+#include <system_error>
 #include <unordered_set>
 #include <utility>
 #include <vector>
@@ -204,15 +205,24 @@ void TWriteAhead::Convert(int row, const TPassOptions &options)
         Complete(row, current.Count, current.Report, current.Results);
         return;
     }
-    if (current.Ahead.Writing == TConvertedAhead::TWriting::OverTheFileRead) {
-        if (!m_pool)
-            m_pool = std::make_unique<TWriterPool>(m_writers);
-        TRow *prepared = &current;
-        current.Job = m_pool->Submit([prepared] {
-            prepared->Replacement.Prepare(prepared->FileName, prepared->Ahead.Text, &prepared->Ahead.Request.ReadStamp);
-        });
-    }
     m_rows.push_back(std::move(ahead));
+    if (current.Ahead.Writing == TConvertedAhead::TWriting::OverTheFileRead) {
+        if (!m_pool) {
+            try {
+                m_pool = std::make_unique<TWriterPool>(m_writers);
+            } catch (const std::system_error &) {
+                // No thread to be had: this file is written when it is published, and the next ones in turn.
+                m_parallel = false;
+            }
+        }
+        if (m_pool) {
+            TRow *prepared = &current;
+            current.Job = m_pool->Submit([prepared] {
+                prepared->Replacement.Prepare(
+                    prepared->FileName, prepared->Ahead.Text, &prepared->Ahead.Request.ReadStamp);
+            });
+        }
+    }
     // A batch is published while the writers prepare the next one.
     if (m_rows.size() >= 2 * kBatchRows)
         PublishBatch(kBatchRows);
@@ -308,7 +318,10 @@ void TWriteAhead::PublishBatch(std::size_t rows)
                     row.Report.WrittenName = outcome.WrittenName;
                     row.Report.BackupName = outcome.BackupName;
                 } else {
-                    row.Job->Wait();
+                    if (row.Job)
+                        row.Job->Wait();
+                    else
+                        row.Replacement.Prepare(row.FileName, row.Ahead.Text, &row.Ahead.Request.ReadStamp);
                     const TWriteOutcome outcome = CommitPreparedWrite(
                         row.Plan, row.Replacement,
                         [&row] { row.Replacement.Prepare(row.FileName, row.Ahead.Text, &row.Ahead.Request.ReadStamp); },

@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 #include <string>
+#include <system_error>
 
 namespace qvc {
 
@@ -52,8 +53,14 @@ TWriterPool::TWriterPool(std::size_t threads)
     if (threads == 0)
         threads = 1;
     m_threads.reserve(threads);
-    for (std::size_t k = 0; k < threads; ++k)
-        m_threads.emplace_back([this] { Serve(); });
+    try {
+        for (std::size_t k = 0; k < threads; ++k)
+            m_threads.emplace_back([this] { Serve(); });
+    } catch (const std::system_error &) {
+        // The threads started so far serve alone; none at all leaves the pool unusable.
+        if (m_threads.empty())
+            throw;
+    }
 }
 
 TWriterPool::~TWriterPool()

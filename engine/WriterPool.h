@@ -40,7 +40,8 @@ private:
 class TWriterPool
 {
 public:
-    /// Starts `threads` writer threads (at least one).
+    /// Starts `threads` writer threads (at least one; fewer when the system has no more to give). Throws
+    /// std::system_error when not one can be started.
     explicit TWriterPool(std::size_t threads);
     /// Lets the jobs handed over run to their end, then ends the threads.
     ~TWriterPool();
