@@ -194,6 +194,8 @@ public:
     bool BackupChecked() const override { return m_arguments.Backup; }
     bool SimulateChecked() const override { return m_arguments.Simulate; }
     bool WantsTexts() const override { return m_arguments.Diff; }
+    // Nothing stops a run of the tool between two files.
+    bool StopMayBeRequested() override { return false; }
 
     /// The figures of the run; a row whose writing ended the run counts as failed.
     TRunSummary Summary(double seconds) const

@@ -4,6 +4,7 @@
 #include "common/TextFormat.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <climits>
 #include <csignal>
@@ -12,6 +13,7 @@
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
+#include <optional>
 #include <string>
 #include <sys/stat.h>
 #include <sys/xattr.h>
@@ -118,14 +120,16 @@ unsigned long long ProcessStartTime(long pid)
 
 unsigned long long OwnStartTime()
 {
-    // Looked up again in a forked child, which is another process.
-    static pid_t pid = 0;
-    static unsigned long long start = 0;
-    if (pid != ::getpid()) {
-        pid = ::getpid();
-        start = ProcessStartTime(pid);
+    // Looked up again in a forked child, which is another process. Writer threads name files at once: the
+    // start time is stored before the process number that says it is current.
+    static std::atomic<pid_t> pid { 0 };
+    static std::atomic<unsigned long long> start { 0 };
+    const pid_t own = ::getpid();
+    if (pid.load() != own) {
+        start.store(ProcessStartTime(own));
+        pid.store(own);
     }
-    return start;
+    return start.load();
 }
 
 constexpr std::string_view kTempPrefix = ".qvConvertFiles-";
@@ -140,7 +144,8 @@ constexpr std::string_view kOldSparePrefix = ".qvtmp";
 // A new hidden name in `folder` that names this process for good: PREFIX + "PID-START-N" + SUFFIX.
 std::string ProcessOwnName(const std::string &folder, std::string_view prefix, std::string_view suffix)
 {
-    static unsigned long counter = 0;
+    // Several threads may name new files at once.
+    static std::atomic<unsigned long> counter { 0 };
     std::string name = folder;
     if (name.back() != '/')
         name += '/';
@@ -576,45 +581,100 @@ void TChangedFolders::SyncAll()
         ThrowWithReason(kCannotSyncFolder, failed, reason);
 }
 
-void WriteFileReplacing(
-    const std::string &path, std::string_view bytes, const TFileStamp *expected, TChangedFolders *changed)
+struct TFileReplacement::TState
 {
-    std::string target = path;
-    struct stat st
+    std::string Path;
+    std::string Target; // what Path leads to
+    std::string Folder;
+    struct stat Old
     {
     };
-    bool exists = false;
+    bool Exists = false;
+    TFileStamp Seen;
+    std::optional<TNewFile> File;
+};
+
+TFileReplacement::TFileReplacement() = default;
+
+TFileReplacement::~TFileReplacement()
+{
+    Discard();
+}
+
+void TFileReplacement::Prepare(const std::string &path, std::string_view bytes, const TFileStamp *expected)
+{
+    const TCallFileScope callsFor(path);
+    m_state = std::make_unique<TState>();
+    TState &state = *m_state;
+    state.Path = path;
+    state.Target = path;
     struct stat link
     {
     };
     if (::lstat(path.c_str(), &link) == 0) {
         if (S_ISLNK(link.st_mode))
-            target = ResolveLinks(path);
-        if (::stat(target.c_str(), &st) != 0)
+            state.Target = ResolveLinks(path);
+        if (::stat(state.Target.c_str(), &state.Old) != 0)
             ThrowWithReason(kCannotCreateFile, path, errno);
-        exists = true;
-        CheckExisting(path, target, st);
+        state.Exists = true;
+        CheckExisting(path, state.Target, state.Old);
     } else if (errno != ENOENT) {
         ThrowWithReason(kCannotCreateFile, path, errno);
     }
-    const TFileStamp seen = exists ? StampFromStat(st) : TFileStamp();
-    if (expected != nullptr && !(seen == *expected))
+    state.Seen = state.Exists ? StampFromStat(state.Old) : TFileStamp();
+    if (expected != nullptr && !(state.Seen == *expected))
         throw TChangedMeanwhile(kCannotCreateFile, { PathArg(path), TextArg(std::string(kChangedMeanwhile)) });
 
-    const std::string folder = FolderOf(target);
-    SweepOnce(folder);
-    TNewFile file(folder, path);
-    file.Write(bytes);
-    file.TakeMetadata(exists ? &st : nullptr, target);
-    file.Finish();
+    state.Folder = FolderOf(state.Target);
+    SweepOnce(state.Folder);
+    state.File.emplace(state.Folder, path);
+    state.File->Write(bytes);
+    state.File->TakeMetadata(state.Exists ? &state.Old : nullptr, state.Target);
+    state.File->Finish();
+}
+
+bool TFileReplacement::UnchangedSincePrepared() const
+{
+    if (!m_state || !m_state->File)
+        return false;
+    const TState &state = *m_state;
+    struct stat now
+    {
+    };
+    if (::stat(state.Target.c_str(), &now) != 0)
+        return !state.Exists && errno == ENOENT;
+    return state.Exists && StampFromStat(now) == state.Seen && now.st_ctim.tv_sec == state.Old.st_ctim.tv_sec
+        && now.st_ctim.tv_nsec == state.Old.st_ctim.tv_nsec;
+}
+
+void TFileReplacement::Commit(TChangedFolders *changed)
+{
+    TState &state = *m_state;
+    const TCallFileScope callsFor(state.Path);
     // The last look before the rename: a file changed since it was read keeps the other program's text.
-    if (!(StampOf(target) == seen)) {
-        file.Discard();
-        throw TChangedMeanwhile(kCannotCreateFile, { PathArg(path), TextArg(std::string(kChangedMeanwhile)) });
+    if (!(StampOf(state.Target) == state.Seen)) {
+        state.File->Discard();
+        throw TChangedMeanwhile(kCannotCreateFile, { PathArg(state.Path), TextArg(std::string(kChangedMeanwhile)) });
     }
-    file.ReplaceTarget(target);
+    state.File->ReplaceTarget(state.Target);
     if (changed != nullptr)
-        changed->Add(folder);
+        changed->Add(state.Folder);
+}
+
+void TFileReplacement::Discard()
+{
+    if (m_state && m_state->File) {
+        const TCallFileScope callsFor(m_state->Path);
+        m_state->File->Discard();
+    }
+}
+
+void WriteFileReplacing(
+    const std::string &path, std::string_view bytes, const TFileStamp *expected, TChangedFolders *changed)
+{
+    TFileReplacement replacement;
+    replacement.Prepare(path, bytes, expected);
+    replacement.Commit(changed);
 }
 
 void WriteFileReplacingSynced(const std::string &path, std::string_view bytes)

@@ -5,6 +5,7 @@
 #include "common/PathNames.h"
 
 #include <ctime>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <sys/types.h>
@@ -85,6 +86,40 @@ std::size_t ReadFileInto(const std::string &path, std::string &buffer, TFileStam
 /// the file then still holds its old text.
 void WriteFileReplacing(const std::string &path, std::string_view bytes, const TFileStamp *expected = nullptr,
     TChangedFolders *changed = nullptr);
+
+/// WriteFileReplacing in two halves, so that the new file can be made on one thread while another thread
+/// decides when it takes the old one's place. Prepare needs no order with other files: it checks the file
+/// (as WriteFileReplacing does), writes the new file beside it, gives it the old file's metadata and makes it
+/// reach the disk under a hidden name. Commit takes the last look and renames it over the file. A
+/// replacement prepared and never committed is removed when the object goes (or a later run's sweep removes
+/// it after a kill).
+class TFileReplacement
+{
+public:
+    TFileReplacement();
+    ~TFileReplacement();
+    TFileReplacement(const TFileReplacement &) = delete;
+    TFileReplacement &operator=(const TFileReplacement &) = delete;
+    TFileReplacement(TFileReplacement &&) = delete;
+    TFileReplacement &operator=(TFileReplacement &&) = delete;
+
+    /// The first half for `path` and `bytes`; `expected` as for WriteFileReplacing. Throws as
+    /// WriteFileReplacing does; nothing is left behind then. Called once.
+    void Prepare(const std::string &path, std::string_view bytes, const TFileStamp *expected = nullptr);
+    /// Whether the file to be replaced is unchanged, its metadata included (by its status-change time), since
+    /// Prepare looked at it, so that the new file still carries its owner, group, mode and attributes.
+    bool UnchangedSincePrepared() const;
+    /// The second half: the file must still be as Prepare saw it (else TChangedMeanwhile, the new file
+    /// removed); then the new file is renamed over it and its folder noted in `changed` when given. Throws
+    /// TError "Cannot create file "%s". %s" when the rename fails; the file then still holds its old text.
+    void Commit(TChangedFolders *changed = nullptr);
+    /// Removes the prepared file, if any.
+    void Discard();
+
+private:
+    struct TState;
+    std::unique_ptr<TState> m_state;
+};
 
 /// WriteFileReplacing, then a sync of the folder, so that the new text stands under `path` for good when the
 /// call returns (a file saved on its own: a repository, the settings, a report). Throws TError "Cannot

@@ -31,11 +31,33 @@ bool Injected(TSysCall call, std::string_view path)
     return true;
 }
 
+std::string_view &CallFile()
+{
+    thread_local std::string_view file;
+    return file;
+}
+
 } // namespace
 
 void SetFaultHook(TFaultHook hook)
 {
     Hook() = std::move(hook);
+}
+
+TCallFileScope::TCallFileScope(std::string_view file)
+    : m_outer(CallFile())
+{
+    CallFile() = file;
+}
+
+TCallFileScope::~TCallFileScope()
+{
+    CallFile() = m_outer;
+}
+
+std::string_view CurrentCallFile()
+{
+    return CallFile();
 }
 
 namespace sys {

@@ -30,8 +30,27 @@ enum class TSysCall {
 /// returns the errno value the call fails with, or 0 to let it run. It may also end the process.
 using TFaultHook = std::function<int(TSysCall call, std::string_view path)>;
 
-/// Installs a fault hook (tests only); an empty function removes it.
+/// Installs a fault hook (tests only); an empty function removes it. Not while calls are being made: the hook
+/// is read by every thread that writes files, and must itself be safe to call from several at once.
 void SetFaultHook(TFaultHook hook);
+
+/// While alive, names the file the calling thread's seam calls are made for (the file a new file is written
+/// to replace), so that a fault hook can tell the calls of one file apart from those of another when several
+/// threads write at once; CurrentCallFile() returns it.
+class TCallFileScope
+{
+public:
+    explicit TCallFileScope(std::string_view file);
+    ~TCallFileScope();
+    TCallFileScope(const TCallFileScope &) = delete;
+    TCallFileScope &operator=(const TCallFileScope &) = delete;
+
+private:
+    std::string_view m_outer;
+};
+
+/// The file the calling thread's seam calls are made for (TCallFileScope), empty outside of one.
+std::string_view CurrentCallFile();
 
 namespace sys {
 

@@ -7,6 +7,7 @@
 
 #include "engine/RunJournal.h"
 #include "engine/UndoRun.h"
+#include "engine/WriteAhead.h"
 
 #include <algorithm>
 
@@ -60,41 +61,38 @@ void RunConversion(TConversionView &view, const std::vector<std::string> &reposi
         journal->BeginRun(files, {}, std::string(ScopeName(scope)));
     view.BeginRun();
     try {
-        TConversionResult scratch;
-        TPassReport report;
         view.ShowReadyImage(false);
         view.ShowProgressMessage(true);
         view.SetProgress(0, -1, -1);
         for (int row = 0; row < view.RowCount(); ++row)
             view.ResetRow(row);
         view.ClearSelection();
-        for (int row = 0; row < view.RowCount(); ++row) {
-            if (view.StopRequested())
-                break;
-            scratch.Clear();
-            view.SelectRow(row);
-            TPassOptions options;
-            options.RenameMode = renameMode;
-            options.Scope = scope;
-            options.Backup = view.BackupChecked();
-            options.Simulate = view.SimulateChecked();
-            if (!options.Simulate && !locks.Held()) {
-                const bool known = foldersKnown;
-                locks.Acquire(runFolders());
-                // The journal, opened by the first step, names them too.
-                if (!known && journal != nullptr)
-                    journal->SetFolders(folders);
+        {
+            // Files written by writer threads while the pass goes on; a run for Lazarus reads the units beside
+            // its forms and programs, which earlier rows write, so it writes each file in turn.
+            TWriteAhead ahead(pass, view, store, WriterCount(), renameMode != TRenameMode::DelphiToLazarus);
+            for (int row = 0; row < view.RowCount(); ++row) {
+                if (view.StopMayBeRequested())
+                    ahead.Flush();
+                if (view.StopRequested())
+                    break;
+                TPassOptions options;
+                options.RenameMode = renameMode;
+                options.Scope = scope;
+                options.Backup = view.BackupChecked();
+                options.Simulate = view.SimulateChecked();
+                if (!options.Simulate && !locks.Held()) {
+                    const bool known = foldersKnown;
+                    locks.Acquire(runFolders());
+                    // The journal, opened by the first step, names them too.
+                    if (!known && journal != nullptr)
+                        journal->SetFolders(folders);
+                }
+                options.KeepTexts = view.WantsTexts();
+                options.KeepChangedLines = view.WantsChangedLines();
+                ahead.Convert(row, options);
             }
-            options.KeepTexts = view.WantsTexts();
-            options.KeepChangedLines = view.WantsChangedLines();
-            const int count = pass.ConvertFile(row, view.RowFileName(row), options, scratch, view, report);
-            view.SetRowOutcome(row, count, report.Seconds);
-            if (count > 0) {
-                view.EnableSaveResult(true);
-                store.Replace(view.RowNumber(row), scratch);
-            }
-            view.FileConverted(row, report, scratch);
-            StoreRowDetails(store, view.RowNumber(row), report);
+            ahead.Flush();
         }
         // Not done until the names the run changed are on the disk: a failed sync ends the run as a
         // failed write does.

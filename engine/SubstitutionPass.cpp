@@ -112,7 +112,11 @@ int TSubstitutionPass::ReadAndApply(int row, const std::string &fileName, const 
         report.Kind = m_read.Read(fileName, options.Simulate ? &m_overlay : nullptr);
         if (m_journal != nullptr && !options.Simulate) {
             job.ReadSum = m_read.ReadSum();
-            m_journal->Record({ TStepKind::Read, row, fileName, {}, {}, {}, job.ReadSum, {} });
+            TJournalStep read { TStepKind::Read, row, fileName, {}, {}, {}, job.ReadSum, {} };
+            if (m_heldRead != nullptr)
+                *m_heldRead = std::move(read);
+            else
+                m_journal->Record(read);
         }
         // Only a form file is written under another extension; the unit's new name may still change it.
         if (report.Kind != TFileKind::Text)
@@ -261,14 +265,70 @@ int TSubstitutionPass::WriteConverted(int row, const std::string &fileName, cons
             KeepTexts(report, m_read.Bytes(), m_output, outcome.WrittenName, renamed);
         return report.Count;
     } catch (const TChangedMeanwhile &error) {
-        // Another program's text is kept: the file fails like one that could not be read.
-        report.Count = -1;
-        report.FailureReason = MessageOf(error);
-        report.Plan = TWritePlan();
-        ForgetConversion(report, results);
-        services.AdvanceRowImage(row, kImageFailed, false);
-        return -1;
+        return FailChangedMeanwhile(row, error, results, services, report);
     }
+}
+
+int TSubstitutionPass::FailChangedMeanwhile(
+    int row, const TError &error, TConversionResult &results, TWindowServices &services, TPassReport &report)
+{
+    // Another program's text is kept: the file fails like one that could not be read.
+    report.Count = -1;
+    report.FailureReason = MessageOf(error);
+    report.Plan = TWritePlan();
+    ForgetConversion(report, results);
+    services.AdvanceRowImage(row, kImageFailed, false);
+    return -1;
+}
+
+int TSubstitutionPass::ConvertAhead(int row, const std::string &fileName, const TPassOptions &options,
+    TConversionResult &results, TWindowServices &services, TPassReport &report, TConvertedAhead &ahead)
+{
+    report = TPassReport();
+    ReleaseLargeBuffers();
+    ahead = TConvertedAhead();
+    TFileJob job { fileName, {}, {} };
+    // The file's read is journaled when the row is published, just before its other steps.
+    m_heldRead = &ahead.ReadStep;
+    const int count = ReadAndApply(row, fileName, options, results, services, report, job);
+    m_heldRead = nullptr;
+    report.Count = count;
+    services.AdvanceRowImage(row, ImageOf(count), false);
+    ahead.Request = { fileName, m_read.Stamp(), job.TargetName, job.NewName, options.Backup };
+    ahead.ReadSum = job.ReadSum;
+    const bool renamed = job.TargetName != fileName || !IsBlankText(job.NewName);
+    if (count > 0 && !renamed && !options.Simulate) {
+        JoinOutput(options, fileName, report);
+        ahead.Writing = TConvertedAhead::TWriting::OverTheFileRead;
+        ahead.Text = std::move(m_output);
+        m_output = std::string();
+    } else if (count > 0
+        || (count == 0 && job.TargetName != fileName
+            && (report.Kind == TFileKind::TextForm || report.Kind == TFileKind::BinaryForm))) {
+        // The pass's buffers stay for FinishInOrder.
+        ahead.Writing = TConvertedAhead::TWriting::InOrder;
+        return count;
+    }
+    ReleaseLargeBuffers();
+    return count;
+}
+
+int TSubstitutionPass::FinishInOrder(int row, const std::string &fileName, const TPassOptions &options,
+    const TConvertedAhead &ahead, TConversionResult &results, TWindowServices &services, TPassReport &report)
+{
+    struct TRelease // NOLINT(cppcoreguidelines-special-member-functions): a brace-initialised guard, not copied
+    {
+        TSubstitutionPass &Pass;
+        ~TRelease() { Pass.ReleaseLargeBuffers(); }
+    } release { *this };
+    const TFileJob job { ahead.Request.TargetName, ahead.Request.NewName, ahead.ReadSum };
+    const int count = report.Count;
+    if (count > 0)
+        return WriteConverted(row, fileName, options, job, results, services, report);
+    if (count == 0 && job.TargetName != fileName
+        && (report.Kind == TFileKind::TextForm || report.Kind == TFileKind::BinaryForm))
+        WriteUntouchedForm(row, options, job.TargetName, report);
+    return count;
 }
 
 void TSubstitutionPass::WriteUntouchedForm(

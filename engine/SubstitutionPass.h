@@ -9,6 +9,7 @@
 #include "engine/FastTime.h"
 #include "engine/PassDetails.h"
 #include "engine/ReadStep.h"
+#include "engine/RunJournal.h"
 #include "engine/RunOverlay.h"
 #include "engine/ScanState.h"
 #include "engine/TargetNames.h"
@@ -16,6 +17,7 @@
 #include "engine/WriteStep.h"
 
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -68,7 +70,22 @@ struct TPassReport
     bool ReadFileRemoved = false;
 };
 
-class TRunJournal;
+/// A real run's file read and converted ahead of its writing (TSubstitutionPass::ConvertAhead).
+struct TConvertedAhead
+{
+    enum class TWriting {
+        None, ///< nothing to write
+        OverTheFileRead, ///< Text replaces the file read under its own name: Request says what is written
+        InOrder, ///< renames, removes or makes another name: FinishInOrder writes it
+    };
+    TWriting Writing = TWriting::None;
+    TWriteRequest Request;
+    TContentSum ReadSum {}; ///< the sum of the bytes read, for the journal
+    std::string Text; ///< OverTheFileRead: the text to write
+    /// The journal step of the file's read, for the caller to record when the row's steps are journaled (a real
+    /// run with a journal, the file read).
+    std::optional<TJournalStep> ReadStep;
+};
 
 /// The substitution list of a run, compiled once and applied to one file after the other.
 class TSubstitutionPass
@@ -99,6 +116,23 @@ public:
     /// error). Throws TError "Unable to backup file." or "Cannot create file "%s". %s" when writing fails.
     int ConvertFile(int row, const std::string &fileName, const TPassOptions &options, TConversionResult &results,
         TWindowServices &services, TPassReport &report);
+
+    /// ConvertFile for a real run, without the writing, so that the file can be written while later files are
+    /// converted: reads the file, applies every pair with progress in the row, and says in `ahead` what is left
+    /// to write. With InOrder the caller calls FinishInOrder next, before any other file of this pass.
+    int ConvertAhead(int row, const std::string &fileName, const TPassOptions &options, TConversionResult &results,
+        TWindowServices &services, TPassReport &report, TConvertedAhead &ahead);
+    /// The writing ConvertFile does, for a file ConvertAhead left InOrder. Returns the count.
+    int FinishInOrder(int row, const std::string &fileName, const TPassOptions &options, const TConvertedAhead &ahead,
+        TConversionResult &results, TWindowServices &services, TPassReport &report);
+    /// A file whose writing found it changed by another program since it was read (`error`) fails alone, as a
+    /// file that could not be read: its row, `results` and `report` say so. Returns -1.
+    static int FailChangedMeanwhile(
+        int row, const TError &error, TConversionResult &results, TWindowServices &services, TPassReport &report);
+    /// The journal of this pass's real runs (null: none).
+    TRunJournal *Journal() const { return m_journal; }
+    /// The folders this pass's real runs changed, which SyncChangedFolders syncs.
+    TChangedFolders &ChangedFolders() { return m_changedFolders; }
 
     /// Applies every pair in order to `lines` (no window, no files): the pass's replacements alone.
     /// `afterPair(i)` runs after pair i (0-based). Returns the count.
@@ -189,6 +223,7 @@ private:
     // and buffers reused from one file to the next.
     const TCompiledPairs m_pairs;
     TRunJournal *m_journal = nullptr;
+    std::optional<TJournalStep> *m_heldRead = nullptr; // where ConvertAhead keeps the read step instead
     TChangedFolders m_changedFolders;
     TRunOverlay m_overlay;
     TReadStep m_read;

@@ -46,6 +46,10 @@ public:
     /// (rows not reached stay as the run's start left them). The window asks its user here, between two
     /// files, so the waiting counts in no file's time. Nothing stops a run by default.
     virtual bool StopRequested() { return false; }
+    /// Whether StopRequested may answer true at the next file: false only when it would answer false now. A run
+    /// that writes files ahead of the pass publishes every file converted so far before a stop may be asked, so
+    /// that the user decides on what is done and the run stops where it was asked to.
+    virtual bool StopMayBeRequested() { return true; }
 };
 
 } // namespace qvc

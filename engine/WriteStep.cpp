@@ -106,10 +106,13 @@ TWritePlan PlanConvertedFile(const TWriteRequest &request, const TFileView &view
     return plan;
 }
 
-TWriteOutcome ExecuteWritePlan(const TWriteRequest &request, const TWritePlan &plan, std::string_view text,
-    TChangedFolders &changed, TRunJournal *journal, int row, const TContentSum *readSum)
+bool ReplacesOnlyTheFileRead(const TWritePlan &plan)
 {
-    TWriteOutcome outcome;
+    return plan.WrittenIsRead && plan.RemovedName.empty() && plan.Renamed.empty() && plan.Overwrites.empty();
+}
+
+void CheckWritePlan(const TWriteRequest &request, const TWritePlan &plan)
+{
     // The text comes from the file as it was read: once another program has changed it, nothing of
     // this conversion may be written.
     if (!(StampOf(request.FileName) == request.ReadStamp))
@@ -117,6 +120,11 @@ TWriteOutcome ExecuteWritePlan(const TWriteRequest &request, const TWritePlan &p
     CheckMayChange(plan.WrittenName);
     if (!plan.RemovedName.empty())
         CheckMayRemove(plan.RemovedName);
+}
+
+std::vector<std::optional<TContentSum>> JournalWritePlan(const TWriteRequest &request, const TWritePlan &plan,
+    std::string_view text, TRunJournal *journal, int row, const TContentSum *readSum)
+{
     // What a file held before the run: the bytes read for the file read, else the file as it is now.
     const auto sumOf = [&](const std::string &path, bool isRead) -> std::optional<TContentSum> {
         if (isRead && readSum != nullptr)
@@ -127,41 +135,60 @@ TWriteOutcome ExecuteWritePlan(const TWriteRequest &request, const TWritePlan &p
             return std::nullopt;
         }
     };
-    // The steps of this file are journaled together and made durable once, before the first of them is
-    // taken; a step journaled that then does not happen is told apart by what the files hold.
     std::vector<std::optional<TContentSum>> companionSums;
     for (const auto &renamed : plan.Renamed)
         companionSums.push_back(sumOf(renamed.first, false));
-    if (journal != nullptr) {
-        for (const TPlannedBackup &planned : plan.Backups)
-            journal->Record({ TStepKind::Backup, row, planned.File, planned.Name, planned.OlderMovedTo, {},
-                sumOf(planned.File, planned.File == request.FileName), std::nullopt });
-        std::optional<TContentSum> before;
-        if (plan.WrittenStamp.Exists) {
-            // A file that could not be read is journaled with a sum no bytes have, so no undo takes it
-            // for a file that was not there.
-            before = sumOf(plan.WrittenName, plan.WrittenIsRead);
-            if (!before)
-                before = TContentSum { ~std::uint64_t(0), 0 };
-        }
-        journal->Record(
-            { TStepKind::Write, row, plan.WrittenName, {}, {}, LinkTargetOf(plan.WrittenName), before, SumOf(text) });
-        if (!plan.RemovedName.empty())
-            journal->Record(
-                { TStepKind::Remove, row, plan.RemovedName, {}, {}, {}, sumOf(plan.RemovedName, true), {} });
-        for (std::size_t k = 0; k < plan.Renamed.size(); ++k)
-            if (companionSums[k])
-                journal->Record({ TStepKind::Rename, row, plan.Renamed[k].first, plan.Renamed[k].second, {}, {},
-                    companionSums[k], {} });
-        journal->Sync();
+    if (journal == nullptr)
+        return companionSums;
+    for (const TPlannedBackup &planned : plan.Backups)
+        journal->Record({ TStepKind::Backup, row, planned.File, planned.Name, planned.OlderMovedTo, {},
+            sumOf(planned.File, planned.File == request.FileName), std::nullopt });
+    std::optional<TContentSum> before;
+    if (plan.WrittenStamp.Exists) {
+        // A file that could not be read is journaled with a sum no bytes have, so no undo takes it
+        // for a file that was not there.
+        before = sumOf(plan.WrittenName, plan.WrittenIsRead);
+        if (!before)
+            before = TContentSum { ~std::uint64_t(0), 0 };
     }
-    TBackupStep backups(changed);
+    journal->Record(
+        { TStepKind::Write, row, plan.WrittenName, {}, {}, LinkTargetOf(plan.WrittenName), before, SumOf(text) });
+    if (!plan.RemovedName.empty())
+        journal->Record({ TStepKind::Remove, row, plan.RemovedName, {}, {}, {}, sumOf(plan.RemovedName, true), {} });
+    for (std::size_t k = 0; k < plan.Renamed.size(); ++k)
+        if (companionSums[k])
+            journal->Record({ TStepKind::Rename, row, plan.Renamed[k].first, plan.Renamed[k].second, {}, {},
+                companionSums[k], {} });
+    return companionSums;
+}
+
+namespace {
+
+void MakeBackups(const TWritePlan &plan, TBackupStep &backups, TRunJournal *journal, int row, TWriteOutcome &outcome)
+{
     for (const TPlannedBackup &planned : plan.Backups) {
         const TBackup &made = backups.Make(planned.File, planned.OlderMovedTo);
         if (journal != nullptr && made.OlderMovedTo() != planned.OlderMovedTo)
             journal->RecordOlderMoved(row, made.Name(), made.OlderMovedTo());
         outcome.BackupName = made.Name();
     }
+}
+
+} // namespace
+
+TWriteOutcome ExecuteWritePlan(const TWriteRequest &request, const TWritePlan &plan, std::string_view text,
+    TChangedFolders &changed, TRunJournal *journal, int row, const TContentSum *readSum)
+{
+    TWriteOutcome outcome;
+    CheckWritePlan(request, plan);
+    // The steps of this file are journaled together and made durable once, before the first of them is
+    // taken; a step journaled that then does not happen is told apart by what the files hold.
+    const std::vector<std::optional<TContentSum>> companionSums
+        = JournalWritePlan(request, plan, text, journal, row, readSum);
+    if (journal != nullptr)
+        journal->Sync();
+    TBackupStep backups(changed);
+    MakeBackups(plan, backups, journal, row, outcome);
     WriteFileReplacing(plan.WrittenName, text, &plan.WrittenStamp, &changed);
     backups.Keep();
     outcome.WrittenName = plan.WrittenName;
@@ -177,6 +204,22 @@ TWriteOutcome ExecuteWritePlan(const TWriteRequest &request, const TWritePlan &p
             changed.Add(FolderOf(to));
         }
     }
+    return outcome;
+}
+
+TWriteOutcome CommitPreparedWrite(const TWritePlan &plan, TFileReplacement &prepared,
+    const std::function<void()> &prepareAgain, TChangedFolders &changed, TRunJournal *journal, int row)
+{
+    TWriteOutcome outcome;
+    // The new file took the old one's owner, mode and attributes when it was made: made again if they
+    // changed since (before the backups, whose links change the file's status time themselves).
+    if (!prepared.UnchangedSincePrepared())
+        prepareAgain();
+    TBackupStep backups(changed);
+    MakeBackups(plan, backups, journal, row, outcome);
+    prepared.Commit(&changed);
+    backups.Keep();
+    outcome.WrittenName = plan.WrittenName;
     return outcome;
 }
 

@@ -6,6 +6,8 @@
 #include "engine/BackupStep.h"
 #include "engine/FileView.h"
 
+#include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -59,6 +61,26 @@ TWritePlan PlanConvertedFile(const TWriteRequest &request, const TFileView &view
 /// "Cannot create file "%s". %s".
 TWriteOutcome ExecuteWritePlan(const TWriteRequest &request, const TWritePlan &plan, std::string_view text,
     TChangedFolders &changed, TRunJournal *journal = nullptr, int row = -1, const TContentSum *readSum = nullptr);
+
+/// Whether `plan` writes nothing but the file read, under its own name (with its backups): no other name is
+/// replaced, removed or renamed.
+bool ReplacesOnlyTheFileRead(const TWritePlan &plan);
+
+/// The checks ExecuteWritePlan makes before its first step: the file read is unchanged since it was read
+/// (else TChangedMeanwhile), the files replaced and removed may be changed (else TError).
+void CheckWritePlan(const TWriteRequest &request, const TWritePlan &plan);
+
+/// Records the steps of `plan` in `journal` (when given) as ExecuteWritePlan does, without making them
+/// durable; returns the sums of the companions to rename (none for one that cannot be read).
+std::vector<std::optional<TContentSum>> JournalWritePlan(const TWriteRequest &request, const TWritePlan &plan,
+    std::string_view text, TRunJournal *journal, int row, const TContentSum *readSum);
+
+/// Carries out a plan that ReplacesOnlyTheFileRead, checked (CheckWritePlan) and journaled and synced by the
+/// caller, with the new file `prepared` for it beforehand: the backups, then the commit of the new file. When
+/// the file's metadata changed since it was prepared, `prepareAgain` first makes the new file again. When the
+/// commit fails the backups are taken back; throws as ExecuteWritePlan does.
+TWriteOutcome CommitPreparedWrite(const TWritePlan &plan, TFileReplacement &prepared,
+    const std::function<void()> &prepareAgain, TChangedFolders &changed, TRunJournal *journal, int row);
 
 /// Writes `text` as the new file `path`, where nothing stands yet (a form under its new extension),
 /// journaled first when `journal` is given; its folder is noted in `changed`. Returns false, writing

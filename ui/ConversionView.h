@@ -227,6 +227,7 @@ public:
     void BeginRun() override;
     void EndRun() override;
     bool StopRequested() override;
+    bool StopMayBeRequested() override { return !m_firstFileAsked || m_stopWanted.load(); }
     void FileConverted(int row, const qvc::TPassReport &report, const qvc::TConversionResult &result) override;
 
     int RowCount() const override { return int(m_fileNames.size()); }

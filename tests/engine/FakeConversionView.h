@@ -108,6 +108,7 @@ public:
     int StopAfterFiles = -1;
     int FilesDone = 0;
     int StopQuestions = 0;
+    bool StopMayBeRequested() override { return StopAfterFiles >= 0; }
     bool StopRequested() override
     {
         ++StopQuestions;
