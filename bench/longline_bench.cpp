@@ -125,7 +125,7 @@ void BM_OneLineFileSimulated(benchmark::State &state)
         qvc::WriteFileReplacing(path, Repeat("Forms, ", state.range(0)));
     }
     qvc::TSubstitutionPass pass(KylixPairs());
-    TSilentServices<qvc::TWindowServices> window;
+    TSilentServices<qvc::TFileProgress> window;
     qvc::TPassOptions options;
     options.Simulate = true;
     qvc::TPassReport report;

@@ -52,7 +52,7 @@ const TCorpus &Corpus()
     return corpus;
 }
 
-using TQuietWindow = TSilentServices<qvc::TWindowServices>;
+using TQuietWindow = TSilentServices<qvc::TFileProgress>;
 
 void BM_PassApplyAll(benchmark::State &state)
 {

@@ -21,6 +21,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QEventLoop>
 #include <benchmark/benchmark.h>
 #include <cstdlib>
 #include <filesystem>
@@ -54,24 +55,30 @@ const TWorkload &Workload()
     return workload;
 }
 
-// The run with nothing on screen: what qvconvert does without its terminal output (it journals too).
-class TNullView : public TSilentServices<qvc::TConversionView>
+// The run with nothing on screen: what qvconvert does without its terminal output (it journals too); the
+// outcomes are kept in a store, as the window keeps them.
+class TNullView : public TSilentServices<qvc::TRunObserver>
 {
 public:
-    explicit TNullView(const std::vector<std::string> &files)
-        : m_files(files)
+    explicit TNullView(qvc::TResultStore &store)
+        : m_store(store)
     {
     }
-    int RowCount() const override { return int(m_files.size()); }
-    std::string RowFileName(int row) const override { return m_files[std::size_t(row)]; }
-    std::size_t RowNumber(int row) const override { return std::size_t(row); }
-    bool BackupChecked() const override { return false; }
-    bool SimulateChecked() const override { return m_simulate; }
-    bool m_simulate = true; // NOLINT(misc-non-private-member-variables-in-classes): set by each benchmark
+    void RowOutcome(qvc::TFileOutcome &outcome) override { qvc::StoreOutcome(m_store, outcome); }
 
 private:
-    const std::vector<std::string> &m_files;
+    qvc::TResultStore &m_store;
 };
+
+// The window's run, from its start until the window has handled its end (the run goes on a worker meanwhile).
+void RunInWindow(Tfrm_Main &window)
+{
+    QEventLoop loop;
+    QObject::connect(&window.Runner(), &qvc::TConversionRunner::RunFinished, &loop, &QEventLoop::quit);
+    window.Runner().RunConversion();
+    if (window.Runner().Running())
+        loop.exec();
+}
 
 void FreshCopy()
 {
@@ -92,11 +99,16 @@ void CoreRun(benchmark::State &state, bool simulate)
             FreshCopy();
             state.ResumeTiming();
         }
-        TNullView view(files);
-        view.m_simulate = simulate;
+        TNullView view(store);
+        qvc::TRunRequest request;
+        for (std::size_t row = 0; row < files.size(); ++row)
+            request.Files.push_back({ files[row], row });
+        request.RepositoryLines = w.Lines;
+        request.RenameMode = w.RenameMode;
+        request.Simulate = simulate;
         // Journaled as the window's run and qvconvert's are.
         qvc::TRunJournal journal(kTree + "/journals");
-        qvc::RunConversion(view, w.Lines, w.RenameMode, store, &journal);
+        qvc::RunConversion(request, view, &journal);
     }
     state.counters["files"] = double(files.size());
 }
@@ -121,7 +133,7 @@ void WindowRun(benchmark::State &state, bool simulate)
             FreshCopy();
             state.ResumeTiming();
         }
-        window->Runner().RunConversion();
+        RunInWindow(*window);
     }
     state.counters["files"] = double(files.size());
     window->close();

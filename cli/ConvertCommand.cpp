@@ -1,5 +1,5 @@
 // "qvconvert convert": the conversion run of the window, driven from a terminal through the same core
-// (RunConversion and the substitution pass), with a console in place of the window.
+// (RunConversion and the substitution pass), its outcomes printed instead of shown in a window.
 #include "cli/Commands.h"
 #include "cli/ErrorText.h"
 #include "cli/RunFiles.h"
@@ -133,12 +133,13 @@ void AddPlanFields(nlohmann::ordered_json &record, const TWritePlan &plan)
     record["overwrites"] = std::move(overwrites);
 }
 
-// The window as a terminal shows it: rows are the files, the cells become one line per file.
-class TConsoleView final : public TConversionView
+// What a run's outcomes become on a terminal: one line per file (or a JSON record, or a diff), the rows of the
+// report, the run's figures, and a progress bar on standard error while the run goes on.
+class TTerminalOutput final : public TRunObserver
 {
 public:
-    TConsoleView(std::vector<std::string> files, const TConvertArguments &arguments, TDisplayLocale locale)
-        : m_files(std::move(files))
+    TTerminalOutput(const std::vector<std::string> &files, const TConvertArguments &arguments, TDisplayLocale locale)
+        : m_files(files)
         , m_arguments(arguments)
         , m_showProgress(::isatty(STDERR_FILENO) == 1)
         , m_stdoutIsTerminal(::isatty(STDOUT_FILENO) == 1)
@@ -149,53 +150,8 @@ public:
 
     int FailedFiles() const { return m_failed; }
     const nlohmann::ordered_json &Records() const { return m_records; }
-    int CurrentRow() const { return m_current; }
     /// The converted files as the window's report lists them, in run order.
     const std::vector<TReportRow> &ReportRows() const { return m_reportRows; }
-
-    void SetProgress(int, int, int) override { }
-    void AdvanceRowImage(int, int, bool) override { }
-    void ResetRow(int) override { }
-    void SetRowPercent(int row, int percent) override
-    {
-        // Formatted once the row is done: a row's percentage changes after nearly every pair.
-        if (row == m_current)
-            m_percent = percent;
-    }
-    void SetRowOutcome(int row, long long count, long double seconds) override
-    {
-        if (row != m_current)
-            return;
-        m_updates = FormatCount(count, m_locale.ThousandsSeparator);
-        m_time = FormatElapsed(seconds, m_locale.TimeSeparator);
-    }
-    void SelectRow(int row) override
-    {
-        m_current = row;
-        m_currentReported = false;
-        m_updates = m_status = m_time = std::string(kNotProcessed);
-        m_percent = -1;
-        DrawProgress(false);
-    }
-    void ClearSelection() override { }
-    void ShowProgressMessage(bool) override { }
-    void ShowReadyImage(bool) override { }
-    void EnableSaveResult(bool) override { }
-    void BeginRun() override
-    {
-        m_began = true;
-        m_summary.Simulated = m_arguments.Simulate;
-    }
-    void EndRun() override { ClearProgress(); }
-
-    int RowCount() const override { return static_cast<int>(m_files.size()); }
-    std::string RowFileName(int row) const override { return m_files.at(static_cast<std::size_t>(row)); }
-    std::size_t RowNumber(int row) const override { return static_cast<std::size_t>(row); }
-    bool BackupChecked() const override { return m_arguments.Backup; }
-    bool SimulateChecked() const override { return m_arguments.Simulate; }
-    bool WantsTexts() const override { return m_arguments.Diff; }
-    // Nothing stops a run of the tool between two files.
-    bool StopMayBeRequested() override { return false; }
 
     /// The figures of the run; a row whose writing ended the run counts as failed.
     TRunSummary Summary(double seconds) const
@@ -213,14 +169,32 @@ public:
     /// The misses of every file printed so far.
     std::size_t TotalMissed() const { return m_totalMissed; }
 
-    void FileConverted(int row, const TPassReport &report, const TConversionResult &result) override
+    void RunBegan() override
     {
-        if (row == m_current && m_percent >= 0)
-            m_status = PercentText(m_percent);
+        m_began = true;
+        m_summary.Simulated = m_arguments.Simulate;
+    }
+    void RunEnded() override { ClearProgress(); }
+    // Nothing stops a run of the tool between two files.
+    bool StopMayBeWanted() override { return false; }
+    void RowStarted(int row) override
+    {
+        m_current = row;
+        m_currentReported = false;
+        DrawProgress(false);
+    }
+
+    void RowOutcome(TFileOutcome &outcome) override
+    {
+        const TPassReport &report = outcome.Report;
+        const int row = outcome.Row;
         m_summary.Add(report);
         m_currentReported = true;
+        const std::string updates = FormatCount(report.Count, m_locale.ThousandsSeparator);
+        const std::string status = report.Percent < 0 ? std::string(kNotProcessed) : PercentText(report.Percent);
+        const std::string time = FormatElapsed(report.Seconds, m_locale.TimeSeparator);
         const std::string &file = m_files[static_cast<std::size_t>(row)];
-        m_reportRows.push_back(ReportRowOf(static_cast<std::size_t>(row), file, m_updates, m_status, m_time));
+        m_reportRows.push_back(ReportRowOf(outcome.Number, file, updates, status, time));
         if (report.Count < 0) {
             ++m_failed;
             ClearProgress();
@@ -228,13 +202,13 @@ public:
         }
         if (m_arguments.Json) {
             nlohmann::ordered_json entries = nlohmann::ordered_json::array();
-            for (const auto &entry : result.Entries())
+            for (const auto &entry : outcome.Result.Entries())
                 entries.push_back({ { "find", Cp1252ToUtf8(entry.Find) }, { "replace", Cp1252ToUtf8(entry.Replace) },
                     { "occurrences", entry.Occurrences } });
-            m_records.push_back(
-                { { "number", row }, { "file", PathJson(file) }, { "count", report.Count }, { "status", m_status },
-                    { "seconds", static_cast<double>(report.Seconds) }, { "written", PathJson(report.WrittenName) },
-                    { "backup", PathJson(report.BackupName) }, { "entries", std::move(entries) } });
+            m_records.push_back({ { "number", outcome.Number }, { "file", PathJson(file) }, { "count", report.Count },
+                { "status", status }, { "seconds", static_cast<double>(report.Seconds) },
+                { "written", PathJson(report.WrittenName) }, { "backup", PathJson(report.BackupName) },
+                { "entries", std::move(entries) } });
             if (report.Count < 0)
                 m_records.back()["error"] = Utf8Text(report.FailureReason);
             AddPlanFields(m_records.back(), report.Plan);
@@ -246,8 +220,8 @@ public:
             WriteDiff(file, report);
         } else {
             ClearProgress();
-            std::string line
-                = std::to_string(row) + '\t' + m_updates + '\t' + m_status + '\t' + m_time + '\t' + EscapedName(file);
+            std::string line = std::to_string(outcome.Number) + '\t' + updates + '\t' + status + '\t' + time + '\t'
+                + EscapedName(file);
             if (m_arguments.Missed)
                 line += '\t' + std::to_string(report.Missed.size());
             line += '\n';
@@ -257,7 +231,7 @@ public:
                 throw TError("Cannot write to standard output.");
         }
         m_totalMissed += report.Missed.size();
-        DrawProgress(row + 1 == RowCount());
+        DrawProgress(static_cast<std::size_t>(row) + 1 == m_files.size());
     }
 
 private:
@@ -327,7 +301,7 @@ private:
         }
     }
 
-    std::vector<std::string> m_files;
+    const std::vector<std::string> &m_files;
     const TConvertArguments &m_arguments;
     bool m_showProgress;
     bool m_stdoutIsTerminal;
@@ -339,7 +313,6 @@ private:
     bool m_began = false;
     TRunSummary m_summary;
     TDisplayLocale m_locale;
-    std::string m_updates, m_status, m_time;
     int m_failed = 0;
     nlohmann::ordered_json m_records = nlohmann::ordered_json::array();
     std::vector<TReportRow> m_reportRows;
@@ -391,10 +364,17 @@ void RunConvert(const TConvertArguments &arguments)
     if (const auto chosen = RenameModeOfOption(arguments.Rename))
         repository.RenameMode = *chosen;
 
-    TConsoleView view(std::move(files), arguments, ConsoleLocale());
-    TResultStore store;
-    for (int row = 0; row < view.RowCount(); ++row)
-        store.Append();
+    TRunRequest request;
+    request.Files.reserve(files.size());
+    for (std::size_t row = 0; row < files.size(); ++row)
+        request.Files.push_back({ files[row], row });
+    request.RepositoryLines = std::move(repository.Lines);
+    request.RenameMode = repository.RenameMode;
+    request.Scope = ScopeFromName(arguments.Scope).value_or(TScope::All);
+    request.Backup = arguments.Backup;
+    request.Simulate = arguments.Simulate;
+    request.KeepTexts = arguments.Diff;
+    TTerminalOutput output(files, arguments, ConsoleLocale());
     std::string stopped;
     TRunJournal journal(JournalFolder());
     const auto start = std::chrono::steady_clock::now();
@@ -402,8 +382,7 @@ void RunConvert(const TConvertArguments &arguments)
         // Without a journal of its own the run still may not start in a tree an undo left half done.
         if (arguments.NoJournal)
             CheckNoPendingUndo(journal.Folder());
-        RunConversion(view, repository.Lines, repository.RenameMode, store, arguments.NoJournal ? nullptr : &journal,
-            ScopeFromName(arguments.Scope).value_or(TScope::All));
+        RunConversion(request, output, arguments.NoJournal ? nullptr : &journal);
     } catch (const TError &error) {
         stopped = StopText(error);
     } catch (const std::exception &error) {
@@ -414,18 +393,18 @@ void RunConvert(const TConvertArguments &arguments)
     if (!arguments.Report.empty()) {
         // The name column is as wide as the longest name given, counted as the report prints it.
         std::size_t longest = 0;
-        for (int row = 0; row < view.RowCount(); ++row)
-            longest = std::max(longest, ReportFileName(view.RowFileName(row)).size());
+        for (const std::string &file : files)
+            longest = std::max(longest, ReportFileName(file).size());
         try {
-            WriteResultReport(arguments.Report, view.ReportRows(), longest, TReportCaptions {});
+            WriteResultReport(arguments.Report, output.ReportRows(), longest, TReportCaptions {});
         } catch (const std::exception &error) {
             ReportFailure("report", ErrorText(error));
             reportFailed = true;
         }
     }
-    std::string text = arguments.Json ? view.Records().dump(2) + "\n" : std::string();
+    std::string text = arguments.Json ? output.Records().dump(2) + "\n" : std::string();
     if (arguments.Missed && !arguments.Json && !arguments.Diff)
-        text = "total\t\t\t\t\t" + std::to_string(view.TotalMissed()) + "\n";
+        text = "total\t\t\t\t\t" + std::to_string(output.TotalMissed()) + "\n";
     if (!WriteStandardOutput(text) && stopped.empty())
         stopped = "Cannot write to standard output.";
     // A run whose journal broke off converted its files all the same, but cannot be undone: the last
@@ -437,8 +416,8 @@ void RunConvert(const TConvertArguments &arguments)
                                                   : std::string();
     // The plain output's figures go to standard error, so what standard output holds stays one line per file;
     // a failure's own line still comes last.
-    if (view.Began() && view.Plain()) {
-        const std::string summary = TerminalSummaryText(view.Summary(seconds.count())) + "\n";
+    if (output.Began() && output.Plain()) {
+        const std::string summary = TerminalSummaryText(output.Summary(seconds.count())) + "\n";
         std::fwrite(summary.data(), 1, summary.size(), stderr);
         std::fflush(stderr);
     }
@@ -452,7 +431,7 @@ void RunConvert(const TConvertArguments &arguments)
         std::fwrite(journalLine.data(), 1, journalLine.size(), stderr);
         std::fflush(stderr);
     }
-    if (reportFailed || view.FailedFiles() > 0 || journalFailed)
+    if (reportFailed || output.FailedFiles() > 0 || journalFailed)
         EndCommand(kExitFailure);
 }
 

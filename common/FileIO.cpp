@@ -224,16 +224,10 @@ bool LeftByEndedProcess(std::string_view name)
     return false;
 }
 
-std::unordered_set<std::string> &SweptFolders()
+// A series of writes (a run) sweeps each of its folders once; a file written on its own sweeps its folder.
+void SweepOnce(const std::string &folder, TChangedFolders *series)
 {
-    // Per thread: a run on its worker sweeps and forgets its own folders, apart from the window's own writes.
-    thread_local std::unordered_set<std::string> folders;
-    return folders;
-}
-
-void SweepOnce(const std::string &folder)
-{
-    if (SweptFolders().insert(folder).second)
+    if (series == nullptr || series->FirstSweepOf(folder))
         SweepStaleTemporaries(folder);
 }
 
@@ -601,7 +595,8 @@ TFileReplacement::~TFileReplacement()
     Discard();
 }
 
-void TFileReplacement::Prepare(const std::string &path, std::string_view bytes, const TFileStamp *expected)
+void TFileReplacement::Prepare(
+    const std::string &path, std::string_view bytes, const TFileStamp *expected, TChangedFolders *series)
 {
     const TCallFileScope callsFor(path);
     m_state = std::make_unique<TState>();
@@ -626,7 +621,7 @@ void TFileReplacement::Prepare(const std::string &path, std::string_view bytes, 
         throw TChangedMeanwhile(kCannotCreateFile, { PathArg(path), TextArg(std::string(kChangedMeanwhile)) });
 
     state.Folder = FolderOf(state.Target);
-    SweepOnce(state.Folder);
+    SweepOnce(state.Folder, series);
     state.File.emplace(state.Folder, path);
     state.File->Write(bytes);
     state.File->TakeMetadata(state.Exists ? &state.Old : nullptr, state.Target);
@@ -673,7 +668,7 @@ void WriteFileReplacing(
     const std::string &path, std::string_view bytes, const TFileStamp *expected, TChangedFolders *changed)
 {
     TFileReplacement replacement;
-    replacement.Prepare(path, bytes, expected);
+    replacement.Prepare(path, bytes, expected, changed);
     replacement.Commit(changed);
 }
 
@@ -705,11 +700,6 @@ void CopyFileNoReplace(const std::string &from, const std::string &to, TChangedF
     file.PlaceAsNew(to);
     if (changed != nullptr)
         changed->Add(FolderOf(to));
-}
-
-void ForgetSweptFolders()
-{
-    SweptFolders().clear();
 }
 
 void SweepStaleTemporaries(const std::string &folder)

@@ -6,6 +6,7 @@
 
 #include <ctime>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <string_view>
 #include <sys/types.h>
@@ -48,7 +49,9 @@ public:
 inline constexpr std::string_view kCannotSyncFolder = "Cannot save the changes in folder \"%s\" to disk. %s";
 
 /// The folders in which a series of file steps (a run) made, replaced, renamed or removed names, so that each
-/// is synced once when the series ends instead of once per step. Belongs to the series, never to the process.
+/// is synced once when the series ends instead of once per step, and the folders the series already swept of
+/// the temporary files that killed processes left (each is swept once per series). Belongs to the series,
+/// never to the process or a thread: two runs, or a run and anything else, never share what it knows.
 class TChangedFolders
 {
 public:
@@ -60,10 +63,19 @@ public:
     void SyncAll();
     /// True when no folder waits for its sync.
     bool Empty() const { return m_order.empty(); }
+    /// True the first time it is asked for `folder` (which is then to be swept), false after that. A sync
+    /// forgets nothing of it. Safe to call from several threads at once (the writers of one run).
+    bool FirstSweepOf(const std::string &folder)
+    {
+        const std::lock_guard<std::mutex> lock(m_sweptLock);
+        return m_swept.insert(folder).second;
+    }
 
 private:
     std::vector<std::string> m_order;
     std::unordered_set<std::string> m_known;
+    std::mutex m_sweptLock;
+    std::unordered_set<std::string> m_swept;
 };
 
 /// Reads a whole regular file as bytes. Anything else (a folder, a pipe, a device) is refused without
@@ -82,8 +94,9 @@ std::size_t ReadFileInto(const std::string &path, std::string &buffer, TFileStam
 /// link: the file it leads to is replaced. When `expected` is given the file must still have that stamp (or
 /// still be absent), else TChangedMeanwhile. A file the user may not change (see CheckMayChange) is refused
 /// before anything is written. The rename reaches the disk with the next sync of the folder, which is
-/// noted in `changed` when given. Throws TError "Cannot create file "%s". %s" with the system's reason;
-/// the file then still holds its old text.
+/// noted in `changed` when given. The folder is first swept of the temporary files killed processes left
+/// (SweepStaleTemporaries): once per series of `changed`, every time without it. Throws TError "Cannot create
+/// file "%s". %s" with the system's reason; the file then still holds its old text.
 void WriteFileReplacing(const std::string &path, std::string_view bytes, const TFileStamp *expected = nullptr,
     TChangedFolders *changed = nullptr);
 
@@ -103,9 +116,11 @@ public:
     TFileReplacement(TFileReplacement &&) = delete;
     TFileReplacement &operator=(TFileReplacement &&) = delete;
 
-    /// The first half for `path` and `bytes`; `expected` as for WriteFileReplacing. Throws as
-    /// WriteFileReplacing does; nothing is left behind then. Called once.
-    void Prepare(const std::string &path, std::string_view bytes, const TFileStamp *expected = nullptr);
+    /// The first half for `path` and `bytes`; `expected` as for WriteFileReplacing, and the folder swept once
+    /// per `series` as WriteFileReplacing does with its `changed` (writer threads may share one series). Throws as
+    /// WriteFileReplacing does; nothing is left behind then.
+    void Prepare(const std::string &path, std::string_view bytes, const TFileStamp *expected = nullptr,
+        TChangedFolders *series = nullptr);
     /// Whether the file to be replaced is unchanged, its metadata included (by its status-change time), since
     /// Prepare looked at it, so that the new file still carries its owner, group, mode and attributes.
     bool UnchangedSincePrepared() const;
@@ -143,10 +158,6 @@ void CopyFileNoReplace(const std::string &from, const std::string &to, TChangedF
 /// The path a symbolic link finally leads to (the path itself when it is not a link). Throws TError
 /// "Cannot create file "%s". %s" for a dangling link or a loop.
 std::string ResolveLinks(const std::string &path);
-
-/// Forgets which folders the calling thread already swept of temporary files left by ended runs, so that
-/// its next replacement in each folder sweeps it again (each thread keeps its own list).
-void ForgetSweptFolders();
 
 /// Removes, from `folder`, the hidden temporary files that an earlier process of this program left
 /// when it was killed: only the running user's own, and only when that process has ended.

@@ -73,7 +73,7 @@ void TSubstitutionPass::ReleaseLargeBuffers()
 }
 
 int TSubstitutionPass::ConvertFile(int row, const std::string &fileName, const TPassOptions &options,
-    TConversionResult &results, TWindowServices &services, TPassReport &report)
+    TConversionResult &results, TFileProgress &progress, TPassReport &report)
 {
     report = TPassReport();
     // The texts a report keeps for a diff view the buffers of the file before.
@@ -91,11 +91,11 @@ int TSubstitutionPass::ConvertFile(int row, const std::string &fileName, const T
         }
     } release { *this, !options.KeepTexts };
     TFileJob job { fileName, {}, {} };
-    const int count = ReadAndApply(row, fileName, options, results, services, report, job);
+    const int count = ReadAndApply(row, fileName, options, results, progress, report, job);
     report.Count = count;
-    services.AdvanceRowImage(row, ImageOf(count), false);
+    progress.RowPhase(row, ImageOf(count), false);
     if (count > 0)
-        return WriteConverted(row, fileName, options, job, results, services, report);
+        return WriteConverted(row, fileName, options, job, results, progress, report);
     if (count == 0 && job.TargetName != fileName
         && (report.Kind == TFileKind::TextForm || report.Kind == TFileKind::BinaryForm))
         WriteUntouchedForm(row, options, job.TargetName, report);
@@ -103,7 +103,7 @@ int TSubstitutionPass::ConvertFile(int row, const std::string &fileName, const T
 }
 
 int TSubstitutionPass::ReadAndApply(int row, const std::string &fileName, const TPassOptions &options,
-    TConversionResult &results, TWindowServices &services, TPassReport &report, TFileJob &job)
+    TConversionResult &results, TFileProgress &progress, TPassReport &report, TFileJob &job)
 {
     TFastTimer untilFailure;
     untilFailure.Start();
@@ -124,8 +124,8 @@ int TSubstitutionPass::ReadAndApply(int row, const std::string &fileName, const 
         // The time measured is that of the pairs and the progress between them, not reading or writing.
         TFastTimer &timer = m_timer;
         timer.Start();
-        services.SetProgress(0, 0, static_cast<int>(m_pairs.Count()));
-        services.AdvanceRowImage(row, 0, false);
+        progress.PairsDone(0, static_cast<int>(m_pairs.Count()));
+        progress.RowPhase(row, kPhaseWorking, false);
         const std::string *shown = nullptr;
         const bool isForm = report.Kind == TFileKind::TextForm || report.Kind == TFileKind::BinaryForm;
         const TSourceKind sourceKind = SourceKindOf(fileName, isForm);
@@ -137,18 +137,17 @@ int TSubstitutionPass::ReadAndApply(int row, const std::string &fileName, const 
             fixed = ApplyProgramFixes(text, fileName, results, notFound);
         const int count = fixed
             + ApplyAllToText(text, options.Scope, sourceKind, job.TargetName, job.NewName, results, [&](std::size_t i) {
-                  services.SetProgress(static_cast<int>(i) + 1, -1, -1);
+                  progress.PairsDone(static_cast<int>(i) + 1, -1);
                   const std::string &status = m_pairs.StatusAfter(i);
                   if (shown == nullptr || status != *shown) {
                       // The row would get the same percentage again; only a change needs the window.
                       shown = &status;
-                      services.SetRowPercent(
-                          row, RoundedPercent(static_cast<long long>(i) + 1, static_cast<long long>(m_pairs.Count())));
+                      report.Percent
+                          = RoundedPercent(static_cast<long long>(i) + 1, static_cast<long long>(m_pairs.Count()));
+                      progress.RowPercent(row, report.Percent);
                   }
-                  services.AdvanceRowImage(row, 0, true);
+                  progress.RowPhase(row, kPhaseWorking, true);
               });
-        if (shown != nullptr)
-            report.Status = *shown;
         timer.Stop();
         report.Seconds = timer.ElapsedSeconds();
         report.Missed = m_scan.MissedOccurrences();
@@ -243,7 +242,7 @@ int TSubstitutionPass::ApplyProgramFixes(std::string_view &text, const std::stri
 }
 
 int TSubstitutionPass::WriteConverted(int row, const std::string &fileName, const TPassOptions &options,
-    const TFileJob &job, TConversionResult &results, TWindowServices &services, TPassReport &report)
+    const TFileJob &job, TConversionResult &results, TFileProgress &progress, TPassReport &report)
 {
     JoinOutput(options, IsBlankText(job.NewName) ? job.TargetName : job.NewName, report);
     const TWriteRequest request { fileName, m_read.Stamp(), job.TargetName, job.NewName, options.Backup };
@@ -265,24 +264,24 @@ int TSubstitutionPass::WriteConverted(int row, const std::string &fileName, cons
             KeepTexts(report, m_read.Bytes(), m_output, outcome.WrittenName, renamed);
         return report.Count;
     } catch (const TChangedMeanwhile &error) {
-        return FailChangedMeanwhile(row, error, results, services, report);
+        return FailChangedMeanwhile(row, error, results, progress, report);
     }
 }
 
 int TSubstitutionPass::FailChangedMeanwhile(
-    int row, const TError &error, TConversionResult &results, TWindowServices &services, TPassReport &report)
+    int row, const TError &error, TConversionResult &results, TFileProgress &progress, TPassReport &report)
 {
     // Another program's text is kept: the file fails like one that could not be read.
     report.Count = -1;
     report.FailureReason = MessageOf(error);
     report.Plan = TWritePlan();
     ForgetConversion(report, results);
-    services.AdvanceRowImage(row, kImageFailed, false);
+    progress.RowPhase(row, kImageFailed, false);
     return -1;
 }
 
 int TSubstitutionPass::ConvertAhead(int row, const std::string &fileName, const TPassOptions &options,
-    TConversionResult &results, TWindowServices &services, TPassReport &report, TConvertedAhead &ahead)
+    TConversionResult &results, TFileProgress &progress, TPassReport &report, TConvertedAhead &ahead)
 {
     report = TPassReport();
     ReleaseLargeBuffers();
@@ -290,10 +289,10 @@ int TSubstitutionPass::ConvertAhead(int row, const std::string &fileName, const 
     TFileJob job { fileName, {}, {} };
     // The file's read is journaled when the row is published, just before its other steps.
     m_heldRead = &ahead.ReadStep;
-    const int count = ReadAndApply(row, fileName, options, results, services, report, job);
+    const int count = ReadAndApply(row, fileName, options, results, progress, report, job);
     m_heldRead = nullptr;
     report.Count = count;
-    services.AdvanceRowImage(row, ImageOf(count), false);
+    progress.RowPhase(row, ImageOf(count), false);
     ahead.Request = { fileName, m_read.Stamp(), job.TargetName, job.NewName, options.Backup };
     ahead.ReadSum = job.ReadSum;
     const bool renamed = job.TargetName != fileName || !IsBlankText(job.NewName);
@@ -314,7 +313,7 @@ int TSubstitutionPass::ConvertAhead(int row, const std::string &fileName, const 
 }
 
 int TSubstitutionPass::FinishInOrder(int row, const std::string &fileName, const TPassOptions &options,
-    const TConvertedAhead &ahead, TConversionResult &results, TWindowServices &services, TPassReport &report)
+    const TConvertedAhead &ahead, TConversionResult &results, TFileProgress &progress, TPassReport &report)
 {
     struct TRelease // NOLINT(cppcoreguidelines-special-member-functions): a brace-initialised guard, not copied
     {
@@ -324,7 +323,7 @@ int TSubstitutionPass::FinishInOrder(int row, const std::string &fileName, const
     const TFileJob job { ahead.Request.TargetName, ahead.Request.NewName, ahead.ReadSum };
     const int count = report.Count;
     if (count > 0)
-        return WriteConverted(row, fileName, options, job, results, services, report);
+        return WriteConverted(row, fileName, options, job, results, progress, report);
     if (count == 0 && job.TargetName != fileName
         && (report.Kind == TFileKind::TextForm || report.Kind == TFileKind::BinaryForm))
         WriteUntouchedForm(row, options, job.TargetName, report);

@@ -10,10 +10,10 @@
 #include "engine/PassDetails.h"
 #include "engine/ReadStep.h"
 #include "engine/RunJournal.h"
+#include "engine/RunObserver.h"
 #include "engine/RunOverlay.h"
 #include "engine/ScanState.h"
 #include "engine/TargetNames.h"
-#include "engine/WindowServices.h"
 #include "engine/WriteStep.h"
 
 #include <cstddef>
@@ -47,7 +47,9 @@ struct TPassReport
     /// the time from the start of its reading until the failure, so its row never shows another
     /// file's time.
     long double Seconds = 0;
-    std::string Status { kNotProcessed }; ///< the last text the pass put in the row's "Status" cell ("-" if none)
+    /// The last percentage of pairs done the pass told for the row (RowPercent), -1 if none (a file that failed
+    /// before its first pair, or an empty list).
+    int Percent = -1;
     std::string WrittenName; ///< the path written, empty when nothing was written
     std::string BackupName; ///< the backup made, empty when none was made
     TMessage FailureReason; ///< why the file failed (the error's message), empty otherwise
@@ -111,24 +113,24 @@ public:
     /// later row may read it (see TRunOverlay::ExpectReads).
     void ExpectReads(const std::vector<std::string> &files);
 
-    /// Converts one file: reads it, applies every pair with progress in the row, writes it unless
+    /// Converts one file: reads it, applies every pair telling `progress` how far it is, writes it unless
     /// simulating. Returns the count (-1 for a file that could not be read or converted, which is no
     /// error). Throws TError "Unable to backup file." or "Cannot create file "%s". %s" when writing fails.
     int ConvertFile(int row, const std::string &fileName, const TPassOptions &options, TConversionResult &results,
-        TWindowServices &services, TPassReport &report);
+        TFileProgress &progress, TPassReport &report);
 
     /// ConvertFile for a real run, without the writing, so that the file can be written while later files are
     /// converted: reads the file, applies every pair with progress in the row, and says in `ahead` what is left
     /// to write. With InOrder the caller calls FinishInOrder next, before any other file of this pass.
     int ConvertAhead(int row, const std::string &fileName, const TPassOptions &options, TConversionResult &results,
-        TWindowServices &services, TPassReport &report, TConvertedAhead &ahead);
+        TFileProgress &progress, TPassReport &report, TConvertedAhead &ahead);
     /// The writing ConvertFile does, for a file ConvertAhead left InOrder. Returns the count.
     int FinishInOrder(int row, const std::string &fileName, const TPassOptions &options, const TConvertedAhead &ahead,
-        TConversionResult &results, TWindowServices &services, TPassReport &report);
+        TConversionResult &results, TFileProgress &progress, TPassReport &report);
     /// A file whose writing found it changed by another program since it was read (`error`) fails alone, as a
     /// file that could not be read: its row, `results` and `report` say so. Returns -1.
     static int FailChangedMeanwhile(
-        int row, const TError &error, TConversionResult &results, TWindowServices &services, TPassReport &report);
+        int row, const TError &error, TConversionResult &results, TFileProgress &progress, TPassReport &report);
     /// The journal of this pass's real runs (null: none).
     TRunJournal *Journal() const { return m_journal; }
     /// The folders this pass's real runs changed, which SyncChangedFolders syncs.
@@ -205,7 +207,7 @@ private:
     }
 
     int ReadAndApply(int row, const std::string &fileName, const TPassOptions &options, TConversionResult &results,
-        TWindowServices &services, TPassReport &report, TFileJob &job);
+        TFileProgress &progress, TPassReport &report, TFileJob &job);
     /// Puts the fixes a program needs to build as a Lazarus program into `text` (then viewing a buffer of the
     /// pass), records them in `results` and returns how many; resource files not found go to `notFound`.
     int ApplyProgramFixes(std::string_view &text, const std::string &fileName, TConversionResult &results,
@@ -215,7 +217,7 @@ private:
     void JoinOutput(const TPassOptions &options, const std::string &writtenName, TPassReport &report);
     std::string AncestorOf(const std::string &formFile, std::string_view className);
     int WriteConverted(int row, const std::string &fileName, const TPassOptions &options, const TFileJob &job,
-        TConversionResult &results, TWindowServices &services, TPassReport &report);
+        TConversionResult &results, TFileProgress &progress, TPassReport &report);
     void WriteUntouchedForm(int row, const TPassOptions &options, const std::string &targetName, TPassReport &report);
     void ReleaseLargeBuffers();
 

@@ -17,68 +17,35 @@ namespace qvc {
 
 namespace {
 
-// What the pass asked of the window for a row read ahead, held until the row is published and then
-// replayed in the same order, so that the window shows what a run of one file after the other shows.
-class TRecordedServices final : public TWindowServices
+// What the pass told of a row read ahead, held until the row is published and then told again in the same
+// order, so that the observer learns what a run of one file after the other tells.
+class TRecordedProgress final : public TFileProgress
 {
 public:
-    void SetProgress(int position, int minimum, int maximum) override
+    void Started(int row) { m_calls.push_back({ TKind::Started, row, 0, 0 }); }
+    void PairsDone(int done, int pairs) override { m_calls.push_back({ TKind::Pairs, done, pairs, 0 }); }
+    void RowPhase(int row, int phase, bool next) override
     {
-        m_calls.push_back({ TKind::Progress, position, minimum, maximum, 0 });
+        m_calls.push_back({ TKind::Phase, row, phase, next ? 1 : 0 });
     }
-    void AdvanceRowImage(int row, int index, bool advance) override
-    {
-        m_calls.push_back({ TKind::Image, row, index, advance ? 1 : 0, 0 });
-    }
-    void ResetRow(int row) override { m_calls.push_back({ TKind::Reset, row, 0, 0, 0 }); }
-    void SetRowPercent(int row, int percent) override { m_calls.push_back({ TKind::Percent, row, percent, 0, 0 }); }
-    void SetRowOutcome(int row, long long count, long double seconds) override
-    {
-        m_calls.push_back({ TKind::Outcome, row, 0, 0, count, seconds });
-    }
-    void SelectRow(int row) override { m_calls.push_back({ TKind::Select, row, 0, 0, 0 }); }
-    void ClearSelection() override { m_calls.push_back({ TKind::ClearSelection, 0, 0, 0, 0 }); }
-    void ShowProgressMessage(bool show) override { m_calls.push_back({ TKind::Message, show ? 1 : 0, 0, 0, 0 }); }
-    void ShowReadyImage(bool ready) override { m_calls.push_back({ TKind::Ready, ready ? 1 : 0, 0, 0, 0 }); }
-    void EnableSaveResult(bool enabled) override { m_calls.push_back({ TKind::SaveResult, enabled ? 1 : 0, 0, 0, 0 }); }
-    // A row read ahead is never the start or the end of a run.
-    void BeginRun() override { }
-    void EndRun() override { }
+    void RowPercent(int row, int percent) override { m_calls.push_back({ TKind::Percent, row, percent, 0 }); }
 
-    /// Makes every call held on `view`, in order, and forgets them.
-    void ReplayTo(TWindowServices &view)
+    /// Tells `observer` every call held, in order, and forgets them.
+    void ReplayTo(TRunObserver &observer)
     {
         for (const TCall &call : m_calls) {
             switch (call.Kind) {
-            case TKind::Progress:
-                view.SetProgress(call.A, call.B, call.C);
+            case TKind::Started:
+                observer.RowStarted(call.A);
                 break;
-            case TKind::Image:
-                view.AdvanceRowImage(call.A, call.B, call.C != 0);
+            case TKind::Pairs:
+                observer.PairsDone(call.A, call.B);
                 break;
-            case TKind::Reset:
-                view.ResetRow(call.A);
+            case TKind::Phase:
+                observer.RowPhase(call.A, call.B, call.C != 0);
                 break;
             case TKind::Percent:
-                view.SetRowPercent(call.A, call.B);
-                break;
-            case TKind::Outcome:
-                view.SetRowOutcome(call.A, call.Count, call.Seconds);
-                break;
-            case TKind::Select:
-                view.SelectRow(call.A);
-                break;
-            case TKind::ClearSelection:
-                view.ClearSelection();
-                break;
-            case TKind::Message:
-                view.ShowProgressMessage(call.A != 0);
-                break;
-            case TKind::Ready:
-                view.ShowReadyImage(call.A != 0);
-                break;
-            case TKind::SaveResult:
-                view.EnableSaveResult(call.A != 0);
+                observer.RowPercent(call.A, call.B);
                 break;
             }
         }
@@ -86,15 +53,13 @@ public:
     }
 
 private:
-    enum class TKind { Progress, Image, Reset, Percent, Outcome, Select, ClearSelection, Message, Ready, SaveResult };
+    enum class TKind { Started, Pairs, Phase, Percent };
     struct TCall
     {
         TKind Kind;
         int A;
         int B;
         int C;
-        long long Count;
-        long double Seconds = 0;
     };
     std::vector<TCall> m_calls;
 };
@@ -120,7 +85,7 @@ struct TWriteAhead::TRow
     int Row = -1;
     std::string FileName;
     TPassOptions Options;
-    TRecordedServices Calls; // what the pass asked of the view, while earlier rows awaited publication
+    TRecordedProgress Calls; // what the pass told of the row while earlier rows awaited publication
     TConversionResult Results;
     TPassReport Report;
     TConvertedAhead Ahead;
@@ -133,11 +98,11 @@ struct TWriteAhead::TRow
     std::exception_ptr ChangedMeanwhile;
 };
 
-TWriteAhead::TWriteAhead(
-    TSubstitutionPass &pass, TConversionView &view, TResultStore &store, std::size_t writers, bool parallel)
+TWriteAhead::TWriteAhead(TSubstitutionPass &pass, TRunObserver &observer, const std::vector<TRunFile> &files,
+    std::size_t writers, bool parallel)
     : m_pass(pass)
-    , m_view(view)
-    , m_store(store)
+    , m_observer(observer)
+    , m_files(files)
     , m_writers(writers)
     , m_parallel(parallel)
 {
@@ -173,12 +138,12 @@ bool TWriteAhead::WaitsForEarlierRows(const std::string &fileName) const
 
 void TWriteAhead::Convert(int row, const TPassOptions &options)
 {
-    const std::string fileName = m_view.RowFileName(row);
+    const std::string &fileName = m_files.at(static_cast<std::size_t>(row)).Name;
     if (!m_parallel || options.Simulate || options.KeepTexts) {
         Flush();
         m_scratch.Clear();
-        m_view.SelectRow(row);
-        const int count = m_pass.ConvertFile(row, fileName, options, m_scratch, m_view, m_report);
+        m_observer.RowStarted(row);
+        const int count = m_pass.ConvertFile(row, fileName, options, m_scratch, m_observer, m_report);
         Complete(row, count, m_report, m_scratch);
         return;
     }
@@ -189,19 +154,22 @@ void TWriteAhead::Convert(int row, const TPassOptions &options)
     current.Row = row;
     current.FileName = fileName;
     current.Options = options;
-    // The view sees the rows in row order: a row converted while earlier rows await publication keeps what
-    // it shows until its turn comes.
-    TWindowServices &shown = m_rows.empty() ? static_cast<TWindowServices &>(m_view) : current.Calls;
-    shown.SelectRow(row);
+    // The observer learns of the rows in row order: what is told of a row converted while earlier rows await
+    // publication is held until its turn comes.
+    TFileProgress &shown = m_rows.empty() ? static_cast<TFileProgress &>(m_observer) : current.Calls;
+    if (m_rows.empty())
+        m_observer.RowStarted(row);
+    else
+        current.Calls.Started(row);
     current.Count = m_pass.ConvertAhead(row, fileName, options, current.Results, shown, current.Report, current.Ahead);
     if (current.Ahead.Writing == TConvertedAhead::TWriting::InOrder) {
         // Renames, removes or makes names: written once every row before is published, as ConvertFile does.
         Flush();
-        current.Calls.ReplayTo(m_view);
+        current.Calls.ReplayTo(m_observer);
         if (current.Ahead.ReadStep && m_pass.Journal() != nullptr)
             m_pass.Journal()->Record(*current.Ahead.ReadStep);
         current.Count
-            = m_pass.FinishInOrder(row, fileName, options, current.Ahead, current.Results, m_view, current.Report);
+            = m_pass.FinishInOrder(row, fileName, options, current.Ahead, current.Results, m_observer, current.Report);
         Complete(row, current.Count, current.Report, current.Results);
         return;
     }
@@ -217,9 +185,10 @@ void TWriteAhead::Convert(int row, const TPassOptions &options)
         }
         if (m_pool) {
             TRow *prepared = &current;
-            current.Job = m_pool->Submit([prepared] {
+            TChangedFolders *series = &m_pass.ChangedFolders();
+            current.Job = m_pool->Submit([prepared, series] {
                 prepared->Replacement.Prepare(
-                    prepared->FileName, prepared->Ahead.Text, &prepared->Ahead.Request.ReadStamp);
+                    prepared->FileName, prepared->Ahead.Text, &prepared->Ahead.Request.ReadStamp, series);
             });
         }
     }
@@ -298,10 +267,10 @@ void TWriteAhead::PublishBatch(std::size_t rows)
     if (journal != nullptr && journaled)
         journal->Sync();
     // Then each row in order: what the pass showed of it, its steps, its outcome. The rows after a failure
-    // never reach the view.
+    // are never told.
     for (std::size_t k = 0; k < rows; ++k) {
         TRow &row = *m_rows.front();
-        row.Calls.ReplayTo(m_view);
+        row.Calls.ReplayTo(m_observer);
         if (k == failedAt)
             std::rethrow_exception(failure);
         if (row.Ahead.Writing == TWriting::OverTheFileRead) {
@@ -321,17 +290,21 @@ void TWriteAhead::PublishBatch(std::size_t rows)
                     if (row.Job)
                         row.Job->Wait();
                     else
-                        row.Replacement.Prepare(row.FileName, row.Ahead.Text, &row.Ahead.Request.ReadStamp);
+                        row.Replacement.Prepare(
+                            row.FileName, row.Ahead.Text, &row.Ahead.Request.ReadStamp, &m_pass.ChangedFolders());
                     const TWriteOutcome outcome = CommitPreparedWrite(
                         row.Plan, row.Replacement,
-                        [&row] { row.Replacement.Prepare(row.FileName, row.Ahead.Text, &row.Ahead.Request.ReadStamp); },
+                        [&row, this] {
+                            row.Replacement.Prepare(
+                                row.FileName, row.Ahead.Text, &row.Ahead.Request.ReadStamp, &m_pass.ChangedFolders());
+                        },
                         m_pass.ChangedFolders(), journal, row.Row);
                     row.Report.WrittenName = outcome.WrittenName;
                     row.Report.BackupName = outcome.BackupName;
                 }
                 row.Report.Plan = row.Plan;
             } catch (const TChangedMeanwhile &error) {
-                row.Count = TSubstitutionPass::FailChangedMeanwhile(row.Row, error, row.Results, m_view, row.Report);
+                row.Count = TSubstitutionPass::FailChangedMeanwhile(row.Row, error, row.Results, m_observer, row.Report);
             }
             // The text is not needed any more.
             std::string().swap(row.Ahead.Text);
@@ -341,15 +314,15 @@ void TWriteAhead::PublishBatch(std::size_t rows)
     }
 }
 
-void TWriteAhead::Complete(int row, int count, TPassReport &report, const TConversionResult &results)
+void TWriteAhead::Complete(int row, int count, TPassReport &report, TConversionResult &results)
 {
-    m_view.SetRowOutcome(row, count, report.Seconds);
-    if (count > 0) {
-        m_view.EnableSaveResult(true);
-        m_store.Replace(m_view.RowNumber(row), results);
-    }
-    m_view.FileConverted(row, report, results);
-    StoreRowDetails(m_store, m_view.RowNumber(row), report);
+    TFileOutcome outcome;
+    outcome.Row = row;
+    outcome.Number = m_files.at(static_cast<std::size_t>(row)).Number;
+    report.Count = count;
+    outcome.Report = std::move(report);
+    outcome.Result = std::move(results);
+    m_observer.RowOutcome(outcome);
 }
 
 } // namespace qvc

@@ -17,7 +17,6 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
-#include <QEventLoop>
 #include <QFileInfo>
 #include <QLocale>
 #include <QScopedValueRollback>
@@ -56,23 +55,88 @@ void TConversionRunner::RunFailedOnly()
         Run(rows);
 }
 
+// What a run going on holds: the window's side of it, its journal, what it was given, and its worker.
+struct TConversionRunner::TActiveRun
+{
+    std::unique_ptr<TWindowConversionView> View;
+    std::unique_ptr<TRunJournal> Journal;
+    TRunRequest Request;
+    std::shared_ptr<TRunRelay> Relay;
+    std::unique_ptr<TRelayedConversionView> WorkerView;
+    QElapsedTimer Clock;
+    std::thread Worker;
+};
+
+TConversionRunner::~TConversionRunner()
+{
+    if (!m_run)
+        return;
+    // The window goes while the run goes on: the run ends at its next file, and waits for nothing of the window's.
+    m_stopWanted = true;
+    m_run->Relay->Abandon();
+    if (m_run->Worker.joinable())
+        m_run->Worker.join();
+}
+
 void TConversionRunner::Run(std::vector<int> rows)
 {
+    // The end of the run before is handled first (the lock keeps the dispatch from getting here meanwhile).
+    if (m_run)
+        return;
     m_stopPending = false;
     m_stopWanted = false;
     m_closeAfterRun = false;
     m_stoppedByUser = false;
+    auto run = std::make_unique<TActiveRun>();
     // Read once: every file of the run is converted with the scope the run started with.
-    const TScope scope = m_settings.ScopeChoice();
-    TWindowConversionView view(m_files, m_settings, m_lock, *this, scope, std::move(rows));
-    TRunJournal journal(RunJournalFolder());
-    QElapsedTimer clock;
-    clock.start();
+    run->View = std::make_unique<TWindowConversionView>(
+        m_files, m_settings, m_lock, *this, m_settings.ScopeChoice(), std::move(rows));
+    run->Journal = std::make_unique<TRunJournal>(RunJournalFolder());
+    run->Clock.start();
+    // The worker reads nothing of the window's: the pairs, the rows and the options are copied here, and the run
+    // lock keeps the originals as they are until the run has ended. The window's store takes each file's outcome
+    // on the window's thread.
+    run->Request = run->View->Request(m_repository.Lines(), m_repository.RenameMode());
+    run->Relay = std::make_shared<TRunRelay>(*run->View, this, m_files.ResultStore());
+    run->WorkerView
+        = std::make_unique<TRelayedConversionView>(int(run->Request.Files.size()), run->Relay, m_stopWanted);
+    run->Relay->SetOnFinished([this] { FinishRun(); });
+    TActiveRun &active = *run;
+    m_run = std::move(run);
+    active.Worker = std::thread([&active] {
+        std::exception_ptr thrown;
+        try {
+            qvc::RunConversion(active.Request, *active.WorkerView, active.Journal.get());
+        } catch (...) {
+            thrown = std::current_exception();
+        }
+        active.WorkerView->PostNow();
+        active.Relay->Finish(thrown);
+    });
+    // Only until the run holds its folders and is about to convert its first file (or failed before): the window
+    // shows the run's locked state and start before it handles any other event.
+    active.Relay->WaitUntilShownOrFinished();
+    active.Relay->Deliver();
+}
+
+void TConversionRunner::FinishRun()
+{
+    if (!m_run)
+        return;
+    TActiveRun &run = *m_run;
+    run.Worker.join();
+    run.Relay->Deliver();
+    run.Relay->SetOnFinished({});
+    TWindowConversionView &view = *run.View;
+    if (run.Relay->EndRunDue())
+        view.EndRun();
+    run.Relay->Detach();
     std::optional<QString> failure;
     TRunSummary summary;
     bool began = false;
     try {
-        RunOnWorker(view, journal, scope);
+        if (const std::exception_ptr thrown = run.Relay->Failure())
+            std::rethrow_exception(thrown);
         began = true;
         summary = view.Summary();
     } catch (const std::exception &e) {
@@ -84,12 +148,13 @@ void TConversionRunner::Run(std::vector<int> rows)
         failure = ErrorText(e);
     }
     if (began) {
-        summary.Seconds = double(clock.nsecsElapsed()) / 1e9;
+        summary.Seconds = double(run.Clock.nsecsElapsed()) / 1e9;
         summary.Stopped = m_stoppedByUser;
         const TDisplayLocale locale = MakeDisplayLocale();
         m_files.ShowRunSummary(
             ToQ(WindowSummaryText(summary, locale.ThousandsSeparator, FromQ(QString(QLocale().decimalPoint())))));
     }
+    const TRunJournal &journal = *run.Journal;
     if (failure) {
         // Files before the one that failed stay converted: the porter learns how many, and how to take them back.
         const std::size_t written = view.WrittenFiles();
@@ -114,47 +179,10 @@ void TConversionRunner::Run(std::vector<int> rows)
     // A stop asked for during the last file found nothing left to stop; a close asked for still closes.
     m_stopPending = false;
     m_stopWanted = false;
+    m_run.reset();
+    Q_EMIT RunFinished();
     if (std::exchange(m_closeAfterRun, false))
         Q_EMIT CloseWanted();
-}
-
-void TConversionRunner::RunOnWorker(TWindowConversionView &view, TRunJournal &journal, TScope scope)
-{
-    // The worker reads nothing of the window's: the pairs, the rows and the options are copied
-    // here, and the run lock keeps the originals as they are until the run has ended.
-    const std::vector<std::string> lines = m_repository.Lines();
-    const TRenameMode renameMode = m_repository.RenameMode();
-    // The run's own store takes its results on the worker; the window's store gets each file's with its update.
-    TResultStore runStore;
-    for (std::size_t slot = 0; slot < m_files.ResultStore().Count(); ++slot)
-        runStore.Append();
-    auto relay = std::make_shared<TRunRelay>(view, this, m_files.ResultStore());
-    TRelayedConversionView workerView(view, relay, m_stopWanted);
-    QEventLoop loop;
-    relay->SetOnFinished([&loop] { loop.quit(); });
-    std::thread worker([&] {
-        std::exception_ptr thrown;
-        try {
-            qvc::RunConversion(workerView, lines, renameMode, runStore, &journal, scope);
-        } catch (...) {
-            thrown = std::current_exception();
-        }
-        workerView.PostNow();
-        relay->Finish(thrown);
-    });
-    // Only until the run holds its folders and is about to convert its first file (or failed before): the window
-    // shows the run's locked state and start before it handles any other event.
-    relay->WaitUntilShownOrFinished();
-    relay->Deliver();
-    // The window goes on handling its events while the worker converts; the caller sees the run as one call.
-    if (!relay->Finished())
-        loop.exec();
-    worker.join();
-    relay->Deliver();
-    relay->SetOnFinished({});
-    relay->Detach();
-    if (const std::exception_ptr thrown = relay->Failure())
-        std::rethrow_exception(thrown);
 }
 
 void TConversionRunner::RequestStop(bool close)

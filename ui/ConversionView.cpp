@@ -13,10 +13,6 @@
 
 using namespace qvc;
 
-namespace {
-constexpr qint64 kFlushIntervalMs = 16;
-}
-
 TWindowConversionView::TWindowConversionView(TFileListPage &files, const TSettingsPage &settings, TRunLock &lock,
     TConversionRunner &runner, TScope scope, std::vector<int> rows)
     : m_files(files)
@@ -26,7 +22,6 @@ TWindowConversionView::TWindowConversionView(TFileListPage &files, const TSettin
     , m_scope(scope)
     , m_rows(std::move(rows))
 {
-    m_sinceFlush.start();
 }
 
 int TWindowConversionView::ListRow(int row) const
@@ -49,20 +44,6 @@ void TWindowConversionView::SetProgress(int position, int minimum, int maximum)
     m_progressDirty = true;
 }
 
-void TWindowConversionView::AdvanceRowImage(int row, int index, bool advance)
-{
-    TFileRow &r = Row(row);
-    if (advance) {
-        r.StateImage += 1;
-        if (r.StateImage >= 5)
-            r.StateImage = 0;
-    } else {
-        r.StateImage = index;
-    }
-    MarkRow(row);
-    FlushIfDue();
-}
-
 void TWindowConversionView::SetRowImage(int row, int index)
 {
     Row(row).StateImage = index;
@@ -81,14 +62,33 @@ void TWindowConversionView::SetRowPercent(int row, int percent)
     MarkRow(row);
 }
 
-void TWindowConversionView::SetRowOutcome(int row, long long count, long double seconds)
+void TWindowConversionView::ShowOutcome(TFileOutcome &outcome, TResultStore &store)
 {
+    const int row = outcome.Row;
+    const TPassReport &report = outcome.Report;
     TFileRow &r = Row(row);
-    r.Count = count;
-    r.Seconds = seconds;
-    // A reason belongs to the count -1 it explains; FileConverted gives it again.
-    r.FailureReason = {};
+    r.Count = report.Count;
+    r.Seconds = report.Seconds;
+    // A reason belongs to the count -1 it explains.
+    r.FailureReason = report.Count < 0 ? report.FailureReason : TMessage();
     MarkRow(row);
+    if (report.Count > 0)
+        m_files.EnableSaveResult(true);
+    m_currentDone = true;
+    m_summary.Add(report);
+    if (!report.WrittenName.empty() && !m_settings.SimulateChecked())
+        ++m_written;
+    // A row whose run replaces a file it did not read (a form of the other extension, a unit of the new
+    // name) is marked, simulated or not, so the porter sees it before anything is lost.
+    if (!report.Plan.Overwrites.empty()) {
+        QStringList files;
+        for (const auto &file : report.Plan.Overwrites)
+            files << PathToQ(file);
+        m_files.Model().SetRowWarning(r.Number,
+            QStringLiteral("Esta conversão sobrescreve um arquivo que não leu: %1")
+                .arg(files.join(QStringLiteral(", "))));
+    }
+    StoreOutcome(store, outcome);
 }
 
 void TWindowConversionView::SelectRow(int row)
@@ -115,22 +115,20 @@ void TWindowConversionView::ClearSelection()
     m_files.ClearRowSelection();
 }
 
-void TWindowConversionView::ShowProgressMessage(bool show)
+void TWindowConversionView::ShowWorkStarted()
 {
+    m_files.ShowReadyImage(false);
+    m_files.ShowProgressMessage(true);
+    SetProgress(0, -1, -1);
+}
+
+void TWindowConversionView::ShowWorkCompleted()
+{
+    SetProgress(0, -1, -1);
     // The file count goes with the message.
-    if (!show)
-        m_pendingFileNumber = 0;
-    m_files.ShowProgressMessage(show);
-}
-
-void TWindowConversionView::ShowReadyImage(bool ready)
-{
-    m_files.ShowReadyImage(ready);
-}
-
-void TWindowConversionView::EnableSaveResult(bool enabled)
-{
-    m_files.EnableSaveResult(enabled);
+    m_pendingFileNumber = 0;
+    m_files.ShowProgressMessage(false);
+    m_files.ShowReadyImage(true);
 }
 
 void TWindowConversionView::BeginRun()
@@ -145,25 +143,6 @@ void TWindowConversionView::BeginRun()
     // From here on the rows show this run's results, whose scope the strip names.
     m_files.ShowRunScope(m_scope);
     m_hold.emplace(m_lock);
-}
-
-void TWindowConversionView::FileConverted(int row, const TPassReport &report, const TConversionResult &)
-{
-    m_currentDone = true;
-    m_summary.Add(report);
-    if (!report.WrittenName.empty() && !m_settings.SimulateChecked())
-        ++m_written;
-    if (report.Count < 0)
-        Row(row).FailureReason = report.FailureReason;
-    // A row whose run replaces a file it did not read (a form of the other extension, a unit of the new
-    // name) is marked, simulated or not, so the porter sees it before anything is lost.
-    if (report.Plan.Overwrites.empty())
-        return;
-    QStringList files;
-    for (const auto &file : report.Plan.Overwrites)
-        files << PathToQ(file);
-    m_files.Model().SetRowWarning(Row(row).Number,
-        QStringLiteral("Esta conversão sobrescreve um arquivo que não leu: %1").arg(files.join(QStringLiteral(", "))));
 }
 
 void TWindowConversionView::MarkWriteFailure(const TMessage &reason)
@@ -197,24 +176,22 @@ int TWindowConversionView::RowCount() const
     return m_rows.empty() ? int(m_files.Model().List().RowCount()) : int(m_rows.size());
 }
 
-std::string TWindowConversionView::RowFileName(int row) const
+TRunRequest TWindowConversionView::Request(std::vector<std::string> lines, TRenameMode renameMode) const
 {
-    return m_files.Model().List().Rows().at(std::size_t(ListRow(row))).FileName;
-}
-
-std::size_t TWindowConversionView::RowNumber(int row) const
-{
-    return m_files.Model().List().Rows().at(std::size_t(ListRow(row))).Number;
-}
-
-bool TWindowConversionView::BackupChecked() const
-{
-    return m_settings.BackupChecked();
-}
-
-bool TWindowConversionView::SimulateChecked() const
-{
-    return m_settings.SimulateChecked();
+    TRunRequest request;
+    const int rows = RowCount();
+    request.Files.reserve(std::size_t(rows));
+    for (int row = 0; row < rows; ++row) {
+        const TFileRow &r = m_files.Model().List().Rows().at(std::size_t(ListRow(row)));
+        request.Files.push_back({ r.FileName, r.Number });
+    }
+    request.RepositoryLines = std::move(lines);
+    request.RenameMode = renameMode;
+    request.Scope = m_scope;
+    request.Backup = m_settings.BackupChecked();
+    request.Simulate = m_settings.SimulateChecked();
+    request.KeepChangedLines = true;
+    return request;
 }
 
 void TWindowConversionView::MarkRow(int row)
@@ -222,12 +199,6 @@ void TWindowConversionView::MarkRow(int row)
     row = ListRow(row);
     m_dirtyFirst = m_dirtyFirst < 0 ? row : std::min(m_dirtyFirst, row);
     m_dirtyLast = std::max(m_dirtyLast, row);
-}
-
-void TWindowConversionView::FlushIfDue()
-{
-    if (m_sinceFlush.elapsed() >= kFlushIntervalMs)
-        Flush();
 }
 
 void TWindowConversionView::Flush()
@@ -245,7 +216,6 @@ void TWindowConversionView::Flush()
         m_files.SetProgress(m_progressPosition, m_progressMinimum, m_progressMaximum);
         m_progressDirty = false;
     }
-    m_sinceFlush.restart();
 }
 
 TRunRelay::TRunRelay(TWindowConversionView &window, QObject *context, TResultStore &store)
@@ -258,7 +228,7 @@ TRunRelay::TRunRelay(TWindowConversionView &window, QObject *context, TResultSto
 void TRunRelay::InvokeDeliver()
 {
     // Called with m_mutex held; one queued call takes whatever has been handed over by the time it runs.
-    if (m_deliverQueued || m_context == nullptr)
+    if (m_deliverQueued || m_abandoned || m_context == nullptr)
         return;
     m_deliverQueued = true;
     QMetaObject::invokeMethod(
@@ -285,7 +255,7 @@ void TRunRelay::PostCheckpointAndWait(std::vector<TViewUpdate> &&updates)
         m_changed.notify_all();
     else
         InvokeDeliver();
-    m_changed.wait(lock, [this] { return m_released; });
+    m_changed.wait(lock, [this] { return m_released || m_abandoned; });
 }
 
 bool TRunRelay::PostQuestionAndWait(std::vector<TViewUpdate> &&updates)
@@ -294,8 +264,8 @@ bool TRunRelay::PostQuestionAndWait(std::vector<TViewUpdate> &&updates)
     std::move(updates.begin(), updates.end(), std::back_inserter(m_pending));
     m_answer.reset();
     InvokeDeliver();
-    m_changed.wait(lock, [this] { return m_answer.has_value(); });
-    return *m_answer;
+    m_changed.wait(lock, [this] { return m_answer.has_value() || m_abandoned; });
+    return m_abandoned || *m_answer;
 }
 
 void TRunRelay::Finish(std::exception_ptr failure)
@@ -304,7 +274,7 @@ void TRunRelay::Finish(std::exception_ptr failure)
     m_failure = std::move(failure);
     m_finished = true;
     m_changed.notify_all();
-    if (m_context != nullptr)
+    if (!m_abandoned && m_context != nullptr)
         QMetaObject::invokeMethod(
             m_context,
             [relay = shared_from_this()] {
@@ -318,6 +288,16 @@ void TRunRelay::WaitUntilShownOrFinished()
 {
     std::unique_lock lock(m_mutex);
     m_changed.wait(lock, [this] { return m_checkpointPosted || m_finished; });
+}
+
+void TRunRelay::Abandon()
+{
+    m_window = nullptr;
+    m_onFinished = nullptr;
+    const std::lock_guard lock(m_mutex);
+    m_abandoned = true;
+    m_pending.clear();
+    m_changed.notify_all();
 }
 
 void TRunRelay::Release()
@@ -349,8 +329,12 @@ void TRunRelay::Deliver()
     }
     if (m_window == nullptr || updates.empty())
         return;
-    for (TViewUpdate &update : updates)
+    for (TViewUpdate &update : updates) {
+        // A stop question is a modal dialog: the window may have gone meanwhile.
+        if (m_window == nullptr)
+            return;
         Apply(update);
+    }
     if (m_window != nullptr)
         m_window->Flush();
 }
@@ -372,39 +356,30 @@ void TRunRelay::Apply(TViewUpdate &update)
     case TKind::RowPercent:
         window.SetRowPercent(update.Row, update.A);
         break;
-    case TKind::RowOutcome:
-        window.SetRowOutcome(update.Row, update.Count, update.Seconds);
-        break;
     case TKind::SelectRow:
         window.SelectRow(update.Row);
         break;
     case TKind::ClearSelection:
         window.ClearSelection();
         break;
-    case TKind::ProgressMessage:
-        window.ShowProgressMessage(update.A != 0);
+    case TKind::WorkStarted:
+        window.ShowWorkStarted();
         break;
-    case TKind::ReadyImage:
-        window.ShowReadyImage(update.A != 0);
-        break;
-    case TKind::SaveResult:
-        window.EnableSaveResult(update.A != 0);
+    case TKind::WorkCompleted:
+        window.ShowWorkCompleted();
         break;
     case TKind::BeginRun:
         window.BeginRun();
         break;
     case TKind::EndRun:
-        window.EndRun();
+        // Unlocked where the run's end is handled, so that nothing comes between the unlocking and what the
+        // window says about the run.
+        window.Flush();
+        m_endRunDue = true;
         break;
-    case TKind::FileConverted: {
-        // The window's store gets what the run's own store got, in the same order around FileConverted.
-        TViewUpdate::TConvertedFile &file = *update.File;
-        if (file.Report.Count > 0)
-            m_store.Replace(file.Number, file.Result);
-        window.FileConverted(update.Row, file.Report, file.Result);
-        StoreRowDetails(m_store, file.Number, file.Report);
+    case TKind::Outcome:
+        window.ShowOutcome(*update.Outcome, m_store);
         break;
-    }
     case TKind::Checkpoint:
         // After the events pending now (a zero timer fires after those due before it).
         QTimer::singleShot(0, m_context, [relay = shared_from_this()] { relay->Release(); });
@@ -420,21 +395,12 @@ void TRunRelay::Apply(TViewUpdate &update)
 }
 
 TRelayedConversionView::TRelayedConversionView(
-    const TWindowConversionView &window, std::shared_ptr<TRunRelay> relay, const std::atomic<bool> &stopWanted)
+    int rows, std::shared_ptr<TRunRelay> relay, const std::atomic<bool> &stopWanted)
     : m_relay(std::move(relay))
     , m_stopWanted(stopWanted)
-    , m_backup(window.BackupChecked())
-    , m_simulate(window.SimulateChecked())
+    , m_images(std::size_t(std::max(rows, 0)), kImageUnchanged)
     , m_lastPost(std::chrono::steady_clock::now())
 {
-    const int rows = window.RowCount();
-    m_fileNames.reserve(std::size_t(rows));
-    m_numbers.reserve(std::size_t(rows));
-    for (int row = 0; row < rows; ++row) {
-        m_fileNames.push_back(window.RowFileName(row));
-        m_numbers.push_back(window.RowNumber(row));
-    }
-    m_images.assign(std::size_t(rows), kImageUnchanged);
 }
 
 TViewUpdate *TRelayedConversionView::Recorded(TViewUpdate::TKind kind, int row, int key)
@@ -487,34 +453,29 @@ void TRelayedConversionView::PostNow()
     m_sinceEvent = 0;
 }
 
-void TRelayedConversionView::SetProgress(int position, int minimum, int maximum)
+void TRelayedConversionView::PairsDone(int done, int pairs)
 {
     const bool merged = Recorded(TViewUpdate::TKind::Progress, 0, 0) != nullptr;
     TViewUpdate &update = Coalesce(TViewUpdate::TKind::Progress, 0, 0);
-    // Merged into an earlier update, a bound left as it is keeps the one that update set.
-    if (!merged || minimum != -1)
-        update.B = minimum;
-    if (!merged || maximum != -1)
-        update.C = maximum;
-    update.A = position;
+    // The bar runs from 0 to the number of pairs when a file starts. Merged into an earlier update, bounds
+    // left as they are keep the ones that update set.
+    if (!merged || pairs != -1) {
+        update.B = pairs == -1 ? -1 : 0;
+        update.C = pairs;
+    }
+    update.A = done;
     PostIfDue();
 }
 
-void TRelayedConversionView::AdvanceRowImage(int row, int index, bool advance)
+void TRelayedConversionView::RowPhase(int row, int phase, bool next)
 {
     int &image = m_images.at(std::size_t(row));
-    if (advance) {
-        image += 1;
-        if (image >= 5)
-            image = 0;
-    } else {
-        image = index;
-    }
+    image = next ? NextWorkingPhase(image) : phase;
     Coalesce(TViewUpdate::TKind::RowImage, row, 0).A = image;
     PostIfDue();
 }
 
-void TRelayedConversionView::ResetRow(int row)
+void TRelayedConversionView::RowReset(int row)
 {
     m_images.at(std::size_t(row)) = kImageUnchanged;
     TViewUpdate &update = m_batch.emplace_back();
@@ -522,47 +483,33 @@ void TRelayedConversionView::ResetRow(int row)
     update.Row = row;
 }
 
-void TRelayedConversionView::SetRowPercent(int row, int percent)
+void TRelayedConversionView::RowPercent(int row, int percent)
 {
     Coalesce(TViewUpdate::TKind::RowPercent, row, 0).A = percent;
     PostIfDue();
 }
 
-void TRelayedConversionView::SetRowOutcome(int row, long long count, long double seconds)
-{
-    TViewUpdate &update = m_batch.emplace_back();
-    update.Kind = TViewUpdate::TKind::RowOutcome;
-    update.Row = row;
-    update.Count = count;
-    update.Seconds = seconds;
-}
-
-void TRelayedConversionView::SelectRow(int row)
+void TRelayedConversionView::RowStarted(int row)
 {
     Event(TViewUpdate::TKind::SelectRow).Row = row;
 }
 
-void TRelayedConversionView::ClearSelection()
+void TRelayedConversionView::RowsReset()
 {
     Event(TViewUpdate::TKind::ClearSelection);
 }
 
-void TRelayedConversionView::ShowProgressMessage(bool show)
+void TRelayedConversionView::WorkStarted()
 {
-    Event(TViewUpdate::TKind::ProgressMessage).A = show ? 1 : 0;
+    Event(TViewUpdate::TKind::WorkStarted);
 }
 
-void TRelayedConversionView::ShowReadyImage(bool ready)
+void TRelayedConversionView::WorkCompleted()
 {
-    Event(TViewUpdate::TKind::ReadyImage).A = ready ? 1 : 0;
+    Event(TViewUpdate::TKind::WorkCompleted);
 }
 
-void TRelayedConversionView::EnableSaveResult(bool enabled)
-{
-    Event(TViewUpdate::TKind::SaveResult).A = enabled ? 1 : 0;
-}
-
-void TRelayedConversionView::BeginRun()
+void TRelayedConversionView::RunBegan()
 {
     // Applied with the first checkpoint, which the window waits for before it handles any other event: what
     // the user does from then on is handled under the lock.
@@ -577,7 +524,7 @@ void TRelayedConversionView::Checkpoint()
     m_lastPost = std::chrono::steady_clock::now();
 }
 
-void TRelayedConversionView::EndRun()
+void TRelayedConversionView::RunEnded()
 {
     // Every row's result is on the screen, and what the user did meanwhile handled under the lock, before the
     // window is unlocked.
@@ -586,7 +533,7 @@ void TRelayedConversionView::EndRun()
     PostNow();
 }
 
-bool TRelayedConversionView::StopRequested()
+bool TRelayedConversionView::StopWanted()
 {
     // The first file waits until the window shows the run's start and has handled the events pending then. A
     // stop asked for meanwhile is put to the user after the first file, as one asked for during it.
@@ -603,18 +550,19 @@ bool TRelayedConversionView::StopRequested()
     return stop;
 }
 
-void TRelayedConversionView::FileConverted(int row, const TPassReport &report, const TConversionResult &result)
+void TRelayedConversionView::RowOutcome(TFileOutcome &outcome)
 {
-    auto file = std::make_shared<TViewUpdate::TConvertedFile>();
-    file->Number = m_numbers.at(std::size_t(row));
-    file->Report = report;
+    auto kept = std::make_shared<TFileOutcome>();
+    kept->Row = outcome.Row;
+    kept->Number = outcome.Number;
+    kept->Report = std::move(outcome.Report);
     // The texts view the pass's buffers, which the next file reuses; the window keeps none.
-    file->Report.ReadBytes = {};
-    file->Report.ConvertedText = {};
-    if (report.Count > 0)
-        file->Result = result;
-    TViewUpdate &update = Event(TViewUpdate::TKind::FileConverted);
-    update.Row = row;
-    update.File = std::move(file);
+    kept->Report.ReadBytes = {};
+    kept->Report.ConvertedText = {};
+    if (kept->Report.Count > 0)
+        kept->Result = outcome.Result;
+    TViewUpdate &update = Event(TViewUpdate::TKind::Outcome);
+    update.Row = outcome.Row;
+    update.Outcome = std::move(kept);
     PostIfDue();
 }

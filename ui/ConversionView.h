@@ -1,13 +1,13 @@
 #pragma once
-// The window as a conversion run sees it: the file list page's rows, cells, images and progress, the options of the
-// settings page, the run's scope as the strip names it, and the run lock.
+// The window's side of a conversion run: the run's events and outcomes become the file list page's rows, cells,
+// images and progress, the run's scope as the strip names it, and the run lock; the run itself reads the files and
+// the options of the settings page once, at its start.
 #include "engine/ConversionRun.h"
 #include "filelist/FileList.h"
 #include "results/RunSummary.h"
 
 #include "ui/RunLock.h"
 
-#include <QElapsedTimer>
 #include <QPointer>
 #include <atomic>
 #include <chrono>
@@ -26,7 +26,9 @@ class TFileListPage;
 class TSettingsPage;
 }
 
-class TWindowConversionView : public qvc::TConversionView
+/// The window's side of a run, on the window's thread: the run's events as the file list page's rows, cells,
+/// images, progress bar and status strip show them.
+class TWindowConversionView
 {
 public:
     /// `scope` is the run's, as the runner read it from the settings page at the start. `rows` are the list
@@ -34,27 +36,38 @@ public:
     TWindowConversionView(qvc::TFileListPage &files, const qvc::TSettingsPage &settings, qvc::TRunLock &lock,
         qvc::TConversionRunner &runner, qvc::TScope scope, std::vector<int> rows = {});
 
-    void SetProgress(int position, int minimum, int maximum) override;
-    void AdvanceRowImage(int row, int index, bool advance) override;
-    void ResetRow(int row) override;
-    void SetRowPercent(int row, int percent) override;
-    void SetRowOutcome(int row, long long count, long double seconds) override;
-    void SelectRow(int row) override;
-    void ClearSelection() override;
-    void ShowProgressMessage(bool show) override;
-    void ShowReadyImage(bool ready) override;
-    void EnableSaveResult(bool enabled) override;
-    void BeginRun() override;
-    void EndRun() override;
-    bool StopRequested() override;
-    void FileConverted(int row, const qvc::TPassReport &report, const qvc::TConversionResult &result) override;
+    /// Sets the progress bar's minimum unless it is -1, then its maximum unless it is -1, then its position.
+    void SetProgress(int position, int minimum, int maximum);
+    /// The row as no run has processed it: no count, no percentage, no time, state image kImageUnchanged.
+    void ResetRow(int row);
+    /// The row's "Status" cell shows `percent`.
+    void SetRowPercent(int row, int percent);
+    /// Selects the row the run starts on; rows selected before stay selected.
+    void SelectRow(int row);
+    /// Clears the file list's selection.
+    void ClearSelection();
+    /// The run's work begins: the busy picture, the progress message, the progress bar at 0.
+    void ShowWorkStarted();
+    /// Every row done: the progress bar at 0, no progress message, the ready picture.
+    void ShowWorkCompleted();
+    /// What the run made of a row's file: its count and time in the row, "Salvar Resultado" enabled for a count
+    /// above 0, its result and details kept in `store`, its failure or the files it overwrites as the row's hint.
+    void ShowOutcome(qvc::TFileOutcome &outcome, qvc::TResultStore &store);
+    /// Start of a run: shows the page "Converter Arquivo(s)", sets the hourglass cursor and disables, in this
+    /// order, bbSaveResult, the menu bar, the tool bar, the side bar and the status strip pStatusResult (the run
+    /// lock). From here until EndRun nothing may change the file list, the pairs or the options, and no second
+    /// run may start.
+    void BeginRun();
+    /// End of a run, also one ended by a failure: enables the menu bar, the tool bar, the side bar and
+    /// pStatusResult again (not bbSaveResult) and sets the default cursor.
+    void EndRun();
+    /// Asks the user, between two files, whether to stop when a stop was asked for; true ends the run there.
+    bool StopRequested();
 
-    int RowCount() const override;
-    std::string RowFileName(int row) const override;
-    std::size_t RowNumber(int row) const override;
-    bool BackupChecked() const override;
-    bool SimulateChecked() const override;
-    bool WantsChangedLines() const override { return true; }
+    /// What the run is given: the rows' files and numbers, the two options of the settings page, `lines` and
+    /// `renameMode`; the outcomes carry the changed lines the result view shows.
+    qvc::TRunRequest Request(std::vector<std::string> lines, qvc::TRenameMode renameMode) const;
+    int RowCount() const;
 
     /// Sets the row's state image.
     void SetRowImage(int row, int index);
@@ -77,7 +90,6 @@ private:
     qvc::TFileRow &Row(int row);
     void MarkRow(int row);
     void ApplyPendingSelection();
-    void FlushIfDue();
 
     qvc::TFileListPage &m_files;
     const qvc::TSettingsPage &m_settings;
@@ -85,9 +97,8 @@ private:
     qvc::TConversionRunner &m_runner;
     qvc::TScope m_scope;
     std::optional<qvc::TRunLock::THold> m_hold; // from BeginRun to EndRun, or until the run unwinds
-    // Rows, selection and progress bar reach the screen at most once per frame (kFlushIntervalMs) and at
-    // the end of the run.
-    QElapsedTimer m_sinceFlush;
+    // Rows, selection and progress bar reach the screen with each batch the relay delivers (at most one per
+    // TRelayedConversionView::kRelayInterval) and at the end of the run.
     int m_pendingFileNumber = 0; // "Arquivo N de M" still to be shown, 0 for none
     int m_dirtyFirst = -1;
     int m_dirtyLast = -1;
@@ -112,36 +123,24 @@ struct TViewUpdate
         RowImage, ///< Row, A the image
         RowReset, ///< Row
         RowPercent, ///< Row, A the percentage
-        RowOutcome, ///< Row, Count, Seconds
         SelectRow,
         ClearSelection,
-        ProgressMessage, ///< A shown
-        ReadyImage, ///< A ready
-        SaveResult, ///< A enabled
+        WorkStarted,
+        WorkCompleted,
         BeginRun,
         EndRun,
-        FileConverted, ///< Row, File
+        Outcome, ///< Outcome
         Checkpoint, ///< the run waits until the window has applied what came before and handled its events
         AskStop, ///< the stop question, answered through TRunRelay::Answer
     };
-    /// What the window's side keeps of a converted file: the report without the pass's texts, the result and
-    /// the details for the window's result store.
-    struct TConvertedFile
-    {
-        std::size_t Number = 0;
-        qvc::TPassReport Report;
-        qvc::TConversionResult Result;
-    };
-
     TKind Kind = TKind::Progress;
     int Row = 0;
     int Key = 0; ///< with Kind and Row, what a later update of the same thing replaces
     int A = 0;
     int B = 0;
     int C = 0;
-    long long Count = 0;
-    long double Seconds = 0;
-    std::shared_ptr<TConvertedFile> File;
+    /// A file's outcome without the pass's texts.
+    std::shared_ptr<qvc::TFileOutcome> Outcome;
 };
 
 /// What the run's worker thread and the window's thread share: the updates not yet applied, the stop question's
@@ -179,6 +178,12 @@ public:
     void SetOnFinished(std::function<void()> onFinished) { m_onFinished = std::move(onFinished); }
     /// Window: the view is gone; later calls apply nothing.
     void Detach() { m_window = nullptr; }
+    /// Window: true once the run's end (RunEnded) was delivered; the window then unlocks itself (EndRun) when it
+    /// handles the run's end, after the last update.
+    bool EndRunDue() const { return m_endRunDue; }
+    /// Window: the window goes while the run goes on. The worker waits for nothing of the window's from now on:
+    /// a stop question is answered Sim, checkpoints pass, and nothing more is handed to the window's thread.
+    void Abandon();
 
 private:
     void Apply(TViewUpdate &update);
@@ -196,46 +201,36 @@ private:
     bool m_checkpointPosted = false;
     bool m_released = false;
     bool m_finished = false;
+    bool m_abandoned = false;
+    bool m_endRunDue = false; // the window's thread only
     std::optional<bool> m_answer;
     std::exception_ptr m_failure;
 };
 
-/// The window as the run sees it on its worker thread: the rows' names and numbers and the two options copied
-/// from the window's view at the start (the run lock keeps them fixed meanwhile), every update recorded and
-/// handed to the window's thread at most once every kRelayIntervalMs, later updates of the same thing since
-/// the last event (a row selected, a file converted) taking the place of earlier ones.
-class TRelayedConversionView : public qvc::TConversionView
+/// The run's observer on its worker thread: every event recorded and handed to the window's thread at most once
+/// every kRelayIntervalMs, later updates of the same thing since the last event (a row started, a file's outcome)
+/// taking the place of earlier ones.
+class TRelayedConversionView : public qvc::TRunObserver
 {
 public:
     static constexpr std::chrono::milliseconds kRelayInterval { 16 };
 
-    /// Copies what the run reads from `window`; `stopWanted` is set by the window's thread when the user asks to
-    /// stop.
-    TRelayedConversionView(
-        const TWindowConversionView &window, std::shared_ptr<TRunRelay> relay, const std::atomic<bool> &stopWanted);
+    /// `rows` is the run's number of rows; `stopWanted` is set by the window's thread when the user asks to stop.
+    TRelayedConversionView(int rows, std::shared_ptr<TRunRelay> relay, const std::atomic<bool> &stopWanted);
 
-    void SetProgress(int position, int minimum, int maximum) override;
-    void AdvanceRowImage(int row, int index, bool advance) override;
-    void ResetRow(int row) override;
-    void SetRowPercent(int row, int percent) override;
-    void SetRowOutcome(int row, long long count, long double seconds) override;
-    void SelectRow(int row) override;
-    void ClearSelection() override;
-    void ShowProgressMessage(bool show) override;
-    void ShowReadyImage(bool ready) override;
-    void EnableSaveResult(bool enabled) override;
-    void BeginRun() override;
-    void EndRun() override;
-    bool StopRequested() override;
-    bool StopMayBeRequested() override { return !m_firstFileAsked || m_stopWanted.load(); }
-    void FileConverted(int row, const qvc::TPassReport &report, const qvc::TConversionResult &result) override;
-
-    int RowCount() const override { return int(m_fileNames.size()); }
-    std::string RowFileName(int row) const override { return m_fileNames.at(std::size_t(row)); }
-    std::size_t RowNumber(int row) const override { return m_numbers.at(std::size_t(row)); }
-    bool BackupChecked() const override { return m_backup; }
-    bool SimulateChecked() const override { return m_simulate; }
-    bool WantsChangedLines() const override { return true; }
+    void PairsDone(int done, int pairs) override;
+    void RowPhase(int row, int phase, bool next) override;
+    void RowPercent(int row, int percent) override;
+    void RunBegan() override;
+    void WorkStarted() override;
+    void RowReset(int row) override;
+    void RowsReset() override;
+    void RowStarted(int row) override;
+    void RowOutcome(qvc::TFileOutcome &outcome) override;
+    void WorkCompleted() override;
+    void RunEnded() override;
+    bool StopWanted() override;
+    bool StopMayBeWanted() override { return !m_firstFileAsked || m_stopWanted.load(); }
 
     /// Hands what is recorded over now.
     void PostNow();
@@ -253,11 +248,7 @@ private:
 
     std::shared_ptr<TRunRelay> m_relay;
     const std::atomic<bool> &m_stopWanted;
-    std::vector<std::string> m_fileNames;
-    std::vector<std::size_t> m_numbers;
     std::vector<int> m_images;
-    bool m_backup = false;
-    bool m_simulate = false;
     bool m_firstFileAsked = false;
     std::vector<TViewUpdate> m_batch;
     std::size_t m_sinceEvent = 0; // index in m_batch of the first update after the last event

@@ -19,7 +19,6 @@
 
 #include <QComboBox>
 #include <QDate>
-#include <QEventLoop>
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -448,6 +447,9 @@ void TFileListPage::RunLockChanged(bool held)
     // So do the names a scan found during the run.
     if (!held && m_deliverScanNames)
         m_deliverScanNames();
+    // A scan whose walk ended during the run has its end handled now.
+    if (!held && m_scanEndDue)
+        QTimer::singleShot(0, this, &TFileListPage::FinishScan);
 }
 
 void TFileListPage::SetRowFilter(TRowFilter filter)
@@ -518,12 +520,38 @@ bool TFileListPage::AddFileToList(const QString &name)
     return m_model->AddFile(PathFromQ(name));
 }
 
-TFileListPage::TScanEnd TFileListPage::ScanOnWorker()
+// What a scan going on holds: what it found not yet listed, its own search, how it ended, and its worker.
+struct TFileListPage::TActiveScan
 {
+    std::shared_ptr<TFoundNames> Found;
+    std::unique_ptr<TSearchFiles> Walker;
+    bool Completed = false;
+    std::exception_ptr Thrown;
+    bool ListWasEmpty = false;
+    std::thread Worker;
+};
+
+TFileListPage::~TFileListPage()
+{
+    if (!m_scan)
+        return;
+    // The page goes while its scan goes on: the walk ends at its next entry, and waits for nothing of the page's.
+    m_closeAfterScan = true;
+    m_scan->Found->SetOnFinished({});
+    m_scan->Found->Release();
+    if (m_scan->Worker.joinable())
+        m_scan->Worker.join();
+}
+
+void TFileListPage::StartScan(bool listWasEmpty)
+{
+    auto scan = std::make_unique<TActiveScan>();
+    scan->ListWasEmpty = listWasEmpty;
     const std::shared_ptr<TFoundNames> found = std::make_shared<TFoundNames>(this);
-    std::unique_ptr<TSearchFiles> walker = m_search.BeginDetached();
-    walker->SetOnFindFile([found](const std::string &name) { found->Add(name); });
-    walker->SetOnPendingEvent([this, found, first = true]() mutable {
+    scan->Found = found;
+    scan->Walker = m_search.BeginDetached();
+    scan->Walker->SetOnFindFile([found](const std::string &name) { found->Add(name); });
+    scan->Walker->SetOnPendingEvent([this, found, first = true]() mutable {
         if (std::exchange(first, false))
             found->WaitForRelease();
         if (m_closeAfterScan)
@@ -538,38 +566,66 @@ TFileListPage::TScanEnd TFileListPage::ScanOnWorker()
     // A run started during the scan keeps the list as it was until it has ended.
     found->SetHoldBack([this] { return m_lock.Held(); });
     m_deliverScanNames = [found] { found->Deliver(); };
-    QEventLoop loop;
-    found->SetOnFinished([&loop] { loop.quit(); });
-    bool completed = false;
-    std::exception_ptr thrown;
-    std::thread worker([&walker, &completed, &thrown, found] {
+    found->SetOnFinished([this] { FinishScan(); });
+    TActiveScan &active = *scan;
+    m_scan = std::move(scan);
+    active.Worker = std::thread([&active] {
         try {
-            completed = walker->Search();
+            active.Completed = active.Walker->Search();
         } catch (...) {
-            thrown = std::current_exception();
+            active.Thrown = std::current_exception();
         }
-        found->Finish();
+        active.Found->Finish();
     });
     // The walk begins once the events pending now were handled: a close or a second scan asked for before it
     // meets the scan in progress.
     QTimer::singleShot(0, this, [found] { found->Release(); });
-    if (!found->Finished())
-        loop.exec();
-    worker.join();
+}
+
+void TFileListPage::FinishScan()
+{
+    if (!m_scan)
+        return;
+    // A run started during the scan keeps the list as it was: the scan's end waits for the run's.
+    if (m_lock.Held()) {
+        m_scanEndDue = true;
+        return;
+    }
+    m_scanEndDue = false;
+    TActiveScan &scan = *m_scan;
+    scan.Worker.join();
     m_deliverScanNames = nullptr;
-    found->Deliver();
-    found->SetOnFinished({});
-    found->SetOnNames({});
-    found->SetHoldBack({});
-    m_search.EndDetached(*walker);
-    if (thrown) {
+    scan.Found->Deliver();
+    scan.Found->SetOnFinished({});
+    scan.Found->SetOnNames({});
+    scan.Found->SetHoldBack({});
+    m_search.EndDetached(*scan.Walker);
+    bool closed = false;
+    if (scan.Thrown) {
         try {
-            std::rethrow_exception(thrown);
+            std::rethrow_exception(scan.Thrown);
         } catch (const TScanStopped &) {
-            return TScanEnd::Closed;
+            closed = true;
         }
     }
-    return completed ? TScanEnd::Completed : TScanEnd::FolderFailed;
+    const bool completed = !closed && scan.Completed;
+    const bool listWasEmpty = scan.ListWasEmpty;
+    m_scan.reset();
+    m_model->ShowPendingRows();
+    if (closed || m_closeAfterScan) {
+        m_closeAfterScan = false;
+        Q_EMIT ScanFinished();
+        QTimer::singleShot(0, this, &TFileListPage::CloseWanted);
+        return;
+    }
+    if (!completed && m_search.FailedErrorNumber() != 0) {
+        // The rows found before the folder that stopped the search stay; the user learns where and why.
+        m_dialogs.ShowError(window(), ErrorText(m_search.FailureMessage()));
+    }
+    Q_EMIT PageWanted();
+    if (listWasEmpty)
+        SortByColumnClick(1);
+    Q_EMIT ScanFinished();
 }
 
 void TFileListPage::HandleDroppedFiles(const QStringList &names)
@@ -606,24 +662,10 @@ void TFileListPage::ScanSubDirectory()
         return;
     m_search.SetRootDirectory(PathFromQ(*folder));
     m_search.FileParams().FallBackToDefaultMask();
-    // A scan started from inside a running one chooses a folder, but its search returns at once.
-    const bool nested = m_search.InProgress();
-    bool completed = false;
-    if (!nested) {
-        const TScanEnd end = ScanOnWorker();
-        if (end == TScanEnd::Closed) {
-            m_model->ShowPendingRows();
-            m_closeAfterScan = false;
-            QTimer::singleShot(0, this, &TFileListPage::CloseWanted);
-            return;
-        }
-        completed = end == TScanEnd::Completed;
-    }
-    if (!nested)
-        m_model->ShowPendingRows();
-    if (!nested && !completed && m_search.FailedErrorNumber() != 0) {
-        // The rows found before the folder that stopped the search stay; the user learns where and why.
-        m_dialogs.ShowError(window(), ErrorText(m_search.FailureMessage()));
+    // A scan started while one runs chooses a folder, but its search returns at once.
+    if (!m_search.InProgress()) {
+        StartScan(listWasEmpty);
+        return;
     }
     Q_EMIT PageWanted();
     if (listWasEmpty)

@@ -12,6 +12,7 @@
 #include <QWidget>
 #include <atomic>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -36,8 +37,14 @@ class TFileListPage : public QWidget
 public:
     /// `saveDialog` is the window's save dialog, which the report borrows from the repository commands.
     TFileListPage(TDialogSeam &dialogs, const TRunLock &lock, TFileDialogRequest &saveDialog, QWidget *parent);
+    /// A scan still going on is ended and its worker joined.
+    ~TFileListPage() override;
+    TFileListPage(const TFileListPage &) = delete;
+    TFileListPage &operator=(const TFileListPage &) = delete;
 
-    void ScanSubDirectory(); ///< Tag 0
+    /// Tag 0: asks for a folder and starts its walk on a worker thread; returns at once, the rows appearing as the
+    /// walk finds them. Its end is handled on the window's thread; ScanFinished follows.
+    void ScanSubDirectory();
     void AddFile(); ///< Tag 1
     void RemoveFile(); ///< Tag 2
     void SelectAll(); ///< Tag 3
@@ -51,9 +58,9 @@ public:
     void SortByColumnClick(int column);
     /// "Salvar Resultado": asks for a file name and writes the framed report of every row.
     void SaveResult();
-    /// True while a folder scan runs (its frames are on the stack).
+    /// True while a folder scan runs, until its end has been handled.
     bool ScanInProgress() const { return m_search.InProgress(); }
-    /// Ends a running scan; CloseWanted follows once it has unwound.
+    /// Ends a running scan; CloseWanted follows once its end has been handled.
     void CloseAfterScan() { m_closeAfterScan = true; }
 
     int RowCount() const;
@@ -120,8 +127,10 @@ Q_SIGNALS:
     void RemoveKeyReleased();
     /// A row was double-clicked.
     void RowActivated();
-    /// A scan interrupted by a close request has unwound: the window may close now.
+    /// A scan interrupted by a close request has ended: the window may close now.
     void CloseWanted();
+    /// A scan's end was handled: every row it found is listed.
+    void ScanFinished();
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -130,10 +139,12 @@ private:
     void CreateControls();
     void FitNumberColumn();
     void FitFileListMinimumWidth();
-    enum class TScanEnd { Completed, FolderFailed, Closed };
-    /// Walks the folder of m_search on a worker thread, listing what it finds as it goes, the window handling its
-    /// events meanwhile; returns once the walk ended and every name found is listed.
-    TScanEnd ScanOnWorker();
+    struct TActiveScan;
+    /// Starts the walk of m_search's folder on a worker thread, listing what it finds as it goes.
+    void StartScan(bool listWasEmpty);
+    /// On the window's thread, once the walk has ended (after the run going on, if one is): the last names listed,
+    /// the failure of a folder shown, the close asked for meanwhile.
+    void FinishScan();
     void RunLockChanged(bool held);
     void ApplyRowFilter();
     void RefreshFilterCounts();
@@ -153,6 +164,8 @@ private:
     QTimer *m_filterTimer = nullptr; // rows changed: the filter and its counts follow once things settle
     std::atomic<bool> m_closeAfterScan = false; // read by the scan's worker before each entry
     std::function<void()> m_deliverScanNames; // while a scan goes on: lists what it found so far
+    std::unique_ptr<TActiveScan> m_scan; // the scan going on, until its end has been handled
+    bool m_scanEndDue = false; // the walk ended during a run: its end is handled once the run has ended
 
     TFileListModel *m_model = nullptr;
     QTableView *slSearchListSelectFiles = nullptr;

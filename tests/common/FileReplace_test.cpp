@@ -426,6 +426,34 @@ TEST_F(FileReplaceTest, SweepingRemovesOnlyTheUsersOwnFilesOfEndedProcesses)
     EXPECT_EQ(Names(), kept);
 }
 
+// The folders a series of writes swept belong to that series: another series (another run, on any thread)
+// sweeps them again, and a file written on its own always sweeps its folder.
+TEST_F(FileReplaceTest, EachSeriesOfWritesSweepsAFolderOnceAndApartFromTheOthers)
+{
+    const pid_t child = ::fork();
+    if (child == 0)
+        ::_exit(0);
+    ::waitpid(child, nullptr, 0);
+    const std::string stale = ".qvConvertFiles-" + std::to_string(child) + "-12345-0.tmp";
+    const auto staleLeft = [&] { return Names().count(stale) == 1; };
+    qvc::TChangedFolders first;
+    qvc::TChangedFolders second;
+    Put(stale, "left by a kill");
+    qvc::WriteFileReplacing(Path("a.pas"), "a", nullptr, &first);
+    EXPECT_FALSE(staleLeft()) << "the first write of a series sweeps its folder";
+    Put(stale, "left by a kill");
+    qvc::WriteFileReplacing(Path("b.pas"), "b", nullptr, &first);
+    EXPECT_TRUE(staleLeft()) << "the series swept that folder already";
+    first.SyncAll();
+    qvc::WriteFileReplacing(Path("c.pas"), "c", nullptr, &first);
+    EXPECT_TRUE(staleLeft()) << "a sync does not make the series sweep again";
+    qvc::WriteFileReplacing(Path("d.pas"), "d", nullptr, &second);
+    EXPECT_FALSE(staleLeft()) << "another series sweeps on its own";
+    Put(stale, "left by a kill");
+    qvc::WriteFileReplacing(Path("e.pas"), "e");
+    EXPECT_FALSE(staleLeft()) << "a file written on its own sweeps its folder";
+}
+
 TEST_F(FileReplaceTest, AFileChangedSinceItWasReadIsNotReplaced)
 {
     const std::string path = Put("unit.pas", "as read");

@@ -27,7 +27,7 @@ protected:
     void Run(const Lines &pairs, qvc::TRenameMode renameMode = qvc::TRenameMode::None)
     {
         m_view.Locale = m_locale;
-        qvc::RunConversion(m_view, pairs, renameMode, m_store);
+        RunOverRows(m_view, pairs, renameMode, m_store);
     }
     const TFakeRow &Row(std::size_t i) const { return m_view.Rows.at(i); }
 

@@ -157,7 +157,7 @@ protected:
         qvc::TRunJournal journal(m_state);
         std::string error;
         try {
-            qvc::RunConversion(view, m_pairs, qvc::TRenameMode(renameMode), store, &journal);
+            RunOverRows(view, m_pairs, qvc::TRenameMode(renameMode), store, &journal);
         } catch (const qvc::TError &failure) {
             error = failure.what();
         }
@@ -177,16 +177,18 @@ protected:
             lines.emplace_back(qvc::kLazarusResourcePair);
         qvc::TSubstitutionPass pass(lines);
         pass.SetJournal(&journal);
-        for (int row = 0; row < view.RowCount(); ++row)
-            view.ResetRow(row);
-        for (int row = 0; row < view.RowCount(); ++row) {
-            qvc::TConversionResult results;
-            qvc::TPassReport report;
-            view.SelectRow(row);
-            const int count = pass.ConvertFile(
-                row, view.RowFileName(row), { qvc::TRenameMode(renameMode), backup, false }, results, view, report);
-            view.SetRowOutcome(row, count, report.Seconds);
-            view.FileConverted(row, report, results);
+        const int rows = static_cast<int>(view.Rows.size());
+        for (int row = 0; row < rows; ++row)
+            view.RowReset(row);
+        view.RowsReset();
+        for (int row = 0; row < rows; ++row) {
+            qvc::TFileOutcome outcome;
+            outcome.Row = row;
+            outcome.Number = view.Rows[static_cast<std::size_t>(row)].Number;
+            view.RowStarted(row);
+            pass.ConvertFile(row, view.Rows[static_cast<std::size_t>(row)].FileName,
+                { qvc::TRenameMode(renameMode), backup, false }, outcome.Result, view, outcome.Report);
+            view.RowOutcome(outcome);
         }
         pass.SyncChangedFolders();
         journal.End();

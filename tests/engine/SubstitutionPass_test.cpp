@@ -259,6 +259,7 @@ TEST_F(ConvertFileTest, ShowsProgressAfterEveryPairAndHandlesEvents)
     EXPECT_EQ(statuses[1], "12%");
     EXPECT_EQ(statuses[3], "38%");
     EXPECT_EQ(statuses[8], "100%");
+    EXPECT_EQ(m_report.Percent, 100);
     EXPECT_EQ(m_view.ImageHistory.front(), 0);
     EXPECT_EQ(m_view.ImageHistory[1], 1);
     EXPECT_EQ(m_view.ImageHistory[5], 0); // the animation wraps after frame 4
@@ -271,7 +272,7 @@ TEST_F(ConvertFileTest, EmptyPairListChangesNothing)
     EXPECT_EQ(Convert("u.pas", {}), 0);
     EXPECT_EQ(Image(), qvc::kImageUnchanged);
     EXPECT_EQ(m_view.Rows[0].Status, "?"); // never written by the pass
-    EXPECT_EQ(m_report.Status, "-");
+    EXPECT_EQ(m_report.Percent, -1);
     EXPECT_EQ(Read("u.pas"), "uses Forms;\n");
     EXPECT_TRUE(m_report.WrittenName.empty());
 }

@@ -64,7 +64,7 @@ protected:
         qvc::TResultStore store;
         for (std::size_t i = 0; i < view.Rows.size(); ++i)
             store.Append();
-        qvc::RunConversion(view, pairs, qvc::TRenameMode(renameMode), store, journal);
+        RunOverRows(view, pairs, qvc::TRenameMode(renameMode), store, journal);
         return view;
     }
     qvc::TUndoPlan UndoLast(bool force = false)

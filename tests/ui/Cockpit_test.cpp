@@ -143,6 +143,7 @@ void CockpitTest::runEndings()
     }
     SettleEvents();
     w.actExecuteConversion->trigger();
+    w.WaitForRunEnd();
     SettleEvents();
 
     QVERIFY2(
@@ -181,6 +182,7 @@ void CockpitTest::stoppedRunSaysSo()
     m_fixture->Dialogs.YesNoAnswers.push_back(TAnswer::Yes);
     QTimer::singleShot(0, &w.Window(), [this] { m_fixture->Window().Window().Runner().RequestStop(false); });
     w.actExecuteConversion->trigger();
+    w.WaitForRunEnd();
     SettleEvents();
     QCOMPARE(m_fixture->Dialogs.CallsOf(QStringLiteral("yesno")).size(), std::size_t(1));
     const QRegularExpression pattern(QStringLiteral(
@@ -189,6 +191,7 @@ void CockpitTest::stoppedRunSaysSo()
     // A new run starts without the last one's figures.
     m_fixture->Dialogs.OnYesNo = nullptr;
     w.actExecuteConversion->trigger();
+    w.WaitForRunEnd();
     SettleEvents();
     QVERIFY(w.pRunSummary->text().startsWith(QStringLiteral("3 arquivos: 0 alterados, 1 com falha")));
 }
@@ -198,6 +201,7 @@ void CockpitTest::filterHidesRowsOnly()
     TMainProbe w = m_fixture->Window();
     ListThreeFiles();
     w.actExecuteConversion->trigger();
+    w.WaitForRunEnd();
     SettleEvents();
     QTest::qWait(100); // the counts follow the rows once they settle
     QStringList choices;
@@ -240,6 +244,7 @@ void CockpitTest::filterHidesRowsOnly()
     QCOMPARE(shown(), QList<int>({ 0 }));
     SetPairs({ "QForms=QtForms", "begin=Start" });
     w.actExecuteConversion->trigger();
+    w.WaitForRunEnd();
     SettleEvents();
     QCOMPARE(Cell(0, 2), QStringLiteral("1"));
     QCOMPARE(Cell(1, 2), QStringLiteral("1"));
@@ -257,6 +262,7 @@ void CockpitTest::runOverTheFailedRows()
     SettleEvents();
     QVERIFY(!w.actRunFailedOnly->isEnabled());
     w.actExecuteConversion->trigger();
+    w.WaitForRunEnd();
     SettleEvents();
     QVERIFY(w.actRunFailedOnly->isEnabled());
     const QString aText = Cell(0, 2);
@@ -264,6 +270,7 @@ void CockpitTest::runOverTheFailedRows()
     m_fixture->WriteFile(QStringLiteral("C.pas"), "uses Forms;\r\nvar F: Forms.TForm;\r\n");
     m_fixture->WriteFile(QStringLiteral("A.pas"), "uses Forms;\r\n");
     w.actRunFailedOnly->trigger();
+    w.WaitForRunEnd();
     SettleEvents();
     QCOMPARE(Cell(2, 2), QStringLiteral("2"));
     QCOMPARE(Image(2), 6);
@@ -295,6 +302,7 @@ void CockpitTest::addedKeys()
     QVERIFY(w.cbListFilter->toolTip().contains(QStringLiteral("Ctrl+F")));
     // F9 runs.
     QTest::keyClick(&w.Window(), Qt::Key_F9);
+    w.WaitForRunEnd();
     SettleEvents();
     QCOMPARE(Cell(0, 2), QStringLiteral("1"));
 }
@@ -305,6 +313,7 @@ void CockpitTest::saveResultAfterTheResultView()
     ListThreeFiles();
     w.show();
     w.actExecuteConversion->trigger();
+    w.WaitForRunEnd();
     SettleEvents();
     QVERIFY(w.bbSaveResult->isEnabled());
     w.slSearchListSelectFiles->selectRow(0);
@@ -324,6 +333,7 @@ void CockpitTest::undoForgetsTheUndoneRows()
     const QString d = m_fixture->WriteFile(QStringLiteral("D.pas"), "uses Forms;\r\n");
     QVERIFY(w.AddFileToList(d));
     w.actExecuteConversion->trigger();
+    w.WaitForRunEnd();
     SettleEvents();
     // D was converted by a run of its own: undoing the last run leaves it converted.
     w.FileListModel().RemoveRows({ 0, 1, 2 });
@@ -333,6 +343,7 @@ void CockpitTest::undoForgetsTheUndoneRows()
     // What an undo restores comes from the run's backups.
     w.cbCheckBoxBackupFiles->setChecked(true);
     w.actExecuteConversion->trigger();
+    w.WaitForRunEnd();
     SettleEvents();
     QCOMPARE(Cell(0, 2), QStringLiteral("1"));
     QCOMPARE(Cell(1, 2), QStringLiteral("1"));

@@ -98,6 +98,7 @@ void ConversionRunTest::runWritesCellsImagesAndResults()
     SettleEvents();
     QVERIFY(w.actExecuteConversion->isEnabled());
     w.actExecuteConversion->trigger();
+    w.WaitForRunEnd();
 
     QCOMPARE(w.Notebook1->currentIndex(), 0);
     QCOMPARE(Row(0), (QStringList { "0", a, "2", "100%", "00:00:00" }));
@@ -177,6 +178,7 @@ void ConversionRunTest::writeFailureEndsTheRunAndUnlocks()
     w.cbCheckBoxBackupFiles->setChecked(true);
     SettleEvents();
     w.actExecuteConversion->trigger();
+    w.WaitForRunEnd();
 
     const auto errors = m_fixture->Dialogs.CallsOf(QStringLiteral("error"));
     QCOMPARE(errors.size(), std::size_t(1));

@@ -70,6 +70,8 @@ void EndToEndTest::Run(QAction *action)
     SettleEvents();
     QVERIFY2(action->isEnabled(), qPrintable(action->objectName()));
     action->trigger();
+    m_fixture.Window().WaitForRunEnd();
+    m_fixture.Window().WaitForScanEnd();
     SettleEvents();
 }
 

@@ -133,6 +133,8 @@ void ErrorTextTest::Trigger(const char *action)
     QAction *found = Find<QAction>(action);
     QVERIFY2(found->isEnabled(), action);
     found->trigger();
+    m_fixture->Window().WaitForRunEnd();
+    m_fixture->Window().WaitForScanEnd();
 }
 
 void ErrorTextTest::OpenRepository(const QString &path)

@@ -117,6 +117,9 @@ void Run(QAction *action)
 {
     SettleEvents();
     action->trigger();
+    // A scan goes on after the command returns; the tests look at what it came to.
+    QTest::qWaitFor(
+        [action] { return !action->parent()->findChild<qvc::TFileListPage *>()->ScanInProgress(); }, 120000);
 }
 
 // The open dialog as a user who picks the file type at `ChosenFilterIndex` before confirming.
@@ -364,6 +367,7 @@ void FileListTest::secondScanDuringAScanOnlyPicksAFolder()
         w.actScanSubDirectory->trigger();
     });
     w.actScanSubDirectory->trigger();
+    w.WaitForScanEnd();
     QVERIFY(nestedRan);
     QCOMPARE(Dialogs().CallsOf(QStringLiteral("folder")).size(), std::size_t(2));
     QCOMPARE(
@@ -382,6 +386,7 @@ void FileListTest::closeDuringAScanEndsItAndCloses()
     SettleEvents();
     QTimer::singleShot(0, &w.Window(), [&w] { w.close(); });
     w.actScanSubDirectory->trigger();
+    w.WaitForScanEnd();
     QVERIFY(!w.JvSearchFiles1().InProgress());
     QVERIFY(w.slSearchListSelectFiles->model()->rowCount() < 3);
     QTRY_VERIFY(!w.isVisible());
@@ -414,6 +419,7 @@ void FileListTest::rowsAppearWhileTheScanGoesOn()
     Dialogs().FolderAnswers = { QStringLiteral("/slow") };
     SettleEvents();
     w.actScanSubDirectory->trigger();
+    w.WaitForScanEnd();
     QVERIFY(wasScanning);
     QVERIFY2(shownDuringScan > 1 && shownDuringScan <= given + 1 - 10, qPrintable(QString::number(shownDuringScan)));
     QCOMPARE(w.slSearchListSelectFiles->model()->rowCount(), given + 1);
@@ -712,6 +718,7 @@ void FileListTest::maskFieldAppliesOnFocusOutOnly()
     // Ctrl+B while the field still has the focus scans with the mask applied before ...
     Dialogs().FolderAnswers = { Folder(QStringLiteral("tree")), Folder(QStringLiteral("tree")) };
     QTest::keyClick(&w.Window(), Qt::Key_B, Qt::ControlModifier);
+    w.WaitForScanEnd();
     QCOMPARE(Dialogs().CallsOf(QStringLiteral("folder")).size(), std::size_t(1));
     QCOMPARE(Names(w), QStringList { Folder(QStringLiteral("tree/a.pas")) });
     // ... and the scan's move to the file list takes the focus from the field, which applies it.

@@ -325,6 +325,7 @@ void MainWindowTest::disabledCommandNeverRuns()
     // A stale enabled state is corrected by the pass that runs before the command.
     w.actExecuteConversion->setEnabled(true);
     w.actExecuteConversion->trigger();
+    w.WaitForRunEnd();
     QVERIFY(!w.actExecuteConversion->isEnabled());
     // A Tag outside 0..11 does nothing.
     QAction stray;

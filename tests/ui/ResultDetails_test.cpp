@@ -99,6 +99,7 @@ void ResultDetailsTest::ConvertList()
     SettleEvents();
     QVERIFY(w.actExecuteConversion->isEnabled());
     w.actExecuteConversion->trigger();
+    w.WaitForRunEnd();
     QVERIFY(!w.IsRunning());
     SettleEvents();
 }

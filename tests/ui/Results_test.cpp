@@ -103,6 +103,7 @@ void ResultsTest::ConvertList()
     SettleEvents();
     QVERIFY(w.actExecuteConversion->isEnabled());
     w.actExecuteConversion->trigger();
+    w.WaitForRunEnd();
     QVERIFY(!w.IsRunning());
     m_files << m_fixture->WriteFile(QStringLiteral("src/Late.pas"), "uses Forms;\r\n");
     QVERIFY(w.AddFileToList(m_files.last()));
@@ -254,6 +255,7 @@ void ResultsTest::failedRowSaysWhy()
     // The next run that converts the file drops the reason.
     m_fixture->WriteFile(QStringLiteral("src/Missing.pas"), "uses Forms;\r\n");
     w.actExecuteConversion->trigger();
+    w.WaitForRunEnd();
     QCOMPARE(Cell(rowMissing, 2), QStringLiteral("1"));
     QVERIFY(list->model()->index(rowMissing, 1).data(Qt::ToolTipRole).isNull());
 }

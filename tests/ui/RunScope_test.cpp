@@ -128,6 +128,7 @@ void RunScopeTest::Run()
     TMainProbe w(W());
     QVERIFY(w.actExecuteConversion->isEnabled());
     w.actExecuteConversion->trigger();
+    w.WaitForRunEnd();
     QVERIFY(!w.IsRunning());
     SettleEvents();
     QVERIFY(m_fixture->Dialogs.CallsOf(QStringLiteral("error")).empty());

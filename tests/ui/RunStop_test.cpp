@@ -30,6 +30,7 @@ private Q_SLOTS:
     void stopRequests_data();
     void stopRequests();
     void fileCountAndMessageStayReadable();
+    void windowGoingAwayStopsTheRunAtItsNextFile();
 
 private:
     QString Cell(int row, int column) const;
@@ -121,6 +122,7 @@ void RunStopTest::stopRequests()
         }
     });
     w.actExecuteConversion->trigger();
+    w.WaitForRunEnd();
     SettleEvents();
 
     const auto questions = dialogs.CallsOf(QStringLiteral("yesno"));
@@ -167,6 +169,7 @@ void RunStopTest::fileCountAndMessageStayReadable()
     };
     QTimer::singleShot(0, &w.Window(), [&] { QTest::keyClick(w.slSearchListSelectFiles, Qt::Key_Escape); });
     w.actExecuteConversion->trigger();
+    w.WaitForRunEnd();
     // Asked before the second file: the first of three has been worked on.
     QCOMPARE(countWhenAsked, QStringLiteral("Arquivo 1 de 3"));
     QCOMPARE(messageColour, w.pProgressMessage->palette().color(QPalette::Active, QPalette::WindowText));
@@ -175,6 +178,20 @@ void RunStopTest::fileCountAndMessageStayReadable()
     // Não: the run goes on to its end, and the count goes with the progress message.
     QCOMPARE(Cell(2, 2), QStringLiteral("1"));
     QVERIFY(w.pRunFileCount->text().isEmpty());
+}
+
+// The window destroyed while its run goes on (the program quitting): the run ends at its next file without asking,
+// its worker is joined before the window's parts go, and the files after that one stay as they were.
+void RunStopTest::windowGoingAwayStopsTheRunAtItsNextFile()
+{
+    TMainProbe w = m_fixture->Window();
+    w.actExecuteConversion->trigger();
+    QVERIFY(w.IsRunning());
+    m_fixture->Destroy();
+    QVERIFY(m_fixture->Dialogs.CallsOf(QStringLiteral("yesno")).empty());
+    QCOMPARE(Read(m_files[0]), QByteArray("uses QForms;\r\n"));
+    for (int row : { 1, 2 })
+        QCOMPARE(Read(m_files[row]), QByteArray("uses Forms;\r\n"));
 }
 
 QTEST_MAIN(RunStopTest)

@@ -5,6 +5,8 @@
 // "import -window root". Dialogs are answered through the dialog seam; settings go to a temporary folder.
 #include "ScriptedDialogSeam.h"
 #include "ui/Application.h"
+#include "ui/ConversionRunner.h"
+#include "ui/FileListPage.h"
 #include "ui/uFrm_Main.h"
 
 #include <QAbstractItemModel>
@@ -18,6 +20,7 @@
 #include <QPushButton>
 #include <QTableView>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QThread>
 #include <QToolButton>
 #include <cstdio>
@@ -81,9 +84,11 @@ int main(int argc, char **argv)
     action("actOpenRepositoryData")->trigger();
     dialogs.FolderAnswers.push_back(project);
     action("actScanSubDirectory")->trigger();
+    QTest::qWaitFor([&window] { return !window.FileListPage().ScanInProgress(); }, 600000);
     Settle();
     window.findChild<QCheckBox *>(QStringLiteral("cbCheckBoxBackupFiles"))->setChecked(true);
     action("actExecuteConversion")->trigger();
+    QTest::qWaitFor([&window] { return !window.Runner().Running(); }, 600000);
     Settle();
 
     // The unit with the most replacements selected, the way a user looks at the list before opening its results.

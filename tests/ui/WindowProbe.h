@@ -27,6 +27,7 @@
 #include <QStackedWidget>
 #include <QTableView>
 #include <QTableWidget>
+#include <QTest>
 #include <QTextBrowser>
 #include <QToolBar>
 #include <QToolButton>
@@ -121,7 +122,24 @@ public:
     /// A double click on the file list, on its selected rows.
     void slSearchListSelectFilesDblClick() { Q_EMIT m_window->FileListPage().RowActivated(); }
     const QString &ResultTitleText() const { return m_window->ResultView().ResultTitleText(); }
-    void RunConversion() { m_window->Runner().RunConversion(); }
+    /// Runs the conversion and waits until the window has handled its end.
+    void RunConversion()
+    {
+        m_window->Runner().RunConversion();
+        WaitForRunEnd();
+    }
+    /// Handles the window's events until the run started last has ended and the window has handled its end (at
+    /// once when no run goes on).
+    void WaitForRunEnd() const
+    {
+        QTest::qWaitFor([this] { return !m_window->Runner().Running(); }, 120000);
+    }
+    /// Handles the window's events until the folder scan started last has ended and the window has handled its end
+    /// (at once when no scan goes on).
+    void WaitForScanEnd() const
+    {
+        QTest::qWaitFor([this] { return !m_window->FileListPage().ScanInProgress(); }, 120000);
+    }
     bool IsRunning() const { return m_window->RunLock().Held(); }
     /// Holds the run lock as a run does, until EndRunLock.
     void BeginRunLock() { m_hold = std::make_shared<qvc::TRunLock::THold>(m_window->RunLock()); }
