@@ -88,9 +88,6 @@ public:
     /// Names the run's files (row order), folders (resolved) and scope ("all", "code", "uses") before its
     /// first step.
     void BeginRun(std::vector<std::string> files, std::vector<std::string> folders, std::string scope = "all");
-    /// Names the run's folders (resolved) after BeginRun, before the first step: a run that starts simulated
-    /// finds them only once a row is not.
-    void SetFolders(std::vector<std::string> folders) { m_folders = std::move(folders); }
     /// Journals a step before it is taken.
     void Record(const TJournalStep &step);
     /// The backup `backupName` moved its older backup to `older` after all (another name than journaled).
