@@ -40,8 +40,9 @@ struct TRunOutcome
 
 std::string Describe(const qvc::TPassReport &report)
 {
-    return std::to_string(report.Count) + "|" + report.Status + "|" + report.WrittenName + "|" + report.BackupName + "|"
-        + report.FailureReason.Flat() + "|" + report.Plan.WrittenName + "|" + std::to_string(report.Missed.size());
+    return std::to_string(report.Count) + "|" + std::to_string(report.Percent) + "|" + report.WrittenName + "|"
+        + report.BackupName + "|" + report.FailureReason.Flat() + "|" + report.Plan.WrittenName + "|"
+        + std::to_string(report.Missed.size());
 }
 
 std::string Describe(const qvc::TJournalStep &step)
