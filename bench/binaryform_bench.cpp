@@ -6,7 +6,7 @@
 // three count the binary files' bytes, so their bytes_per_second compare directly.
 #include "common/Errors.h"
 #include "common/FileIO.h"
-#include "engine/BinaryFormToText.h"
+#include "engine/forms/BinaryFormToText.h"
 
 #include <benchmark/benchmark.h>
 

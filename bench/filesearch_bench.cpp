@@ -1,6 +1,6 @@
 // The folder search over a generated tree of 50,000 files in 2,000 folders with the default masks,
 // against find(1) with the same name patterns, and with the window's per-entry event hook stubbed out.
-#include "engine/ResultStore.h"
+#include "engine/run/ResultStore.h"
 #include "filelist/FileList.h"
 #include "filelist/SearchFiles.h"
 

@@ -6,7 +6,7 @@
 
 #include "common/FileIO.h"
 #include "common/TextLines.h"
-#include "engine/SubstitutionPass.h"
+#include "engine/pass/SubstitutionPass.h"
 
 #include "SilentServices.h"
 

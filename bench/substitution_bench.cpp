@@ -3,7 +3,7 @@
 #include "common/AsciiCase.h"
 #include "common/FileIO.h"
 #include "common/TextLines.h"
-#include "engine/SubstitutionPass.h"
+#include "engine/pass/SubstitutionPass.h"
 
 #include "SilentServices.h"
 

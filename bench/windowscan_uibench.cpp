@@ -4,7 +4,7 @@
 #include "ScriptedDialogSeam.h"
 #include "UiBenchMain.h"
 #include "commands/ActionTags.h"
-#include "engine/ResultStore.h"
+#include "engine/run/ResultStore.h"
 #include "filelist/FileList.h"
 #include "filelist/SearchFiles.h"
 #include "ui/FileListModel.h"

@@ -4,7 +4,7 @@
 
 #include "common/Errors.h"
 #include "common/FileIO.h"
-#include "engine/BinaryFormToText.h"
+#include "engine/forms/BinaryFormToText.h"
 
 #include <CLI/CLI.hpp>
 

@@ -6,8 +6,8 @@
 #include "common/Errors.h"
 #include "common/EscapedName.h"
 #include "common/FolderLocks.h"
-#include "engine/RunJournal.h"
-#include "engine/UndoRun.h"
+#include "engine/journal/RunJournal.h"
+#include "engine/journal/UndoRun.h"
 
 #include <CLI/CLI.hpp>
 

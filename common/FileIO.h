@@ -1,6 +1,7 @@
 #pragma once
-// Whole-file reading and the one way the program replaces a file. Paths are 8-bit byte strings as the
-// file system holds them.
+// Whole-file reading (FileRead.cpp), the one way the program replaces a file and its other steps on a user's
+// file (SafeReplace.cpp), and the hidden temporary files those steps make and sweep (TempFiles.cpp). Paths are
+// 8-bit byte strings as the file system holds them.
 #include "common/Errors.h"
 #include "common/PathNames.h"
 

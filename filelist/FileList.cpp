@@ -2,7 +2,7 @@
 
 #include "common/AsciiCase.h"
 #include "common/Errors.h"
-#include "engine/DisplayFormat.h"
+#include "engine/run/DisplayFormat.h"
 
 #include <algorithm>
 #include <limits>

@@ -2,8 +2,8 @@
 // The rows of the file list, the names already listed and the sort by a column. The window shows these
 // rows in its list view; every change to them goes through this class.
 #include "common/Errors.h"
-#include "engine/ResultStore.h"
-#include "engine/RowState.h"
+#include "engine/run/ResultStore.h"
+#include "engine/run/RowState.h"
 #include "filelist/ListedFileNames.h"
 
 #include <array>

@@ -1,7 +1,7 @@
 // Any bytes, with or without the resource header, through the binary form reader: a clean TError or a
 // complete text, never a crash, a hang or an unbounded allocation.
 #include "common/Errors.h"
-#include "engine/BinaryFormToText.h"
+#include "engine/forms/BinaryFormToText.h"
 
 #include <cstdint>
 #include <string>

@@ -1,6 +1,6 @@
 // The run journal reader takes any bytes: a journal comes out, or "journal empty or damaged"; every step it
 // keeps names a file, and a write step what was written.
-#include "engine/RunJournal.h"
+#include "engine/journal/RunJournal.h"
 
 #include <cstdint>
 #include <cstdlib>

@@ -1,8 +1,8 @@
 // What a Lazarus run reads from outside, on any bytes: the LCL's table, a form's text through the filter
 // (what comes out is lines of what went in, in their order), a unit's class declarations, and a program's
 // fixes (edits inside the text, in order, apart).
-#include "engine/LazarusProgram.h"
-#include "engine/LclForms.h"
+#include "engine/forms/LclForms.h"
+#include "engine/pascal/LazarusProgram.h"
 
 #include <cstdint>
 #include <cstdlib>

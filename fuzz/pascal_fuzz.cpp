@@ -6,9 +6,9 @@
 // nothing. A text and the same text with CR LF line ends convert alike. Any failure aborts.
 #include "common/AsciiCase.h"
 #include "common/TextLines.h"
-#include "engine/PascalReader.h"
-#include "engine/SubstitutionPass.h"
-#include "engine/UsesClauses.h"
+#include "engine/pascal/PascalReader.h"
+#include "engine/pascal/UsesClauses.h"
+#include "engine/pass/SubstitutionPass.h"
 #include "repository/PairView.h"
 
 #include <algorithm>

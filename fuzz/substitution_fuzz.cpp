@@ -3,7 +3,7 @@
 // lines, and on the file's text as a whole (scanned in pieces, written back with CR LF after every
 // line). Any difference aborts.
 #include "common/TextLines.h"
-#include "engine/SubstitutionPass.h"
+#include "engine/pass/SubstitutionPass.h"
 #include "repository/PairView.h"
 
 #include <cstdint>

@@ -1,8 +1,8 @@
 #pragma once
 // What the result view (`pViewResult`) shows for one file, without the widgets.
-#include "engine/ConversionResult.h"
-#include "engine/DisplayFormat.h" // FormatCount
-#include "engine/PassDetails.h"
+#include "engine/pass/PassDetails.h"
+#include "engine/run/ConversionResult.h"
+#include "engine/run/DisplayFormat.h" // FormatCount
 
 #include <optional>
 #include <string>

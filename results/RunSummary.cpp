@@ -1,7 +1,7 @@
 #include "results/RunSummary.h"
 
-#include "engine/DisplayFormat.h"
-#include "engine/SubstitutionPass.h"
+#include "engine/pass/SubstitutionPass.h"
+#include "engine/run/DisplayFormat.h"
 
 #include <cmath>
 

@@ -1,6 +1,6 @@
 #include "results/UnifiedDiff.h"
 
-#include "engine/Separator.h"
+#include "engine/pass/Separator.h"
 
 #include <algorithm>
 #include <cstdint>

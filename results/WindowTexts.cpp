@@ -2,11 +2,11 @@
 
 #include "common/FileIO.h"
 #include "common/FolderLocks.h"
-#include "engine/BinaryFormToText.h"
-#include "engine/ConversionRun.h"
-#include "engine/ResultStore.h"
-#include "engine/RunJournal.h"
-#include "engine/UndoRun.h"
+#include "engine/forms/BinaryFormToText.h"
+#include "engine/journal/RunJournal.h"
+#include "engine/journal/UndoRun.h"
+#include "engine/run/ConversionRun.h"
+#include "engine/run/ResultStore.h"
 #include "repository/SubstitutionRepository.h"
 
 #include <algorithm>

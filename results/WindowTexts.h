@@ -2,7 +2,7 @@
 // The texts the window shows for the core's own messages: the terminal keeps the core's English words, the
 // window puts them in Portuguese. The window's own fixed texts ("Cannot create file", "Unable to backup
 // file." and the others) are not here and stay as they are.
-#include "engine/PassDetails.h"
+#include "engine/pass/PassDetails.h"
 
 #include <span>
 #include <string_view>

@@ -10,8 +10,8 @@
 #include "ui/UndoDialog.h"
 
 #include "common/FolderLocks.h"
-#include "engine/RunJournal.h"
-#include "engine/UndoRun.h"
+#include "engine/journal/RunJournal.h"
+#include "engine/journal/UndoRun.h"
 #include "repository/SubstitutionRepository.h"
 #include "results/RunSummary.h"
 

@@ -2,7 +2,7 @@
 // The window's side of a conversion run: the run's events and outcomes become the file list page's rows, cells,
 // images and progress, the run's scope as the strip names it, and the run lock; the run itself reads the files and
 // the options of the settings page once, at its start.
-#include "engine/ConversionRun.h"
+#include "engine/run/ConversionRun.h"
 #include "filelist/FileList.h"
 #include "results/RunSummary.h"
 

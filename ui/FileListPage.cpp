@@ -13,7 +13,7 @@
 
 #include "commands/ActionTags.h"
 #include "common/TextFormat.h"
-#include "engine/DisplayFormat.h"
+#include "engine/run/DisplayFormat.h"
 #include "results/ResultReport.h"
 #include "settings/SettingsKeys.h"
 

@@ -3,7 +3,7 @@
 // dialog that fill it, and the status strip below it (report button, progress message, bar, the run's scope and
 // file count, ready picture) that a conversion run writes to.
 #include "common/Scope.h"
-#include "engine/ResultStore.h"
+#include "engine/run/ResultStore.h"
 #include "filelist/FileList.h"
 #include "filelist/RowFilter.h"
 #include "filelist/SearchFiles.h"

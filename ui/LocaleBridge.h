@@ -1,6 +1,6 @@
 #pragma once
 // The user's locale as the core takes it: collation, letter case and separators from QLocale/QCollator.
-#include "engine/DisplayFormat.h"
+#include "engine/run/DisplayFormat.h"
 #include "filelist/FileList.h"
 
 namespace qvc {

@@ -3,7 +3,7 @@
 // pairs that changed one file and how often, the occurrences the run left in place, and the changed lines with the
 // changed words marked.
 #include "common/Scope.h"
-#include "engine/ResultStore.h"
+#include "engine/run/ResultStore.h"
 #include "filelist/FileList.h"
 
 #include <QFrame>

@@ -1,7 +1,7 @@
 #pragma once
 // The choices of "Desfazer a Última Conversão": which of the user's recent runs to take back, and whether to take
 // one back all the same when files were changed since it.
-#include "engine/RunJournal.h"
+#include "engine/journal/RunJournal.h"
 
 #include <QDialog>
 #include <QString>

@@ -3,7 +3,7 @@
 #include "common/Cp1252.h"
 #include "common/FileIO.h"
 #include "common/TextLines.h"
-#include "engine/SubstitutionPass.h"
+#include "engine/pass/SubstitutionPass.h"
 
 #include "GeneratedTree.h"
 #include "QvconvertRunner.h"

@@ -4,7 +4,7 @@
 #include "TempFolder.h"
 
 #include "common/FileIO.h"
-#include "engine/BinaryFormToText.h"
+#include "engine/forms/BinaryFormToText.h"
 
 #include <nlohmann/json.hpp>
 

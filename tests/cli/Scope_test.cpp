@@ -5,7 +5,7 @@
 #include "TempFolder.h"
 
 #include "common/FileIO.h"
-#include "engine/RunJournal.h"
+#include "engine/journal/RunJournal.h"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>

@@ -1,6 +1,6 @@
 // Hand-made binary form streams: every value type, object prefixes, layout rules and malformed input.
 #include "common/Errors.h"
-#include "engine/BinaryFormToText.h"
+#include "engine/forms/BinaryFormToText.h"
 
 #include <gtest/gtest.h>
 

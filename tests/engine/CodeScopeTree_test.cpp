@@ -7,8 +7,8 @@
 #include "GeneratedTree.h"
 
 #include "common/TextLines.h"
-#include "engine/PascalReader.h"
-#include "engine/SubstitutionPass.h"
+#include "engine/pascal/PascalReader.h"
+#include "engine/pass/SubstitutionPass.h"
 
 #include <algorithm>
 

@@ -1,9 +1,9 @@
 #include "EngineFixture.h"
 #include "FakeConversionView.h"
-#include "engine/FastTime.h"
+#include "engine/pass/FastTime.h"
 
 #include "common/Errors.h"
-#include "engine/ConversionRun.h"
+#include "engine/run/ConversionRun.h"
 
 namespace {
 

@@ -1,5 +1,5 @@
-#include "engine/DisplayFormat.h"
-#include "engine/FastTime.h"
+#include "engine/pass/FastTime.h"
+#include "engine/run/DisplayFormat.h"
 
 #include <gtest/gtest.h>
 

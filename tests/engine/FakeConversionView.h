@@ -1,8 +1,8 @@
 #pragma once
 // A window for engine tests: rows held in memory, every event of the run recorded.
-#include "engine/ConversionRun.h"
-#include "engine/DisplayFormat.h"
-#include "engine/ResultStore.h"
+#include "engine/run/ConversionRun.h"
+#include "engine/run/DisplayFormat.h"
+#include "engine/run/ResultStore.h"
 
 #include <functional>
 #include <map>

@@ -7,8 +7,8 @@
 #include "SystemFaults.h"
 
 #include "common/TextLines.h"
-#include "engine/BinaryFormToText.h"
-#include "engine/SubstitutionPass.h"
+#include "engine/forms/BinaryFormToText.h"
+#include "engine/pass/SubstitutionPass.h"
 
 #include <fstream>
 #include <map>

@@ -1,6 +1,6 @@
 // What a Delphi program gets on its way to Lazarus: Interfaces before Forms, and {$R *.RES} as the disk
 // spells the resource file. The folder is a fake: the names it holds are set per case.
-#include "engine/LazarusProgram.h"
+#include "engine/pascal/LazarusProgram.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // The form filter for the LCL, on a small table written here in the generated table's format: what the LCL
 // class lacks is left out with every line of its value, what it has (published, defined, through a class
 // type or a collection's items) stays, and objects of classes no one knows are kept whole and listed once.
-#include "engine/LclForms.h"
+#include "engine/forms/LclForms.h"
 
 #include "common/TextLines.h"
 

@@ -2,8 +2,8 @@
 // The substitution rules written as plainly as possible and kept independent of the engine's code, for
 // differential tests of the optimised pass.
 #include "common/AsciiCase.h"
-#include "engine/ConversionResult.h"
-#include "engine/PassDetails.h"
+#include "engine/pass/PassDetails.h"
+#include "engine/run/ConversionResult.h"
 
 #include <algorithm>
 #include <cctype>

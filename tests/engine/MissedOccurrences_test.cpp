@@ -2,7 +2,7 @@
 #include "EngineFixture.h"
 #include "FakeConversionView.h"
 
-#include "engine/SubstitutionPass.h"
+#include "engine/pass/SubstitutionPass.h"
 
 #include <ostream>
 

@@ -9,10 +9,10 @@
 #include "SystemFaults.h"
 
 #include "common/TextLines.h"
-#include "engine/BackupStep.h"
-#include "engine/RunJournal.h"
-#include "engine/UndoRun.h"
-#include "engine/WriteAhead.h"
+#include "engine/journal/RunJournal.h"
+#include "engine/journal/UndoRun.h"
+#include "engine/write/BackupStep.h"
+#include "engine/write/WriteAhead.h"
 
 #include <algorithm>
 #include <map>

@@ -1,6 +1,6 @@
 // The code and uses scopes on the traps of real Pascal: each case a few lines, its pairs and what the
 // scope must make of them. Lines are joined with CR LF, as the pass writes them.
-#include "engine/SubstitutionPass.h"
+#include "engine/pass/SubstitutionPass.h"
 
 #include "common/TextLines.h"
 

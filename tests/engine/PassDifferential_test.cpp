@@ -7,7 +7,7 @@
 
 #include "common/AsciiCase.h"
 #include "common/TextLines.h"
-#include "engine/SubstitutionPass.h"
+#include "engine/pass/SubstitutionPass.h"
 
 #include <cstdlib>
 #include <random>

@@ -3,9 +3,9 @@
 
 #include "common/Errors.h"
 #include "common/TextLines.h"
-#include "engine/FastTime.h"
-#include "engine/Separator.h"
-#include "engine/SubstitutionPass.h"
+#include "engine/pass/FastTime.h"
+#include "engine/pass/Separator.h"
+#include "engine/pass/SubstitutionPass.h"
 
 #include <random>
 #include <sys/stat.h>

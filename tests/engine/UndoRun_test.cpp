@@ -4,10 +4,10 @@
 #include "FakeConversionView.h"
 #include "SystemFaults.h"
 
-#include "engine/ConversionRun.h"
-#include "engine/RunJournal.h"
-#include "engine/RunOverlay.h"
-#include "engine/UndoRun.h"
+#include "engine/journal/RunJournal.h"
+#include "engine/journal/UndoRun.h"
+#include "engine/run/ConversionRun.h"
+#include "engine/write/RunOverlay.h"
 
 #include "common/FolderLocks.h"
 

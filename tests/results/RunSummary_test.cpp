@@ -1,7 +1,7 @@
 // The figures of a run as the window and the terminal word them.
 #include "results/RunSummary.h"
 
-#include "engine/SubstitutionPass.h"
+#include "engine/pass/SubstitutionPass.h"
 
 #include <gtest/gtest.h>
 

@@ -4,10 +4,10 @@
 
 #include "common/Errors.h"
 #include "common/FileIO.h"
-#include "engine/BinaryFormToText.h"
-#include "engine/ConversionRun.h"
-#include "engine/PassDetails.h"
-#include "engine/ResultStore.h"
+#include "engine/forms/BinaryFormToText.h"
+#include "engine/pass/PassDetails.h"
+#include "engine/run/ConversionRun.h"
+#include "engine/run/ResultStore.h"
 #include "repository/SubstitutionRepository.h"
 
 #include <gtest/gtest.h>

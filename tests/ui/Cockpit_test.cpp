@@ -3,7 +3,7 @@
 // result view.
 #include "UiTestSupport.h"
 
-#include "engine/FastTime.h"
+#include "engine/pass/FastTime.h"
 #include "ui/Application.h"
 #include "ui/FileListModel.h"
 #include "ui/RepositoryModel.h"

@@ -1,7 +1,7 @@
 // "&Executar..." through the window: cells, images, stored results, the lock, and a run ended by a failure.
 #include "UiTestSupport.h"
 
-#include "engine/FastTime.h"
+#include "engine/pass/FastTime.h"
 #include "ui/Application.h"
 #include "ui/FileListModel.h"
 #include "ui/RepositoryModel.h"

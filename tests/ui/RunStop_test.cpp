@@ -2,7 +2,7 @@
 // the run there as a normal end (and closes the window when a close asked), Não goes on.
 #include "UiTestSupport.h"
 
-#include "engine/FastTime.h"
+#include "engine/pass/FastTime.h"
 #include "ui/Application.h"
 #include "ui/FileListModel.h"
 #include "ui/RepositoryModel.h"

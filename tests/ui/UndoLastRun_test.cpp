@@ -3,8 +3,8 @@
 #include "UiTestSupport.h"
 
 #include "common/FolderLocks.h"
-#include "engine/RunJournal.h"
-#include "engine/UndoRun.h"
+#include "engine/journal/RunJournal.h"
+#include "engine/journal/UndoRun.h"
 #include "ui/Application.h"
 #include "ui/ConversionRunner.h"
 #include "ui/FileListModel.h"
