@@ -65,6 +65,8 @@ public:
     {
     }
     void RowOutcome(qvc::TFileOutcome &outcome) override { qvc::StoreOutcome(m_store, outcome); }
+    // Nothing stops this run, as nothing stops qvconvert's: the writer threads are not held back for a question.
+    bool StopMayBeWanted() override { return false; }
 
 private:
     qvc::TResultStore &m_store;
