@@ -30,7 +30,6 @@ using fileio::EffectiveUser;
 using fileio::NextTempName;
 using fileio::StampFromStat;
 using fileio::SweepOnce;
-using fileio::TFd;
 using fileio::ThrowWithReason;
 using fileio::ThrowWithText;
 
