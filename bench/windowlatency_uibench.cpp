@@ -6,6 +6,7 @@
 #include "GeneratedTree.h"
 #include "ScriptedDialogSeam.h"
 #include "UiBenchMain.h"
+#include "WindowEnds.h"
 #include "commands/ActionTags.h"
 #include "common/FileIO.h"
 #include "filelist/SearchFiles.h"
@@ -35,16 +36,6 @@
 
 namespace {
 
-// The window's scan, from the command until the window has handled its end (the walk goes on a worker meanwhile).
-void ScanInWindow(Tfrm_Main &window)
-{
-    QEventLoop loop;
-    QObject::connect(&window.FileListPage(), &qvc::TFileListPage::ScanFinished, &loop, &QEventLoop::quit);
-    window.OnExecuteAction(window.ActionByTag(qvc::tagScanSubDirectory));
-    if (window.FileListPage().ScanInProgress())
-        loop.exec();
-}
-
 const std::string kTree = "/tmp/qvc-windowlatency-bench";
 
 struct TWorkload
@@ -71,16 +62,6 @@ const TWorkload &Workload()
         return w;
     }();
     return workload;
-}
-
-// The window's run, from its start until the window has handled its end (the run goes on a worker meanwhile).
-void RunInWindow(Tfrm_Main &window)
-{
-    QEventLoop loop;
-    QObject::connect(&window.Runner(), &qvc::TConversionRunner::RunFinished, &loop, &QEventLoop::quit);
-    window.Runner().RunConversion();
-    if (window.Runner().Running())
-        loop.exec();
 }
 
 void FreshCopy()

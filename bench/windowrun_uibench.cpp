@@ -7,6 +7,7 @@
 #include "ScriptedDialogSeam.h"
 #include "SilentServices.h"
 #include "UiBenchMain.h"
+#include "WindowEnds.h"
 #include "common/FileIO.h"
 #include "engine/journal/RunJournal.h"
 #include "engine/run/ConversionRun.h"
@@ -71,16 +72,6 @@ public:
 private:
     qvc::TResultStore &m_store;
 };
-
-// The window's run, from its start until the window has handled its end (the run goes on a worker meanwhile).
-void RunInWindow(Tfrm_Main &window)
-{
-    QEventLoop loop;
-    QObject::connect(&window.Runner(), &qvc::TConversionRunner::RunFinished, &loop, &QEventLoop::quit);
-    window.Runner().RunConversion();
-    if (window.Runner().Running())
-        loop.exec();
-}
 
 void FreshCopy()
 {

@@ -3,6 +3,7 @@
 // in 2,000 folders with the default masks.
 #include "ScriptedDialogSeam.h"
 #include "UiBenchMain.h"
+#include "WindowEnds.h"
 #include "commands/ActionTags.h"
 #include "engine/run/ResultStore.h"
 #include "filelist/FileList.h"
@@ -25,16 +26,6 @@
 namespace fs = std::filesystem;
 
 namespace {
-
-// The window's scan, from the command until the window has handled its end (the walk goes on a worker meanwhile).
-void ScanInWindow(Tfrm_Main &window)
-{
-    QEventLoop loop;
-    QObject::connect(&window.FileListPage(), &qvc::TFileListPage::ScanFinished, &loop, &QEventLoop::quit);
-    window.OnExecuteAction(window.ActionByTag(qvc::tagScanSubDirectory));
-    if (window.FileListPage().ScanInProgress())
-        loop.exec();
-}
 
 constexpr int kTopFolders = 40;
 constexpr int kSubFolders = 49; // 40 + 40 * 49 = 2,000 folders

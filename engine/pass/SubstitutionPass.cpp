@@ -94,12 +94,7 @@ int TSubstitutionPass::ConvertFile(int row, const std::string &fileName, const T
     const int count = ReadAndApply(row, fileName, options, results, progress, report, job);
     report.Count = count;
     progress.RowPhase(row, ImageOf(count), false);
-    if (count > 0)
-        return WriteConverted(row, fileName, options, job, results, progress, report);
-    if (count == 0 && job.TargetName != fileName
-        && (report.Kind == TFileKind::TextForm || report.Kind == TFileKind::BinaryForm))
-        WriteUntouchedForm(row, options, job.TargetName, report);
-    return count;
+    return WriteResult(row, fileName, options, job, count, results, progress, report);
 }
 
 int TSubstitutionPass::ReadAndApply(int row, const std::string &fileName, const TPassOptions &options,
@@ -322,6 +317,12 @@ int TSubstitutionPass::FinishInOrder(int row, const std::string &fileName, const
     } release { *this };
     const TFileJob job { ahead.Request.TargetName, ahead.Request.NewName, ahead.ReadSum };
     const int count = report.Count;
+    return WriteResult(row, fileName, options, job, count, results, progress, report);
+}
+
+int TSubstitutionPass::WriteResult(int row, const std::string &fileName, const TPassOptions &options,
+    const TFileJob &job, int count, TConversionResult &results, TFileProgress &progress, TPassReport &report)
+{
     if (count > 0)
         return WriteConverted(row, fileName, options, job, results, progress, report);
     if (count == 0 && job.TargetName != fileName

@@ -218,6 +218,10 @@ private:
     std::string AncestorOf(const std::string &formFile, std::string_view className);
     int WriteConverted(int row, const std::string &fileName, const TPassOptions &options, const TFileJob &job,
         TConversionResult &results, TFileProgress &progress, TPassReport &report);
+    /// What a file converted with `count` replacements writes: its text when it changed, a form renamed for its
+    /// run under its new name when it did not. Returns the count.
+    int WriteResult(int row, const std::string &fileName, const TPassOptions &options, const TFileJob &job, int count,
+        TConversionResult &results, TFileProgress &progress, TPassReport &report);
     void WriteUntouchedForm(int row, const TPassOptions &options, const std::string &targetName, TPassReport &report);
     void ReleaseLargeBuffers();
 

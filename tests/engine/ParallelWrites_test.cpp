@@ -323,7 +323,7 @@ TEST_F(ParallelWritesTest, AFailedCallAtAnyStepOfAFileEndsTheRunThereWithEarlier
         const std::size_t row = static_cast<std::size_t>(
             std::find_if(changed.begin(), changed.end(), [&](const auto &c) { return c.first == name; })
             - changed.begin());
-        for (const std::string subject : { m_tree + "/" + name, qvc::BackupNameFor(m_tree + "/" + name) }) {
+        for (const std::string &subject : { m_tree + "/" + name, qvc::BackupNameFor(m_tree + "/" + name) }) {
             LayTree();
             int calls = 0;
             {
@@ -374,7 +374,7 @@ TEST_F(ParallelWritesTest, AKillAtAnyStepOfAFileLeavesRowsInOrderAndAnUndoRestor
     const auto changed = ChangedInPlace(RunInTurn(true, 2).Files);
     ASSERT_GT(changed.size(), 2 * qvc::TWriteAhead::kBatchRows);
     for (const std::string &name : FaultedRows(changed)) {
-        for (const std::string subject : { m_tree + "/" + name, qvc::BackupNameFor(m_tree + "/" + name), m_tree }) {
+        for (const std::string &subject : { m_tree + "/" + name, qvc::BackupNameFor(m_tree + "/" + name), m_tree }) {
             bool killed = true;
             int killAt = 1;
             for (; killed; ++killAt) {
@@ -402,8 +402,9 @@ TEST_F(ParallelWritesTest, AKillAtAnyStepOfAFileLeavesRowsInOrderAndAnUndoRestor
                 ASSERT_LT(killAt, 40) << what;
             }
             // A file's own writing makes its new file, writes, syncs, names and closes it and renames it over.
-            if (subject != m_tree && subject.find('~') == std::string::npos)
+            if (subject != m_tree && subject.find('~') == std::string::npos) {
                 EXPECT_GE(killAt, 6) << subject;
+            }
         }
     }
 }
